@@ -1,0 +1,105 @@
+#pragma once
+// The whole state of the deformable surface: rest shape, target and current
+// surfaces, the five force records, the influence table and gravity weights.
+// Created once (on the heap: the table alone is 25,000,000 bytes) and never
+// reallocated; surface_vertices() is stable for the object's life.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "input_force.h"
+#include "surface_grid.h"
+#include "table_builder.h"
+
+namespace lumo {
+
+class LUMOTransform {
+public:
+    // build_workers: threads that build the influence table; 0 = one per core.
+    explicit LUMOTransform(int build_workers = 0);
+    ~LUMOTransform();  // stops and joins a running build
+    LUMOTransform(const LUMOTransform&) = delete;
+    LUMOTransform& operator=(const LUMOTransform&) = delete;
+
+    // --- Rest shape and records ---------------------------------------------
+    static float surfaceHeightAtX(float x, float y);  // the default dome
+    // true: the default dome; false: sample the current surface at the grid
+    // points. Stops a running table build first: it reads the rest shape.
+    void set_init_position_and_mass_at_startup(bool from_default_dome);
+    void normalizeToZDirection();
+    void copy_init_surface_pos_to_cur();
+    void copy_init_surface_pos_to_target();
+    float* surface_vertices() { return _cur_surface_pos.data(); }
+    const float* surface_vertices() const { return _cur_surface_pos.data(); }
+    std::vector<float> getInitSurfacePosition() const;
+    // Writes into the current surface (not the rest shape). Refuses, writing
+    // nothing, unless there are exactly 7500 values and all are finite.
+    bool setInitSurfacePositionBy(std::span<const float> values);
+
+    // --- Influence tables ---------------------------------------------------
+    // The whole build on the calling thread (helped by the build workers):
+    // table, then gravity weights, then -1.
+    void init_distance();
+    void init_distance_table();  // the table alone, ending with -1
+    void set_distance_of(InputForce* force);
+    // The build in the background: stops a running one, publishes 0 on this
+    // thread and returns at once.
+    void start_table_build();
+    void stop_table_build();
+    bool table_build_running() const { return builder_.running(); }
+    TableBuilder& table_builder() { return builder_; }
+
+    // Acquire on read, release on write: -1 makes the finished table visible.
+    int32_t initializing_index() const { return _initializing_index.load(std::memory_order_acquire); }
+    void set_initializing_index(int32_t value) { _initializing_index.store(value, std::memory_order_release); }
+    float time_interval() const { return _time_interval; }
+    void set_time_interval(float seconds) { _time_interval = seconds; }
+
+    // --- Simulation step ----------------------------------------------------
+    void transform();
+    void apply_pos_to_force_of_force(InputForce* force);
+    void apply_force_to_velocity_of_force(InputForce* force);
+    void apply_velocity_to_pos_of_force(InputForce* force);
+    void clear_force_of_force(InputForce* force);
+    void apply_to_surface_of_input_forces();
+    void apply_target_surface_to_cur();
+    void setAccelDirectionAt(int index, float x, float y, float z);
+    void setAccelAt(int index, float x, float y, float z);
+
+    // --- Picking, height sampling and touch handles ---------------------------
+    int cur_closest_index_at(Point p) const;
+    int cur_fine_closest_index_at(Point p) const;
+    int cur_highest_close_index_at(Point p, float radius) const;
+    float current_surface_z_at(Point p) const;
+    void push_surface_at(Point p, int n);
+    void move_surface_at(Point p, int n);
+    void release_surface_at(Point p, int n);
+
+    // --- State, in declaration order -----------------------------------------
+    // Main thread only, except the rest shape, which a running build has
+    // copied before it starts, and the table, gravity weights and
+    // _initializing_index, which a build writes and the main thread reads only
+    // after seeing -1.
+    std::array<float, kSurfaceFloatCount> _init_surface_pos{};
+    std::array<float, kSurfaceFloatCount> _target_surface_pos{};
+    std::array<float, kSurfaceFloatCount> _cur_surface_pos{};
+    float _total_volume = 0.0f;
+    std::array<float, kVertexCount> _distance_for_gravity{};
+    std::array<InputForce, kForceCount> _input_forces{};
+    std::array<float, kVertexCount * kVertexCount> _distance_table{};
+    float _time_interval = 0.05f;
+    float _last_time = 0.0f;
+    std::atomic<int32_t> _initializing_index{0};
+
+private:
+    TableBuilder::Job build_job();
+    void reset_force_records(float cx, float cy, float cz);
+    float* influence_row_of(int vertex) { return _distance_table.data() + vertex * kVertexCount; }
+
+    TableBuilder builder_;
+};
+
+}  // namespace lumo

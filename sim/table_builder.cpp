@@ -1,0 +1,177 @@
+// The influence-table build, split into chunks of rows that the workers take
+// in increasing order. Each chunk fills the upper half of its rows, then
+// copies it into the lower half column-tile by column-tile, so the transposed
+// writes stay in cache lines. Progress is published in row order: the value k
+// means rows 0..k-1 are complete in both halves.
+
+#include "table_builder.h"
+
+#include <algorithm>
+
+#include "influence_kernel.h"
+
+namespace lumo {
+
+TableBuilder::TableBuilder(int worker_count) {
+    if (worker_count <= 0) worker_count = static_cast<int>(std::thread::hardware_concurrency());
+    worker_count_ = std::clamp(worker_count, 1, kMaxWorkers);
+    for (int w = 0; w < worker_count_; ++w) workers_[w] = std::thread([this] { worker_main(); });
+}
+
+TableBuilder::~TableBuilder() {
+    cancel();
+    {
+        std::lock_guard lock(state_mutex_);
+        shutdown_ = true;
+    }
+    work_ready_.notify_all();
+    for (int w = 0; w < worker_count_; ++w) workers_[w].join();
+}
+
+void TableBuilder::set_progress_hook(ProgressHook hook, void* context) {
+    cancel();
+    hook_ = hook;
+    hook_context_ = context;
+}
+
+bool TableBuilder::running() const {
+    std::lock_guard lock(state_mutex_);
+    return job_open_;
+}
+
+void TableBuilder::cancel() {
+    std::unique_lock lock(state_mutex_);
+    if (!job_open_ && active_ == 0) return;
+    cancel_.store(true, std::memory_order_relaxed);
+    job_open_ = false;
+    work_idle_.wait(lock, [this] { return active_ == 0; });
+    cancel_.store(false, std::memory_order_relaxed);
+}
+
+// Called with no worker active: the job fields are ours alone until the
+// generation changes under the state lock.
+void TableBuilder::open_job(const Job& job) {
+    cancel();
+    job_ = job;
+    for (int v = 0; v < kVertexCount; ++v) {
+        xs_[v] = job.rest_shape[3 * v];
+        ys_[v] = job.rest_shape[3 * v + 1];
+        zs_[v] = job.rest_shape[3 * v + 2];
+    }
+    next_chunk_.store(0, std::memory_order_relaxed);
+    {
+        std::lock_guard lock(publish_mutex_);
+        chunk_done_.fill(false);
+        chunks_published_ = 0;
+        last_published_ = 0;
+    }
+    publish(0);
+    std::lock_guard lock(state_mutex_);
+    job_open_ = true;
+    ++generation_;
+}
+
+void TableBuilder::start(const Job& job) {
+    open_job(job);
+    work_ready_.notify_all();
+}
+
+void TableBuilder::run(const Job& job) {
+    open_job(job);
+    work_ready_.notify_all();
+    participate();
+    std::unique_lock lock(state_mutex_);
+    work_idle_.wait(lock, [this] { return !job_open_ && active_ == 0; });
+}
+
+void TableBuilder::worker_main() {
+    uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock lock(state_mutex_);
+            work_ready_.wait(lock, [&] { return shutdown_ || generation_ != seen; });
+            if (shutdown_) return;
+            seen = generation_;
+        }
+        participate();
+    }
+}
+
+// Joins the open job, if any, and takes chunks until none is left.
+void TableBuilder::participate() {
+    {
+        std::lock_guard lock(state_mutex_);
+        if (!job_open_) return;
+        ++active_;
+    }
+    for (;;) {
+        if (cancel_.load(std::memory_order_relaxed)) break;
+        const int chunk = next_chunk_.fetch_add(1, std::memory_order_relaxed);
+        if (chunk >= kChunkCount) break;
+        if (!build_chunk(chunk)) break;
+        chunk_finished(chunk);
+    }
+    {
+        std::lock_guard lock(state_mutex_);
+        --active_;
+    }
+    work_idle_.notify_all();
+}
+
+bool TableBuilder::build_chunk(int chunk) {
+    const int first = chunk * kRowsPerChunk;
+    const int end = std::min(first + kRowsPerChunk, kBuiltRows);
+    float* table = job_.table;
+    for (int i = first; i < end; ++i) {
+        if (cancel_.load(std::memory_order_relaxed)) return false;
+        float* row = table + static_cast<size_t>(i) * kVertexCount;
+        row[i] = 1.0f;
+        influence_row(xs_.data(), ys_.data(), zs_.data(), i, i + 1, kVertexCount, row);
+    }
+    // Mirror the chunk's rows into its columns: one short contiguous run per row j.
+    for (int j = first + 1; j < kVertexCount; ++j) {
+        float* mirrored = table + static_cast<size_t>(j) * kVertexCount;
+        const int last = std::min(end, j);
+        for (int i = first; i < last; ++i) mirrored[i] = table[static_cast<size_t>(i) * kVertexCount + j];
+    }
+    return true;
+}
+
+void TableBuilder::chunk_finished(int chunk) {
+    bool complete = false;
+    {
+        std::lock_guard lock(publish_mutex_);
+        chunk_done_[chunk] = true;
+        const int published_before = chunks_published_;
+        while (chunks_published_ < kChunkCount && chunk_done_[chunks_published_]) ++chunks_published_;
+        const int complete_rows = std::min(chunks_published_ * kRowsPerChunk, kBuiltRows);
+        // The value 2499 never appears: after row 2498 comes -1.
+        const int32_t newest = std::min(complete_rows, kBuiltRows - 1);
+        while (last_published_ < newest) publish(++last_published_);
+        // Exactly one call sees the last chunk join the published run.
+        complete = published_before < kChunkCount && chunks_published_ == kChunkCount;
+    }
+    if (complete) finish_job();
+}
+
+void TableBuilder::finish_job() {
+    job_.table[static_cast<size_t>(kVertexCount - 1) * kVertexCount + (kVertexCount - 1)] = 1.0f;
+    if (job_.gravity != nullptr) {
+        const float* c = job_.gravity_center;
+        for (int v = 0; v < kVertexCount; ++v) job_.gravity[v] = gravity_weight(xs_[v], ys_[v], zs_[v], c[0], c[1], c[2]);
+    }
+    // -1 only once the gravity weights are written too: the step may start at once.
+    publish(-1);
+    {
+        std::lock_guard lock(state_mutex_);
+        job_open_ = false;
+    }
+    work_idle_.notify_all();
+}
+
+void TableBuilder::publish(int32_t value) {
+    job_.progress->store(value, std::memory_order_release);
+    if (hook_ != nullptr) hook_(hook_context_, value);
+}
+
+}  // namespace lumo

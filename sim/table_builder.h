@@ -1,0 +1,94 @@
+#pragma once
+// Builds the influence table and gravity weights, on persistent worker
+// threads created once with the owner. Progress is published row by row in
+// the owner's 32-bit progress value, the only hand-over to the main thread.
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "surface_grid.h"
+
+namespace lumo {
+
+class TableBuilder {
+public:
+    struct Job {
+        const float* rest_shape = nullptr;       // 7500 floats, copied when the build starts
+        float gravity_center[3] = {};             // the body record's anchor
+        float* table = nullptr;                   // 2500 x 2500 influence table, written
+        float* gravity = nullptr;                 // 2500 gravity weights, written
+        std::atomic<int32_t>* progress = nullptr; // row being built, -1 when done
+    };
+    // Called on whichever thread publishes a value, right after the store.
+    using ProgressHook = void (*)(void* context, int32_t value);
+
+    static constexpr int kMaxWorkers = 8;
+    static constexpr int kRowsPerChunk = 16;
+    static constexpr int kBuiltRows = kVertexCount - 1;  // the last row has only its diagonal
+    static constexpr int kChunkCount = (kBuiltRows + kRowsPerChunk - 1) / kRowsPerChunk;
+
+    // worker_count 0: one worker per hardware thread (at most kMaxWorkers).
+    explicit TableBuilder(int worker_count = 0);
+    ~TableBuilder();
+    TableBuilder(const TableBuilder&) = delete;
+    TableBuilder& operator=(const TableBuilder&) = delete;
+
+    // Stops a running build, publishes 0 and returns while the workers build.
+    void start(const Job& job);
+    // Stops a running build, then builds on the calling thread with the
+    // workers helping; returns once -1 has been published.
+    void run(const Job& job);
+    // Stops a running build and returns once no worker touches its job.
+    // A cancelled build leaves its last row number published.
+    void cancel();
+    bool running() const;
+    int worker_count() const { return worker_count_; }
+
+    // For tests: observe every published progress value.
+    void set_progress_hook(ProgressHook hook, void* context);
+
+private:
+    void open_job(const Job& job);
+    void worker_main();
+    void participate();
+    bool build_chunk(int chunk);
+    void chunk_finished(int chunk);
+    void finish_job();
+    void publish(int32_t value);
+
+    // Set by the starting (main) thread while no worker is active; read-only during a build.
+    Job job_;
+    alignas(32) std::array<float, kVertexCount + 8> xs_{};  // rest-shape snapshot, padded for
+    alignas(32) std::array<float, kVertexCount + 8> ys_{};  // whole vector loads
+    alignas(32) std::array<float, kVertexCount + 8> zs_{};
+    ProgressHook hook_ = nullptr;
+    void* hook_context_ = nullptr;
+
+    // Shared by the workers during a build.
+    std::atomic<int> next_chunk_{0};
+    std::atomic<bool> cancel_{false};
+
+    // Guarded by publish_mutex_: chunk completion and the rows published so far.
+    std::mutex publish_mutex_;
+    std::array<bool, kChunkCount> chunk_done_{};
+    int chunks_published_ = 0;
+    int32_t last_published_ = 0;
+
+    // Guarded by state_mutex_: whether a job is open, who works on it, shutdown.
+    mutable std::mutex state_mutex_;
+    std::condition_variable work_ready_;
+    std::condition_variable work_idle_;
+    bool job_open_ = false;
+    int active_ = 0;
+    uint64_t generation_ = 0;
+    bool shutdown_ = false;
+
+    int worker_count_ = 0;
+    std::array<std::thread, kMaxWorkers> workers_;
+};
+
+}  // namespace lumo
