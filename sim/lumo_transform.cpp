@@ -4,6 +4,11 @@
 #include "lumo_transform.h"
 
 #include <cmath>
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace lumo {
 
@@ -23,6 +28,23 @@ bool is_rim(int row, int column) {
 }
 
 }  // namespace
+
+void* LUMOTransform::operator new(std::size_t size) {
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = std::aligned_alloc(kHugePage, rounded);
+    if (p == nullptr) throw std::bad_alloc();
+#ifdef __linux__
+    madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without it the object works the same
+#endif
+    return p;
+}
+
+void* LUMOTransform::operator new(std::size_t size, std::align_val_t) { return operator new(size); }
+
+void LUMOTransform::operator delete(void* p) { std::free(p); }
+
+void LUMOTransform::operator delete(void* p, std::align_val_t) { std::free(p); }
 
 LUMOTransform::LUMOTransform(int build_workers) : builder_(build_workers) {
     // Until the first set-up the records are zero; their weights point at the

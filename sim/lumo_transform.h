@@ -6,6 +6,8 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
+#include <new>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -23,6 +25,14 @@ public:
     ~LUMOTransform();  // stops and joins a running build
     LUMOTransform(const LUMOTransform&) = delete;
     LUMOTransform& operator=(const LUMOTransform&) = delete;
+
+    // About 25 MB, nearly all influence table, which a build writes in
+    // scattered order: allocated on huge-page boundaries so that the system
+    // can back it with huge pages and the build is not held up by TLB misses.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, std::align_val_t);
+    static void operator delete(void* p);
+    static void operator delete(void* p, std::align_val_t);
 
     // --- Rest shape and records ---------------------------------------------
     static float surfaceHeightAtX(float x, float y);  // the default dome
@@ -49,6 +59,7 @@ public:
     // thread and returns at once.
     void start_table_build();
     void stop_table_build();
+    void wait_for_table_build() const { builder_.wait(); }
     bool table_build_running() const { return builder_.running(); }
     TableBuilder& table_builder() { return builder_; }
 

@@ -39,6 +39,11 @@ bool TableBuilder::running() const {
     return job_open_;
 }
 
+void TableBuilder::wait() const {
+    std::unique_lock lock(state_mutex_);
+    work_idle_.wait(lock, [this] { return !job_open_ && active_ == 0; });
+}
+
 void TableBuilder::cancel() {
     std::unique_lock lock(state_mutex_);
     if (!job_open_ && active_ == 0) return;

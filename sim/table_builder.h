@@ -27,7 +27,7 @@ public:
     using ProgressHook = void (*)(void* context, int32_t value);
 
     static constexpr int kMaxWorkers = 8;
-    static constexpr int kRowsPerChunk = 16;
+    static constexpr int kRowsPerChunk = 64;
     static constexpr int kBuiltRows = kVertexCount - 1;  // the last row has only its diagonal
     static constexpr int kChunkCount = (kBuiltRows + kRowsPerChunk - 1) / kRowsPerChunk;
 
@@ -46,6 +46,8 @@ public:
     // A cancelled build leaves its last row number published.
     void cancel();
     bool running() const;
+    // Returns once the running build, if any, has finished or been stopped.
+    void wait() const;
     int worker_count() const { return worker_count_; }
 
     // For tests: observe every published progress value.
@@ -81,7 +83,7 @@ private:
     // Guarded by state_mutex_: whether a job is open, who works on it, shutdown.
     mutable std::mutex state_mutex_;
     std::condition_variable work_ready_;
-    std::condition_variable work_idle_;
+    mutable std::condition_variable work_idle_;
     bool job_open_ = false;
     int active_ = 0;
     uint64_t generation_ = 0;

@@ -1,1 +1,166 @@
-#include <gtest/gtest.h>
+// The table build: bits against the plain build, progress, restarts and
+// cancellation, on the background thread and on the caller's.
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "sim_fixture.h"
+#include "support/reference_table.h"
+
+namespace lumo::testing {
+namespace {
+
+std::vector<float>& reference_for_dome() {
+    static std::vector<float> table = [] {
+        auto trans = make_dome();
+        std::vector<float> t(static_cast<size_t>(kVertexCount) * kVertexCount);
+        build_reference_table(trans->_init_surface_pos, t);
+        return t;
+    }();
+    return table;
+}
+
+bool tables_equal(const float* a, const float* b) {
+    return std::memcmp(a, b, sizeof(float) * kVertexCount * kVertexCount) == 0;
+}
+
+void wait_for_build(const LUMOTransform& trans) {
+    while (trans.initializing_index() >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(TableBuild, EqualsThePlainBuildBitForBit) {
+    auto trans = make_dome(true);
+    EXPECT_EQ(trans->initializing_index(), -1);
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+}
+
+TEST(TableBuild, SymmetricWithUnitDiagonal) {
+    auto trans = make_dome(true);
+    const float* t = trans->_distance_table.data();
+    for (int i = 0; i < kVertexCount; ++i) {
+        ASSERT_EQ(t[i * kVertexCount + i], 1.0f) << i;
+        for (int j = i + 1; j < kVertexCount; j += 13)
+            ASSERT_EQ(bits_of(t[i * kVertexCount + j]), bits_of(t[j * kVertexCount + i])) << i << "," << j;
+    }
+    // Neighbours on the flat rim, one grid spacing apart.
+    EXPECT_NEAR(t[0 * kVertexCount + 1], 0.9918f, 0.0001f);
+}
+
+TEST(TableBuild, SameBitsWithOneWorkerOrSeveralAndForABumpyShape) {
+    auto one = std::make_unique<LUMOTransform>(1);
+    auto four = std::make_unique<LUMOTransform>(4);
+    for (LUMOTransform* trans : {one.get(), four.get()}) {
+        trans->set_init_position_and_mass_at_startup(true);
+        for (int v = 0; v < kVertexCount; ++v)  // ripples over the dome, then fixed
+            trans->_cur_surface_pos[3 * v + 2] += 0.01f * std::sin(v * 0.37f);
+        trans->set_init_position_and_mass_at_startup(false);
+        trans->init_distance();
+    }
+    EXPECT_EQ(one->_init_surface_pos, four->_init_surface_pos);
+    std::vector<float> reference(static_cast<size_t>(kVertexCount) * kVertexCount);
+    build_reference_table(one->_init_surface_pos, reference);
+    EXPECT_TRUE(tables_equal(one->_distance_table.data(), reference.data()));
+    EXPECT_TRUE(tables_equal(four->_distance_table.data(), reference.data()));
+    EXPECT_EQ(one->_distance_for_gravity, four->_distance_for_gravity);
+}
+
+TEST(TableBuild, GravityWeightsAreWrittenBeforeMinusOne) {
+    auto trans = make_dome();
+    trans->start_table_build();
+    wait_for_build(*trans);
+    auto expected = make_dome();
+    expected->set_distance_of(&expected->_input_forces[0]);
+    EXPECT_EQ(trans->_distance_for_gravity, expected->_distance_for_gravity);
+}
+
+struct ProgressLog {
+    std::mutex mutex;
+    std::vector<int32_t> values;
+    static void record(void* context, int32_t value) {
+        auto* log = static_cast<ProgressLog*>(context);
+        std::lock_guard lock(log->mutex);
+        log->values.push_back(value);
+    }
+};
+
+TEST(TableBuild, PublishesEveryRowInOrderThenMinusOne) {
+    for (int workers : {1, 2, 3}) {
+        auto trans = std::make_unique<LUMOTransform>(workers);
+        trans->set_init_position_and_mass_at_startup(true);
+        ProgressLog log;
+        log.values.reserve(3000);
+        trans->table_builder().set_progress_hook(&ProgressLog::record, &log);
+        trans->start_table_build();
+        wait_for_build(*trans);
+        trans->stop_table_build();
+        std::lock_guard lock(log.mutex);
+        ASSERT_EQ(log.values.size(), 2500u) << workers;
+        for (int k = 0; k < 2499; ++k) ASSERT_EQ(log.values[k], k) << workers;
+        EXPECT_EQ(log.values.back(), -1);
+    }
+}
+
+TEST(TableBuild, StartPublishesZeroBeforeReturning) {
+    auto trans = make_dome(true);
+    ASSERT_EQ(trans->initializing_index(), -1);
+    trans->start_table_build();
+    // Whatever the build thread has done by now, -1 cannot be seen until it finished again.
+    const int32_t seen = trans->initializing_index();
+    EXPECT_TRUE(seen >= 0 || !trans->table_build_running());
+    wait_for_build(*trans);
+}
+
+TEST(TableBuild, ARestartWhileRunningEndsWithTheNewShapesTable) {
+    auto trans = make_dome();
+    trans->start_table_build();
+    // Re-sculpt and restart mid-build, several times.
+    for (int round = 0; round < 3; ++round) {
+        while (trans->initializing_index() >= 0 && trans->initializing_index() < 200 * (round + 1))
+            std::this_thread::yield();
+        for (int v = 0; v < kVertexCount; ++v) trans->_cur_surface_pos[3 * v + 2] += 0.002f * (v % 7);
+        trans->set_init_position_and_mass_at_startup(false);  // stops the running build first
+        trans->start_table_build();
+    }
+    wait_for_build(*trans);
+    std::vector<float> reference(static_cast<size_t>(kVertexCount) * kVertexCount);
+    build_reference_table(trans->_init_surface_pos, reference);
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference.data()));
+}
+
+TEST(TableBuild, StoppingLeavesTheStepHeldOff) {
+    auto trans = make_dome();
+    trans->start_table_build();
+    trans->stop_table_build();
+    EXPECT_FALSE(trans->table_build_running());
+    // A build that did not finish never publishes -1.
+    const int32_t index = trans->initializing_index();
+    if (index >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(trans->initializing_index(), index);
+    }
+}
+
+TEST(TableBuild, DestroyingTheTransformDuringABuildJoinsIt) {
+    for (int n = 0; n < 5; ++n) {
+        auto trans = make_dome();
+        trans->start_table_build();
+        std::this_thread::sleep_for(std::chrono::microseconds(300 * n));
+        trans.reset();
+    }
+    SUCCEED();
+}
+
+TEST(TableBuild, SynchronousBuildAfterABackgroundOneIsComplete) {
+    auto trans = make_dome();
+    trans->start_table_build();
+    trans->init_distance();
+    EXPECT_EQ(trans->initializing_index(), -1);
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+}
+
+}  // namespace
+}  // namespace lumo::testing

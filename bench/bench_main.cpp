@@ -1,0 +1,64 @@
+// Runs every benchmark, then prints the ratios between pairs measured in this run.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+// Remembers each benchmark's mean real time per iteration, in nanoseconds.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                times[base_name(run.benchmark_name())] = run.GetAdjustedRealTime() * to_ns(run.time_unit);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    // "BM_X/min_time:2.000/real_time" -> "BM_X"
+    static std::string base_name(const std::string& name) { return name.substr(0, name.find('/')); }
+    static double to_ns(benchmark::TimeUnit unit) {
+        switch (unit) {
+            case benchmark::kSecond: return 1e9;
+            case benchmark::kMillisecond: return 1e6;
+            case benchmark::kMicrosecond: return 1e3;
+            default: return 1.0;
+        }
+    }
+    std::map<std::string, double> times;
+};
+
+void print_ratio(const RecordingReporter& r, const char* label, const std::string& slow, const std::string& fast) {
+    const auto s = r.times.find(slow), f = r.times.find(fast);
+    if (s == r.times.end() || f == r.times.end() || f->second <= 0) return;
+    std::printf("%-44s %10.3f ms vs %10.3f ms: %.2fx\n", label, s->second / 1e6, f->second / 1e6, s->second / f->second);
+}
+
+void print_share(const RecordingReporter& r, const char* label, const std::string& name, double budget_ns) {
+    const auto it = r.times.find(name);
+    if (it == r.times.end()) return;
+    std::printf("%-44s %10.3f ms = %.1f%% of a 50 ms frame interval\n", label, it->second / 1e6, 100.0 * it->second / budget_ns);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nMeasured in this run:\n");
+    print_ratio(reporter, "table build, reference / real:", "BM_TableBuildReference", "BM_TableBuild");
+    const double frame = 50e6;
+    print_share(reporter, "simulation step:", "BM_Step", frame);
+    print_share(reporter, "sampling set-up (fix):", "BM_SamplingSetUp", frame);
+    print_share(reporter, "coarse descent:", "BM_CoarseDescent", frame);
+    print_share(reporter, "whole frame (step, normals, draw, present):", "BM_WholeFrame", frame);
+    print_share(reporter, "fit and upload of a 4000 x 3000 photo:", "BM_FitAndUpload4000x3000", frame);
+    return 0;
+}

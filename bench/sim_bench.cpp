@@ -1,0 +1,72 @@
+// The simulation's costs: the table build against the plain reference build,
+// one step, the sampling set-up and the coarse descent.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "sim/lumo_transform.h"
+#include "support/reference_table.h"
+
+namespace {
+
+using lumo::LUMOTransform;
+
+std::unique_ptr<LUMOTransform> dome() {
+    auto trans = std::make_unique<LUMOTransform>();
+    trans->set_init_position_and_mass_at_startup(true);
+    return trans;
+}
+
+void BM_TableBuildReference(benchmark::State& state) {
+    auto trans = dome();
+    std::vector<float> table(static_cast<size_t>(lumo::kVertexCount) * lumo::kVertexCount);
+    for (auto _ : state) {
+        lumo::testing::build_reference_table(trans->_init_surface_pos, table);
+        benchmark::DoNotOptimize(table.data());
+    }
+}
+BENCHMARK(BM_TableBuildReference)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The real build as the program runs it: started in the background, waited for.
+void BM_TableBuild(benchmark::State& state) {
+    auto trans = dome();
+    for (auto _ : state) {
+        trans->start_table_build();
+        while (trans->initializing_index() >= 0) std::this_thread::yield();
+    }
+    state.counters["workers"] = trans->table_builder().worker_count();
+}
+BENCHMARK(BM_TableBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+void BM_Step(benchmark::State& state) {
+    auto trans = dome();
+    trans->init_distance();
+    trans->push_surface_at({0.01f, 0.02f}, 1);
+    for (auto _ : state) {
+        trans->setAccelDirectionAt(0, 0.1f, -0.2f, -0.5f);
+        trans->transform();
+        benchmark::DoNotOptimize(trans->surface_vertices());
+    }
+}
+BENCHMARK(BM_Step)->Unit(benchmark::kMicrosecond);
+
+void BM_SamplingSetUp(benchmark::State& state) {
+    auto trans = dome();
+    for (auto _ : state) trans->set_init_position_and_mass_at_startup(false);
+}
+BENCHMARK(BM_SamplingSetUp)->Unit(benchmark::kMillisecond);
+
+void BM_CoarseDescent(benchmark::State& state) {
+    auto trans = dome();
+    float x = -0.12f;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(trans->cur_closest_index_at({x, 0.05f}));
+        x = x > 0.12f ? -0.12f : x + 0.001f;
+    }
+}
+BENCHMARK(BM_CoarseDescent)->Unit(benchmark::kNanosecond);
+
+}  // namespace
