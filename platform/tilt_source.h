@@ -1,0 +1,28 @@
+#pragma once
+// Where the tilt comes from: one accelerometer-like reading per sample, in
+// units of standard gravity along the device's axes (x to the right of the
+// screen, y towards its top, z out of the screen towards the viewer). The
+// reading is the direction of gravity: a device lying face up reads
+// (0, 0, -1), one held upright (0, -1, 0), one with its right side down
+// (1, 0, 0). Smoothing is the caller's business.
+
+namespace lumo {
+
+struct Acceleration {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+};
+
+class TiltSource {
+public:
+    virtual ~TiltSource() = default;
+    // Shown to the user, e.g. "keyboard (arrow keys)". Stable for the
+    // source's life.
+    virtual const char* name() const = 0;
+    // The latest reading. false: none this time (device gone, read failed,
+    // no sample yet); *out is left alone.
+    virtual bool poll(Acceleration* out) = 0;
+};
+
+}  // namespace lumo
