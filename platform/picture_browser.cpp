@@ -14,28 +14,26 @@ constexpr int kPreviewPixels = 256;  // side of the preview texture
 
 }  // namespace
 
-using Browser = ImagePickerController::Browser;
+ImagePickerController::Browser::Browser() : id(modal::next_widget_id()) {}
 
-Browser::Browser() : id(modal::next_widget_id()) {}
-
-Browser::~Browser() {
+ImagePickerController::Browser::~Browser() {
     release_preview();
     destroy_retired();
 }
 
-void Browser::ensure_folder() {
+void ImagePickerController::Browser::ensure_folder() {
     if (!folder.empty()) return;
     std::filesystem::path start = start_folder.empty() ? user_pictures_folder() : start_folder;
     if (start.empty()) start = "/";
     set_folder(normalised_folder(start));
 }
 
-void Browser::ensure_scanned() {
+void ImagePickerController::Browser::ensure_scanned() {
     ensure_folder();
     if (!scanned) scan();
 }
 
-void Browser::set_folder(std::filesystem::path to) {
+void ImagePickerController::Browser::set_folder(std::filesystem::path to) {
     folder = std::move(to);
     folder_text = folder.string();
     entries.clear();
@@ -45,12 +43,12 @@ void Browser::set_folder(std::filesystem::path to) {
     scroll_to_top = true;
 }
 
-void Browser::change_folder(std::filesystem::path to) {
+void ImagePickerController::Browser::change_folder(std::filesystem::path to) {
     set_folder(std::move(to));
     scan();
 }
 
-void Browser::scan() {
+void ImagePickerController::Browser::scan() {
     scanned = true;
     entries.clear();
     std::vector<FolderEntry> found;
@@ -62,37 +60,37 @@ void Browser::scan() {
     }
 }
 
-void Browser::climb_to_existing_folder() {
+void ImagePickerController::Browser::climb_to_existing_folder() {
     std::filesystem::path at = folder;
     std::error_code code;
     while (at.has_relative_path() && !std::filesystem::is_directory(at, code)) at = at.parent_path();
     if (at != folder) set_folder(std::move(at));
 }
 
-int Browser::index_of(std::string_view label) const {
+int ImagePickerController::Browser::index_of(std::string_view label) const {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].label == label) return static_cast<int>(i);
     }
     return -1;
 }
 
-bool Browser::has_picture_selected() const {
+bool ImagePickerController::Browser::has_picture_selected() const {
     return selected >= 0 && !entries[static_cast<std::size_t>(selected)].is_folder;
 }
 
-std::filesystem::path Browser::path_of(int index) const {
+std::filesystem::path ImagePickerController::Browser::path_of(int index) const {
     const Entry& entry = entries[static_cast<std::size_t>(index)];
     std::string_view name = entry.label;
     if (entry.is_folder) name.remove_suffix(1);  // the '/'
     return folder / name;
 }
 
-void Browser::clear_selection() {
+void ImagePickerController::Browser::clear_selection() {
     selected = -1;
     release_preview();
 }
 
-void Browser::select(int index) {
+void ImagePickerController::Browser::select(int index) {
     clear_selection();
     selected = index;
     message.clear();
@@ -104,7 +102,7 @@ void Browser::select(int index) {
     preview = fit_picture(*picture, kPreviewPixels);
 }
 
-void Browser::release_preview() {
+void ImagePickerController::Browser::release_preview() {
     picture_width = 0;
     picture_height = 0;
     preview.reset();
@@ -112,14 +110,15 @@ void Browser::release_preview() {
     texture = {};
 }
 
-void Browser::destroy_retired() {
+void ImagePickerController::Browser::destroy_retired() {
     for (const Texture& old : retired) {
         if (old.destroy != nullptr) old.destroy(old.id);
     }
     retired.clear();
 }
 
-void Browser::make_texture(ImTextureID (*create)(const Picture&), void (*destroy)(ImTextureID)) {
+void ImagePickerController::Browser::make_texture(ImTextureID (*create)(const Picture&),
+                                                  void (*destroy)(ImTextureID)) {
     if (!preview || create == nullptr) return;
     texture = {create(*preview), destroy};
     preview.reset();  // one attempt: a texture that cannot be made leaves the size as text

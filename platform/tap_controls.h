@@ -1,0 +1,45 @@
+#pragma once
+// The controls the modal widgets are made of: sized for a fingertip, and
+// showing their captions exactly as given (plain ImGui would hide the text
+// after a "##" and read '%' as a format). Each reports itself to the widget
+// probe. Call between Begin and End of an ImGui window.
+
+#include <imgui.h>
+
+#include <string_view>
+
+namespace lumo::tap {
+
+inline constexpr float kTapHeight = 44.0f;  // points: what a fingertip hits reliably
+
+// The width a button needs to show the caption on one line.
+float caption_width(std::string_view caption);
+
+// A push button; id keeps buttons with equal captions apart.
+bool button(int id, std::string_view caption, ImVec2 size, bool enabled = true);
+
+// A full-width row: text at the left, cut with "..." when too long. True
+// when pressed; *double_click tells whether that press was a double click.
+bool row(int id, std::string_view text, bool selected, float height, bool* double_click = nullptr);
+
+// Centred in the available width, wrapped at spaces when wider.
+void centred_text(std::string_view text, ImGuiCol colour = ImGuiCol_Text);
+
+// One line centred in the screen rectangle [rect_min, rect_max], cut with
+// "..." when wider; for the title of a bar of controls. Takes no layout room.
+void bar_title(std::string_view text, ImVec2 rect_min, ImVec2 rect_max);
+
+// Left-aligned, wrapped at the window's edge.
+void wrapped_text(std::string_view text, ImGuiCol colour = ImGuiCol_Text);
+void wrapped_text(std::string_view text, const ImVec4& colour);
+
+// One line at the left of the screen rectangle [rect_min, rect_max],
+// vertically centred; when too long its start gives way to "...", so a path
+// keeps the folders nearest to its end. Takes no layout room.
+void text_keeping_end(std::string_view text, ImVec2 rect_min, ImVec2 rect_max);
+
+// The key went down this frame while the current window, or a child of it,
+// has the focus. False when the application has not mapped the key.
+bool key_pressed(ImGuiKey key);
+
+}  // namespace lumo::tap

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "imgui_harness.h"
+#include "platform/modal_widgets.h"
+
+namespace lumo {
+namespace {
+
+using testing::ImGuiHarness;
+using testing::WindowBehind;
+
+class FileList : public TableViewDataSource, public TableViewDelegate {
+public:
+    int numberOfSectionsInTableView(TableView*) override { return 1; }
+    int tableView_numberOfRowsInSection(TableView*, int) override { return static_cast<int>(stems.size()); }
+    std::string tableView_cellForRowAtIndexPath(TableView*, int, int row) override {
+        return stems[static_cast<std::size_t>(row)];
+    }
+    void tableView_didSelectRowAtIndexPath(TableView*, int section, int row) override {
+        selections.push_back(row);
+        sections.push_back(section);
+    }
+    void cancelButtonPressed(TableView*) override { ++cancels; }
+
+    std::vector<std::string> stems;
+    std::vector<int> selections;
+    std::vector<int> sections;
+    int cancels = 0;
+};
+
+class TableViewTest : public ::testing::Test {
+protected:
+    ImGuiHarness ui;
+    FileList list;
+    TableView table{"Saved Shapes", "Cancel", "No saved shapes"};
+    WindowBehind behind;
+    ImGuiHarness::Ui draw = [this] {
+        behind.draw();
+        table.draw();
+    };
+
+    void SetUp() override {
+        table.setDataSource(&list);
+        table.setDelegate(&list);
+    }
+    void show() {
+        table.present();
+        ui.frames(2, draw);
+    }
+};
+
+TEST_F(TableViewTest, RowsComeFromTheDataSourceWhenReloaded) {
+    list.stems = {"2024_01_02_10_00_00", "2023_12_31_23_59_59"};
+    EXPECT_EQ(table.rowCount(), 0) << "nothing asked before a reload";
+    table.reloadData();
+    ASSERT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(table.rowText(1), "2023_12_31_23_59_59");
+    list.stems.push_back("later");
+    EXPECT_EQ(table.rowCount(), 2);
+    table.present();
+    EXPECT_EQ(table.rowCount(), 3) << "presenting reloads";
+}
+
+TEST_F(TableViewTest, SelectingRowKReportsKAndLeavesClosingToTheDelegate) {
+    list.stems = {"a", "b", "c"};
+    show();
+    const std::optional<testing::DrawnItem> row = ui.control("b");
+    ASSERT_TRUE(row);
+    EXPECT_GE(row->height(), 44.0f);
+    ASSERT_TRUE(ui.click_control("b", draw));
+    EXPECT_EQ(list.selections, std::vector<int>{1});
+    EXPECT_EQ(list.sections, std::vector<int>{0});
+    EXPECT_EQ(list.cancels, 0);
+    EXPECT_TRUE(table.isVisible());
+    table.dismiss();
+    EXPECT_FALSE(ImGuiHarness::any_popup_open());
+    ui.frame(draw);
+    EXPECT_FALSE(ui.control("b"));
+}
+
+TEST_F(TableViewTest, CancelControlReportsCancel) {
+    list.stems = {"a"};
+    show();
+    ASSERT_TRUE(ui.drew_text("Saved Shapes"));
+    ASSERT_TRUE(ui.click_control("Cancel", draw));
+    EXPECT_EQ(list.cancels, 1);
+    EXPECT_TRUE(list.selections.empty());
+    ui.press_key(ImGuiKey_Escape, draw);
+    EXPECT_EQ(list.cancels, 2);
+}
+
+TEST_F(TableViewTest, EmptyListShowsTheHintAndOnlyCancel) {
+    show();
+    EXPECT_TRUE(ui.drew_text("No saved shapes"));
+    ASSERT_EQ(ui.controls().size(), 1u);
+    EXPECT_EQ(ui.controls()[0].caption, "Cancel");
+}
+
+TEST_F(TableViewTest, CoversTheScreenSoNothingBehindIsReached) {
+    list.stems = {"a"};
+    show();
+    ui.click(behind.button_centre, draw);
+    EXPECT_EQ(behind.presses, 0);
+}
+
+TEST_F(TableViewTest, LongListsDrawOnlyWhatFitsAndStillSelect) {
+    for (int i = 0; i < 500; ++i) list.stems.push_back("shape " + std::to_string(i));
+    show();
+    const std::size_t drawn = ui.controls().size();
+    EXPECT_GT(drawn, 5u);
+    EXPECT_LT(drawn, 20u);
+    ASSERT_TRUE(ui.click_control("shape 3", draw));
+    EXPECT_EQ(list.selections, std::vector<int>{3});
+}
+
+TEST_F(TableViewTest, HiddenTableTellsNothing) {
+    list.stems = {"a"};
+    table.reloadData();
+    table.selectRow(0);
+    table.pressCancel();
+    show();
+    table.selectRow(1);
+    table.selectRow(-1);
+    EXPECT_TRUE(list.selections.empty());
+    EXPECT_EQ(list.cancels, 0);
+}
+
+TEST(TableViewSource, NoSectionsMeansNoRows) {
+    struct NoSections : FileList {
+        int numberOfSectionsInTableView(TableView*) override { return 0; }
+    } source;
+    source.stems = {"a"};
+    TableView table("Saved Shapes", "Cancel");
+    table.setDataSource(&source);
+    table.reloadData();
+    EXPECT_EQ(table.rowCount(), 0);
+}
+
+}  // namespace
+}  // namespace lumo
