@@ -1,0 +1,52 @@
+// Edit mode: the edit switch cuts the time step to a tenth, the fix button
+// makes the current surface the rest shape, and the shape can be reset to
+// the default dome. Every change of the rest shape starts a table build.
+
+#include "render/eagl_view.h"
+
+namespace lumo {
+
+void EAGLView::setEditMode(const UISwitch* edit_switch) {
+    if (!animating()) return;  // the switch alone never starts the frame timer
+    if (edit_switch->isOn()) {
+        startAnimationForEditMode();
+        if (_edit_fix_button) _edit_fix_button->setHidden(false);
+    } else {
+        startAnimation();
+        if (_edit_fix_button) _edit_fix_button->setHidden(true);
+    }
+}
+
+// Frames keep coming at the frame interval; each advances a tenth of it.
+void EAGLView::startAnimationForEditMode() {
+    _lumo_trans->set_time_interval(static_cast<float>(animationInterval / 10.0));
+    setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, &EAGLView::fire_frame_timer, this));
+}
+
+void EAGLView::surfaceEditFixed() {
+    _lumo_trans->set_init_position_and_mass_at_startup(false);
+    set_vertices();
+    if (_edit_switch) {
+        _edit_switch->setOn(false);
+        setEditMode(_edit_switch);
+    }
+    // Leaving edit mode while the frame timer is stopped (a menu holds it)
+    // skips the mode change; the fix button goes with the switch all the same.
+    if (_edit_fix_button) _edit_fix_button->setHidden(true);
+}
+
+void EAGLView::initializeShape() {
+    _lumo_trans->set_init_position_and_mass_at_startup(true);
+    set_vertices();
+    if (_edit_switch) {
+        _edit_switch->setOn(false);
+        setEditMode(_edit_switch);
+    }
+    if (_edit_fix_button) _edit_fix_button->setHidden(true);
+}
+
+// The set-up has stopped any running build already; this one publishes 0
+// before returning, so the step is held off from the next frame on.
+void EAGLView::set_vertices() { _lumo_trans->start_table_build(); }
+
+}  // namespace lumo

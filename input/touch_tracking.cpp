@@ -1,0 +1,82 @@
+// Up to four fingers, each in a touch slot that drives the touch handle of
+// the same number, and the single tap that shows or hides the control panel.
+
+#include "render/eagl_view.h"
+
+namespace lumo {
+
+namespace {
+
+constexpr int kFirstSlot = 1;
+constexpr int kLastSlot = 4;
+constexpr double kTapSeconds = 0.25;  // longest press that still counts as a tap, inclusive
+
+}  // namespace
+
+int EAGLView::last_touch_slot = 0;
+
+Point EAGLView::touch_to_cgpoint(const Touch& touch) const {
+    const float x = _screen_min_x + ((_screen_max_x - _screen_min_x) * touch.x) / _screen_size.width;
+    const float y = _screen_min_y + ((_screen_max_y - _screen_min_y) * touch.y) / _screen_size.height;
+    return {x, y};
+}
+
+// Slots are searched starting two after the last one chosen. A fifth finger
+// finds every slot taken and presses nothing: it must not re-anchor a handle
+// that another finger still holds.
+void EAGLView::touchesBegan(const TouchSet& touches, const UIEvent& event) {
+    for (const Touch* touch : touches) {
+        bool held = false;
+        for (int j = kFirstSlot; j <= kLastSlot; ++j) held = held || _touches[j] == touch->serial;
+        if (held) continue;
+        for (int k = 1; k <= 4; ++k) {
+            const int slot = ((last_touch_slot + k) % 4) + 1;
+            if (_touches[slot] != 0) continue;
+            _touches[slot] = touch->serial;
+            _lumo_trans->push_surface_at(touch_to_cgpoint(*touch), slot);
+            last_touch_slot = slot;
+            break;
+        }
+    }
+    if (event.touchesForView().count() == 1) touch_time = run_loop_->now();
+    else touch_time.reset();
+}
+
+void EAGLView::touchesMoved(const TouchSet& touches, const UIEvent& /*event*/) {
+    for (const Touch* touch : touches) {
+        for (int j = kFirstSlot; j <= kLastSlot; ++j) {
+            if (_touches[j] == touch->serial) _lumo_trans->move_surface_at(touch_to_cgpoint(*touch), j);
+        }
+    }
+    touch_time.reset();
+}
+
+void EAGLView::touchesEnded(const TouchSet& touches, const UIEvent& event) {
+    for (const Touch* touch : touches) {
+        for (int j = kFirstSlot; j <= kLastSlot; ++j) {
+            if (_touches[j] != touch->serial) continue;
+            _lumo_trans->release_surface_at(touch_to_cgpoint(*touch), j);
+            _touches[j] = 0;
+        }
+    }
+    const int on_view = event.touchesForView().count();
+    if (touch_time && run_loop_->now() - *touch_time <= kTapSeconds && on_view == 1) {
+        singleTap(*touches.anyObject());
+        touch_time.reset();
+    }
+    if (touches.count() == on_view) _touches.fill(0);
+}
+
+// Like a lift without the tap: the handle springs back and the slot empties.
+void EAGLView::touchesCancelled(const TouchSet& touches, const UIEvent& event) {
+    touch_time.reset();
+    touchesEnded(touches, event);
+}
+
+void EAGLView::singleTap(const Touch& touch) {
+    const float h = _screen_size.height;
+    if (touch.y > h * 0.25f && touch.y < (h * 3.0f) * 0.25f && controllers != nullptr)
+        controllers->setHidden(!controllers->isHidden());
+}
+
+}  // namespace lumo

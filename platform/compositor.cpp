@@ -1,0 +1,74 @@
+#include "platform/compositor.h"
+
+#include <SDL_image.h>
+
+#include <cstring>
+
+#include "platform/gl_window.h"
+
+namespace lumo {
+
+void Compositor::present_frame(GLuint framebuffer, int width, int height) {
+    source_ = framebuffer;
+    source_width_ = width;
+    source_height_ = height;
+    ++frames_presented_;
+    compose();
+}
+
+void Compositor::recompose() { compose(); }
+
+void Compositor::compose() {
+    GLint previous = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+    int dw = 0, dh = 0;
+    window_->drawable_size_pixels(&dw, &dh);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, dw, dh);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);  // the letterbox bars
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (source_ != 0 && glIsFramebuffer(source_)) {
+        // GL counts rows from the bottom; the view's rectangle from the top.
+        const ViewRect r = window_->view_rect_pixels();
+        const int bottom = dh - r.y - source_height_;
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, source_);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBlitFramebuffer(0, 0, source_width_, source_height_, r.x, bottom, r.x + source_width_, bottom + source_height_,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    if (overlay_ != nullptr) overlay_->draw_overlay();
+    if (!capture_path_.empty()) capture();
+    window_->swap();
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
+}
+
+void Compositor::capture() {
+    int dw = 0, dh = 0;
+    window_->drawable_size_pixels(&dw, &dh);
+    const size_t row = static_cast<size_t>(dw) * 4;
+    capture_pixels_.resize(row * dh);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, dw, dh, GL_RGBA, GL_UNSIGNED_BYTE, capture_pixels_.data());
+    // Bottom-up rows to top-down, in place.
+    std::vector<unsigned char> swap_row(row);
+    for (int y = 0; y < dh / 2; ++y) {
+        unsigned char* a = capture_pixels_.data() + row * y;
+        unsigned char* b = capture_pixels_.data() + row * (dh - 1 - y);
+        std::memcpy(swap_row.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, swap_row.data(), row);
+    }
+    for (size_t k = 3; k < capture_pixels_.size(); k += 4) capture_pixels_[k] = 255;  // the window is opaque
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(capture_pixels_.data(), dw, dh, 32, static_cast<int>(row),
+                                                              SDL_PIXELFORMAT_ABGR8888);
+    capture_error_.clear();
+    if (surface == nullptr || IMG_SavePNG(surface, capture_path_.c_str()) != 0)
+        capture_error_ = std::string("cannot write ") + capture_path_ + ": " + SDL_GetError();
+    if (surface) SDL_FreeSurface(surface);
+    capture_path_.clear();
+}
+
+}  // namespace lumo

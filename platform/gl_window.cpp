@@ -1,0 +1,86 @@
+#include "platform/gl_window.h"
+
+#include <algorithm>
+
+namespace lumo {
+
+ViewRect portrait_rect_in(int width, int height) {
+    // 2:3: the width is two thirds of the height, whichever side limits it.
+    int w = width, h = height;
+    if (static_cast<long>(w) * 3 > static_cast<long>(h) * 2) w = (h * 2) / 3;
+    else h = (w * 3) / 2;
+    return {(width - w) / 2, (height - h) / 2, w, h};
+}
+
+std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::string* error) {
+    if (options.headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    // No touches made from the mouse. Mouse events made from touches stay on:
+    // the control panel takes taps through them, and the view ignores them.
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        if (error) *error = std::string("cannot start SDL video: ") + SDL_GetError();
+        return nullptr;
+    }
+    std::unique_ptr<GLWindow> window(new GLWindow);
+    window->headless_ = options.headless;
+
+    // A 2.1 context is the compatibility profile: lights, materials, client arrays.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // the view draws into its own framebuffer
+
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    window->window_ = SDL_CreateWindow(options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, options.width,
+                                       options.height, flags);
+    if (window->window_ == nullptr) {
+        if (error) *error = std::string("cannot open a window: ") + SDL_GetError();
+        return nullptr;
+    }
+    SDL_SetWindowMinimumSize(window->window_, 160, 240);
+    window->context_ = SDL_GL_CreateContext(window->window_);
+    if (window->context_ == nullptr) {
+        if (error) *error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
+        return nullptr;
+    }
+    // Frames are paced by the frame timer, never by the display's refresh.
+    SDL_GL_SetSwapInterval(0);
+    return window;
+}
+
+GLWindow::~GLWindow() {
+    if (context_) SDL_GL_DeleteContext(context_);
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
+}
+
+bool GLWindow::make_current() const { return SDL_GL_MakeCurrent(window_, context_) == 0; }
+
+void GLWindow::window_size_points(int* width, int* height) const { SDL_GetWindowSize(window_, width, height); }
+
+void GLWindow::drawable_size_pixels(int* width, int* height) const { SDL_GL_GetDrawableSize(window_, width, height); }
+
+ViewRect GLWindow::view_rect_points() const {
+    int w = 0, h = 0;
+    window_size_points(&w, &h);
+    return portrait_rect_in(w, h);
+}
+
+// The points rectangle scaled to pixels, so both name the same area on high-DPI screens.
+ViewRect GLWindow::view_rect_pixels() const {
+    int wp = 0, hp = 0, wx = 0, hx = 0;
+    window_size_points(&wp, &hp);
+    drawable_size_pixels(&wx, &hx);
+    const ViewRect r = portrait_rect_in(wp, hp);
+    const double sx = wp > 0 ? static_cast<double>(wx) / wp : 1.0;
+    const double sy = hp > 0 ? static_cast<double>(hx) / hp : 1.0;
+    return {static_cast<int>(r.x * sx + 0.5), static_cast<int>(r.y * sy + 0.5), std::max(1, static_cast<int>(r.width * sx + 0.5)),
+            std::max(1, static_cast<int>(r.height * sy + 0.5))};
+}
+
+void GLWindow::swap() const { SDL_GL_SwapWindow(window_); }
+
+}  // namespace lumo

@@ -1,0 +1,55 @@
+#pragma once
+// The program's one window and its OpenGL compatibility-profile context
+// (fixed function, the OpenGL ES 1.1 calls plus framebuffer objects).
+// The drawing view keeps a 2:3 portrait rectangle centred in the window, so a
+// resized window letterboxes the picture instead of distorting it.
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+namespace lumo {
+
+struct ViewRect {
+    int x = 0, y = 0, width = 0, height = 0;  // top-left origin
+};
+
+struct WindowOptions {
+    bool headless = false;   // SDL's offscreen driver: a real context, no display
+    int width = 320;         // points
+    int height = 480;
+    const char* title = "lumo";
+};
+
+class GLWindow {
+public:
+    // Null with *error set when SDL, the window or the context cannot be had.
+    static std::unique_ptr<GLWindow> create(const WindowOptions& options, std::string* error);
+    ~GLWindow();
+    GLWindow(const GLWindow&) = delete;
+    GLWindow& operator=(const GLWindow&) = delete;
+
+    SDL_Window* sdl_window() const { return window_; }
+    SDL_GLContext gl_context() const { return context_; }
+    bool headless() const { return headless_; }
+    bool make_current() const;
+
+    // The view's rectangle in window points and in drawable pixels.
+    ViewRect view_rect_points() const;
+    ViewRect view_rect_pixels() const;
+    void window_size_points(int* width, int* height) const;
+    void drawable_size_pixels(int* width, int* height) const;
+    void swap() const;
+
+private:
+    GLWindow() = default;
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    bool headless_ = false;
+};
+
+// The largest 2:3 (width:height) rectangle centred in width x height.
+ViewRect portrait_rect_in(int width, int height);
+
+}  // namespace lumo

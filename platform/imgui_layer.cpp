@@ -1,0 +1,114 @@
+#include "platform/imgui_layer.h"
+
+#include <backends/imgui_impl_opengl2.h>
+#include <epoxy/gl.h>
+#include <imgui.h>
+
+#include "platform/gl_window.h"
+
+namespace lumo {
+
+ImGuiLayer::ImGuiLayer(GLWindow* window) : window_(window) {
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;  // the program keeps no configuration
+    io.LogFilename = nullptr;
+    io.BackendPlatformName = "lumo_sdl2";
+    const struct { ImGuiKey key; SDL_Scancode code; } keys[] = {
+        {ImGuiKey_Tab, SDL_SCANCODE_TAB},        {ImGuiKey_LeftArrow, SDL_SCANCODE_LEFT},
+        {ImGuiKey_RightArrow, SDL_SCANCODE_RIGHT}, {ImGuiKey_UpArrow, SDL_SCANCODE_UP},
+        {ImGuiKey_DownArrow, SDL_SCANCODE_DOWN}, {ImGuiKey_PageUp, SDL_SCANCODE_PAGEUP},
+        {ImGuiKey_PageDown, SDL_SCANCODE_PAGEDOWN}, {ImGuiKey_Home, SDL_SCANCODE_HOME},
+        {ImGuiKey_End, SDL_SCANCODE_END},        {ImGuiKey_Delete, SDL_SCANCODE_DELETE},
+        {ImGuiKey_Backspace, SDL_SCANCODE_BACKSPACE}, {ImGuiKey_Space, SDL_SCANCODE_SPACE},
+        {ImGuiKey_Enter, SDL_SCANCODE_RETURN},   {ImGuiKey_Escape, SDL_SCANCODE_ESCAPE},
+        {ImGuiKey_KeyPadEnter, SDL_SCANCODE_KP_ENTER},
+    };
+    for (const auto& k : keys) io.KeyMap[k.key] = k.code;
+
+    ImGui::StyleColorsDark();
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.WindowRounding = 10.0f;
+    style.FrameRounding = 6.0f;
+    style.GrabRounding = 6.0f;
+    style.FramePadding = ImVec2(10, 8);
+    style.ItemSpacing = ImVec2(8, 8);
+    style.WindowPadding = ImVec2(10, 10);
+    ImGui_ImplOpenGL2_Init();
+}
+
+ImGuiLayer::~ImGuiLayer() {
+    ImGui_ImplOpenGL2_Shutdown();
+    ImGui::DestroyContext();
+}
+
+void ImGuiLayer::process_event(const SDL_Event& event) {
+    ImGuiIO& io = ImGui::GetIO();
+    switch (event.type) {
+        case SDL_MOUSEMOTION:
+            io.MousePos = ImVec2(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const int b = event.button.button == SDL_BUTTON_LEFT ? 0 : event.button.button == SDL_BUTTON_RIGHT ? 1
+                        : event.button.button == SDL_BUTTON_MIDDLE ? 2 : -1;
+            if (b < 0) break;
+            io.MousePos = ImVec2(static_cast<float>(event.button.x), static_cast<float>(event.button.y));
+            held_[b] = event.type == SDL_MOUSEBUTTONDOWN;
+            if (held_[b]) pressed_[b] = true;
+            break;
+        }
+        case SDL_MOUSEWHEEL:
+            io.MouseWheel += static_cast<float>(event.wheel.y);
+            io.MouseWheelH += static_cast<float>(event.wheel.x);
+            break;
+        case SDL_TEXTINPUT:
+            io.AddInputCharactersUTF8(event.text.text);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const int code = event.key.keysym.scancode;
+            if (code >= 0 && code < IM_ARRAYSIZE(io.KeysDown)) io.KeysDown[code] = event.type == SDL_KEYDOWN;
+            const SDL_Keymod mod = SDL_GetModState();
+            io.KeyShift = (mod & KMOD_SHIFT) != 0;
+            io.KeyCtrl = (mod & KMOD_CTRL) != 0;
+            io.KeyAlt = (mod & KMOD_ALT) != 0;
+            io.KeySuper = (mod & KMOD_GUI) != 0;
+            break;
+        }
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_LEAVE) io.MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
+            break;
+        default:
+            break;
+    }
+}
+
+void ImGuiLayer::begin_frame(double now_seconds) {
+    ImGuiIO& io = ImGui::GetIO();
+    int w = 0, h = 0, dw = 0, dh = 0;
+    window_->window_size_points(&w, &h);
+    window_->drawable_size_pixels(&dw, &dh);
+    io.DisplaySize = ImVec2(static_cast<float>(w), static_cast<float>(h));
+    if (w > 0 && h > 0) io.DisplayFramebufferScale = ImVec2(static_cast<float>(dw) / w, static_cast<float>(dh) / h);
+    const double delta = last_frame_ < 0 ? 1.0 / 60.0 : now_seconds - last_frame_;
+    io.DeltaTime = delta > 0 ? static_cast<float>(delta) : 1.0f / 1000.0f;
+    last_frame_ = now_seconds;
+    // A press and release between two frames still counts as held for one frame.
+    for (int b = 0; b < 3; ++b) {
+        io.MouseDown[b] = pressed_[b] || held_[b];
+        pressed_[b] = false;
+    }
+    ImGui_ImplOpenGL2_NewFrame();
+    ImGui::NewFrame();
+}
+
+void ImGuiLayer::end_frame() {
+    ImGui::Render();
+    // The renderer saves and restores the fixed-function state it touches,
+    // the surface's texture binding included.
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+}
+
+}  // namespace lumo

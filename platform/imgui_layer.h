@@ -1,0 +1,30 @@
+#pragma once
+// Dear ImGui on our window: input fed from SDL events by hand (so events
+// pushed by scripts and tests reach it exactly like real ones, with or
+// without a display), drawing by the OpenGL2 renderer.
+
+#include <SDL.h>
+
+namespace lumo {
+
+class GLWindow;
+
+class ImGuiLayer {
+public:
+    explicit ImGuiLayer(GLWindow* window);
+    ~ImGuiLayer();
+    ImGuiLayer(const ImGuiLayer&) = delete;
+    ImGuiLayer& operator=(const ImGuiLayer&) = delete;
+
+    void process_event(const SDL_Event& event);
+    void begin_frame(double now_seconds);
+    void end_frame();  // renders into the bound (window) framebuffer
+
+private:
+    GLWindow* window_;
+    double last_frame_ = -1.0;
+    bool pressed_[3] = {};  // a press seen since the last frame: never miss a short click
+    bool held_[3] = {};
+};
+
+}  // namespace lumo

@@ -1,0 +1,52 @@
+#include "platform/resources.h"
+
+#include <string>
+#include <system_error>
+
+#include "platform/log.h"
+
+namespace lumo {
+
+namespace {
+
+std::filesystem::path executable_folder() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : exe.parent_path();
+}
+
+}  // namespace
+
+std::filesystem::path find_resource(std::string_view name) {
+    const std::filesystem::path folder = executable_folder();
+    std::filesystem::path candidates[] = {
+        folder / name,
+        folder / ".." / "share" / "lumo" / name,
+#ifdef LUMO_SOURCE_DIR
+        std::filesystem::path(LUMO_SOURCE_DIR) / "assets" / name,
+#endif
+    };
+    for (const auto& candidate : candidates) {
+        std::error_code error;
+        if (!folder.empty() && std::filesystem::is_regular_file(candidate, error)) return candidate;
+    }
+    return {};
+}
+
+std::shared_ptr<const Picture> imageNamed(std::string_view name) {
+    const std::filesystem::path path = find_resource(name);
+    if (path.empty()) {
+        log_line("lumo: picture %.*s not found next to the program or in its share folder", static_cast<int>(name.size()),
+                 name.data());
+        return nullptr;
+    }
+    std::string error;
+    auto picture = load_picture_file(path, &error);
+    if (!picture) {
+        log_line("lumo: %s: %s", path.c_str(), error.c_str());
+        return nullptr;
+    }
+    return std::make_shared<const Picture>(std::move(*picture));
+}
+
+}  // namespace lumo

@@ -1,0 +1,129 @@
+#pragma once
+// The drawing view: owns the GL context and framebuffer, the surface
+// simulation and the current picture. Drawing (mesh buffers, frame loop,
+// framebuffer, textures) lives in render/, touches and edit mode in input/.
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "platform/eagl_context.h"
+#include "platform/picture.h"
+#include "platform/run_loop.h"
+#include "platform/touch.h"
+#include "platform/touch_router.h"
+#include "platform/ui_controls.h"
+#include "sim/lumo_transform.h"
+
+namespace lumo {
+
+class GLWindow;
+
+struct Size {
+    float width = 0, height = 0;
+};
+
+inline constexpr int kSurfaceIndexCount = 2401 * 6;          // two triangles per grid cell
+inline constexpr int kTextureCoordinateCount = 2 * kVertexCount;
+
+class EAGLView : public TouchHandler {
+public:
+    // Creation: context, transform with the default dome, the default picture.
+    // Null when the context cannot be had or made current.
+    static std::unique_ptr<EAGLView> initWithCoder(GLWindow* window, RunLoop* run_loop);
+    ~EAGLView() override;
+    EAGLView(const EAGLView&) = delete;
+    EAGLView& operator=(const EAGLView&) = delete;
+
+    // --- View set-up, framebuffer, pictures ---------------------------------
+    void layoutSubviews();
+    // Takes the view's size in points from the window (at creation and after a resize).
+    void updateScreenSize();
+    bool createFramebuffer();
+    void destroyFramebuffer();
+    void load_texture();                                       // uploads `texture` as it is
+    void load_texture(std::shared_ptr<const Picture> picture);  // fitted into 512 x 512 first
+    void initializeTexture();
+    float surfaceHeightAtX(float x, float y) const { return LUMOTransform::surfaceHeightAtX(x, y); }
+    LUMOTransform* trans() const { return _lumo_trans.get(); }
+    void setTexture(std::shared_ptr<const Picture> picture) { texture = std::move(picture); }
+
+    // --- Mesh buffers -------------------------------------------------------
+    void calculate_indices();
+    void init_texture_coordinates();
+    void calculate_normals();
+
+    // --- Frame loop ---------------------------------------------------------
+    void startAnimation();
+    void stopAnimation();
+    void setAnimationTimer(Timer timer);
+    void setAnimationInterval(double seconds);
+    void drawView();
+    void setDisplaySurface(bool filled) { _display_surface = filled; }
+    double getAccel0() const { return accel0; }
+    double getAccel1() const { return accel1; }
+    double getAccel2() const { return accel2; }
+    void setAccel0(double value) { accel0 = value; }
+    void setAccel1(double value) { accel1 = value; }
+    void setAccel2(double value) { accel2 = value; }
+    bool animating() const { return run_loop_->isValid(animationTimer); }
+
+    // --- Touches ------------------------------------------------------------
+    void touchesBegan(const TouchSet& touches, const UIEvent& event) override;
+    void touchesMoved(const TouchSet& touches, const UIEvent& event) override;
+    void touchesEnded(const TouchSet& touches, const UIEvent& event) override;
+    // A touch the platform took away (or the mouse lost outside the window):
+    // released like a lift, but never a tap.
+    void touchesCancelled(const TouchSet& touches, const UIEvent& event) override;
+    Point touch_to_cgpoint(const Touch& touch) const;
+    void singleTap(const Touch& touch);
+    // The slot chosen most recently, kept for the life of the process.
+    static int last_touch_slot;
+
+    // --- Edit mode ----------------------------------------------------------
+    void setEditMode(const UISwitch* edit_switch);
+    void startAnimationForEditMode();
+    void surfaceEditFixed();
+    void initializeShape();
+    void set_vertices();
+
+    // --- Members, in declaration order ---------------------------------------
+    int backingWidth = 0;
+    int backingHeight = 0;
+    std::unique_ptr<EAGLContext> context;
+    void* _viewcontroller = nullptr;  // nothing reads it
+    GLuint viewRenderbuffer = 0;
+    GLuint viewFramebuffer = 0;
+    GLuint depthRenderbuffer = 0;
+    Timer animationTimer;  // not owned: the run loop keeps it until invalidated
+    double animationInterval = 0.05;
+    float* _surface_vertices = nullptr;  // the transform's current surface, never copied
+    std::array<float, kSurfaceFloatCount> _surface_normals{};
+    std::array<uint16_t, kSurfaceIndexCount> _surface_indices{};
+    std::array<float, kTextureCoordinateCount> _texture_coordinates{};
+    bool _display_surface = true;
+    std::unique_ptr<LUMOTransform> _lumo_trans;
+    GLuint _texture_num = 0;
+    float _screen_min_x = 0, _screen_max_x = 0, _screen_min_y = 0, _screen_max_y = 0;
+    Size _screen_size;
+    std::shared_ptr<const Picture> texture;
+    std::array<uint64_t, 5> _touches{};  // touch serials; 0 = empty slot
+    std::optional<double> touch_time;    // run-loop seconds when a possible tap began
+    UIView* controllers = nullptr;
+    UIButton* _edit_fix_button = nullptr;
+    UISwitch* _edit_switch = nullptr;
+    double accel0 = 0, accel1 = 0, accel2 = 0;
+
+private:
+    EAGLView() = default;
+    static void fire_frame_timer(void* view);
+    void upload_picture(const Picture* picture);
+
+    RunLoop* run_loop_ = nullptr;
+    GLWindow* window_ = nullptr;
+};
+
+}  // namespace lumo

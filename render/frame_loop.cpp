@@ -1,0 +1,115 @@
+// The frame timer and the frame routine: tilt into the body force, one
+// simulation step once the tables are built, normals, then the lit, textured
+// surface in its orthographic view, revealed from the top while a build runs.
+
+
+#include "render/eagl_view.h"
+#include "render/mesh_buffers.h"
+
+namespace lumo {
+
+namespace {
+
+// Bounds of the visible area in surface coordinates: a 2:3 portrait view
+// with y growing down the screen, like touch coordinates.
+constexpr float kScreenMinX = -0.12666667f;
+constexpr float kScreenMaxX = 0.12666667f;
+constexpr float kScreenMinY = -0.19f;
+constexpr float kScreenMaxY = 0.19f;
+constexpr int kCellCount = 2401;
+
+constexpr GLfloat kMaterialAmbient[] = {0.4f, 0.4f, 0.4f, 1.0f};
+constexpr GLfloat kMaterialDiffuse[] = {0.9f, 0.9f, 0.9f, 1.0f};
+constexpr GLfloat kMaterialSpecular[] = {0.5f, 0.5f, 0.5f, 1.0f};
+constexpr GLfloat kMaterialShininess = 30.0f;
+constexpr GLfloat kLightAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
+constexpr GLfloat kLightDiffuse[] = {0.7f, 0.7f, 0.7f, 1.0f};
+constexpr GLfloat kLightSpecular[] = {0.5f, 0.5f, 0.5f, 1.0f};
+// Positional, given before this frame's model-view is loaded: it is moved by
+// the previous frame's translation, so it sits up and left, in front.
+constexpr GLfloat kLightPosition[] = {-1.0f, -1.5f, 2.0f, 1.0f};
+
+}  // namespace
+
+void EAGLView::calculate_indices() { fill_surface_indices(_surface_indices); }
+
+void EAGLView::init_texture_coordinates() { fill_texture_coordinates(_texture_coordinates); }
+
+void EAGLView::calculate_normals() { compute_normals(_surface_vertices, _surface_normals); }
+
+void EAGLView::fire_frame_timer(void* view) { static_cast<EAGLView*>(view)->drawView(); }
+
+void EAGLView::startAnimation() {
+    _lumo_trans->set_time_interval(static_cast<float>(animationInterval));
+    setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, &EAGLView::fire_frame_timer, this));
+}
+
+void EAGLView::stopAnimation() { setAnimationTimer(Timer{}); }
+
+void EAGLView::setAnimationTimer(Timer timer) {
+    run_loop_->invalidate(animationTimer);
+    animationTimer = timer;
+}
+
+void EAGLView::setAnimationInterval(double seconds) {
+    animationInterval = seconds;
+    if (animating()) {
+        stopAnimation();
+        startAnimation();
+    }
+}
+
+void EAGLView::drawView() {
+    _lumo_trans->setAccelDirectionAt(0, static_cast<float>(accel0), -static_cast<float>(accel1),
+                                     static_cast<float>(accel2 * 0.5));
+    if (_lumo_trans->initializing_index() < 0) _lumo_trans->transform();
+    calculate_normals();
+
+    EAGLContext::setCurrentContext(context.get());
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kMaterialAmbient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kMaterialDiffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kMaterialSpecular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kMaterialShininess);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, kLightAmbient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, kLightDiffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, kLightSpecular);
+    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, viewFramebuffer);
+    glViewport(0, 0, backingWidth, backingHeight);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    _screen_min_x = kScreenMinX;
+    _screen_max_x = kScreenMaxX;
+    _screen_min_y = kScreenMinY;
+    _screen_max_y = kScreenMaxY;
+    // Bottom is the larger y: y = -0.19 is the top edge of the view.
+    glOrtho(_screen_min_x, _screen_max_x, _screen_max_y, _screen_min_y, 0.1, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -0.5f);
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, _surface_vertices);
+    glNormalPointer(GL_FLOAT, 0, _surface_normals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, _texture_coordinates.data());
+
+    // The build publishes the row it is on: reveal that many cells from the top.
+    const int32_t progress = _lumo_trans->initializing_index();
+    const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
+    glDrawElements(_display_surface ? GL_TRIANGLES : GL_LINES, 6 * cells, GL_UNSIGNED_SHORT, _surface_indices.data());
+
+    glBindRenderbuffer(GL_RENDERBUFFER, viewRenderbuffer);
+    context->presentRenderbuffer(GL_RENDERBUFFER);
+}
+
+}  // namespace lumo

@@ -1,0 +1,104 @@
+// Creation, the layout pass, the framebuffer and picture uploads.
+
+#include <regex>
+
+#include "offscreen_view.h"
+
+namespace lumo::testing {
+namespace {
+
+using ViewSetup = OffscreenView;
+
+GLint texture_width(GLuint texture) {
+    GLint previous = 0, width = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return width;
+}
+
+TEST_F(ViewSetup, CreationGivesTheDefaultDomeAndPictureAndNoTimer) {
+    EXPECT_EQ(view_->_surface_vertices, view_->trans()->surface_vertices());
+    EXPECT_EQ(view_->trans()->_init_surface_pos[3 * 1275 + 2], 0.11f);
+    EXPECT_EQ(view_->animationInterval, 0.05);
+    EXPECT_TRUE(view_->_display_surface);
+    EXPECT_FALSE(view_->animating());
+    EXPECT_FALSE(view_->touch_time.has_value());
+    for (uint64_t slot : view_->_touches) EXPECT_EQ(slot, 0u);
+    ASSERT_NE(view_->texture, nullptr) << "texture.png next to the tests";
+    EXPECT_EQ(view_->texture->width(), 512);
+    EXPECT_EQ(view_->_screen_size.width, 320.0f);
+    EXPECT_EQ(view_->_screen_size.height, 480.0f);
+}
+
+TEST_F(ViewSetup, TheLayoutPassBuildsAFramebufferOfTheViewsSize) {
+    EXPECT_NE(view_->viewFramebuffer, 0u);
+    EXPECT_NE(view_->viewRenderbuffer, 0u);
+    EXPECT_NE(view_->depthRenderbuffer, 0u);
+    EXPECT_EQ(view_->backingWidth, 320);
+    EXPECT_EQ(view_->backingHeight, 480);
+    glBindFramebuffer(GL_FRAMEBUFFER, view_->viewFramebuffer);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+}
+
+TEST_F(ViewSetup, DestroyingTheFramebufferTwiceIsHarmless) {
+    view_->destroyFramebuffer();
+    EXPECT_EQ(view_->viewFramebuffer, 0u);
+    EXPECT_EQ(view_->viewRenderbuffer, 0u);
+    EXPECT_EQ(view_->depthRenderbuffer, 0u);
+    view_->destroyFramebuffer();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_TRUE(view_->createFramebuffer());
+}
+
+TEST_F(ViewSetup, AnIncompleteFramebufferIsLoggedAndTheViewKeepsRunning) {
+    view_->context->overrideDrawableSize(0, 0);
+    view_->destroyFramebuffer();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(view_->createFramebuffer());
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::regex_match(log, std::regex("failed to make complete framebuffer object [0-9a-f]+\n"))) << log;
+    view_->drawView();  // draws into it regardless
+    view_->context->overrideDrawableSize(-1, -1);
+    view_->layoutSubviews();
+    EXPECT_EQ(view_->backingWidth, 320);
+}
+
+TEST_F(ViewSetup, EachUploadMakesANewTextureAndDeletesTheOldOne) {
+    const GLuint first = view_->_texture_num;
+    ASSERT_TRUE(glIsTexture(first));
+    view_->layoutSubviews();
+    const GLuint second = view_->_texture_num;
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(glIsTexture(first));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST_F(ViewSetup, PicturesSetDirectlyKeepTheirSizeAndPickedOnesAreFitted) {
+    auto wide = std::make_shared<const Picture>(Picture(300, 100));
+    view_->setTexture(wide);
+    EXPECT_EQ(view_->texture, wide);  // not shown until the next upload
+    view_->layoutSubviews();
+    EXPECT_EQ(texture_width(view_->_texture_num), 300);
+
+    view_->load_texture(wide);
+    EXPECT_EQ(view_->texture->width(), 512);
+    EXPECT_EQ(view_->texture->height(), 512);
+    EXPECT_EQ(texture_width(view_->_texture_num), 512);
+
+    view_->initializeTexture();
+    EXPECT_EQ(view_->texture->width(), 512);
+}
+
+TEST_F(ViewSetup, NoPictureGivesAnEmptyTextureAndTheSurfaceStillDraws) {
+    view_->setTexture(nullptr);
+    view_->load_texture();
+    EXPECT_EQ(texture_width(view_->_texture_num), 0);
+    view_->trans()->set_initializing_index(-1);
+    view_->drawView();
+    EXPECT_FALSE(pixel_at_surface(0.0f, 0.0f).is_clear_colour());
+}
+
+}  // namespace
+}  // namespace lumo::testing
