@@ -1,0 +1,351 @@
+#include "app/application.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+#include <epoxy/gl.h>
+
+#include "platform/app_paths.h"
+#include "platform/log.h"
+
+namespace lumo {
+
+namespace {
+
+// The picture browser's preview: a texture of ours, made without disturbing
+// the surface's texture binding.
+ImTextureID create_preview_texture(const Picture& picture) {
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width(), picture.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 picture.empty() ? nullptr : picture.pixels());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return reinterpret_cast<ImTextureID>(static_cast<intptr_t>(texture));
+}
+
+void destroy_preview_texture(ImTextureID id) {
+    const auto texture = static_cast<GLuint>(reinterpret_cast<intptr_t>(id));
+    glDeleteTextures(1, &texture);
+}
+
+constexpr double kInterfaceInterval = 1.0 / 30.0;  // recomposes the interface while no frames come
+constexpr SDL_TouchID kScriptTouchDevice = 77;
+}  // namespace
+
+Application::Application(const AppOptions& options)
+    : options_(options),
+      run_loop_(options.headless ? RunLoop::ClockKind::virtual_time : RunLoop::ClockKind::real) {}
+
+std::unique_ptr<Application> Application::create(const AppOptions& options, std::string* error) {
+    std::unique_ptr<Application> app(new Application(options));
+    app->home_ = application_home_folder(options.home);
+    if (app->home_.empty()) {
+        *error = "no home folder: set HOME, LUMO_HOME or use --home DIR";
+        return nullptr;
+    }
+    if (!options.script.empty()) {
+        auto script = load_script(options.script, error);
+        if (!script) return nullptr;
+        app->script_ = std::move(*script);
+    }
+    WindowOptions window_options;
+    window_options.headless = options.headless;
+    app->window_ = GLWindow::create(window_options, error);
+    if (!app->window_) return nullptr;
+
+    app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get());
+    ImagePickerController::setPreviewTextureHooks(&create_preview_texture, &destroy_preview_texture);
+    app->compositor_ = Compositor(app->window_.get());
+    // Headless runs must not depend on the machine's sensors or controllers.
+    TiltSelector::Options tilt_options;
+    tilt_options.use_iio = !options.headless;
+    tilt_options.use_controllers = !options.headless;
+    app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
+    app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
+    app->interface_ = MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
+                                          app->tilt_.get(), app->home_);
+    if (!app->interface_) {
+        *error = "cannot make the drawing view's OpenGL context current";
+        return nullptr;
+    }
+    EAGLView& view = app->view();
+    view.context->setPresenter(&app->compositor_);
+    app->compositor_.setOverlay(app->interface_->panel());
+    app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
+    app->touches_->setCapturePredicate(&Application::ui_captures, app.get());
+    app->run_loop_.setEventPump(&Application::pump, app.get());
+    if (options.headless) app->run_loop_.setBeforeVirtualTick(&Application::settle_build, app.get());
+    app->pending_screenshots_ = options.screenshots_at;
+    return app;
+}
+
+Application::~Application() {
+    run_loop_.invalidate(ui_timer_);
+    touches_.reset();
+    interface_.reset();  // the view, its context and its table build
+    accelerometer_.reset();
+    tilt_.reset();
+    imgui_.reset();
+    window_.reset();
+}
+
+void Application::launch() {
+    view().layoutSubviews();
+    delegate().applicationDidFinishLaunching();
+    ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, &Application::ui_tick, this);
+    for (const std::string& file : options_.files) openFile(file);
+}
+
+// A scripted or headless run advances without waiting for the table build to
+// race the frames: each tick sees the build finished, so runs repeat exactly.
+void Application::settle_build(void* self) { static_cast<Application*>(self)->view().trans()->wait_for_table_build(); }
+
+void Application::ui_tick(void* self) {
+    auto* app = static_cast<Application*>(self);
+    if (!app->view().animating()) app->compositor_.recompose();
+}
+
+bool Application::ui_captures(void* self, float x, float y) {
+    return static_cast<Application*>(self)->interface_->panel()->captures(x, y);
+}
+
+void Application::pump(void* self, double wait_seconds) {
+    auto* app = static_cast<Application*>(self);
+    app->inject_script_events();
+    SDL_Event event;
+    bool have = wait_seconds > 0 ? SDL_WaitEventTimeout(&event, static_cast<int>(wait_seconds * 1000.0 + 0.5)) != 0
+                                 : SDL_PollEvent(&event) != 0;
+    while (have) {
+        app->handle_event(event);
+        have = SDL_PollEvent(&event) != 0;
+    }
+    app->touches_->flush();
+}
+
+void Application::handle_event(const SDL_Event& event) {
+    imgui_->process_event(event);
+    switch (event.type) {
+        case SDL_QUIT:
+            quit_ = true;
+            break;
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                case SDL_WINDOWEVENT_MINIMIZED:
+                    if (active_) delegate().applicationWillResignActive();
+                    active_ = false;
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                case SDL_WINDOWEVENT_RESTORED:
+                    if (!active_) delegate().applicationDidBecomeActive();
+                    active_ = true;
+                    break;
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    view().updateScreenSize();
+                    view().layoutSubviews();
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case SDL_KEYDOWN:
+            handle_key(event.key);
+            break;
+        case SDL_DROPFILE:
+            if (interface_->panel()->modalOpen()) {
+                log_line("lumo: close the open menu before dropping a file");
+            } else {
+                openFile(event.drop.file);
+            }
+            SDL_free(event.drop.file);
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+            tilt_->handle_controller_event(event);
+            break;
+        default:
+            break;
+    }
+    touches_->handle_event(event);
+}
+
+void Application::handle_key(const SDL_KeyboardEvent& key) {
+    if (interface_->panel()->modalOpen()) return;  // the modal screen has the keyboard
+    if (key.keysym.sym == SDLK_l && key.repeat == 0) {
+        view().setDisplaySurface(!view()._display_surface);
+        return;
+    }
+    tilt_->handle_key(key.keysym.sym);
+}
+
+bool Application::openFile(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (extension == ".lumo") {
+        std::error_code missing;
+        if (!std::filesystem::is_regular_file(path, missing)) {
+            log_line("lumo: cannot open %s: no such shape file", path.c_str());
+            return false;
+        }
+        // As a row of the saved-file list: load, upload the picture, fix the shape.
+        const bool loaded = delegate().loadShapeAndImageAtPath(path);
+        view().load_texture();
+        view().surfaceEditFixed();
+        return loaded;
+    }
+    std::string error;
+    std::optional<Picture> picture = load_picture_file(path, &error);
+    if (!picture) {
+        log_line("lumo: cannot open %s: %s", path.c_str(), error.c_str());
+        interface_->panel()->showNotice("Not a picture", error);
+        return false;
+    }
+    view().load_texture(std::make_shared<const Picture>(std::move(*picture)));
+    return true;
+}
+
+void Application::runFor(double seconds) {
+    const double end = run_loop_.now() + seconds;
+    while (run_loop_.now() < end - 1e-9 && !quit_) runOnce();
+}
+
+int Application::run() {
+    while (!quit_) {
+        run_loop_.runOnce();
+        take_due_screenshots();
+    }
+    return screenshot_failed_ ? 1 : 0;
+}
+
+int Application::run_headless() {
+    const double end = options_.frames * kScriptFrameSeconds;
+    while (run_loop_.now() < end - 1e-9 && !quit_) {
+        run_loop_.runOnce();
+        take_due_screenshots();
+    }
+    if (!options_.screenshot.empty() && write_screenshot(options_.screenshot))
+        log_line("lumo: screenshot of frame %d written to %s", options_.frames, options_.screenshot.c_str());
+    return screenshot_failed_ ? 1 : 0;
+}
+
+// A screenshot of frame n shows the window as it stands once frame n has been drawn.
+void Application::take_due_screenshots() {
+    for (auto it = pending_screenshots_.begin(); it != pending_screenshots_.end();) {
+        if (run_loop_.now() + 1e-9 >= it->first * kScriptFrameSeconds) {
+            write_screenshot(it->second);
+            it = pending_screenshots_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool Application::write_screenshot(const std::string& path) {
+    compositor_.captureNextComposition(path);
+    compositor_.recompose();
+    if (compositor_.captureError().empty()) return true;
+    log_line("lumo: %s", compositor_.captureError().c_str());
+    screenshot_failed_ = true;
+    return false;
+}
+
+// --- Scripted input -----------------------------------------------------------
+
+void Application::inject_script_events() {
+    while (next_script_event_ < script_.size() && script_[next_script_event_].time <= run_loop_.now() + 1e-9)
+        inject(script_[next_script_event_++]);
+}
+
+void Application::inject(const ScriptEvent& e) {
+    using K = ScriptEvent::Kind;
+    switch (e.kind) {
+        case K::down: pushFinger(SDL_FINGERDOWN, e.finger, e.x, e.y); break;
+        case K::move: pushFinger(SDL_FINGERMOTION, e.finger, e.x, e.y); break;
+        case K::up: pushFinger(SDL_FINGERUP, e.finger, e.has_position ? e.x : -1, e.has_position ? e.y : -1); break;
+        case K::click:
+            pushMouse(SDL_MOUSEMOTION, e.x, e.y);
+            pushMouse(SDL_MOUSEBUTTONDOWN, e.x, e.y);
+            pushMouse(SDL_MOUSEBUTTONUP, e.x, e.y);
+            break;
+        case K::mouse_down: pushMouse(SDL_MOUSEBUTTONDOWN, e.x, e.y); break;
+        case K::mouse_move: pushMouse(SDL_MOUSEMOTION, e.x, e.y); break;
+        case K::mouse_up: pushMouse(SDL_MOUSEBUTTONUP, e.x, e.y); break;
+        case K::tilt: accelerometer_->overrideReading(e.tilt); break;
+        case K::tilt_off: accelerometer_->overrideReading(std::nullopt); break;
+        case K::key: pushKey(e.key); break;
+        case K::focus_lost: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); break;
+        case K::focus_gained: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); break;
+    }
+}
+
+// View points to SDL's normalised window coordinates. A lift without a
+// position ends where the finger last was: SDL always gives one, so use the
+// view's centre as a stand-in that the lift does not read.
+void Application::pushFinger(Uint32 type, int finger, float x, float y) {
+    const ViewRect r = window_->view_rect_points();
+    int w = 1, h = 1;
+    window_->window_size_points(&w, &h);
+    if (x < 0 || y < 0) x = r.width * 0.5f, y = r.height * 0.5f;
+    SDL_Event event{};
+    event.type = type;
+    event.tfinger.timestamp = SDL_GetTicks();
+    event.tfinger.touchId = kScriptTouchDevice;
+    event.tfinger.fingerId = finger;
+    event.tfinger.x = (static_cast<float>(r.x) + x) / static_cast<float>(w);
+    event.tfinger.y = (static_cast<float>(r.y) + y) / static_cast<float>(h);
+    event.tfinger.pressure = 1.0f;
+    event.tfinger.windowID = SDL_GetWindowID(window_->sdl_window());
+    SDL_PushEvent(&event);
+}
+
+void Application::pushMouse(Uint32 type, float x, float y) {
+    const ViewRect r = window_->view_rect_points();
+    SDL_Event event{};
+    event.type = type;
+    const int wx = r.x + static_cast<int>(x), wy = r.y + static_cast<int>(y);
+    const Uint32 window_id = SDL_GetWindowID(window_->sdl_window());
+    if (type == SDL_MOUSEMOTION) {
+        event.motion.windowID = window_id;
+        event.motion.x = wx;
+        event.motion.y = wy;
+        event.motion.state = script_mouse_held_ ? SDL_BUTTON_LMASK : 0;
+    } else {
+        script_mouse_held_ = type == SDL_MOUSEBUTTONDOWN;
+        event.button.windowID = window_id;
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = wx;
+        event.button.y = wy;
+    }
+    SDL_PushEvent(&event);
+}
+
+void Application::pushKey(SDL_Keycode key) {
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event event{};
+        event.type = type;
+        event.key.windowID = SDL_GetWindowID(window_->sdl_window());
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.sym = key;
+        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+        SDL_PushEvent(&event);
+    }
+}
+
+void Application::pushWindowEvent(Uint8 window_event) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(window_->sdl_window());
+    event.window.event = window_event;
+    SDL_PushEvent(&event);
+}
+
+}  // namespace lumo

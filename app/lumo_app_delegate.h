@@ -1,0 +1,53 @@
+#pragma once
+// The application delegate: launches the interface in a fixed order, smooths
+// the accelerometer into the view's tilt values, slows the frame timer while
+// the application is inactive, and saves and loads shape files.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/accelerometer.h"
+#include "platform/modal_widgets.h"
+
+namespace lumo {
+
+class EAGLView;
+class GLWindow;
+class lumo_view_controller;
+
+class lumoAppDelegate : public UIAccelerometerDelegate {
+public:
+    // The documents folder lives in `home`; the shared accelerometer is the platform's.
+    lumoAppDelegate(std::filesystem::path home, UIAccelerometer* shared_accelerometer);
+
+    void applicationDidFinishLaunching();
+    void accelerometer_didAccelerate(UIAccelerometer* accelerometer, const Acceleration& sample) override;
+    void applicationWillResignActive();
+    void applicationDidBecomeActive();
+
+    // Saves the rest shape and the current picture as "<date stamp>.lumo" and
+    // says how it went in an alert.
+    void saveShapeAndImage();
+    // true when the file's positions were taken into the current surface.
+    bool loadShapeAndImage(const std::string& stem);
+    bool loadShapeAndImageAtPath(const std::filesystem::path& path);
+
+    std::filesystem::path documentsFolder() const;
+    AlertView* alert() const { return alert_.get(); }
+
+    std::string kInitSurfacePosKey;
+    std::string kSurfaceImageKey;
+    GLWindow* window = nullptr;
+    EAGLView* glView = nullptr;
+    lumo_view_controller* _viewcontroller = nullptr;
+
+private:
+    void show_alert(const char* title, const char* message);
+
+    std::filesystem::path home_;
+    UIAccelerometer* accelerometer_;
+    std::unique_ptr<AlertView> alert_;
+};
+
+}  // namespace lumo

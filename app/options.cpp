@@ -1,0 +1,85 @@
+#include "app/options.h"
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+namespace lumo {
+
+namespace {
+
+bool parse_int(std::string_view text, int* out) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, *out);
+    return ec == std::errc() && ptr == end;
+}
+
+}  // namespace
+
+const char* usage_text() {
+    return "usage: lumo [options] [FILE...]\n"
+           "  FILE                      a shape file (.lumo) or a picture to open after launch\n"
+           "  --headless                run without a display (SDL's offscreen driver)\n"
+           "  --frames N                headless: run N frame intervals of 0.05 s (default 60)\n"
+           "  --screenshot FILE.png     headless: write the last frame as a PNG\n"
+           "  --screenshot-at N:FILE    write the frame N as a PNG (repeatable)\n"
+           "  --script FILE             replay timed touches, tilts and keys (see README)\n"
+           "  --home DIR                the application's home folder (shape files go to DIR/Documents)\n"
+           "  --help                    this text\n";
+}
+
+std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::string* error) {
+    AppOptions options;
+    auto value = [&](int* i, const char* name) -> const char* {
+        if (*i + 1 >= argc) {
+            *error = std::string(name) + " needs a value";
+            return nullptr;
+        }
+        return argv[++*i];
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--headless") {
+            options.headless = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--frames") {
+            const char* v = value(&i, "--frames");
+            if (v == nullptr) return std::nullopt;
+            if (!parse_int(v, &options.frames) || options.frames < 0) {
+                *error = std::string("--frames takes a whole number of frames, not \"") + v + "\"";
+                return std::nullopt;
+            }
+        } else if (arg == "--screenshot") {
+            const char* v = value(&i, "--screenshot");
+            if (v == nullptr) return std::nullopt;
+            options.screenshot = v;
+        } else if (arg == "--screenshot-at") {
+            const char* v = value(&i, "--screenshot-at");
+            if (v == nullptr) return std::nullopt;
+            const char* colon = std::strchr(v, ':');
+            int frame = 0;
+            if (colon == nullptr || colon[1] == '\0' || !parse_int(std::string_view(v, colon - v), &frame) || frame < 0) {
+                *error = std::string("--screenshot-at takes FRAME:FILE.png, not \"") + v + "\"";
+                return std::nullopt;
+            }
+            options.screenshots_at.emplace_back(frame, colon + 1);
+        } else if (arg == "--script") {
+            const char* v = value(&i, "--script");
+            if (v == nullptr) return std::nullopt;
+            options.script = v;
+        } else if (arg == "--home") {
+            const char* v = value(&i, "--home");
+            if (v == nullptr) return std::nullopt;
+            options.home = v;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            *error = std::string("unknown option ") + std::string(arg);
+            return std::nullopt;
+        } else {
+            options.files.emplace_back(arg);
+        }
+    }
+    return options;
+}
+
+}  // namespace lumo

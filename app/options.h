@@ -1,0 +1,26 @@
+#pragma once
+// The command line.
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lumo {
+
+struct AppOptions {
+    bool headless = false;
+    int frames = 60;                 // headless: frame intervals to run
+    std::string screenshot;          // headless: PNG of the last composed frame
+    std::vector<std::pair<int, std::string>> screenshots_at;  // frame number, PNG
+    std::string home;                // --home: the application's home folder
+    std::string script;              // timed input to replay
+    std::vector<std::string> files;  // shape files or pictures to open after launch
+    bool help = false;
+};
+
+// nullopt with *error set when the command line makes no sense.
+std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::string* error);
+const char* usage_text();
+
+}  // namespace lumo

@@ -1,0 +1,104 @@
+#include "app/script.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace lumo {
+
+namespace {
+
+struct Parser {
+    std::istringstream words;
+    bool number(float* out) { return static_cast<bool>(words >> *out); }
+    bool number(double* out) { return static_cast<bool>(words >> *out); }
+    bool integer(int* out) { return static_cast<bool>(words >> *out); }
+    bool word(std::string* out) { return static_cast<bool>(words >> *out); }
+    bool done() {
+        std::string rest;
+        return !(words >> rest);
+    }
+};
+
+bool parse_line(const std::string& line, ScriptEvent* event, std::string* problem) {
+    Parser p{std::istringstream(line)};
+    double frame = 0;
+    std::string command;
+    if (!p.number(&frame) || frame < 0) return *problem = "expected a frame number first", false;
+    if (!p.word(&command)) return *problem = "expected a command after the frame number", false;
+    event->time = frame * kScriptFrameSeconds;
+    using K = ScriptEvent::Kind;
+    if (command == "down" || command == "move" || command == "up") {
+        event->kind = command == "down" ? K::down : command == "move" ? K::move : K::up;
+        if (!p.integer(&event->finger) || event->finger < 0) return *problem = "expected a finger number", false;
+        event->has_position = p.number(&event->x);
+        if (event->has_position && !p.number(&event->y)) return *problem = "expected x and y", false;
+        if (!event->has_position && event->kind != K::up) return *problem = "expected x and y", false;
+    } else if (command == "click" || command == "mousedown" || command == "mousemove" || command == "mouseup") {
+        event->kind = command == "click" ? K::click : command == "mousedown" ? K::mouse_down
+                    : command == "mousemove" ? K::mouse_move : K::mouse_up;
+        if (!p.number(&event->x) || !p.number(&event->y)) return *problem = "expected x and y", false;
+        event->has_position = true;
+    } else if (command == "tilt") {
+        std::string first;
+        if (!p.word(&first)) return *problem = "expected x y z or off", false;
+        if (first == "off") {
+            event->kind = K::tilt_off;
+        } else {
+            event->kind = K::tilt;
+            std::istringstream x(first);
+            if (!(x >> event->tilt.x) || !p.number(&event->tilt.y) || !p.number(&event->tilt.z))
+                return *problem = "expected three numbers x y z", false;
+        }
+    } else if (command == "key") {
+        std::string name;
+        if (!p.word(&name)) return *problem = "expected a key name", false;
+        event->kind = K::key;
+        event->key = SDL_GetKeyFromName(name.c_str());
+        if (event->key == SDLK_UNKNOWN) return *problem = "unknown key \"" + name + "\"", false;
+    } else if (command == "focus") {
+        std::string state;
+        if (!p.word(&state) || (state != "lost" && state != "gained")) return *problem = "expected lost or gained", false;
+        event->kind = state == "lost" ? K::focus_lost : K::focus_gained;
+    } else {
+        return *problem = "unknown command \"" + command + "\"", false;
+    }
+    if (!p.done()) return *problem = "unexpected words at the end", false;
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std::string* error) {
+    std::vector<ScriptEvent> events;
+    std::istringstream lines{std::string(text)};
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+        ScriptEvent event;
+        std::string problem;
+        if (!parse_line(line, &event, &problem)) {
+            *error = "line " + std::to_string(number) + ": " + problem;
+            return std::nullopt;
+        }
+        events.push_back(event);
+    }
+    std::stable_sort(events.begin(), events.end(), [](const ScriptEvent& a, const ScriptEvent& b) { return a.time < b.time; });
+    return events;
+}
+
+std::optional<std::vector<ScriptEvent>> load_script(const std::string& path, std::string* error) {
+    std::ifstream file(path);
+    if (!file) {
+        *error = "cannot read " + path;
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    auto events = parse_script(text.str(), error);
+    if (!events) *error = path + ": " + *error;
+    return events;
+}
+
+}  // namespace lumo

@@ -1,0 +1,80 @@
+#pragma once
+// The whole application, headless on a virtual clock, driven through the
+// same SDL event path as real input.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/application.h"
+
+namespace lumo::testing {
+
+inline std::filesystem::path fresh_folder(const std::string& name) {
+    const auto folder = std::filesystem::temp_directory_path() / ("lumo-test-" + name + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home_ = fresh_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        options_.headless = true;
+        options_.home = home_.string();
+        EAGLView::last_touch_slot = 0;  // as at program start
+    }
+    void TearDown() override {
+        app_.reset();
+        std::filesystem::remove_all(home_);
+    }
+    // Creates and launches; the tables are built before the first frame.
+    void launch() {
+        std::string error;
+        app_ = Application::create(options_, &error);
+        ASSERT_NE(app_, nullptr) << error;
+        app_->launch();
+        app_->runOnce();
+    }
+    Application& app() { return *app_; }
+    EAGLView& view() { return app_->view(); }
+    LUMOTransform& trans() { return *app_->view().trans(); }
+    void turn() { app_->runOnce(); }
+    void finger(Uint32 type, int id, float x, float y) {
+        app_->pushFinger(type, id, x, y);
+        turn();
+    }
+    void tap(float x, float y, double hold_seconds = 0.1) {
+        finger(SDL_FINGERDOWN, 9, x, y);
+        app_->runFor(hold_seconds);
+        finger(SDL_FINGERUP, 9, x, y);
+    }
+    void click(float x, float y) {
+        app_->pushMouse(SDL_MOUSEMOTION, x, y);
+        app_->pushMouse(SDL_MOUSEBUTTONDOWN, x, y);
+        app_->runFor(0.15);  // the interface is drawn a few times in between
+        app_->pushMouse(SDL_MOUSEBUTTONUP, x, y);
+        app_->runFor(0.15);
+    }
+    // The centre of a panel control, in view points (the view fills the window).
+    void click_control(ControlPanel::Control control) {
+        app_->runFor(0.2);  // the panel has found its place and size
+        const PanelRect r = app_->ui().panel()->rectOf(control);
+        ASSERT_GT(r.width, 0.0f) << "control not drawn";
+        click(r.x + r.width / 2, r.y + r.height / 2);
+    }
+    int slots_taken() const {
+        int n = 0;
+        for (int j = 1; j <= 4; ++j) n += app_->view()._touches[j] != 0;
+        return n;
+    }
+
+    std::filesystem::path home_;
+    AppOptions options_;
+    std::unique_ptr<Application> app_;
+};
+
+}  // namespace lumo::testing

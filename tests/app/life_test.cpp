@@ -1,0 +1,178 @@
+// The launch sequence, edit mode, the accelerometer's smoothing and the
+// application becoming inactive and active again.
+
+#include <cmath>
+
+#include "app_harness.h"
+
+namespace lumo::testing {
+namespace {
+
+class Life : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        launch();
+    }
+    void set_edit(bool on) {
+        app().ui().edit_switch.setOn(on);
+        view().setEditMode(&app().ui().edit_switch);
+    }
+    bool fix_shown() { return !app().ui().edit_fix_button.isHidden(); }
+};
+
+TEST_F(Life, LaunchStartsTheTimerTheBuildAndTheSensor) {
+    EXPECT_EQ(app().delegate().kInitSurfacePosKey, "InitSurfacePosition");
+    EXPECT_EQ(app().delegate().kSurfaceImageKey, "SurfaceImage");
+    EXPECT_TRUE(view().animating());
+    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
+    EXPECT_EQ(trans().time_interval(), 0.05f);
+    EXPECT_EQ(app().accelerometer().updateInterval(), 1.0 / 30.0);
+    EXPECT_EQ(app().delegate().glView, &view());
+    EXPECT_FALSE(app().ui().edit_switch.isOn());
+    EXPECT_FALSE(fix_shown());
+    app().runFor(0.2);
+    EXPECT_EQ(trans().initializing_index(), -1);
+    EXPECT_GT(app().framesDrawn(), 2);
+}
+
+TEST_F(Life, TheEditSwitchCutsTheTimeStepToATenth) {
+    set_edit(true);
+    EXPECT_EQ(trans().time_interval(), 0.005f);
+    EXPECT_TRUE(fix_shown());
+    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);  // frames keep their pace
+    set_edit(false);
+    EXPECT_EQ(trans().time_interval(), 0.05f);
+    EXPECT_FALSE(fix_shown());
+}
+
+TEST_F(Life, TheEditSwitchAloneNeverStartsTheTimer) {
+    view().stopAnimation();
+    set_edit(true);
+    EXPECT_FALSE(view().animating());
+    EXPECT_EQ(trans().time_interval(), 0.05f);
+    EXPECT_FALSE(fix_shown());
+}
+
+TEST_F(Life, TheEditSwitchOnThePanelWorksByClick) {
+    turn();
+    click_control(ControlPanel::edit);
+    EXPECT_TRUE(app().ui().edit_switch.isOn());
+    EXPECT_TRUE(fix_shown());
+    EXPECT_EQ(trans().time_interval(), 0.005f);
+    turn();
+    click_control(ControlPanel::fix);
+    EXPECT_FALSE(app().ui().edit_switch.isOn());
+    EXPECT_FALSE(fix_shown());
+}
+
+TEST_F(Life, FixingMakesTheSculptedSurfaceTheRestShape) {
+    app().runFor(1.0);
+    set_edit(true);
+    app().pushFinger(SDL_FINGERDOWN, 1, 160, 200);
+    app().runFor(1.0);
+    view().surfaceEditFixed();
+    EXPECT_FALSE(app().ui().edit_switch.isOn());
+    EXPECT_FALSE(fix_shown());
+    EXPECT_EQ(trans().time_interval(), 0.05f);
+    EXPECT_GE(trans().initializing_index(), 0);  // a new build holds the step
+    EXPECT_EQ(trans()._cur_surface_pos, trans()._init_surface_pos);
+    EXPECT_EQ(trans()._target_surface_pos, trans()._init_surface_pos);
+    for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans()._input_forces[j].apply_pos_to_force, 0);
+    // The dent stays in the new rest shape.
+    EXPECT_LT(trans()._init_surface_pos[3 * vertex_index(20, 25) + 2], 0.09f);
+    app().pushFinger(SDL_FINGERUP, 1, 160, 200);
+    app().runFor(0.2);
+    EXPECT_EQ(trans().initializing_index(), -1);
+}
+
+TEST_F(Life, ResetBringsBackTheDefaultDomeAndLeavesEditMode) {
+    set_edit(true);
+    for (int v = 0; v < kVertexCount; ++v) trans()._cur_surface_pos[3 * v + 2] *= 0.5f;
+    view().surfaceEditFixed();
+    view().stopAnimation();  // as the initialize menu holds it
+    set_edit(true);
+    app().ui().edit_fix_button.setHidden(false);
+    view().initializeShape();
+    auto dome = std::make_unique<LUMOTransform>(1);
+    dome->set_init_position_and_mass_at_startup(true);
+    EXPECT_EQ(trans()._init_surface_pos, dome->_init_surface_pos);
+    EXPECT_FALSE(app().ui().edit_switch.isOn());
+    EXPECT_FALSE(fix_shown());  // hidden even though the timer was stopped
+    EXPECT_FALSE(view().animating());
+}
+
+TEST_F(Life, ResigningSlowsTheFrameTimerAndBecomingActiveRestoresIt) {
+    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    turn();
+    EXPECT_FALSE(app().active());
+    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.2);
+    EXPECT_EQ(trans().time_interval(), 0.2f);
+    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    turn();
+    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
+    EXPECT_EQ(trans().time_interval(), 0.05f);
+}
+
+TEST_F(Life, ResigningWhileStoppedStartsNothing) {
+    view().stopAnimation();
+    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    turn();
+    EXPECT_FALSE(view().animating());
+    view().startAnimation();
+    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.2);
+    view().stopAnimation();
+    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    turn();
+    EXPECT_FALSE(view().animating());
+    view().startAnimation();
+    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
+}
+
+TEST_F(Life, EditModeSurvivesResigningButWithTheFullTimeStep) {
+    set_edit(true);
+    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    turn();
+    EXPECT_TRUE(app().ui().edit_switch.isOn());
+    EXPECT_TRUE(fix_shown());
+    EXPECT_EQ(trans().time_interval(), 0.05f);
+}
+
+TEST_F(Life, SamplesAreSmoothedAxisByAxis) {
+    const Acceleration tilt{0.5, -0.25, -1.0};
+    view().setAccel0(0), view().setAccel1(0), view().setAccel2(0);
+    app().accelerometer().overrideReading(tilt);
+    double x = 0, y = 0, z = 0;
+    for (int n = 1; n <= 12; ++n) {
+        app().delegate().accelerometer_didAccelerate(&app().accelerometer(), tilt);
+        x = tilt.x * 0.1 + x * 0.9, y = tilt.y * 0.1 + y * 0.9, z = tilt.z * 0.1 + z * 0.9;
+        ASSERT_EQ(view().accel0, x);
+        ASSERT_EQ(view().accel1, y);
+        ASSERT_EQ(view().accel2, z);
+        if (n == 1) {
+            EXPECT_EQ(view().accel0, 0.05);
+        }
+    }
+    EXPECT_NEAR(view().accel0, 0.5 * (1 - std::pow(0.9, 12)), 1e-12);
+}
+
+TEST_F(Life, TheSensorFeedsTheBodyThroughTheRunLoop) {
+    app().accelerometer().overrideReading(Acceleration{1, 0, 0});  // right side down
+    app().runFor(3.0);
+    EXPECT_NEAR(view().accel0, 1.0, 0.01);
+    EXPECT_GT(trans()._input_forces[0].cur_pos[0] - trans()._input_forces[0].init_pos[0], 0.05f);
+}
+
+TEST_F(Life, WithoutAViewSamplesAreDropped) {
+    const double before[3] = {view().accel0, view().accel1, view().accel2};
+    app().delegate().glView = nullptr;
+    app().delegate().accelerometer_didAccelerate(&app().accelerometer(), Acceleration{1, 1, 1});
+    app().delegate().glView = &view();
+    EXPECT_EQ(view().accel0, before[0]);
+    EXPECT_EQ(view().accel1, before[1]);
+    EXPECT_EQ(view().accel2, before[2]);
+}
+
+}  // namespace
+}  // namespace lumo::testing

@@ -1,0 +1,70 @@
+// Files dropped on the window or named on the command line.
+
+#include <fstream>
+
+#include "../app/app_harness.h"
+#include "ui/shape_file.h"
+
+namespace lumo::testing {
+namespace {
+
+void drop(Application& app, const std::filesystem::path& path) {
+    SDL_Event event{};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(path.c_str());
+    SDL_PushEvent(&event);
+    app.runOnce();
+}
+
+TEST_F(AppTest, ADroppedPictureBecomesTheTexture) {
+    launch();
+    Picture tall(100, 300);
+    ASSERT_TRUE(save_png_file(tall, home_ / "tall.png"));
+    drop(app(), home_ / "tall.png");
+    ASSERT_NE(view().texture, nullptr);
+    EXPECT_EQ(view().texture->width(), 512);
+    EXPECT_EQ(view().texture->height(), 512);
+}
+
+TEST_F(AppTest, ADroppedFileThatIsNoPictureChangesNothingAndSaysSo) {
+    launch();
+    std::ofstream(home_ / "notes.png") << "not a picture";
+    const auto picture = view().texture;
+    ::testing::internal::CaptureStderr();
+    drop(app(), home_ / "notes.png");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("notes.png"), std::string::npos);
+    EXPECT_EQ(view().texture, picture);
+    ASSERT_NE(app().ui().panel()->notice(), nullptr);
+    EXPECT_TRUE(app().ui().panel()->notice()->isVisible());
+    EXPECT_TRUE(view().animating());
+}
+
+TEST_F(AppTest, AShapeFileOnTheCommandLineIsLoadedAndFixed) {
+    std::vector<float> shape(7500);
+    for (int v = 0; v < 2500; ++v) {
+        shape[3 * v] = grid_coordinate(v % 50);
+        shape[3 * v + 1] = grid_coordinate(v / 50);
+        shape[3 * v + 2] = 0.01f + 0.1f * static_cast<float>(v % 50) / 49.0f;  // a ramp
+    }
+    std::string error;
+    ASSERT_TRUE(write_shape_file(home_ / "ramp.lumo", shape, encode_png(Picture(4, 4)), &error)) << error;
+    options_.files = {(home_ / "ramp.lumo").string()};
+    launch();
+    EXPECT_EQ(view().texture->width(), 4);
+    EXPECT_GT(trans()._init_surface_pos[3 * vertex_index(20, 40) + 2], trans()._init_surface_pos[3 * vertex_index(20, 10) + 2]);
+}
+
+TEST_F(AppTest, AFileThatCannotBeOpenedIsReportedAndTheDefaultsStay) {
+    options_.files = {(home_ / "missing.lumo").string(), (home_ / "missing.jpg").string()};
+    ::testing::internal::CaptureStderr();
+    launch();
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("missing.lumo"), std::string::npos);
+    EXPECT_NE(log.find("missing.jpg"), std::string::npos);
+    EXPECT_EQ(trans()._init_surface_pos[3 * 1275 + 2], 0.11f);
+    EXPECT_EQ(view().texture->width(), 512);
+    EXPECT_TRUE(view().animating());
+}
+
+}  // namespace
+}  // namespace lumo::testing

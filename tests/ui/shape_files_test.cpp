@@ -1,0 +1,254 @@
+// Saving and loading shape files through the application delegate, and the
+// saved-file list that loads and fixes them.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+#include "../app/app_harness.h"
+#include "ui/file_list_view_controller.h"
+#include "ui/shape_file.h"
+
+namespace lumo::testing {
+namespace {
+
+class ShapeFiles : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        launch();
+        app().runFor(0.2);
+    }
+    std::filesystem::path documents() { return app().delegate().documentsFolder(); }
+    std::vector<std::filesystem::path> saved_files() {
+        std::vector<std::filesystem::path> files;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(documents(), error)) files.push_back(entry.path());
+        return files;
+    }
+    // Saves and returns the stem the file got.
+    std::string save() {
+        app().delegate().saveShapeAndImage();
+        const auto files = saved_files();
+        return files.empty() ? std::string() : files.back().stem().string();
+    }
+    void sculpt() {
+        for (int v = 0; v < kVertexCount; ++v)
+            trans()._cur_surface_pos[3 * v + 2] += 0.02f * std::sin(0.1f * static_cast<float>(v));
+        view().surfaceEditFixed();
+        trans().wait_for_table_build();
+    }
+    fileListViewController& list() { return *app().ui().viewController()->fileList(); }
+};
+
+TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
+    sculpt();
+    const auto saved_shape = trans()._init_surface_pos;
+    const auto saved_picture = view().texture;
+    const std::string stem = save();
+    ASSERT_FALSE(stem.empty());
+    EXPECT_EQ(app().delegate().alert()->title(), "saved");
+    EXPECT_EQ(stem.size(), std::string("2026_12_07_20_38_27").size());
+
+    view().initializeShape();
+    view().setTexture(nullptr);
+    ASSERT_TRUE(app().delegate().loadShapeAndImage(stem));
+    EXPECT_EQ(trans()._cur_surface_pos, saved_shape);
+    ASSERT_NE(view().texture, nullptr);
+    ASSERT_EQ(view().texture->byte_count(), saved_picture->byte_count());
+    EXPECT_EQ(std::memcmp(view().texture->pixels(), saved_picture->pixels(), saved_picture->byte_count()), 0);
+}
+
+TEST_F(ShapeFiles, TwoSavesInOneSecondLeaveOneFile) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const std::string before = current_shape_file_stem();
+        save();
+        save();
+        if (current_shape_file_stem() == before) break;  // both saves fell in one second
+        for (const auto& file : saved_files()) std::filesystem::remove(file);
+    }
+    EXPECT_EQ(saved_files().size(), 1u);
+}
+
+TEST_F(ShapeFiles, SavingWhileFingersPressStoresTheRestShape) {
+    app().ui().controllers.setHidden(true);
+    finger(SDL_FINGERDOWN, 1, 160, 240);
+    app().runFor(0.5);
+    ASSERT_NE(trans()._cur_surface_pos, trans()._init_surface_pos);
+    const std::string stem = save();
+    std::string error;
+    const auto contents = read_shape_file(shape_file_path(documents(), stem), &error);
+    ASSERT_TRUE(contents && contents->positions) << error;
+    EXPECT_TRUE(std::equal(contents->positions->begin(), contents->positions->end(), trans()._init_surface_pos.begin()));
+}
+
+TEST_F(ShapeFiles, AFailedSaveSaysSoAndLeavesNoFile) {
+    // Something that is not a folder where the documents folder should be.
+    std::ofstream(home_ / "Documents") << "in the way";
+    ::testing::internal::CaptureStderr();
+    app().delegate().saveShapeAndImage();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("save failed"), std::string::npos);
+    ASSERT_NE(app().delegate().alert(), nullptr);
+    EXPECT_EQ(app().delegate().alert()->title(), "save failed");
+    EXPECT_EQ(app().delegate().alert()->message(), "Shape and Texutre have NOT been saved");
+    EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));
+}
+
+TEST_F(ShapeFiles, AReadOnlyDocumentsFolderFailsCleanly) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    std::filesystem::create_directories(documents());
+    ::chmod(documents().c_str(), 0555);
+    app().delegate().saveShapeAndImage();
+    ::chmod(documents().c_str(), 0755);
+    EXPECT_EQ(app().delegate().alert()->title(), "save failed");
+    EXPECT_TRUE(saved_files().empty());
+}
+
+TEST_F(ShapeFiles, ARemovedFileLoadsAsNoWithNothingChanged) {
+    const std::string stem = save();
+    std::filesystem::remove(shape_file_path(documents(), stem));
+    const auto surface = trans()._cur_surface_pos;
+    const auto picture = view().texture;
+    EXPECT_FALSE(app().delegate().loadShapeAndImage(stem));
+    EXPECT_EQ(trans()._cur_surface_pos, surface);
+    EXPECT_EQ(view().texture, picture);
+}
+
+TEST_F(ShapeFiles, StemsThatNameAnythingButADocumentAreRefused) {
+    std::filesystem::create_directories(documents());
+    std::ofstream(home_ / "outside.lumo") << "x";
+    const auto surface = trans()._cur_surface_pos;
+    const auto picture = view().texture;
+    for (const std::string& stem : {std::string(), std::string("."), std::string(".."), std::string("../outside"),
+                                   std::string("a\0b", 3), std::string("/etc/passwd")})
+        EXPECT_FALSE(app().delegate().loadShapeAndImage(stem)) << stem;
+    EXPECT_EQ(trans()._cur_surface_pos, surface);
+    EXPECT_EQ(view().texture, picture);
+}
+
+// A shape file written by hand: any positions, any picture bytes.
+void write_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png) {
+    std::string error;
+    ASSERT_TRUE(write_shape_file(path, positions, png, &error)) << error;
+}
+
+TEST_F(ShapeFiles, BadPositionsChangeThePictureOnly) {
+    std::filesystem::create_directories(documents());
+    Picture small(8, 8);
+    const auto png = encode_png(small);
+    const std::vector<float> short_shape(7499, 0.05f);
+    write_file(shape_file_path(documents(), "short"), short_shape, png);
+    std::vector<float> poisoned(7500, 0.05f);
+    poisoned[42] = std::numeric_limits<float>::quiet_NaN();
+    write_file(shape_file_path(documents(), "nan"), poisoned, png);
+
+    const auto surface = trans()._cur_surface_pos;
+    for (const char* stem : {"short", "nan"}) {
+        view().setTexture(nullptr);
+        EXPECT_FALSE(app().delegate().loadShapeAndImage(stem)) << stem;
+        ASSERT_NE(view().texture, nullptr) << stem;
+        EXPECT_EQ(view().texture->width(), 8);
+        EXPECT_EQ(trans()._cur_surface_pos, surface) << stem;
+    }
+}
+
+TEST_F(ShapeFiles, AnOversizedPictureMakesTheFileUnreadable) {
+    std::filesystem::create_directories(documents());
+    // A PNG header claiming 100000 x 100000 pixels.
+    const uint8_t huge_png[] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                0, 1, 0x86, 0xa0, 0, 1, 0x86, 0xa0, 8, 6, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<float> shape(7500, 0.05f);
+    write_file(shape_file_path(documents(), "huge"), shape, huge_png);
+    const auto surface = trans()._cur_surface_pos;
+    const auto picture = view().texture;
+    EXPECT_FALSE(app().delegate().loadShapeAndImage("huge"));
+    EXPECT_EQ(view().texture, picture);
+    EXPECT_EQ(trans()._cur_surface_pos, surface);
+}
+
+TEST_F(ShapeFiles, APictureThatDoesNotDecodeLeavesTheSurfaceWithoutOne) {
+    std::filesystem::create_directories(documents());
+    const uint8_t junk[] = {1, 2, 3, 4, 5};
+    std::vector<float> shape(trans()._init_surface_pos.begin(), trans()._init_surface_pos.end());
+    write_file(shape_file_path(documents(), "junk"), shape, junk);
+    EXPECT_TRUE(app().delegate().loadShapeAndImage("junk"));
+    EXPECT_EQ(view().texture, nullptr);
+    view().load_texture();  // an empty texture: drawn lit, without a picture
+    app().runFor(0.1);
+}
+
+TEST_F(ShapeFiles, TheListShowsShapeFilesNewestFirst) {
+    std::filesystem::create_directories(documents() / "d.lumo");
+    for (const char* name : {"a.lumo", "b.txt", "c.LUMO", "x.y.lumo", "x.lumo.bak"}) std::ofstream(documents() / name) << "";
+    app().ui().viewController()->loadAll();
+    EXPECT_EQ(list().fileList, (std::vector<std::string>{"x.y", "d", "a"}));
+    EXPECT_EQ(list().tableView()->rowCount(), 3);
+    EXPECT_EQ(list().tableView()->rowText(0), "x.y");
+    EXPECT_EQ(list()._lumo_view_controller, app().ui().viewController());
+    // A save made while the list was closed shows up next time.
+    list().cancelButtonPressed();
+    EXPECT_TRUE(view().animating());
+    const std::string stem = save();
+    app().ui().viewController()->loadAll();
+    EXPECT_EQ(list().fileList.front(), "x.y");
+    EXPECT_NE(std::find(list().fileList.begin(), list().fileList.end(), stem), list().fileList.end());
+}
+
+TEST_F(ShapeFiles, AnEmptyListLeadsBackOnlyThroughCancel) {
+    view().stopAnimation();
+    app().ui().viewController()->loadAll();
+    EXPECT_EQ(list().tableView()->rowCount(), 0);
+    EXPECT_TRUE(list().tableView()->isVisible());
+    list().tableView()->pressCancel();
+    EXPECT_FALSE(list().tableView()->isVisible());
+    EXPECT_TRUE(view().animating());
+}
+
+TEST_F(ShapeFiles, SelectingARowLoadsFixesAndLeavesEditMode) {
+    sculpt();
+    const auto sculpted = trans()._init_surface_pos;
+    const std::string stem = save();
+    view().initializeShape();
+    trans().wait_for_table_build();
+    app().ui().edit_switch.setOn(true);
+    view().setEditMode(&app().ui().edit_switch);
+    view().stopAnimation();  // as the Load menu leaves it
+    app().ui().viewController()->loadAll();
+    ASSERT_EQ(list().fileList.front(), stem);
+
+    list().tableView()->selectRow(0);
+    EXPECT_GE(trans().initializing_index(), 0);  // the loaded shape's tables are building
+    EXPECT_FALSE(list().tableView()->isVisible());
+    EXPECT_TRUE(view().animating());
+    EXPECT_FALSE(app().ui().edit_switch.isOn());
+    EXPECT_TRUE(app().ui().edit_fix_button.isHidden());
+    EXPECT_EQ(trans().time_interval(), 0.05f);
+    // The loaded surface was sampled into the new rest shape.
+    for (int v = 0; v < kVertexCount; v += 50) EXPECT_NEAR(trans()._init_surface_pos[3 * v + 2], sculpted[3 * v + 2], 0.01f);
+}
+
+TEST_F(ShapeFiles, ARowWhoseFileVanishedStillClosesTheListAndFixes) {
+    const std::string stem = save();
+    app().ui().viewController()->loadAll();
+    std::filesystem::remove(shape_file_path(documents(), stem));
+    list().tableView()->selectRow(0);
+    EXPECT_FALSE(list().tableView()->isVisible());
+    EXPECT_TRUE(view().animating());
+    EXPECT_GE(trans().initializing_index(), 0);
+}
+
+TEST_F(ShapeFiles, ViewLoadedIsLoggedOnceForManyShowings) {
+    ::testing::internal::CaptureStderr();
+    for (int n = 0; n < 3; ++n) {
+        app().ui().viewController()->loadAll();
+        list().cancelButtonPressed();
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().find("view loaded."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumo::testing

@@ -1,0 +1,111 @@
+#include "ui/control_panel.h"
+
+#include <imgui.h>
+
+#include "app/lumo_app_delegate.h"
+#include "platform/gl_window.h"
+#include "platform/imgui_layer.h"
+#include "platform/run_loop.h"
+#include "platform/tilt_selector.h"
+#include "ui/lumo_view_controller.h"
+
+namespace lumo {
+
+ControlPanel::ControlPanel(ImGuiLayer* imgui, GLWindow* window, RunLoop* run_loop, lumoAppDelegate* delegate,
+                           lumo_view_controller* controller, UIView* panel, UISwitch* edit_switch, UIButton* fix_button,
+                           TiltSelector* tilt)
+    : imgui_(imgui),
+      window_(window),
+      run_loop_(run_loop),
+      delegate_(delegate),
+      controller_(controller),
+      panel_(panel),
+      edit_switch_(edit_switch),
+      fix_button_(fix_button),
+      tilt_(tilt) {}
+
+bool ControlPanel::modalOpen() const {
+    return controller_->hasModalScreen() || (delegate_->alert() != nullptr && delegate_->alert()->isVisible()) ||
+           (notice_ != nullptr && notice_->isVisible());
+}
+
+void ControlPanel::showNotice(const std::string& title, const std::string& message) {
+    notice_ = std::make_unique<AlertView>(title, message, "OK");
+    notice_->show();
+}
+
+bool ControlPanel::captures(float window_x, float window_y) const {
+    if (modalOpen()) return true;
+    return !panel_->isHidden() && panel_rect_.contains(window_x, window_y);
+}
+
+void ControlPanel::draw_overlay() {
+    imgui_->begin_frame(run_loop_->now());
+    rects_.fill(PanelRect{});
+    panel_rect_ = PanelRect{};
+    if (!panel_->isHidden()) draw_panel();
+    controller_->drawModalScreens();
+    if (AlertView* alert = delegate_->alert(); alert != nullptr && alert->isVisible()) alert->draw();
+    if (notice_ != nullptr && notice_->isVisible()) notice_->draw();
+    imgui_->end_frame();
+}
+
+void ControlPanel::remember(Control control) {
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    rects_[control] = {min.x, min.y, max.x - min.x, max.y - min.y};
+}
+
+void ControlPanel::draw_panel() {
+    const ViewRect view = window_->view_rect_points();
+    const float margin = 8.0f;
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(view.x) + margin, static_cast<float>(view.y + view.height) - margin),
+                            ImGuiCond_Always, ImVec2(0.0f, 1.0f));
+    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(view.width) - 2 * margin, 0.0f), ImGuiCond_Always);
+    ImGui::SetNextWindowBgAlpha(0.72f);
+    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                                   ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
+                                   ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_AlwaysAutoResize |
+                                   ImGuiWindowFlags_NoFocusOnAppearing;
+    if (ImGui::Begin("##controls", nullptr, flags)) {
+        const float spacing = ImGui::GetStyle().ItemSpacing.x;
+        const float width = (ImGui::GetContentRegionAvail().x - 2 * spacing) / 3.0f;
+        const ImVec2 button(width, 36.0f);
+        if (ImGui::Button("Save", button)) delegate_->saveShapeAndImage();
+        remember(save);
+        ImGui::SameLine();
+        if (ImGui::Button("Initialize", button)) controller_->initButtonPressed();
+        remember(initialize);
+        ImGui::SameLine();
+        if (ImGui::Button("Load", button)) controller_->loadButtoonPressed();
+        remember(load);
+
+        bool editing = edit_switch_->isOn();
+        if (ImGui::Checkbox("Edit shape", &editing)) {
+            edit_switch_->setOn(editing);
+            controller_->view()->setEditMode(edit_switch_);
+        }
+        remember(edit);
+        if (!fix_button_->isHidden()) {
+            ImGui::SameLine(ImGui::GetContentRegionAvail().x - width + ImGui::GetCursorPosX() - spacing);
+            if (ImGui::Button("Fix", ImVec2(width, 0))) controller_->view()->surfaceEditFixed();
+            remember(fix);
+        }
+
+        EAGLView* view = controller_->view();
+        bool lines = !view->_display_surface;
+        if (ImGui::Checkbox("Lines", &lines)) view->setDisplaySurface(!lines);
+        remember(Control::lines);
+        if (tilt_ != nullptr && (!tilt_->keyboard_active() || tilt_->prefers_keyboard())) {
+            ImGui::SameLine();
+            bool keys = tilt_->prefers_keyboard();
+            if (ImGui::Checkbox("Arrow keys tilt", &keys)) tilt_->prefer_keyboard(keys);
+            remember(Control::keys);
+        }
+        if (tilt_ != nullptr) ImGui::TextDisabled("Tilt: %s", tilt_->source_name());
+        const ImVec2 pos = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+        panel_rect_ = {pos.x, pos.y, size.x, size.y};
+    }
+    ImGui::End();
+}
+
+}  // namespace lumo

@@ -1,0 +1,66 @@
+#pragma once
+// The control panel over the bottom of the surface (save, initialize, load,
+// the edit switch and the fix button, and where the tilt comes from), and the
+// modal screens over everything: drawn with Dear ImGui after the surface each
+// time the window is composed.
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/compositor.h"
+#include "platform/modal_widgets.h"
+#include "platform/ui_controls.h"
+
+namespace lumo {
+
+class GLWindow;
+class ImGuiLayer;
+class RunLoop;
+class TiltSelector;
+class lumoAppDelegate;
+class lumo_view_controller;
+
+struct PanelRect {
+    float x = 0, y = 0, width = 0, height = 0;  // window points
+    bool contains(float px, float py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+};
+
+class ControlPanel : public Overlay {
+public:
+    ControlPanel(ImGuiLayer* imgui, GLWindow* window, RunLoop* run_loop, lumoAppDelegate* delegate,
+                 lumo_view_controller* controller, UIView* panel, UISwitch* edit_switch, UIButton* fix_button,
+                 TiltSelector* tilt);
+
+    void draw_overlay() override;
+    // Whether a press at this window point belongs to the interface rather than the surface.
+    bool captures(float window_x, float window_y) const;
+    bool modalOpen() const;
+    // A short message over everything, with an OK button (a dropped file that is not a picture).
+    void showNotice(const std::string& title, const std::string& message);
+    AlertView* notice() const { return notice_.get(); }
+
+    // Where the named control was drawn last time (empty when it was not drawn).
+    enum Control { save, initialize, load, edit, fix, lines, keys, kControlCount };
+    PanelRect rectOf(Control control) const { return rects_[control]; }
+    PanelRect panelRect() const { return panel_rect_; }
+
+private:
+    void draw_panel();
+    void remember(Control control);
+
+    ImGuiLayer* imgui_;
+    GLWindow* window_;
+    RunLoop* run_loop_;
+    lumoAppDelegate* delegate_;
+    lumo_view_controller* controller_;
+    UIView* panel_;
+    UISwitch* edit_switch_;
+    UIButton* fix_button_;
+    TiltSelector* tilt_;
+    std::unique_ptr<AlertView> notice_;
+    PanelRect panel_rect_;
+    std::array<PanelRect, kControlCount> rects_{};
+};
+
+}  // namespace lumo

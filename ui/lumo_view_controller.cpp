@@ -1,0 +1,120 @@
+#include "ui/lumo_view_controller.h"
+
+#include "app/lumo_app_delegate.h"
+#include "ui/file_list_view_controller.h"
+
+namespace lumo {
+
+lumo_view_controller::lumo_view_controller(std::unique_ptr<EAGLView> view, lumoAppDelegate* app_delegate,
+                                           ImagePickerController* image_picker, std::filesystem::path documents)
+    : _image_picker_controller(image_picker),
+      view_(std::move(view)),
+      appDelegate_(app_delegate),
+      documents_(std::move(documents)) {}
+
+lumo_view_controller::~lumo_view_controller() = default;
+
+void lumo_view_controller::viewDidLoad() {
+    _fileListViewController = std::make_unique<fileListViewController>(documents_);
+    _fileListViewController->viewDidLoad();
+}
+
+std::unique_ptr<ActionSheet> lumo_view_controller::make_sheet(const char* title, std::vector<std::string> buttons) {
+    return std::make_unique<ActionSheet>(title, this, std::move(buttons));
+}
+
+void lumo_view_controller::initButtonPressed() {
+    view_->stopAnimation();
+    _initSheet = make_sheet("initialize", {"Shape", "Texutre", "Cancel"});
+    _initSheet->showInView();
+}
+
+void lumo_view_controller::loadButtoonPressed() {
+    view_->stopAnimation();
+    _loadSheet = make_sheet("Load", {"Texutre and Shape", "Texutre", "Cancel"});
+    _loadSheet->showInView();
+}
+
+void lumo_view_controller::actionSheet_clickedButtonAtIndex(ActionSheet* sheet, int index) {
+    if (sheet == _loadSheet.get()) {
+        if (index == 0) loadAll();
+        else if (index == 1) loadTexture();
+        else view_->startAnimation();
+    } else if (sheet == _initSheet.get()) {
+        if (index == 0) view_->initializeShape();
+        else if (index == 1) view_->initializeTexture();
+        view_->startAnimation();
+    } else if (sheet == _textureSheet.get()) {
+        const bool library = index == 0;
+        const bool camera = index == 1 && ImagePickerController::isSourceTypeAvailable(ImagePickerController::Camera);
+        if (library || camera) {
+            _image_picker_controller->setSourceType(library ? ImagePickerController::PhotoLibrary
+                                                            : ImagePickerController::Camera);
+            presentModalViewController(Modal::picker);
+        }
+        view_->startAnimation();
+    }
+}
+
+void lumo_view_controller::loadTexture() {
+    if (ImagePickerController::isSourceTypeAvailable(ImagePickerController::Camera)) {
+        _textureSheet = make_sheet("Change Texture", {"Photos Library", "Camera", "Cancel"});
+        _textureSheet->showInView();
+        return;
+    }
+    // No camera: straight to the library; the timer stays stopped until the picker closes.
+    _image_picker_controller->setSourceType(ImagePickerController::PhotoLibrary);
+    presentModalViewController(Modal::picker);
+}
+
+void lumo_view_controller::loadAll() {
+    _fileListViewController->_lumo_view_controller = this;
+    _fileListViewController->refreshFileList();
+    presentModalViewController(Modal::file_list);
+}
+
+void lumo_view_controller::imagePickerController_didFinishPickingImage(ImagePickerController* /*picker*/,
+                                                                       std::shared_ptr<const Picture> image) {
+    dismissModalViewControllerAnimated();
+    view_->load_texture(std::move(image));
+    view_->startAnimation();
+}
+
+void lumo_view_controller::imagePickerControllerDidCancel(ImagePickerController* /*picker*/) {
+    dismissModalViewControllerAnimated();
+    view_->startAnimation();
+}
+
+void lumo_view_controller::cancelButtonPressed() {
+    dismissModalViewControllerAnimated();
+    view_->startAnimation();
+}
+
+void lumo_view_controller::presentModalViewController(Modal modal) {
+    dismissModalViewControllerAnimated();
+    presented_ = modal;
+    if (modal == Modal::file_list) _fileListViewController->tableView()->present();
+    else if (modal == Modal::picker) _image_picker_controller->present();
+}
+
+void lumo_view_controller::dismissModalViewControllerAnimated() {
+    if (presented_ == Modal::file_list) _fileListViewController->tableView()->dismiss();
+    else if (presented_ == Modal::picker) _image_picker_controller->dismiss();
+    presented_ = Modal::none;
+}
+
+bool lumo_view_controller::hasModalScreen() const {
+    for (const auto* sheet : {_loadSheet.get(), _textureSheet.get(), _initSheet.get()})
+        if (sheet != nullptr && sheet->isVisible()) return true;
+    return presented_ != Modal::none;
+}
+
+void lumo_view_controller::drawModalScreens() {
+    if (presented_ == Modal::file_list) _fileListViewController->tableView()->draw();
+    else if (presented_ == Modal::picker) _image_picker_controller->draw();
+    // A sheet's press may replace another field's sheet, never its own while it draws.
+    for (ActionSheet* sheet : {_loadSheet.get(), _textureSheet.get(), _initSheet.get()})
+        if (sheet != nullptr && sheet->isVisible()) sheet->draw();
+}
+
+}  // namespace lumo

@@ -1,0 +1,67 @@
+#pragma once
+// The main view controller: owns the drawing view and runs what the user
+// reaches through menus: "initialize" (shape or picture back to the
+// default), "Load" (a saved shape, or a new picture) and "Change Texture",
+// the picture picker and the saved-file list. Opening a menu stops the frame
+// timer; every way out of a menu, the picker or the list starts it again.
+
+#include <memory>
+
+#include "platform/modal_widgets.h"
+#include "platform/ui_controls.h"
+#include "render/eagl_view.h"
+
+namespace lumo {
+
+class lumoAppDelegate;
+class fileListViewController;
+
+class lumo_view_controller : public ActionSheetDelegate, public ImagePickerDelegate {
+public:
+    lumo_view_controller(std::unique_ptr<EAGLView> view, lumoAppDelegate* app_delegate,
+                         ImagePickerController* image_picker, std::filesystem::path documents);
+    ~lumo_view_controller() override;
+
+    EAGLView* view() const { return view_.get(); }
+    void viewDidLoad();
+
+    void initButtonPressed();
+    void loadButtoonPressed();
+    void actionSheet_clickedButtonAtIndex(ActionSheet* sheet, int index) override;
+    void loadTexture();
+    void loadAll();
+    void imagePickerController_didFinishPickingImage(ImagePickerController* picker,
+                                                     std::shared_ptr<const Picture> image) override;
+    void imagePickerControllerDidCancel(ImagePickerController* picker) override;
+    void cancelButtonPressed();
+
+    lumoAppDelegate* appDelegate() const { return appDelegate_; }
+    fileListViewController* fileList() const { return _fileListViewController.get(); }
+
+    // Modal screens: at most one over the surface.
+    enum class Modal { none, file_list, picker };
+    void presentModalViewController(Modal modal);
+    void dismissModalViewControllerAnimated();
+    Modal presentedModal() const { return presented_; }
+    bool hasModalScreen() const;  // a menu, the list or the picker
+    void drawModalScreens();
+
+    ImagePickerController* _image_picker_controller;
+    UIView* controllers = nullptr;
+    std::unique_ptr<fileListViewController> _fileListViewController;
+    // Each menu is held until its field is overwritten, so a press is always
+    // matched against the sheet that was shown.
+    std::unique_ptr<ActionSheet> _loadSheet;
+    std::unique_ptr<ActionSheet> _textureSheet;
+    std::unique_ptr<ActionSheet> _initSheet;
+
+private:
+    std::unique_ptr<ActionSheet> make_sheet(const char* title, std::vector<std::string> buttons);
+
+    std::unique_ptr<EAGLView> view_;
+    lumoAppDelegate* appDelegate_;
+    std::filesystem::path documents_;
+    Modal presented_ = Modal::none;
+};
+
+}  // namespace lumo
