@@ -85,23 +85,24 @@ void ControlPanel::draw_panel() {
             controller_->view()->setEditMode(edit_switch_);
         }
         remember(edit);
-        if (!fix_button_->isHidden()) {
-            ImGui::SameLine(ImGui::GetContentRegionAvail().x - width + ImGui::GetCursorPosX() - spacing);
-            if (ImGui::Button("Fix", ImVec2(width, 0))) controller_->view()->surfaceEditFixed();
-            remember(fix);
-        }
-
         EAGLView* view = controller_->view();
+        ImGui::SameLine();
         bool lines = !view->_display_surface;
         if (ImGui::Checkbox("Lines", &lines)) view->setDisplaySurface(!lines);
         remember(Control::lines);
-        if (tilt_ != nullptr && (!tilt_->keyboard_active() || tilt_->prefers_keyboard())) {
-            ImGui::SameLine();
-            bool keys = tilt_->prefers_keyboard();
-            if (ImGui::Checkbox("Arrow keys tilt", &keys)) tilt_->prefer_keyboard(keys);
-            remember(Control::keys);
+        if (!fix_button_->isHidden()) {
+            ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - width);
+            if (ImGui::Button("Fix", ImVec2(width, 0))) view->surfaceEditFixed();
+            remember(fix);
         }
-        if (tilt_ != nullptr) ImGui::TextDisabled("Tilt: %s", tilt_->source_name());
+        if (tilt_ != nullptr) {
+            ImGui::TextDisabled("Tilt: %s", tilt_->source_name());
+            if (!tilt_->keyboard_active() || tilt_->prefers_keyboard()) {
+                bool keys = tilt_->prefers_keyboard();
+                if (ImGui::Checkbox("Tilt with the arrow keys", &keys)) tilt_->prefer_keyboard(keys);
+                remember(Control::keys);
+            }
+        }
         const ImVec2 pos = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
         panel_rect_ = {pos.x, pos.y, size.x, size.y};
     }
