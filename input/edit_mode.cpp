@@ -23,8 +23,14 @@ void EAGLView::startAnimationForEditMode() {
     setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, &EAGLView::fire_frame_timer, this));
 }
 
-void EAGLView::surfaceEditFixed() {
-    _lumo_trans->set_init_position_and_mass_at_startup(false);
+void EAGLView::surfaceEditFixed() { set_rest_shape(false); }
+
+void EAGLView::initializeShape() { set_rest_shape(true); }
+
+// The set-up first (the build reads the new rest shape), then the build,
+// then leaving edit mode.
+void EAGLView::set_rest_shape(bool from_default_dome) {
+    _lumo_trans->set_init_position_and_mass_at_startup(from_default_dome);
     set_vertices();
     if (_edit_switch) {
         _edit_switch->setOn(false);
@@ -32,16 +38,6 @@ void EAGLView::surfaceEditFixed() {
     }
     // Leaving edit mode while the frame timer is stopped (a menu holds it)
     // skips the mode change; the fix button goes with the switch all the same.
-    if (_edit_fix_button) _edit_fix_button->setHidden(true);
-}
-
-void EAGLView::initializeShape() {
-    _lumo_trans->set_init_position_and_mass_at_startup(true);
-    set_vertices();
-    if (_edit_switch) {
-        _edit_switch->setOn(false);
-        setEditMode(_edit_switch);
-    }
     if (_edit_fix_button) _edit_fix_button->setHidden(true);
 }
 

@@ -12,8 +12,9 @@ namespace {
 
 bool is_set(const char* value) { return value != nullptr && value[0] != '\0'; }
 
-// $HOME, or the password database's entry when $HOME is unset (services, cron).
-std::string user_home() {
+}  // namespace
+
+std::filesystem::path user_home_folder() {
     if (const char* home = std::getenv("HOME"); is_set(home)) return home;
     std::array<char, 4096> buffer{};
     struct passwd entry {};
@@ -22,8 +23,6 @@ std::string user_home() {
         return found->pw_dir;
     return {};
 }
-
-}  // namespace
 
 std::filesystem::path home_folder_from(const HomeFolderSources& sources) {
     if (!sources.home_override.empty()) return std::filesystem::path(sources.home_override);
@@ -36,7 +35,7 @@ std::filesystem::path home_folder_from(const HomeFolderSources& sources) {
 }
 
 std::filesystem::path application_home_folder(std::string_view home_override) {
-    const std::string home = user_home();
+    const std::string home = user_home_folder().string();
     HomeFolderSources sources;
     sources.home_override = home_override;
     sources.lumo_home = std::getenv("LUMO_HOME");

@@ -20,6 +20,8 @@ struct HomeFolderSources {
 // <user home>/.local/share/lumo. Empty when none is.
 std::filesystem::path home_folder_from(const HomeFolderSources& sources);
 
+// $HOME, or the password entry's folder when $HOME is unset (services, cron).
+std::filesystem::path user_home_folder();
 // home_folder_from() with this process's environment, made absolute so that a
 // later change of working folder does not move it.
 std::filesystem::path application_home_folder(std::string_view home_override = {});

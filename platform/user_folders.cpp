@@ -1,7 +1,7 @@
 #include "platform/user_folders.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/app_paths.h"
+
 
 #include <algorithm>
 #include <array>
@@ -101,16 +101,6 @@ std::filesystem::path pictures_folder_from(const PicturesFolderSources& sources)
         from_file && is_existing_folder(*from_file))
         return *from_file;
     if (is_existing_folder(sources.home)) return sources.home;
-    return {};
-}
-
-std::filesystem::path user_home_folder() {
-    if (const char* home = std::getenv("HOME"); is_set(home)) return home;
-    std::array<char, 4096> buffer{};
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && is_set(found->pw_dir))
-        return found->pw_dir;
     return {};
 }
 

@@ -24,9 +24,6 @@ std::filesystem::path pictures_folder_from(const PicturesFolderSources& sources)
 std::optional<std::filesystem::path> pictures_folder_in_user_dirs(std::string_view text,
                                                                   const std::filesystem::path& home);
 
-// $HOME, or the password entry's folder when $HOME is unset.
-std::filesystem::path user_home_folder();
-
 // pictures_folder_from() with this machine's xdg-user-dir (when installed),
 // $XDG_CONFIG_HOME/user-dirs.dirs (or ~/.config/user-dirs.dirs) and home.
 // Runs a program: call it when a folder is needed, not per frame.

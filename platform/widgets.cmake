@@ -13,4 +13,4 @@ add_library(lumo_widgets STATIC
   ${CMAKE_CURRENT_LIST_DIR}/user_folders.cpp
 )
 target_include_directories(lumo_widgets PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(lumo_widgets PUBLIC PkgConfig::IMGUI lumo_picture)
+target_link_libraries(lumo_widgets PUBLIC PkgConfig::IMGUI lumo_picture lumo_plist)

@@ -120,6 +120,7 @@ public:
 private:
     EAGLView() = default;
     static void fire_frame_timer(void* view);
+    void set_rest_shape(bool from_default_dome);
     void upload_picture(const Picture* picture);
 
     RunLoop* run_loop_ = nullptr;
