@@ -91,6 +91,40 @@ using vl = int64_t __attribute__((vector_size(8 * kLanes)));
     return p * odd_factor * reinterpret_cast<vd>(scale_bits);
 }
 
+// Sixteen kernels from their exponents a and b: w in out, and in unsure
+// each lane's bits where the rounding of w to float is not settled (zero:
+// settled). Returns nonzero when any lane is unsure. Fused multiply-adds are
+// welcome here, the guard's bound covers them; the exponents, which must
+// match the scalar kernel to the bit, are computed before, without.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+__attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast"), noinline))
+#endif
+uint64_t kernel_block(const double* a_in, const double* b_in, float* out, int32_t* unsure) {
+    // The exponentials here are good to 2^-40, the C library's to 2^-52:
+    // 2^-38 of the magnitudes bounds the difference of the two w with room
+    // to spare, and leaves the scalar kernel only a few entries in ten thousand.
+    constexpr double kErrorBound = 0x1p-38;
+    vd a, b;
+    std::memcpy(&a, a_in, sizeof a);
+    std::memcpy(&b, b_in, sizeof b);
+    const vd ea = exp_lanes(a);
+    const vd eb = exp_lanes(b);
+    const vd w = 2.0 * ea - eb;
+    const vd bound = (2.0 * ea + eb) * kErrorBound;
+    const vf f = __builtin_convertvector(w, vf);
+    const vf lo = __builtin_convertvector(w - bound, vf);
+    const vf hi = __builtin_convertvector(w + bound, vf);
+    std::memcpy(out, &f, sizeof f);
+    // Any bit that differs: integer operations only, no lane-by-lane compares.
+    const vi differs = (reinterpret_cast<vi>(lo) ^ reinterpret_cast<vi>(f)) | (reinterpret_cast<vi>(hi) ^ reinterpret_cast<vi>(f));
+    std::memcpy(unsure, &differs, sizeof differs);
+    uint64_t words[sizeof differs / sizeof(uint64_t)];
+    std::memcpy(words, &differs, sizeof differs);
+    uint64_t any_unsure = 0;
+    for (uint64_t word : words) any_unsure |= word;
+    return any_unsure;
+}
+
 }  // namespace
 
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
@@ -99,37 +133,21 @@ __attribute__((target_clones("avx2", "default")))
 void influence_row(const float* xs, const float* ys, const float* zs, int i, int j_begin, int j_end,
                    float* out) {
     const float xi = xs[i], yi = ys[i], zi = zs[i];
-    // The exponentials here are good to 2^-40, the C library's to 2^-52:
-    // 2^-38 of the magnitudes bounds the difference of the two w with room
-    // to spare, and still leaves the scalar kernel only about one entry in
-    // ten thousand.
-    constexpr double kErrorBound = 0x1p-38;
-
+    alignas(64) double a[kLanes], b[kLanes];
+    alignas(64) int32_t unsure[kLanes];
     int j = j_begin;
     for (; j + kLanes <= j_end; j += kLanes) {
         const vf dx = xi - load(xs + j);
         const vf dy = yi - load(ys + j);
         const vf dz = zi - load(zs + j);
         const vf s = (dx * dx + dy * dy) + dz * dz;
-        const vd a = __builtin_convertvector(s * kNearFalloff, vd);
-        const vd b = __builtin_convertvector(s * kFarFalloff, vd);
-        const vd ea = exp_lanes(a);
-        const vd eb = exp_lanes(b);
-        const vd w = 2.0 * ea - eb;
-        const vd bound = (2.0 * ea + eb) * kErrorBound;
-        const vf f = __builtin_convertvector(w, vf);
-        const vf lo = __builtin_convertvector(w - bound, vf);
-        const vf hi = __builtin_convertvector(w + bound, vf);
-        std::memcpy(out + j, &f, sizeof f);
-        // Any bit that differs: integer operations only, no lane-by-lane compares.
-        const vi differs = (reinterpret_cast<vi>(lo) ^ reinterpret_cast<vi>(f)) | (reinterpret_cast<vi>(hi) ^ reinterpret_cast<vi>(f));
-        uint64_t words[sizeof differs / sizeof(uint64_t)];
-        std::memcpy(words, &differs, sizeof differs);
-        uint64_t any_unsure = 0;
-        for (uint64_t word : words) any_unsure |= word;
-        if (any_unsure == 0) continue;
+        const vd av = __builtin_convertvector(s * kNearFalloff, vd);
+        const vd bv = __builtin_convertvector(s * kFarFalloff, vd);
+        std::memcpy(a, &av, sizeof a);
+        std::memcpy(b, &bv, sizeof b);
+        if (kernel_block(a, b, out + j, unsure) == 0) continue;
         for (int lane = 0; lane < kLanes; ++lane) {
-            if (lo[lane] != f[lane] || hi[lane] != f[lane]) {
+            if (unsure[lane] != 0) {
                 const int jj = j + lane;
                 out[jj] = influence_kernel(xi, yi, zi, xs[jj], ys[jj], zs[jj]);
             }
