@@ -40,7 +40,11 @@ void print_ratio(const RecordingReporter& r, const char* label, const std::strin
 void print_share(const RecordingReporter& r, const char* label, const std::string& name, double budget_ns) {
     const auto it = r.times.find(name);
     if (it == r.times.end()) return;
-    std::printf("%-44s %10.3f ms = %.1f%% of a 50 ms frame interval\n", label, it->second / 1e6, 100.0 * it->second / budget_ns);
+    if (it->second < 1e4) {
+        std::printf("%-44s %10.1f ns = %.5f%% of a 50 ms frame interval\n", label, it->second, 100.0 * it->second / budget_ns);
+    } else {
+        std::printf("%-44s %10.3f ms = %.1f%% of a 50 ms frame interval\n", label, it->second / 1e6, 100.0 * it->second / budget_ns);
+    }
 }
 
 }  // namespace
