@@ -9,28 +9,19 @@
 #include <string>
 
 #include "app/application.h"
+#include "support/temp_folder.h"
 
 namespace lumo::testing {
-
-inline std::filesystem::path fresh_folder(const std::string& name) {
-    const auto folder = std::filesystem::temp_directory_path() / ("lumo-test-" + name + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        home_ = fresh_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        home_ = scratch_.path();
         options_.headless = true;
         options_.home = home_.string();
         EAGLView::last_touch_slot = 0;  // as at program start
     }
-    void TearDown() override {
-        app_.reset();
-        std::filesystem::remove_all(home_);
-    }
+    void TearDown() override { app_.reset(); }
     // Creates and launches; the tables are built before the first frame.
     void launch() {
         std::string error;
@@ -72,6 +63,7 @@ protected:
         return n;
     }
 
+    TempFolder scratch_;
     std::filesystem::path home_;
     AppOptions options_;
     std::unique_ptr<Application> app_;

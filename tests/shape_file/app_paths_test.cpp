@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/app_paths.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace lumo::testing {
 namespace {

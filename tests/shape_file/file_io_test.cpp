@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/file_io.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace lumo::testing {
 namespace {

@@ -17,7 +17,7 @@
 
 #include "binary_plist.h"
 #include "platform/property_list.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace lumo::testing {
 namespace {

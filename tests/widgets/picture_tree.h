@@ -13,34 +13,18 @@
 #include <string_view>
 
 #include "platform/picture.h"
+#include "support/temp_folder.h"
 
 namespace lumo::testing {
 
 class ScratchTree {
 public:
-    ScratchTree() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumo-widgets-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-        EXPECT_FALSE(root_.empty()) << "cannot create a temporary folder";
-    }
-    ~ScratchTree() {
-        std::error_code ignored;
-        for (auto it = std::filesystem::recursive_directory_iterator(root_, ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
-        }
-        std::filesystem::remove_all(root_, ignored);
-    }
-    ScratchTree(const ScratchTree&) = delete;
-    ScratchTree& operator=(const ScratchTree&) = delete;
-
-    const std::filesystem::path& root() const { return root_; }
-    std::filesystem::path operator/(std::string_view name) const { return root_ / name; }
+    const std::filesystem::path& root() const { return folder_.path(); }
+    std::filesystem::path operator/(std::string_view name) const { return folder_ / name; }
 
     std::filesystem::path folder(std::string_view name) const {
-        std::filesystem::create_directories(root_ / name);
-        return root_ / name;
+        std::filesystem::create_directories(root() / name);
+        return root() / name;
     }
 
     // A PNG of width x height whose pixel (x, y) is (x, y, 200, 255).
@@ -56,19 +40,16 @@ public:
             }
         }
         std::string error;
-        EXPECT_TRUE(save_png_file(picture, root_ / name, &error)) << error;
+        EXPECT_TRUE(save_png_file(picture, root() / name, &error)) << error;
     }
 
     void text(std::string_view name, std::string_view content) const {
-        std::ofstream out(root_ / name, std::ios::binary);
+        std::ofstream out(root() / name, std::ios::binary);
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
     }
 
 private:
-    std::filesystem::path root_;
+    TempFolder folder_;
 };
-
-// Permission bits do not stop root.
-inline bool permissions_are_enforced() { return ::geteuid() != 0; }
 
 }  // namespace lumo::testing
