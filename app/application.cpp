@@ -4,39 +4,20 @@
 #include <cctype>
 #include <cstdint>
 
-#include <epoxy/gl.h>
-
-#include "platform/app_paths.h"
+#include "files/app_paths.h"
 #include "platform/log.h"
+#include "widgets/preview_texture.h"
 
 namespace lumo {
 
 namespace {
 
-// The picture browser's preview: a texture of ours, made without disturbing
-// the surface's texture binding.
-ImTextureID create_preview_texture(const Picture& picture) {
-    GLint previous = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width(), picture.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 picture.empty() ? nullptr : picture.pixels());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    return reinterpret_cast<ImTextureID>(static_cast<intptr_t>(texture));
-}
-
-void destroy_preview_texture(ImTextureID id) {
-    const auto texture = static_cast<GLuint>(reinterpret_cast<intptr_t>(id));
-    glDeleteTextures(1, &texture);
-}
-
 constexpr double kInterfaceInterval = 1.0 / 30.0;  // recomposes the interface while no frames come
 constexpr SDL_TouchID kScriptTouchDevice = 77;
+// The clock adds up intervals of 0.05 s, which binary fractions cannot hold
+// exactly: frame n's time may land a hair below n x 0.05. Comparisons of the
+// clock with a frame's time allow this much, far below any interval.
+constexpr double kClockTolerance = 1e-9;
 }  // namespace
 
 Application::Application(const AppOptions& options)
@@ -213,7 +194,7 @@ bool Application::openFile(const std::filesystem::path& path) {
 
 void Application::runFor(double seconds) {
     const double end = run_loop_.now() + seconds;
-    while (run_loop_.now() < end - 1e-9 && !quit_) runOnce();
+    while (run_loop_.now() < end - kClockTolerance && !quit_) runOnce();
 }
 
 int Application::run() {
@@ -226,7 +207,7 @@ int Application::run() {
 
 int Application::run_headless() {
     const double end = options_.frames * kScriptFrameSeconds;
-    while (run_loop_.now() < end - 1e-9 && !quit_) {
+    while (run_loop_.now() < end - kClockTolerance && !quit_) {
         run_loop_.runOnce();
         take_due_screenshots();
     }
@@ -238,7 +219,7 @@ int Application::run_headless() {
 // A screenshot of frame n shows the window as it stands once frame n has been drawn.
 void Application::take_due_screenshots() {
     for (auto it = pending_screenshots_.begin(); it != pending_screenshots_.end();) {
-        if (run_loop_.now() + 1e-9 >= it->first * kScriptFrameSeconds) {
+        if (run_loop_.now() + kClockTolerance >= it->first * kScriptFrameSeconds) {
             write_screenshot(it->second);
             it = pending_screenshots_.erase(it);
         } else {
@@ -259,7 +240,7 @@ bool Application::write_screenshot(const std::string& path) {
 // --- Scripted input -----------------------------------------------------------
 
 void Application::inject_script_events() {
-    while (next_script_event_ < script_.size() && script_[next_script_event_].time <= run_loop_.now() + 1e-9)
+    while (next_script_event_ < script_.size() && script_[next_script_event_].time <= run_loop_.now() + kClockTolerance)
         inject(script_[next_script_event_++]);
 }
 

@@ -11,12 +11,12 @@
 
 #include "app/options.h"
 #include "app/script.h"
-#include "platform/accelerometer.h"
+#include "tilt/accelerometer.h"
 #include "platform/compositor.h"
 #include "platform/gl_window.h"
 #include "platform/imgui_layer.h"
 #include "platform/run_loop.h"
-#include "platform/tilt_selector.h"
+#include "tilt/tilt_selector.h"
 #include "platform/touch_router.h"
 #include "ui/main_interface.h"
 

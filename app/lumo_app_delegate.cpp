@@ -1,6 +1,6 @@
 #include "app/lumo_app_delegate.h"
 
-#include "platform/app_paths.h"
+#include "files/app_paths.h"
 #include "platform/log.h"
 #include "render/eagl_view.h"
 #include "ui/lumo_view_controller.h"
@@ -20,8 +20,6 @@ lumoAppDelegate::lumoAppDelegate(std::filesystem::path home, UIAccelerometer* sh
     : home_(std::move(home)), accelerometer_(shared_accelerometer) {}
 
 void lumoAppDelegate::applicationDidFinishLaunching() {
-    kInitSurfacePosKey = "InitSurfacePosition";
-    kSurfaceImageKey = "SurfaceImage";
     accelerometer_->setUpdateInterval(kAccelerometerInterval);
     accelerometer_->setDelegate(this);
     glView = _viewcontroller->view();

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
-#include "platform/accelerometer.h"
-#include "platform/modal_widgets.h"
+#include "tilt/accelerometer.h"
+#include "ui/shape_file.h"
+#include "widgets/alert_view.h"
 
 namespace lumo {
 
@@ -36,8 +38,9 @@ public:
     std::filesystem::path documentsFolder() const;
     AlertView* alert() const { return alert_.get(); }
 
-    std::string kInitSurfacePosKey;
-    std::string kSurfaceImageKey;
+    // The shape file's keys, under the names the delegate has always used.
+    static constexpr std::string_view kInitSurfacePosKey = kShapePositionsKey;
+    static constexpr std::string_view kSurfaceImageKey = kShapeImageKey;
     GLWindow* window = nullptr;
     EAGLView* glView = nullptr;
     lumo_view_controller* _viewcontroller = nullptr;

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/tilt_source.h"
+#include "tilt/tilt_source.h"
 
 namespace lumo {
 

@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/picture.h"
+#include "picture/picture.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/property_list.h"
+#include "files/property_list.h"
 #include "ui/shape_file.h"
 
 namespace {

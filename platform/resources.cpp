@@ -3,8 +3,6 @@
 #include <string>
 #include <system_error>
 
-#include "platform/log.h"
-
 namespace lumo {
 
 namespace {
@@ -31,22 +29,6 @@ std::filesystem::path find_resource(std::string_view name) {
         if (!folder.empty() && std::filesystem::is_regular_file(candidate, error)) return candidate;
     }
     return {};
-}
-
-std::shared_ptr<const Picture> imageNamed(std::string_view name) {
-    const std::filesystem::path path = find_resource(name);
-    if (path.empty()) {
-        log_line("lumo: picture %.*s not found next to the program or in its share folder", static_cast<int>(name.size()),
-                 name.data());
-        return nullptr;
-    }
-    std::string error;
-    auto picture = load_picture_file(path, &error);
-    if (!picture) {
-        log_line("lumo: %s: %s", path.c_str(), error.c_str());
-        return nullptr;
-    }
-    return std::make_shared<const Picture>(std::move(*picture));
 }
 
 }  // namespace lumo

@@ -10,13 +10,14 @@
 #include <memory>
 #include <optional>
 
+#include "picture/picture.h"
 #include "platform/eagl_context.h"
-#include "platform/picture.h"
 #include "platform/run_loop.h"
 #include "platform/touch.h"
 #include "platform/touch_router.h"
-#include "platform/ui_controls.h"
+#include "render/mesh_buffers.h"
 #include "sim/lumo_transform.h"
+#include "widgets/ui_controls.h"
 
 namespace lumo {
 
@@ -25,9 +26,6 @@ class GLWindow;
 struct Size {
     float width = 0, height = 0;
 };
-
-inline constexpr int kSurfaceIndexCount = 2401 * 6;          // two triangles per grid cell
-inline constexpr int kTextureCoordinateCount = 2 * kVertexCount;
 
 class EAGLView : public TouchHandler {
 public:

@@ -16,7 +16,6 @@ constexpr float kScreenMinX = -0.12666667f;
 constexpr float kScreenMaxX = 0.12666667f;
 constexpr float kScreenMinY = -0.19f;
 constexpr float kScreenMaxY = 0.19f;
-constexpr int kCellCount = 2401;
 
 constexpr GLfloat kMaterialAmbient[] = {0.4f, 0.4f, 0.4f, 1.0f};
 constexpr GLfloat kMaterialDiffuse[] = {0.9f, 0.9f, 0.9f, 1.0f};

@@ -3,7 +3,7 @@
 
 #include "platform/gl_window.h"
 #include "platform/log.h"
-#include "platform/resources.h"
+#include "picture/image_named.h"
 #include "render/eagl_view.h"
 
 namespace lumo {

@@ -6,7 +6,7 @@
 
 namespace lumo {
 
-void fill_surface_indices(std::span<uint16_t, 2401 * 6> indices) {
+void fill_surface_indices(std::span<uint16_t, kSurfaceIndexCount> indices) {
     int k = 0;
     for (int r = 0; r < kGridSize - 1; ++r) {
         for (int c = 0; c < kGridSize - 1; ++c) {
@@ -20,8 +20,8 @@ void fill_surface_indices(std::span<uint16_t, 2401 * 6> indices) {
     }
 }
 
-void fill_texture_coordinates(std::span<float, 5000> coordinates) {
-    constexpr double kStep = 1.0 / 49.0;
+void fill_texture_coordinates(std::span<float, kTextureCoordinateCount> coordinates) {
+    constexpr double kStep = 1.0 / (kGridSize - 1);
     for (int i = 0; i < kGridSize; ++i) {
         for (int j = 0; j < kGridSize; ++j) {
             coordinates[2 * vertex_index(i, j)] = static_cast<float>(j * kStep);
@@ -32,13 +32,13 @@ void fill_texture_coordinates(std::span<float, 5000> coordinates) {
 
 namespace {
 
-void copy_normal(std::span<float, 7500> normals, int to, int from) {
+void copy_normal(std::span<float, kSurfaceFloatCount> normals, int to, int from) {
     for (int axis = 0; axis < 3; ++axis) normals[3 * to + axis] = normals[3 * from + axis];
 }
 
 }  // namespace
 
-void compute_normals(const float* positions, std::span<float, 7500> normals) {
+void compute_normals(const float* positions, std::span<float, kSurfaceFloatCount> normals) {
     for (int r = 0; r < kGridSize - 1; ++r) {
         for (int c = 0; c < kGridSize - 1; ++c) {
             const float* p = positions + 3 * vertex_index(r, c);
@@ -63,9 +63,9 @@ void compute_normals(const float* positions, std::span<float, 7500> normals) {
             }
         }
     }
-    for (int c = 0; c < kGridSize - 1; ++c) copy_normal(normals, vertex_index(49, c), vertex_index(48, c));
-    copy_normal(normals, vertex_index(0, 49), vertex_index(0, 48));
-    for (int r = 1; r < kGridSize; ++r) copy_normal(normals, vertex_index(r, 49), vertex_index(r, 48));
+    for (int c = 0; c < kGridSize - 1; ++c) copy_normal(normals, vertex_index(kGridSize - 1, c), vertex_index(kGridSize - 2, c));
+    copy_normal(normals, vertex_index(0, kGridSize - 1), vertex_index(0, kGridSize - 2));
+    for (int r = 1; r < kGridSize; ++r) copy_normal(normals, vertex_index(r, kGridSize - 1), vertex_index(r, kGridSize - 2));
 }
 
 }  // namespace lumo

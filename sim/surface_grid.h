@@ -8,6 +8,7 @@ namespace lumo {
 inline constexpr int kGridSize = 50;
 inline constexpr int kVertexCount = kGridSize * kGridSize;  // vertex = row * 50 + column
 inline constexpr int kSurfaceFloatCount = 3 * kVertexCount; // x, y, z per vertex
+inline constexpr int kCellCount = (kGridSize - 1) * (kGridSize - 1);  // quads between the vertices
 inline constexpr int kForceCount = 5;                       // body record + four touch handles
 inline constexpr int kTouchHandleCount = 4;
 

@@ -6,7 +6,7 @@
 #include "platform/gl_window.h"
 #include "platform/imgui_layer.h"
 #include "platform/run_loop.h"
-#include "platform/tilt_selector.h"
+#include "tilt/tilt_selector.h"
 #include "ui/lumo_view_controller.h"
 
 namespace lumo {

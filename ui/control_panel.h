@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/compositor.h"
-#include "platform/modal_widgets.h"
-#include "platform/ui_controls.h"
+#include "widgets/alert_view.h"
+#include "widgets/ui_controls.h"
 
 namespace lumo {
 

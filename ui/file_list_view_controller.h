@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/modal_widgets.h"
+#include "widgets/table_view.h"
 
 namespace lumo {
 

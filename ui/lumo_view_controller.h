@@ -7,8 +7,9 @@
 
 #include <memory>
 
-#include "platform/modal_widgets.h"
-#include "platform/ui_controls.h"
+#include "widgets/action_sheet.h"
+#include "widgets/image_picker.h"
+#include "widgets/ui_controls.h"
 #include "render/eagl_view.h"
 
 namespace lumo {

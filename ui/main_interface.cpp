@@ -1,6 +1,6 @@
 #include "ui/main_interface.h"
 
-#include "platform/app_paths.h"
+#include "files/app_paths.h"
 
 namespace lumo {
 

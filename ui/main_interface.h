@@ -9,8 +9,8 @@
 #include "app/lumo_app_delegate.h"
 #include "platform/compositor.h"
 #include "platform/imgui_layer.h"
-#include "platform/modal_widgets.h"
-#include "platform/ui_controls.h"
+#include "widgets/image_picker.h"
+#include "widgets/ui_controls.h"
 #include "ui/control_panel.h"
 #include "ui/lumo_view_controller.h"
 

@@ -7,8 +7,8 @@
 #include <limits>
 #include <system_error>
 
-#include "platform/file_io.h"
-#include "platform/property_list.h"
+#include "files/file_io.h"
+#include "files/property_list.h"
 
 namespace lumo {
 namespace {

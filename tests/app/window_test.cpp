@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "app_harness.h"
-#include "platform/picture.h"
+#include "picture/picture.h"
 
 namespace lumo::testing {
 namespace {

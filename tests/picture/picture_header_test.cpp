@@ -1,7 +1,7 @@
 // Sizes read from headers without decoding, and Exif orientations.
 
-#include "platform/picture_header.h"
-#include "platform/picture_orientation.h"
+#include "picture/picture_header.h"
+#include "picture/picture_orientation.h"
 
 #include <string>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/picture.h"
+#include "picture/picture.h"
 
 namespace lumo::testing {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/tilt_controller.h"
+#include "tilt/tilt_controller.h"
 
 namespace lumo {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "fake_iio_tree.h"
-#include "platform/tilt_iio.h"
+#include "tilt/tilt_iio.h"
 
 namespace lumo {
 namespace {

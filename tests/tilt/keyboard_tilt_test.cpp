@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/tilt_keyboard.h"
-#include "platform/tilt_keys.h"
+#include "tilt/tilt_keyboard.h"
+#include "tilt/tilt_keys.h"
 
 namespace lumo {
 namespace {

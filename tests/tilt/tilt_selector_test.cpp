@@ -3,7 +3,7 @@
 #include <string>
 
 #include "fake_iio_tree.h"
-#include "platform/tilt_selector.h"
+#include "tilt/tilt_selector.h"
 
 namespace lumo {
 namespace {

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "platform/widget_probe.h"
+#include "widgets/widget_probe.h"
 
 namespace lumo::testing {
 

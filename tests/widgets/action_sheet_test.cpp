@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "imgui_harness.h"
-#include "platform/modal_widgets.h"
+#include "widgets/action_sheet.h"
 
 namespace lumo {
 namespace {

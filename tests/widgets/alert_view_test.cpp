@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "imgui_harness.h"
-#include "platform/modal_widgets.h"
+#include "widgets/alert_view.h"
 
 namespace lumo {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "imgui_harness.h"
 #include "picture_tree.h"
-#include "platform/modal_widgets.h"
+#include "widgets/image_picker.h"
 
 namespace lumo {
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/widget_probe.h"
+#include "widgets/widget_probe.h"
 
 namespace lumo::testing {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/picture.h"
+#include "picture/picture.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {

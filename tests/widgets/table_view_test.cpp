@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "imgui_harness.h"
-#include "platform/modal_widgets.h"
+#include "widgets/table_view.h"
 
 namespace lumo {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "picture_tree.h"
-#include "platform/picture_folder.h"
-#include "platform/user_folders.h"
+#include "widgets/picture_folder.h"
+#include "widgets/user_folders.h"
 
 namespace lumo {
 namespace {

@@ -1,0 +1,160 @@
+#include "picture/picture.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "picture/picture_header.h"
+#include "picture/picture_image_library.h"
+#include "picture/picture_orientation.h"
+
+namespace lumo {
+namespace {
+
+// No picture within kMaxPictureSide needs more: an uncompressed 8192 x 8192
+// BMP is 256 MiB, an ASCII PNM of that size at most about 800 MB.
+constexpr std::uintmax_t kMaxPictureFileBytes = std::uintmax_t{1} << 30;
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+// The caller's out-parameters, filled on the way out of a failed call.
+struct Report {
+    std::string* error;
+    PictureError* kind;
+
+    std::nullopt_t refuse(PictureError why, const std::string& message) const {
+        if (error) *error = message;
+        if (kind) *kind = why;
+        return std::nullopt;
+    }
+};
+
+const std::string kUndecodable = "not a picture SDL2_image can read: ";
+
+std::string too_large_message(uint64_t width, uint64_t height) {
+    return "picture too large: " + std::to_string(width) + " x " + std::to_string(height) + " pixels (at most " +
+           std::to_string(kMaxPictureSide) + " x " + std::to_string(kMaxPictureSide) + ")";
+}
+
+bool fits_size_limit(uint64_t width, uint64_t height) {
+    return width <= static_cast<uint64_t>(kMaxPictureSide) && height <= static_cast<uint64_t>(kMaxPictureSide);
+}
+
+// The loader that matches the header we read, never SDL2_image's own guess:
+// the size we checked must be the size the decoder uses.
+SDL_Surface* decode_with(PictureFormat format, SDL_RWops* source) {
+    switch (format) {
+    case PictureFormat::png: return IMG_LoadPNG_RW(source);
+    case PictureFormat::jpeg: return IMG_LoadJPG_RW(source);
+    case PictureFormat::gif: return IMG_LoadGIF_RW(source);
+    case PictureFormat::bmp: return IMG_LoadBMP_RW(source);
+    case PictureFormat::webp: return IMG_LoadWEBP_RW(source);
+    case PictureFormat::tiff: return IMG_LoadTIF_RW(source);
+    case PictureFormat::qoi: return IMG_LoadQOI_RW(source);
+    case PictureFormat::pnm: return IMG_LoadPNM_RW(source);
+    case PictureFormat::unknown: break;
+    }
+    return nullptr;
+}
+
+// Copies an RGBA32 surface (bytes R, G, B, A) and premultiplies the alpha,
+// rounding to nearest.
+Picture premultiplied_copy(const SDL_Surface& rgba) {
+    Picture picture(rgba.w, rgba.h);
+    for (int y = 0; y < rgba.h; ++y) {
+        const auto* row = static_cast<const uint8_t*>(rgba.pixels) + static_cast<std::size_t>(y) * rgba.pitch;
+        uint8_t* out = picture.pixel(0, y);
+        for (int x = 0; x < rgba.w; ++x, row += 4, out += 4) {
+            const uint32_t alpha = row[3];
+            for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((row[c] * alpha + 127) / 255);
+            out[3] = static_cast<uint8_t>(alpha);
+        }
+    }
+    return picture;
+}
+
+}  // namespace
+
+Picture::Picture(int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    width_ = width;
+    height_ = height;
+    bytes_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+}
+
+void ensure_image_library() {
+    static const int initialised = IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG | IMG_INIT_TIF | IMG_INIT_WEBP);
+    (void)initialised;  // a missing codec shows later as that format failing to decode
+}
+
+std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::string* error, PictureError* kind) {
+    const Report report{error, kind};
+    if (kind) *kind = PictureError::none;
+    const PictureHeader header = read_picture_header(bytes);
+    if (header.format == PictureFormat::unknown) {
+        return report.refuse(PictureError::undecodable, kUndecodable + "unrecognised format");
+    }
+    const std::string format = picture_format_name(header.format);
+    if (header.width == 0 || header.height == 0) {
+        return report.refuse(PictureError::undecodable, kUndecodable + format + " header without a size");
+    }
+    if (!fits_size_limit(header.width, header.height)) {
+        return report.refuse(PictureError::too_large, too_large_message(header.width, header.height));
+    }
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {  // SDL's memory streams count in int
+        return report.refuse(PictureError::too_large,
+                             "picture data too large: " + std::to_string(bytes.size()) + " bytes");
+    }
+
+    ensure_image_library();
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!source) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
+    SurfacePtr decoded(decode_with(header.format, source));
+    SDL_RWclose(source);
+    if (!decoded) return report.refuse(PictureError::undecodable, kUndecodable + format + ": " + IMG_GetError());
+    // Decoders may still disagree with the header (a GIF frame, a TIFF page).
+    if (!fits_size_limit(decoded->w, decoded->h)) {
+        return report.refuse(PictureError::too_large, too_large_message(decoded->w, decoded->h));
+    }
+
+    SurfacePtr rgba(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
+    if (!rgba) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
+    Picture picture = premultiplied_copy(*rgba);
+    if (header.format == PictureFormat::jpeg) picture = upright_picture(picture, header.orientation);
+    return picture;
+}
+
+std::optional<Picture> load_picture_file(const std::filesystem::path& path, std::string* error, PictureError* kind) {
+    const Report report{error, kind};
+    if (kind) *kind = PictureError::none;
+    const std::string cannot_read = "cannot read " + path.string();
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    if (code) return report.refuse(PictureError::unreadable_file, cannot_read + ": " + code.message());
+    if (size > kMaxPictureFileBytes) {
+        return report.refuse(PictureError::too_large, "picture file too large: " + std::to_string(size) + " bytes");
+    }
+
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return report.refuse(PictureError::unreadable_file, cannot_read + ": " + std::strerror(errno));
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
+    const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return report.refuse(PictureError::unreadable_file, cannot_read);
+    bytes.resize(read);  // the file may have shrunk since its size was taken
+
+    std::string why;
+    std::optional<Picture> picture = decode_picture(bytes, &why, kind);
+    if (!picture && error) *error = path.filename().string() + ": " + why;
+    return picture;
+}
+
+}  // namespace lumo

@@ -1,0 +1,46 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a source file includes a header from a folder it may not use.
+# Run as: cmake -DSOURCE_DIR=<top> -P check_layers.cmake
+#
+# The port's own layers, lowest first; each may use itself and the layers
+# listed for it. The simulation stands alone; the application's folders
+# (render, input, app, ui) may use everything.
+set(allowed_sim      sim)
+set(allowed_files    files)
+set(allowed_platform platform)
+set(allowed_picture  picture platform)
+set(allowed_tilt     tilt platform)
+set(allowed_widgets  widgets picture files platform)
+set(application_folders render input app ui)
+set(all_folders sim files platform picture tilt widgets ${application_folders})
+
+set(violations "")
+foreach(folder IN LISTS all_folders)
+  if(NOT IS_DIRECTORY ${SOURCE_DIR}/${folder})
+    list(APPEND violations "${folder}/: the folder is missing")
+    continue()
+  endif()
+  if(folder IN_LIST application_folders)
+    set(allowed ${all_folders})
+  else()
+    set(allowed ${allowed_${folder}})
+  endif()
+  file(GLOB_RECURSE sources ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+  foreach(source IN LISTS sources)
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[^\"]*\"([^\"/]+)/.*$" "\\1" used "${line}")
+      if(used IN_LIST all_folders AND NOT used IN_LIST allowed)
+        file(RELATIVE_PATH shown ${SOURCE_DIR} ${source})
+        list(APPEND violations "${shown}: ${folder}/ may not include ${used}/ (${line})")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  list(JOIN violations "\n" text)
+  message(FATAL_ERROR "includes against the layer order:\n${text}")
+endif()
+list(LENGTH all_folders count)
+message(STATUS "layer order holds in ${count} folders")

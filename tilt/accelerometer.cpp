@@ -1,0 +1,32 @@
+#include "tilt/accelerometer.h"
+
+namespace lumo {
+
+UIAccelerometer::UIAccelerometer(RunLoop* run_loop, TiltSource* source) : run_loop_(run_loop), source_(source) {}
+
+UIAccelerometer::~UIAccelerometer() { run_loop_->invalidate(timer_); }
+
+void UIAccelerometer::setUpdateInterval(double seconds) {
+    interval_ = seconds;
+    restart();
+}
+
+void UIAccelerometer::setDelegate(UIAccelerometerDelegate* delegate) {
+    delegate_ = delegate;
+    restart();
+}
+
+void UIAccelerometer::restart() {
+    run_loop_->invalidate(timer_);
+    timer_ = delegate_ != nullptr ? run_loop_->scheduleRepeating(interval_, &UIAccelerometer::fire, this) : Timer{};
+}
+
+void UIAccelerometer::fire(void* self) {
+    auto* accelerometer = static_cast<UIAccelerometer*>(self);
+    Acceleration sample;
+    if (accelerometer->override_) sample = *accelerometer->override_;
+    else if (!accelerometer->source_->poll(&sample)) return;  // no reading this time
+    if (accelerometer->delegate_ != nullptr) accelerometer->delegate_->accelerometer_didAccelerate(accelerometer, sample);
+}
+
+}  // namespace lumo

@@ -1,0 +1,74 @@
+#pragma once
+// Picks where the tilt comes from, best first: the machine's own
+// accelerometer (IIO), a game controller's accelerometer, the arrow keys.
+// Sources come and go at run time: controllers are plugged in and out (the
+// application forwards SDL_CONTROLLERDEVICEADDED / REMOVED), and an IIO
+// device that stops answering for a second is given up.
+//
+// The arrow keys act only while the keyboard is the source; the user can
+// make it the source with prefer_keyboard(true), over any sensor.
+
+#include <SDL.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "tilt/tilt_controller.h"
+#include "tilt/tilt_keyboard.h"
+#include "tilt/tilt_source.h"
+
+namespace lumo {
+
+class TiltSelector : public TiltSource {
+public:
+    struct Options {
+        std::filesystem::path iio_root = "/sys/bus/iio/devices";
+        bool use_iio = true;
+        bool use_controllers = true;  // initialises SDL's game-controller subsystem
+    };
+    // Consecutive failed IIO samples (one second at 30 samples a second)
+    // before the next best source takes over.
+    static constexpr int kIioFailuresBeforeFallback = 30;
+
+    TiltSelector();
+    explicit TiltSelector(const Options& options);
+    ~TiltSelector() override;  // destroy before SDL_Quit: it closes its controller
+    TiltSelector(const TiltSelector&) = delete;
+    TiltSelector& operator=(const TiltSelector&) = delete;
+
+    // A sample from the current source; false when there is none this time.
+    bool poll(Acceleration* out) override;
+    const char* name() const override { return source_name(); }
+
+    // SDL_CONTROLLERDEVICEADDED / REMOVED; any other event is ignored.
+    void handle_controller_event(const SDL_Event& event);
+    // Arrow keys, Home and 0, while the keyboard is the source. true: used.
+    bool handle_key(SDL_Keycode key);
+
+    void prefer_keyboard(bool prefer);
+    bool prefers_keyboard() const { return prefer_keyboard_; }
+
+    const TiltSource& current() const { return *current_; }
+    const char* source_name() const { return current_->name(); }
+    bool keyboard_active() const { return current_ == &keyboard_; }
+    KeyboardTilt& keyboard() { return keyboard_; }
+    // Why the machine's accelerometer is not in use (absent, refused, or
+    // stopped answering): for a log line. Empty while it is in use.
+    const std::string& iio_problem() const { return iio_problem_; }
+
+private:
+    void open_first_controller();
+    void choose();
+
+    bool controllers_ready_ = false;  // SDL's game-controller subsystem is ours to use
+    bool prefer_keyboard_ = false;
+    std::unique_ptr<TiltSource> iio_;
+    std::unique_ptr<ControllerTilt> controller_;
+    KeyboardTilt keyboard_;
+    TiltSource* current_ = &keyboard_;
+    int iio_failures_ = 0;
+    std::string iio_problem_;
+};
+
+}  // namespace lumo

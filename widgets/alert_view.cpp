@@ -1,0 +1,49 @@
+#include <algorithm>
+#include <utility>
+
+#include "widgets/modal_popup.h"
+#include "widgets/alert_view.h"
+#include "widgets/tap_controls.h"
+
+namespace lumo {
+namespace {
+
+constexpr float kMaxWidth = 280.0f;     // points; phones keep alerts narrow
+constexpr float kScreenMargin = 24.0f;  // least room left on each side
+
+}  // namespace
+
+AlertView::AlertView(std::string title, std::string message, std::string cancel_button_title)
+    : title_(std::move(title)),
+      message_(std::move(message)),
+      button_(std::move(cancel_button_title)),
+      id_(modal::next_widget_id()) {}
+
+AlertView::~AlertView() { modal::close(popup_id_, &opened_); }
+
+void AlertView::show() { visible_ = true; }
+
+void AlertView::draw() {
+    if (!visible_) return;
+    const ImGuiViewport* viewport = ImGui::GetMainViewport();
+    const float width = std::max(1.0f, std::min(kMaxWidth, viewport->WorkSize.x - 2.0f * kScreenMargin));
+    ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always);
+    if (!modal::begin(modal::PopupName("alert", id_), modal::kPopupFlags, &popup_id_, &opened_)) return;
+
+    if (!title_.empty()) tap::centred_text(title_);
+    if (!message_.empty()) tap::centred_text(message_);
+    ImGui::Spacing();
+    bool pressed = tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::kTapHeight));
+    pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||
+              tap::key_pressed(ImGuiKey_Escape);
+    ImGui::EndPopup();
+    if (pressed) dismiss();
+}
+
+void AlertView::dismiss() {
+    visible_ = false;
+    modal::close(popup_id_, &opened_);
+}
+
+}  // namespace lumo

@@ -1,0 +1,35 @@
+#pragma once
+// An alert: title, message and one button, pressed by Enter or Escape.
+// Modal screens over the surface are drawn with Dear ImGui by draw(), called
+// once per interface frame between ImGui::NewFrame() and ImGui::Render();
+// answers reach a delegate on the same thread, from inside draw(). While one
+// is shown nothing under it can be clicked; two shown at once take turns.
+
+#include <imgui.h>
+
+#include <string>
+
+namespace lumo {
+
+class AlertView {
+public:
+    AlertView(std::string title, std::string message, std::string cancel_button_title);
+    ~AlertView();
+    AlertView(const AlertView&) = delete;
+    AlertView& operator=(const AlertView&) = delete;
+    void show();
+    bool isVisible() const { return visible_; }
+    const std::string& title() const { return title_; }
+    const std::string& message() const { return message_; }
+    void draw();
+    void dismiss();  // as pressing its button
+
+private:
+    std::string title_, message_, button_;
+    bool visible_ = false;
+    bool opened_ = false;
+    int id_;
+    ImGuiID popup_id_ = 0;
+};
+
+}  // namespace lumo

@@ -1,0 +1,245 @@
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <utility>
+
+#include "widgets/modal_popup.h"
+#include "widgets/image_picker.h"
+#include "widgets/picture_browser.h"
+#include "widgets/picture_folder.h"
+#include "widgets/tap_controls.h"
+
+namespace lumo {
+namespace {
+
+constexpr const char* kTitle = "Choose a Picture";
+constexpr const char* kCancelCaption = "Cancel";
+constexpr const char* kPickCaption = "Use Picture";
+constexpr const char* kUpCaption = "Up";
+constexpr const char* kEmptyFolderText = "No folders or pictures here";
+constexpr float kMinButtonWidth = 72.0f;      // points
+constexpr float kScrollbarWidth = 16.0f;      // points: wide enough to drag with a finger
+const ImVec4 kMessageColour(1.0f, 0.45f, 0.35f, 1.0f);
+
+struct PreviewHooks {
+    ImTextureID (*create)(const Picture&) = nullptr;
+    void (*destroy)(ImTextureID) = nullptr;
+};
+PreviewHooks g_preview_hooks;  // main thread only
+
+// What a click in this frame asked for; done after the popup has ended.
+struct Action {
+    enum Kind { none, select, open, up, pick, cancel } kind = none;
+    int index = -1;
+};
+
+}  // namespace
+
+bool ImagePickerController::isSourceTypeAvailable(int source_type) { return source_type == PhotoLibrary; }
+
+void ImagePickerController::setPreviewTextureHooks(ImTextureID (*create)(const Picture&),
+                                                   void (*destroy)(ImTextureID)) {
+    g_preview_hooks = {create, destroy};
+}
+
+ImagePickerController::ImagePickerController() : browser_(std::make_unique<Browser>()) {}
+
+ImagePickerController::~ImagePickerController() { modal::close(browser_->popup_id, &browser_->opened); }
+
+void ImagePickerController::setStartFolder(const std::filesystem::path& folder) {
+    browser_->start_folder = normalised_folder(folder);
+    browser_->set_folder(browser_->start_folder);
+    if (visible_) browser_->scan();
+}
+
+void ImagePickerController::present() {
+    if (visible_) return;
+    visible_ = true;
+    Browser& browser = *browser_;
+    browser.ensure_folder();
+    browser.climb_to_existing_folder();
+    browser.change_folder(browser.folder);
+}
+
+void ImagePickerController::dismiss() {
+    visible_ = false;
+    modal::close(browser_->popup_id, &browser_->opened);
+    browser_->clear_selection();
+}
+
+const std::filesystem::path& ImagePickerController::folder() const {
+    browser_->ensure_folder();
+    return browser_->folder;
+}
+
+std::vector<std::string> ImagePickerController::entries() const {
+    browser_->ensure_scanned();
+    std::vector<std::string> labels;
+    labels.reserve(browser_->entries.size());
+    for (const Browser::Entry& entry : browser_->entries) labels.push_back(entry.label);
+    return labels;
+}
+
+bool ImagePickerController::enter(const std::string& entry) {
+    Browser& browser = *browser_;
+    browser.ensure_scanned();
+    const int index = browser.index_of(entry);
+    if (index < 0) return false;
+    if (browser.entries[static_cast<std::size_t>(index)].is_folder) {
+        browser.change_folder(browser.path_of(index));
+    } else {
+        browser.select(index);
+    }
+    return true;
+}
+
+bool ImagePickerController::goUp() {
+    Browser& browser = *browser_;
+    browser.ensure_folder();
+    if (!browser.can_go_up()) return false;
+    const std::string came_from = browser.folder.filename().string() + '/';
+    browser.change_folder(browser.folder.parent_path());
+    // Keep the folder just left in sight, highlighted.
+    const int index = browser.index_of(came_from);
+    if (index >= 0) {
+        browser.select(index);
+        browser.scroll_to_row = index;
+    }
+    return true;
+}
+
+bool ImagePickerController::pick() {
+    Browser& browser = *browser_;
+    if (!browser.has_picture_selected()) {
+        browser.message = "No picture selected";
+        return false;
+    }
+    std::string error;
+    std::optional<Picture> picture = load_picture_file(browser.path_of(browser.selected), &error);
+    if (!picture) {
+        browser.message = error;
+        return false;
+    }
+    browser.message.clear();
+    auto image = std::make_shared<const Picture>(std::move(*picture));
+    if (delegate_ != nullptr) delegate_->imagePickerController_didFinishPickingImage(this, std::move(image));
+    return true;
+}
+
+void ImagePickerController::cancel() {
+    if (delegate_ != nullptr) delegate_->imagePickerControllerDidCancel(this);
+}
+
+const std::string& ImagePickerController::message() const { return browser_->message; }
+
+void ImagePickerController::draw() {
+    Browser& browser = *browser_;
+    // Textures replaced in an earlier frame are no longer drawn by now.
+    browser.destroy_retired();
+    if (!visible_) return;
+    browser.ensure_scanned();
+    browser.make_texture(g_preview_hooks.create, g_preview_hooks.destroy);
+    if (!modal::begin_full_screen(modal::PopupName("picker", browser.id), &browser.popup_id, &browser.opened)) return;
+
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float width = ImGui::GetContentRegionAvail().x;
+    const float tap = tap::kTapHeight;
+    Action action;
+
+    // The bar: cancel at the left, pick at the right, the title between.
+    const ImVec2 bar_min = ImGui::GetCursorScreenPos();
+    const float widest_caption = std::max(tap::caption_width(kCancelCaption), tap::caption_width(kPickCaption));
+    const float bar_button_width = std::min(width * 0.35f, std::max(kMinButtonWidth, widest_caption));
+    if (tap::button(0, kCancelCaption, ImVec2(bar_button_width, tap))) action = {Action::cancel};
+    ImGui::SameLine();
+    ImGui::SetCursorScreenPos(ImVec2(bar_min.x + width - bar_button_width, bar_min.y));
+    if (tap::button(1, kPickCaption, ImVec2(bar_button_width, tap), browser.has_picture_selected()))
+        action = {Action::pick};
+    tap::bar_title(kTitle, ImVec2(bar_min.x + bar_button_width + style.ItemSpacing.x, bar_min.y),
+                   ImVec2(bar_min.x + width - bar_button_width - style.ItemSpacing.x, bar_min.y + tap));
+
+    // Up, and where we are.
+    const ImVec2 path_row_min = ImGui::GetCursorScreenPos();
+    const float up_width = std::max(kMinButtonWidth, tap::caption_width(kUpCaption));
+    if (tap::button(2, kUpCaption, ImVec2(up_width, tap), browser.can_go_up())) action = {Action::up};
+    tap::text_keeping_end(browser.folder_text, ImVec2(path_row_min.x + up_width + style.ItemSpacing.x, path_row_min.y),
+                          ImVec2(path_row_min.x + width, path_row_min.y + tap));
+
+    // The folder's entries.
+    const float preview_side = std::clamp(width * 0.4f, 64.0f, 200.0f);
+    const float list_height = std::max(tap, ImGui::GetContentRegionAvail().y - preview_side - style.ItemSpacing.y);
+    ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, kScrollbarWidth);
+    ImGui::BeginChild("##entries", ImVec2(0.0f, list_height), true);
+    ImGui::PopStyleVar();
+    const float row_step = tap + style.ItemSpacing.y;
+    if (browser.scroll_to_top) {
+        ImGui::SetScrollY(0.0f);
+        browser.scroll_to_top = false;
+    }
+    if (browser.scroll_to_row >= 0) {
+        const float centred = browser.scroll_to_row * row_step - (ImGui::GetWindowHeight() - row_step) * 0.5f;
+        ImGui::SetScrollY(std::max(0.0f, centred));
+        browser.scroll_to_row = -1;
+    }
+    if (browser.entries.empty()) {
+        ImGui::SetCursorPosY(ImGui::GetCursorPosY() + ImGui::GetContentRegionAvail().y * 0.3f);
+        tap::centred_text(kEmptyFolderText, ImGuiCol_TextDisabled);
+    } else {
+        ImGuiListClipper clipper;
+        clipper.Begin(static_cast<int>(browser.entries.size()));
+        while (clipper.Step()) {
+            for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
+                bool double_click = false;
+                if (tap::row(i, browser.entries[static_cast<std::size_t>(i)].label, i == browser.selected, tap,
+                             &double_click))
+                    action = {double_click ? Action::open : Action::select, i};
+            }
+        }
+    }
+    ImGui::EndChild();
+
+    // The preview box, and beside it what is selected and what went wrong.
+    const ImVec2 box_min = ImGui::GetCursorScreenPos();
+    const ImVec2 box_max(box_min.x + preview_side, box_min.y + preview_side);
+    ImGui::Dummy(ImVec2(preview_side, preview_side));
+    ImDrawList* draw_list = ImGui::GetWindowDrawList();
+    draw_list->AddRect(box_min, box_max, ImGui::GetColorU32(ImGuiCol_Border));
+    char size_text[32] = "";
+    if (browser.picture_width > 0) {
+        std::snprintf(size_text, sizeof size_text, "%d x %d", browser.picture_width, browser.picture_height);
+    }
+    if (browser.texture.id != nullptr) {
+        draw_list->AddImage(browser.texture.id, ImVec2(box_min.x + 1.0f, box_min.y + 1.0f),
+                            ImVec2(box_max.x - 1.0f, box_max.y - 1.0f));
+    } else if (size_text[0] != '\0') {
+        tap::bar_title(size_text, box_min, box_max);
+    }
+    ImGui::SameLine();
+    ImGui::BeginGroup();
+    if (browser.selected >= 0) tap::wrapped_text(browser.entries[static_cast<std::size_t>(browser.selected)].label);
+    if (browser.texture.id != nullptr && size_text[0] != '\0') tap::wrapped_text(size_text, ImGuiCol_TextDisabled);
+    if (!browser.message.empty()) tap::wrapped_text(browser.message, kMessageColour);
+    ImGui::EndGroup();
+
+    if (action.kind == Action::none && tap::key_pressed(ImGuiKey_Escape)) action = {Action::cancel};
+    ImGui::EndPopup();
+
+    // Last: the delegate may dismiss the picker.
+    switch (action.kind) {
+    case Action::select: browser.select(action.index); break;
+    case Action::open:
+        if (browser.entries[static_cast<std::size_t>(action.index)].is_folder) {
+            browser.change_folder(browser.path_of(action.index));
+        } else {
+            if (browser.selected != action.index) browser.select(action.index);
+            pick();
+        }
+        break;
+    case Action::up: goUp(); break;
+    case Action::pick: pick(); break;
+    case Action::cancel: cancel(); break;
+    case Action::none: break;
+    }
+}
+
+}  // namespace lumo

@@ -1,0 +1,82 @@
+#pragma once
+// The picture picker: a browser over the user's folders with a preview.
+// Modal screens over the surface are drawn with Dear ImGui by draw(), called
+// once per interface frame between ImGui::NewFrame() and ImGui::Render();
+// answers reach a delegate on the same thread, from inside draw(). While one
+// is shown nothing under it can be clicked; two shown at once take turns.
+
+#include <imgui.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "picture/picture.h"
+
+namespace lumo {
+
+// The picture picker. The photo library (source type 0) is a browser over
+// the user's folders that starts in the pictures folder, lists folders and
+// picture files, goes up and down, previews the selected picture and has a
+// cancel control. The camera (source type 1) is available only with a real
+// capture device; there is none here. Lists are read when the picker is
+// presented and when it changes folder, never per frame. The picker does not
+// close itself: the delegate dismisses it after a pick or a cancel.
+class ImagePickerController;
+class ImagePickerDelegate {
+public:
+    virtual ~ImagePickerDelegate() = default;
+    virtual void imagePickerController_didFinishPickingImage(ImagePickerController* picker, std::shared_ptr<const Picture> image) = 0;
+    virtual void imagePickerControllerDidCancel(ImagePickerController* picker) = 0;
+};
+
+class ImagePickerController {
+public:
+    enum SourceType { PhotoLibrary = 0, Camera = 1 };
+    static bool isSourceTypeAvailable(int source_type);
+
+    // The preview of the selected picture is a texture that the application
+    // makes (GL stays out of the widgets): create receives the picture fitted
+    // into a square and is called during draw(); destroy is called at a later
+    // draw(), once no frame uses the texture any more, or when the picker is
+    // destroyed. Without hooks the preview shows the picture's size as text.
+    static void setPreviewTextureHooks(ImTextureID (*create)(const Picture&), void (*destroy)(ImTextureID));
+
+    ImagePickerController();
+    ~ImagePickerController();
+    void setDelegate(ImagePickerDelegate* delegate) { delegate_ = delegate; }
+    void setSourceType(int source_type) { source_type_ = source_type; }
+    int sourceType() const { return source_type_; }
+    // Where the browser starts: `xdg-user-dir PICTURES`, else $HOME, unless
+    // set here. Setting it also moves the browser there now.
+    void setStartFolder(const std::filesystem::path& folder);
+    void present();
+    void dismiss();
+    bool isVisible() const { return visible_; }
+    void draw();
+
+    // The browser's state, also for tests.
+    const std::filesystem::path& folder() const;
+    std::vector<std::string> entries() const;   // folders (ending in '/') first, then pictures, by name
+    // Opens a folder, or selects and previews a picture; false when entry is
+    // not one of entries(). A folder that cannot be read is entered with an
+    // empty list and a message.
+    bool enter(const std::string& entry);
+    bool goUp();                                // false at the root
+    // Takes the selected picture: decodes it and hands it to the delegate.
+    // false, with a message and the delegate not told, when nothing is
+    // selected or the picture does not decode.
+    bool pick();
+    void cancel();                              // tells the delegate
+    const std::string& message() const;          // the last problem, e.g. a picture that does not decode
+
+private:
+    struct Browser;
+    std::unique_ptr<Browser> browser_;
+    ImagePickerDelegate* delegate_ = nullptr;
+    int source_type_ = PhotoLibrary;
+    bool visible_ = false;
+};
+
+}  // namespace lumo

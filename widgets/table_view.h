@@ -1,0 +1,66 @@
+#pragma once
+// A one-section list of text rows with a title bar and a cancel control (Escape).
+// Modal screens over the surface are drawn with Dear ImGui by draw(), called
+// once per interface frame between ImGui::NewFrame() and ImGui::Render();
+// answers reach a delegate on the same thread, from inside draw(). While one
+// is shown nothing under it can be clicked; two shown at once take turns.
+
+#include <imgui.h>
+
+#include <string>
+#include <vector>
+
+namespace lumo {
+
+class TableView;
+class TableViewDataSource {
+public:
+    virtual ~TableViewDataSource() = default;
+    virtual int numberOfSectionsInTableView(TableView* table) = 0;
+    virtual int tableView_numberOfRowsInSection(TableView* table, int section) = 0;
+    // The text of the row's cell.
+    virtual std::string tableView_cellForRowAtIndexPath(TableView* table, int section, int row) = 0;
+};
+class TableViewDelegate {
+public:
+    virtual ~TableViewDelegate() = default;
+    virtual void tableView_didSelectRowAtIndexPath(TableView* table, int section, int row) = 0;
+    virtual void cancelButtonPressed(TableView* table) = 0;
+};
+
+class TableView {
+public:
+    // empty_text: shown instead of rows when there are none.
+    TableView(std::string title, std::string cancel_caption, std::string empty_text = "No items");
+    ~TableView();
+    TableView(const TableView&) = delete;
+    TableView& operator=(const TableView&) = delete;
+    void setEmptyText(std::string text) { empty_text_ = std::move(text); }
+    const std::string& emptyText() const { return empty_text_; }
+    void setDataSource(TableViewDataSource* source) { source_ = source; }
+    void setDelegate(TableViewDelegate* delegate) { delegate_ = delegate; }
+    void reloadData();              // asks the data source for the rows again (section 0 only)
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    const std::string& rowText(int row) const { return rows_[row]; }
+    void present();                 // shows it full screen over the surface, rows reloaded first
+    void dismiss();
+    bool isVisible() const { return visible_; }
+    void draw();
+    // As a click would: tell the delegate, while the table is visible. The
+    // table stays open; the delegate dismisses it.
+    void selectRow(int row);        // as a click on the row would
+    void pressCancel();             // as a click on the cancel control would
+
+private:
+    std::string title_, cancel_caption_, empty_text_;
+    TableViewDataSource* source_ = nullptr;
+    TableViewDelegate* delegate_ = nullptr;
+    std::vector<std::string> rows_;
+    bool visible_ = false;
+    int id_;
+    bool opened_ = false;
+    ImGuiID popup_id_ = 0;
+    bool scroll_to_top_ = false;
+};
+
+}  // namespace lumo
