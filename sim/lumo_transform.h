@@ -59,7 +59,7 @@ public:
     // thread and returns at once.
     void start_table_build();
     void stop_table_build();
-    void wait_for_table_build() const { builder_.wait(); }
+    void wait_for_table_build() { builder_.wait(); }
     bool table_build_running() const { return builder_.running(); }
     TableBuilder& table_builder() { return builder_; }
 

@@ -12,7 +12,21 @@
 
 namespace lumo {
 
+namespace {
+
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kThreadsAvailable = false;
+#else
+constexpr bool kThreadsAvailable = true;
+#endif
+
+}  // namespace
+
 TableBuilder::TableBuilder(int worker_count) {
+    if (!kThreadsAvailable || worker_count == kBuildInSlices) {
+        worker_count_ = 0;
+        return;
+    }
     if (worker_count <= 0) worker_count = static_cast<int>(std::thread::hardware_concurrency());
     worker_count_ = std::clamp(worker_count, 1, kMaxWorkers);
     for (int w = 0; w < worker_count_; ++w) workers_[w] = std::thread([this] { worker_main(); });
@@ -39,7 +53,8 @@ bool TableBuilder::running() const {
     return job_open_;
 }
 
-void TableBuilder::wait() const {
+void TableBuilder::wait() {
+    if (builds_in_slices()) participate();
     std::unique_lock lock(state_mutex_);
     work_idle_.wait(lock, [this] { return !job_open_ && active_ == 0; });
 }
@@ -109,18 +124,38 @@ void TableBuilder::participate() {
         if (!job_open_) return;
         ++active_;
     }
-    for (;;) {
-        if (cancel_.load(std::memory_order_relaxed)) break;
-        const int chunk = next_chunk_.fetch_add(1, std::memory_order_relaxed);
-        if (chunk >= kChunkCount) break;
-        if (!build_chunk(chunk)) break;
-        chunk_finished(chunk);
+    while (build_next_chunk()) {
     }
     {
         std::lock_guard lock(state_mutex_);
         --active_;
     }
     work_idle_.notify_all();
+}
+
+// false when nothing is left to take or the build was stopped.
+bool TableBuilder::build_next_chunk() {
+    if (cancel_.load(std::memory_order_relaxed)) return false;
+    const int chunk = next_chunk_.fetch_add(1, std::memory_order_relaxed);
+    if (chunk >= kChunkCount) return false;
+    if (!build_chunk(chunk)) return false;
+    chunk_finished(chunk);
+    return true;
+}
+
+bool TableBuilder::build_slice(double budget_seconds) {
+    if (!builds_in_slices() || !running()) return false;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const auto budget = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(budget_seconds));
+    for (;;) {
+        const Clock::time_point before = Clock::now();
+        if (!build_next_chunk()) break;
+        last_chunk_time_ = Clock::now() - before;
+        // Stop while another chunk like the last would still fit.
+        if (Clock::now() - start + last_chunk_time_ > budget) break;
+    }
+    return running();
 }
 
 bool TableBuilder::build_chunk(int chunk) {

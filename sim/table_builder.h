@@ -2,9 +2,15 @@
 // Builds the influence table and gravity weights, on persistent worker
 // threads created once with the owner. Progress is published row by row in
 // the owner's 32-bit progress value, the only hand-over to the main thread.
+//
+// Without threads (the browser build on a plain web host), the owner builds
+// in slices instead: start() opens the job and returns, build_slice() builds
+// chunks until its time is up, and wait() builds whatever is left. Rows are
+// published in the same order and the table comes out the same to the bit.
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -31,7 +37,10 @@ public:
     static constexpr int kBuiltRows = kVertexCount - 1;  // the last row has only its diagonal
     static constexpr int kChunkCount = (kBuiltRows + kRowsPerChunk - 1) / kRowsPerChunk;
 
-    // worker_count 0: one worker per hardware thread (at most kMaxWorkers).
+    // worker_count 0: one worker per hardware thread (at most kMaxWorkers);
+    // kBuildInSlices: no workers, the owner builds in slices. A build without
+    // threads always builds in slices.
+    static constexpr int kBuildInSlices = -1;
     explicit TableBuilder(int worker_count = 0);
     ~TableBuilder();
     TableBuilder(const TableBuilder&) = delete;
@@ -47,8 +56,14 @@ public:
     void cancel();
     bool running() const;
     // Returns once the running build, if any, has finished or been stopped.
-    void wait() const;
+    // Building in slices, builds the rest on the calling thread first.
+    void wait();
     int worker_count() const { return worker_count_; }
+    bool builds_in_slices() const { return worker_count_ == 0; }
+    // Building in slices: builds chunks of rows on the calling thread until
+    // about `budget_seconds` have passed (at least one chunk). true while
+    // the job is still open. Does nothing with workers.
+    bool build_slice(double budget_seconds);
 
     // For tests: observe every published progress value.
     void set_progress_hook(ProgressHook hook, void* context);
@@ -57,6 +72,7 @@ private:
     void open_job(const Job& job);
     void worker_main();
     void participate();
+    bool build_next_chunk();
     bool build_chunk(int chunk);
     void chunk_finished(int chunk);
     void finish_job();
@@ -89,8 +105,10 @@ private:
     uint64_t generation_ = 0;
     bool shutdown_ = false;
 
-    int worker_count_ = 0;
+    int worker_count_ = 0;  // 0: built in slices by the owner
     std::array<std::thread, kMaxWorkers> workers_;
+    // Building in slices: how long the last chunk took, to stop before the budget runs out.
+    std::chrono::steady_clock::duration last_chunk_time_{};
 };
 
 }  // namespace lumo

@@ -28,7 +28,9 @@ bool tables_equal(const float* a, const float* b) {
     return std::memcmp(a, b, sizeof(float) * kVertexCount * kVertexCount) == 0;
 }
 
-void wait_for_build(const LUMOTransform& trans) {
+// Building in slices (always so without threads), nobody builds unless asked.
+void wait_for_build(LUMOTransform& trans) {
+    if (trans.table_builder().builds_in_slices()) trans.wait_for_table_build();
     while (trans.initializing_index() >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
@@ -88,7 +90,7 @@ struct ProgressLog {
 };
 
 TEST(TableBuild, PublishesEveryRowInOrderThenMinusOne) {
-    for (int workers : {1, 2, 3}) {
+    for (int workers : {1, 2, 3, TableBuilder::kBuildInSlices}) {
         auto trans = std::make_unique<LUMOTransform>(workers);
         trans->set_init_position_and_mass_at_startup(true);
         ProgressLog log;
@@ -119,8 +121,10 @@ TEST(TableBuild, ARestartWhileRunningEndsWithTheNewShapesTable) {
     trans->start_table_build();
     // Re-sculpt and restart mid-build, several times.
     for (int round = 0; round < 3; ++round) {
-        while (trans->initializing_index() >= 0 && trans->initializing_index() < 200 * (round + 1))
+        while (trans->initializing_index() >= 0 && trans->initializing_index() < 200 * (round + 1)) {
+            trans->table_builder().build_slice(0.0005);
             std::this_thread::yield();
+        }
         for (int v = 0; v < kVertexCount; ++v) trans->_cur_surface_pos[3 * v + 2] += 0.002f * (v % 7);
         trans->set_init_position_and_mass_at_startup(false);  // stops the running build first
         trans->start_table_build();
@@ -152,6 +156,38 @@ TEST(TableBuild, DestroyingTheTransformDuringABuildJoinsIt) {
         trans.reset();
     }
     SUCCEED();
+}
+
+TEST(TableBuild, InSlicesEachSliceReturnsAndTheWholeEqualsThePlainBuild) {
+    auto trans = std::make_unique<LUMOTransform>(TableBuilder::kBuildInSlices);
+    trans->set_init_position_and_mass_at_startup(true);
+    ASSERT_TRUE(trans->table_builder().builds_in_slices());
+    trans->start_table_build();
+    EXPECT_EQ(trans->initializing_index(), 0);  // nothing is built until a slice runs
+    int slices = 0;
+    int32_t before = 0;
+    while (trans->table_builder().build_slice(0.0001)) {
+        ++slices;
+        const int32_t now = trans->initializing_index();
+        ASSERT_GT(now, before);  // every slice builds at least one chunk of rows
+        before = now;
+    }
+    EXPECT_EQ(trans->initializing_index(), -1);
+    EXPECT_GT(slices, 10);
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    auto expected = make_dome();
+    expected->set_distance_of(&expected->_input_forces[0]);
+    EXPECT_EQ(trans->_distance_for_gravity, expected->_distance_for_gravity);
+}
+
+TEST(TableBuild, InSlicesWaitingBuildsTheRest) {
+    auto trans = std::make_unique<LUMOTransform>(TableBuilder::kBuildInSlices);
+    trans->set_init_position_and_mass_at_startup(true);
+    trans->start_table_build();
+    trans->table_builder().build_slice(0.0001);
+    trans->wait_for_table_build();
+    EXPECT_EQ(trans->initializing_index(), -1);
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
 }
 
 TEST(TableBuild, SynchronousBuildAfterABackgroundOneIsComplete) {
