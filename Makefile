@@ -4,7 +4,7 @@
 BUILD := build/default
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-sanitizers fuzz fuzz-smoke bench clean
+.PHONY: all deps build run test test-sanitizers test-web-sim fuzz fuzz-smoke bench clean
 
 all: build
 
@@ -31,6 +31,15 @@ test-sanitizers: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
+
+# The simulation and its tests built for the browser (WebAssembly) and run
+# under node. The libraries come from Debian's sources, built once into
+# build/web-deps by scripts/build-web-deps.
+test-web-sim: deps
+	@scripts/build-web-deps
+	@cmake --preset web >/dev/null
+	@cmake --build --preset web -j 2
+	ctest --preset web
 
 fuzz-smoke: deps
 	fuzz/run-fuzz 30
