@@ -1,11 +1,15 @@
 #include "app/application.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cstdint>
 
 #include "files/app_paths.h"
 #include "platform/log.h"
+#include "platform/main_loop.h"
+#include "platform/metrics.h"
+#include "tilt/host_motion_sensor.h"
 #include "widgets/preview_texture.h"
 
 namespace lumo {
@@ -18,6 +22,8 @@ constexpr SDL_TouchID kScriptTouchDevice = 77;
 // exactly: frame n's time may land a hair below n x 0.05. Comparisons of the
 // clock with a frame's time allow this much, far below any interval.
 constexpr double kClockTolerance = 1e-9;
+// The longest a frame waits on the table when it is built between frames.
+constexpr double kTableSliceSeconds = 0.008;
 }  // namespace
 
 Application::Application(const AppOptions& options)
@@ -48,6 +54,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     TiltSelector::Options tilt_options;
     tilt_options.use_iio = !options.headless;
     tilt_options.use_controllers = !options.headless;
+    tilt_options.open_sensor = host_motion_sensor();
     app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
     app->interface_ = MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
@@ -120,11 +127,13 @@ void Application::handle_event(const SDL_Event& event) {
             switch (event.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                 case SDL_WINDOWEVENT_MINIMIZED:
+                case SDL_WINDOWEVENT_HIDDEN:
                     if (active_) delegate().applicationWillResignActive();
                     active_ = false;
                     break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                 case SDL_WINDOWEVENT_RESTORED:
+                case SDL_WINDOWEVENT_SHOWN:
                     if (!active_) delegate().applicationDidBecomeActive();
                     active_ = true;
                     break;
@@ -197,12 +206,48 @@ void Application::runFor(double seconds) {
     while (run_loop_.now() < end - kClockTolerance && !quit_) runOnce();
 }
 
-int Application::run() {
-    while (!quit_) {
-        run_loop_.runOnce();
-        take_due_screenshots();
+int Application::run(std::unique_ptr<Application> app) {
+    Application* running = app.release();
+    run_main_loop(&Application::turn, running);
+    if (!running->quit_) return 0;  // the browser goes on calling turns
+    const int status = running->screenshot_failed_ ? 1 : 0;
+    delete running;
+    return status;
+}
+
+bool Application::turn(void* self) {
+    auto* app = static_cast<Application*>(self);
+    const auto started = std::chrono::steady_clock::now();
+    app->run_loop_.runOnce(main_loop_turn_wait());
+    app->take_due_screenshots();
+    const auto turned = std::chrono::steady_clock::now();
+    // Without threads the table is built here, between frames.
+    TableBuilder& builder = app->view().trans()->table_builder();
+    if (builder.builds_in_slices()) app->build_table_slice(builder, turned);
+    if (app->framesDrawn() != app->frames_timed_) {
+        app->frames_timed_ = app->framesDrawn();
+        host_report_metric("frameMs", std::chrono::duration<double, std::milli>(turned - started).count());
     }
-    return screenshot_failed_ ? 1 : 0;
+    return !app->quit_;
+}
+
+void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now) {
+    if (!builder.running()) return;
+    if (!table_build_timed_) {
+        table_build_started_ = now;
+        table_build_timed_ = true;
+        table_slice_longest_ms_ = 0.0;
+    }
+    const bool more = builder.build_slice(kTableSliceSeconds);
+    const double slice_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - now).count();
+    table_slice_longest_ms_ = std::max(table_slice_longest_ms_, slice_ms);
+    if (!more) {
+        host_report_metric("tableSliceLongestMs", table_slice_longest_ms_);
+        // From the first slice to the last, frames in between included.
+        table_build_timed_ = false;
+        host_report_metric("tableBuildMs",
+                           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - table_build_started_).count());
+    }
 }
 
 int Application::run_headless() {

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -31,7 +32,9 @@ public:
     // The first layout pass, the launch sequence, then the files named on
     // the command line.
     void launch();
-    int run();           // with a display, until the window is closed
+    // With a display, until the window is closed. The host's main loop
+    // owns the application: in the browser it lives on after run() returns.
+    static int run(std::unique_ptr<Application> app);
     int run_headless();  // --frames intervals on the virtual clock, with screenshots
     void runOnce() { run_loop_.runOnce(); }
     // Turns of the run loop until its clock has moved on by `seconds`.
@@ -63,6 +66,8 @@ public:
 
 private:
     explicit Application(const AppOptions& options);
+    static bool turn(void* self);
+    void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now);
     static void pump(void* self, double wait_seconds);
     static void ui_tick(void* self);
     static void settle_build(void* self);
@@ -91,7 +96,11 @@ private:
     size_t next_script_event_ = 0;
     std::vector<std::pair<int, std::string>> pending_screenshots_;
     bool screenshot_failed_ = false;
-    bool script_mouse_held_ = false;  // SDL's own mouse state does not see pushed events
+    bool script_mouse_held_ = false;
+    long frames_timed_ = 0;  // the last frame whose turn was measured
+    bool table_build_timed_ = false;
+    double table_slice_longest_ms_ = 0.0;
+    std::chrono::steady_clock::time_point table_build_started_;  // SDL's own mouse state does not see pushed events
 };
 
 }  // namespace lumo

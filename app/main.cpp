@@ -2,24 +2,11 @@
 // tilting push around.
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "app/application.h"
 #include "app/options.h"
-
-namespace {
-
-// An explicit SDL driver counts as a display: the user asked for it.
-bool display_available() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && value[0] != '\0') return true;
-    }
-    return false;
-}
-
-}  // namespace
+#include "platform/main_loop.h"
 
 int main(int argc, char** argv) {
     std::string error;
@@ -32,7 +19,7 @@ int main(int argc, char** argv) {
         std::fputs(lumo::usage_text(), stdout);
         return 0;
     }
-    if (!options->headless && !display_available()) {
+    if (!options->headless && !lumo::host_display_available()) {
         std::fprintf(stderr, "lumo: no display (DISPLAY and WAYLAND_DISPLAY are unset); use --headless to run without one\n");
         return 2;
     }
@@ -42,5 +29,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     app->launch();
-    return options->headless ? app->run_headless() : app->run();
+    if (options->headless) return app->run_headless();
+    return lumo::Application::run(std::move(app));
 }

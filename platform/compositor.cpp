@@ -13,6 +13,7 @@ void Compositor::present_frame(GLuint framebuffer, int width, int height) {
     source_width_ = width;
     source_height_ = height;
     ++frames_presented_;
+    host_frame_presented(frames_presented_);
     compose();
 }
 

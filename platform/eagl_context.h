@@ -3,7 +3,7 @@
 // its colour renderbuffer (the view's rectangle in pixels), and presenting
 // that renderbuffer, which the compositor copies to the window.
 
-#include <epoxy/gl.h>
+#include "platform/gl.h"
 
 #include <memory>
 

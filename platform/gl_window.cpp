@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/gl_context_request.h"
+
 namespace lumo {
 
 ViewRect portrait_rect_in(int width, int height) {
@@ -24,9 +26,7 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
     std::unique_ptr<GLWindow> window(new GLWindow);
     window->headless_ = options.headless;
 
-    // A 2.1 context is the compatibility profile: lights, materials, client arrays.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    request_host_gl_context();
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);

@@ -1,10 +1,10 @@
 #include "platform/imgui_layer.h"
 
-#include <backends/imgui_impl_opengl2.h>
-#include <epoxy/gl.h>
 #include <imgui.h>
 
 #include "platform/gl_window.h"
+#include "platform/imgui_renderer.h"
+#include "platform/interface_scale.h"
 
 namespace lumo {
 
@@ -35,11 +35,16 @@ ImGuiLayer::ImGuiLayer(GLWindow* window) : window_(window) {
     style.FramePadding = ImVec2(10, 8);
     style.ItemSpacing = ImVec2(8, 8);
     style.WindowPadding = ImVec2(10, 10);
-    ImGui_ImplOpenGL2_Init();
+    const float scale = host_interface_scale();
+    if (scale != 1.0f) {
+        style.ScaleAllSizes(scale);
+        io.FontGlobalScale = scale;
+    }
+    imgui_renderer_init();
 }
 
 ImGuiLayer::~ImGuiLayer() {
-    ImGui_ImplOpenGL2_Shutdown();
+    imgui_renderer_shutdown();
     ImGui::DestroyContext();
 }
 
@@ -100,15 +105,15 @@ void ImGuiLayer::begin_frame(double now_seconds) {
         io.MouseDown[b] = pressed_[b] || held_[b];
         pressed_[b] = false;
     }
-    ImGui_ImplOpenGL2_NewFrame();
+    imgui_renderer_new_frame();
     ImGui::NewFrame();
 }
 
 void ImGuiLayer::end_frame() {
     ImGui::Render();
-    // The renderer saves and restores the fixed-function state it touches,
-    // the surface's texture binding included.
-    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    // The renderer saves and restores the GL state it touches, the
+    // surface's texture binding included.
+    imgui_renderer_draw(ImGui::GetDrawData());
 }
 
 }  // namespace lumo

@@ -39,7 +39,7 @@ void TouchRouter::handle_event(const SDL_Event& event) {
             const float y = event.tfinger.y * static_cast<float>(h);
             if (event.type == SDL_FINGERDOWN) begin(event.tfinger.touchId, event.tfinger.fingerId, x, y);
             else if (event.type == SDL_FINGERMOTION) move(event.tfinger.touchId, event.tfinger.fingerId, x, y);
-            else end(event.tfinger.touchId, event.tfinger.fingerId, x, y, false);
+            else end(event.tfinger.touchId, event.tfinger.fingerId, x, y, host_finger_was_cancelled(event.tfinger.fingerId));
             return;
         }
         case SDL_MOUSEBUTTONDOWN:
@@ -58,7 +58,8 @@ void TouchRouter::handle_event(const SDL_Event& event) {
             move(kMouseDevice, 0, static_cast<float>(event.motion.x), static_cast<float>(event.motion.y));
             return;
         case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) cancel_all();
+            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST || event.window.event == SDL_WINDOWEVENT_HIDDEN)
+                cancel_all();
             return;
         default:
             return;

@@ -15,6 +15,11 @@
 
 namespace lumo {
 
+// Whether the finger that SDL reports lifted was in fact taken away by the
+// system (a browser's touchcancel, which SDL reports as a lift). The host
+// answers; a desktop never takes fingers away.
+bool host_finger_was_cancelled(SDL_FingerID finger);
+
 class TouchHandler {
 public:
     virtual ~TouchHandler() = default;

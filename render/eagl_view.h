@@ -3,7 +3,7 @@
 // simulation and the current picture. Drawing (mesh buffers, frame loop,
 // framebuffer, textures) lives in render/, touches and edit mode in input/.
 
-#include <epoxy/gl.h>
+#include "platform/gl.h"
 
 #include <array>
 #include <cstdint>

@@ -8,15 +8,18 @@ namespace lumo {
 TiltSelector::TiltSelector() : TiltSelector(Options{}) {}
 
 TiltSelector::TiltSelector(const Options& options) {
-    if (options.use_iio) {
+    if (options.use_iio && options.open_sensor != nullptr) {
+        iio_ = options.open_sensor(&iio_problem_);
+    } else if (options.use_iio) {
         iio_ = open_iio_accelerometer(options.iio_root, &iio_problem_);
+        sensor_live_ = iio_ != nullptr;
     } else {
         iio_problem_ = "not asked for";
     }
     // Without the subsystem (no joystick support, no permission) we simply
     // go without controllers.
     if (options.use_controllers) controllers_ready_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
-    if (!iio_) open_first_controller();
+    if (!sensor_live_) open_first_controller();
     choose();
 }
 
@@ -34,7 +37,7 @@ void TiltSelector::open_first_controller() {
 void TiltSelector::choose() {
     if (prefer_keyboard_) {
         current_ = &keyboard_;
-    } else if (iio_) {
+    } else if (iio_ && sensor_live_) {
         current_ = iio_.get();
     } else if (controller_) {
         current_ = controller_.get();
@@ -44,6 +47,19 @@ void TiltSelector::choose() {
 }
 
 bool TiltSelector::poll(Acceleration* out) {
+    if (iio_ && !sensor_live_) {
+        // Present once it speaks: until then the next best source tilts.
+        Acceleration first;
+        if (iio_->poll(&first)) {
+            sensor_live_ = true;
+            choose();
+            if (current_ == iio_.get()) {
+                *out = first;
+                return true;
+            }
+        }
+        return current_->poll(out);
+    }
     if (!iio_ || current_ != iio_.get()) return current_->poll(out);
     if (iio_->poll(out)) {
         iio_failures_ = 0;
@@ -64,14 +80,14 @@ void TiltSelector::handle_controller_event(const SDL_Event& event) {
     if (event.type == SDL_CONTROLLERDEVICEADDED) {
         // SDL also announces the controllers present at start, one of which
         // we may already hold; and with a machine accelerometer none is needed.
-        if (iio_ || controller_) return;
+        if ((iio_ && sensor_live_) || controller_) return;
         controller_ = ControllerTilt::open(event.cdevice.which);
         choose();
     } else if (event.type == SDL_CONTROLLERDEVICEREMOVED) {
         if (!controller_ || controller_->instance_id() != event.cdevice.which) return;
         current_ = &keyboard_;
         controller_.reset();
-        if (!iio_) open_first_controller();
+        if (!iio_ || !sensor_live_) open_first_controller();
         choose();
     }
 }

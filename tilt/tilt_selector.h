@@ -26,6 +26,10 @@ public:
         std::filesystem::path iio_root = "/sys/bus/iio/devices";
         bool use_iio = true;
         bool use_controllers = true;  // initialises SDL's game-controller subsystem
+        // Opens the machine's own accelerometer instead of reading IIO (the
+        // browser's device motion); null when there is none, with *problem
+        // set. Such a sensor counts as present from its first reading on.
+        std::unique_ptr<TiltSource> (*open_sensor)(std::string* problem) = nullptr;
     };
     // Consecutive failed IIO samples (one second at 30 samples a second)
     // before the next best source takes over.
@@ -56,6 +60,11 @@ public:
     // Why the machine's accelerometer is not in use (absent, refused, or
     // stopped answering): for a log line. Empty while it is in use.
     const std::string& iio_problem() const { return iio_problem_; }
+    // The machine's own sensor, while it waits for the user's permission.
+    bool sensor_needs_permission() const { return iio_ && iio_->needs_permission(); }
+    void set_permission_control(float x, float y, float width, float height, bool shown) {
+        if (iio_) iio_->set_permission_control(x, y, width, height, shown);
+    }
 
 private:
     void open_first_controller();
@@ -68,6 +77,7 @@ private:
     KeyboardTilt keyboard_;
     TiltSource* current_ = &keyboard_;
     int iio_failures_ = 0;
+    bool sensor_live_ = false;  // the sensor has given a reading (IIO: as soon as it opened)
     std::string iio_problem_;
 };
 

@@ -23,6 +23,14 @@ public:
     // The latest reading. false: none this time (device gone, read failed,
     // no sample yet); *out is left alone.
     virtual bool poll(Acceleration* out) = 0;
+    // A sensor the user must allow first (some browsers ask, after a tap):
+    // whether that is still to be done.
+    virtual bool needs_permission() const { return false; }
+    // Where the control that asks for it sits, in window points; shown false
+    // hides it. Browsers accept the request only from inside the tap's own
+    // event handler, so the sensor is told where the control is and answers
+    // the tap itself, rather than being told of a press a frame later.
+    virtual void set_permission_control(float /*x*/, float /*y*/, float /*width*/, float /*height*/, bool /*shown*/) {}
 };
 
 }  // namespace lumo

@@ -43,7 +43,12 @@ void ControlPanel::draw_overlay() {
     imgui_->begin_frame(run_loop_->now());
     rects_.fill(PanelRect{});
     panel_rect_ = PanelRect{};
-    if (!panel_->isHidden()) draw_panel();
+    if (!panel_->isHidden()) {
+        draw_panel();
+    } else if (permission_control_shown_ && tilt_ != nullptr) {
+        tilt_->set_permission_control(0, 0, 0, 0, false);
+        permission_control_shown_ = false;
+    }
     controller_->drawModalScreens();
     if (AlertView* alert = delegate_->alert(); alert != nullptr && alert->isVisible()) alert->draw();
     if (notice_ != nullptr && notice_->isVisible()) notice_->draw();
@@ -69,7 +74,7 @@ void ControlPanel::draw_panel() {
     if (ImGui::Begin("##controls", nullptr, flags)) {
         const float spacing = ImGui::GetStyle().ItemSpacing.x;
         const float width = (ImGui::GetContentRegionAvail().x - 2 * spacing) / 3.0f;
-        const ImVec2 button(width, 36.0f);
+        const ImVec2 button(width, 36.0f * ImGui::GetIO().FontGlobalScale);
         if (ImGui::Button("Save", button)) delegate_->saveShapeAndImage();
         remember(save);
         ImGui::SameLine();
@@ -97,6 +102,16 @@ void ControlPanel::draw_panel() {
         }
         if (tilt_ != nullptr) {
             ImGui::TextDisabled("Tilt: %s", tilt_->source_name());
+            const bool ask = tilt_->sensor_needs_permission();
+            if (ask) {
+                ImGui::Button("Enable tilt");  // the sensor answers the tap itself
+                const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+                tilt_->set_permission_control(min.x, min.y, max.x - min.x, max.y - min.y, true);
+                permission_control_shown_ = true;
+            } else if (permission_control_shown_) {
+                tilt_->set_permission_control(0, 0, 0, 0, false);
+                permission_control_shown_ = false;
+            }
             if (!tilt_->keyboard_active() || tilt_->prefers_keyboard()) {
                 bool keys = tilt_->prefers_keyboard();
                 if (ImGui::Checkbox("Tilt with the arrow keys", &keys)) tilt_->prefer_keyboard(keys);

@@ -60,6 +60,7 @@ private:
     TiltSelector* tilt_;
     std::unique_ptr<AlertView> notice_;
     PanelRect panel_rect_;
+    bool permission_control_shown_ = false;  // the tilt sensor knows where "Enable tilt" is
     std::array<PanelRect, kControlCount> rects_{};
 };
 

@@ -1,6 +1,6 @@
 #include "widgets/preview_texture.h"
 
-#include <epoxy/gl.h>
+#include "platform/gl.h"
 
 #include <cstdint>
 

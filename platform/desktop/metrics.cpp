@@ -1,0 +1,7 @@
+#include "platform/metrics.h"
+
+namespace lumo {
+
+void host_report_metric(const char*, double) {}
+
+}  // namespace lumo

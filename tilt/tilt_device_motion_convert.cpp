@@ -1,0 +1,28 @@
+#include <algorithm>
+#include <cmath>
+
+#include "tilt/tilt_device_motion.h"
+
+namespace lumo {
+
+namespace {
+constexpr double kStandardGravity = 9.80665;  // m/s² in one g
+constexpr double kMaxG = 4.0;
+}  // namespace
+
+Acceleration tilt_from_device_motion(double x, double y, double z, double screen_angle_degrees) {
+    // The sensor reports the push that holds the device up, opposite to gravity.
+    const double gx = -x / kStandardGravity, gy = -y / kStandardGravity, gz = -z / kStandardGravity;
+    // A device turned counter-clockwise by the angle shows the screen turned
+    // back: its right is the device's -y at 90 degrees, its top the device's +x.
+    const double a = screen_angle_degrees * (M_PI / 180.0);
+    const double c = std::round(std::cos(a) * 1e9) / 1e9, s = std::round(std::sin(a) * 1e9) / 1e9;
+    Acceleration out;
+    out.x = std::clamp(gx * c - gy * s, -kMaxG, kMaxG);
+    out.y = std::clamp(gx * s + gy * c, -kMaxG, kMaxG);
+    out.z = std::clamp(gz, -kMaxG, kMaxG);
+    if (!std::isfinite(out.x) || !std::isfinite(out.y) || !std::isfinite(out.z)) return Acceleration{0.0, 0.0, -1.0};
+    return out;
+}
+
+}  // namespace lumo
