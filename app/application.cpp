@@ -6,6 +6,7 @@
 
 #include <epoxy/gl.h>
 
+#include "app/file_kind.h"
 #include "platform/app_paths.h"
 #include "platform/log.h"
 
@@ -186,9 +187,7 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
 }
 
 bool Application::openFile(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (extension == ".lumo") {
+    if (is_shape_file(path)) {
         std::error_code missing;
         if (!std::filesystem::is_regular_file(path, missing)) {
             log_line("lumo: cannot open %s: no such shape file", path.c_str());
