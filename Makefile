@@ -1,10 +1,14 @@
 # lumo: `make run` builds and runs the program, `make test` builds and runs
-# every test. Both install missing Debian packages first.
+# every test. Both install missing Debian packages first. `make install`
+# (PREFIX, default /usr/local; DESTDIR) installs it, `make uninstall` removes
+# what that installed, `make deb` builds a Debian package.
 
 BUILD := build/default
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build run test test-sanitizers test-web-sim fuzz fuzz-smoke bench clean
+.PHONY: all deps build run test test-sanitizers test-web-sim fuzz fuzz-smoke bench clean build-dist install uninstall deb
 
 all: build
 
@@ -17,6 +21,24 @@ build: deps
 
 run: build
 	@scripts/run-lumo
+
+# What gets installed: the program and the files in dist/ (see README).
+build-dist: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default -j $(JOBS) --target lumo lumo_dist
+
+# Through CMake's install() rules; the list of installed files goes to
+# $(BUILD)/install_manifest.txt, which `make uninstall` reads.
+install: build-dist
+	DESTDIR="$(if $(DESTDIR),$(abspath $(DESTDIR)))" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	DESTDIR="$(if $(DESTDIR),$(abspath $(DESTDIR)))" cmake -DMANIFEST=$(BUILD)/install_manifest.txt -P dist/uninstall.cmake
+
+# The Debian package, in $(BUILD)/packages.
+deb: build-dist
+	cpack --config $(BUILD)/CPackConfig.cmake -B $(BUILD)/packages
+	@ls $(BUILD)/packages/*.deb
 
 # The whole suite, then the simulation under the sanitizers, then a short
 # fuzzing run of the shape-file reader.

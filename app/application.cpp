@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "app/file_kind.h"
 #include "files/app_paths.h"
 #include "platform/log.h"
 #include "platform/main_loop.h"
@@ -176,9 +177,7 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
 }
 
 bool Application::openFile(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (extension == ".lumo") {
+    if (is_shape_file(path)) {
         std::error_code missing;
         if (!std::filesystem::is_regular_file(path, missing)) {
             log_line("lumo: cannot open %s: no such shape file", path.c_str());

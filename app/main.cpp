@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lumo: %s\n%s", error.c_str(), lumo::usage_text());
         return 2;
     }
+    if (options->version) {
+        std::fputs(lumo::version_text(), stdout);
+        return 0;
+    }
     if (options->help) {
         std::fputs(lumo::usage_text(), stdout);
         return 0;

@@ -25,8 +25,11 @@ const char* usage_text() {
            "  --screenshot-at N:FILE    write the frame N as a PNG (repeatable)\n"
            "  --script FILE             replay timed touches, tilts and keys (see README)\n"
            "  --home DIR                the application's home folder (shape files go to DIR/Documents)\n"
-           "  --help                    this text\n";
+           "  --help                    this text\n"
+           "  --version                 the version number\n";
 }
+
+const char* version_text() { return "lumo " LUMO_VERSION "\n"; }
 
 std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::string* error) {
     AppOptions options;
@@ -43,6 +46,8 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
             options.headless = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--frames") {
             const char* v = value(&i, "--frames");
             if (v == nullptr) return std::nullopt;

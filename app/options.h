@@ -17,10 +17,13 @@ struct AppOptions {
     std::string script;              // timed input to replay
     std::vector<std::string> files;  // shape files or pictures to open after launch
     bool help = false;
+    bool version = false;
 };
 
 // nullopt with *error set when the command line makes no sense.
 std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::string* error);
 const char* usage_text();
+// "lumo X.Y.Z" and a newline.
+const char* version_text();
 
 }  // namespace lumo

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+#include <sstream>
+
 #include "app/options.h"
 
 namespace lumo::testing {
@@ -39,6 +43,49 @@ TEST(Options, RefusesWhatMakesNoSense) {
     EXPECT_FALSE(parse({"--screenshot-at", "5:"}, &error));
     EXPECT_FALSE(parse({"--fullscreen"}, &error));
     EXPECT_EQ(error, "unknown option --fullscreen");
+}
+
+TEST(Options, HelpAndVersion) {
+    std::string error;
+    const auto version = parse({"--version"}, &error);
+    ASSERT_TRUE(version) << error;
+    EXPECT_TRUE(version->version);
+    EXPECT_FALSE(version->help);
+    EXPECT_EQ(std::string(version_text()), "lumo " LUMO_VERSION "\n");
+    const auto help = parse({"-h"}, &error);
+    ASSERT_TRUE(help) << error;
+    EXPECT_TRUE(help->help);
+    EXPECT_FALSE(help->version);
+}
+
+// Each option line of the usage text names an option the parser takes, with
+// a value when the line shows one; nothing the parser takes is missing.
+TEST(Options, UsageTextListsWhatTheParserTakes) {
+    std::istringstream usage(usage_text());
+    std::string line;
+    std::getline(usage, line);
+    EXPECT_EQ(line.rfind("usage: lumo ", 0), 0u) << line;
+    std::set<std::string> listed;
+    while (std::getline(usage, line)) {
+        SCOPED_TRACE(line);
+        std::istringstream words(line);
+        std::string name, value;
+        words >> name >> value;
+        if (name == "FILE") continue;
+        ASSERT_EQ(name.rfind("--", 0), 0u);
+        listed.insert(name);
+        const bool takes_value = !value.empty() && std::isupper(static_cast<unsigned char>(value[0]));
+        std::string error;
+        std::vector<const char*> args{name.c_str()};
+        if (takes_value) args.push_back(name == "--screenshot-at" ? "1:a.png" : "1");
+        EXPECT_TRUE(parse(args, &error)) << error;
+        if (takes_value) {
+            EXPECT_FALSE(parse({name.c_str()}, &error));
+            EXPECT_EQ(error, name + " needs a value");
+        }
+    }
+    EXPECT_EQ(listed, (std::set<std::string>{"--headless", "--frames", "--screenshot", "--screenshot-at", "--script",
+                                             "--home", "--help", "--version"}));
 }
 
 }  // namespace
