@@ -58,7 +58,10 @@ public:
     // Pushes events as the script would (tests): a finger at view points.
     void pushFinger(Uint32 type, int finger, float x, float y);
     void pushMouse(Uint32 type, float x, float y);
-    void pushKey(SDL_Keycode key);
+    void pushKey(SDL_Keycode key);  // pressed and let go before the next frame
+    // One half of a key press, with modifiers (KMOD_CTRL ...): a key held across frames.
+    void pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
+    void pushText(const char* text);  // typed text, as SDL_TEXTINPUT
     void pushWindowEvent(Uint8 window_event);
 
 private:
