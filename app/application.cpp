@@ -282,7 +282,10 @@ void Application::inject(const ScriptEvent& e) {
         case K::mouse_up: pushMouse(SDL_MOUSEBUTTONUP, e.x, e.y); break;
         case K::tilt: accelerometer_->overrideReading(e.tilt); break;
         case K::tilt_off: accelerometer_->overrideReading(std::nullopt); break;
-        case K::key: pushKey(e.key); break;
+        case K::key:
+            pushKeyEvent(SDL_KEYDOWN, e.key, e.modifiers);
+            pushKeyEvent(SDL_KEYUP, e.key, e.modifiers);
+            break;
         case K::focus_lost: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); break;
         case K::focus_gained: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); break;
     }

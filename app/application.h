@@ -37,6 +37,7 @@ public:
     // Turns of the run loop until its clock has moved on by `seconds`.
     void runFor(double seconds);
     void requestQuit() { quit_ = true; }
+    bool quitRequested() const { return quit_; }
 
     // Opens a shape file as a row of the list would, or a picture as the
     // picker would. false (with a line on stderr) when it cannot be opened.
@@ -45,6 +46,7 @@ public:
     RunLoop& runLoop() { return run_loop_; }
     GLWindow& window() { return *window_; }
     Compositor& compositor() { return compositor_; }
+    ImGuiLayer& imgui() { return *imgui_; }
     MainInterface& ui() { return *interface_; }
     EAGLView& view() { return *interface_->view(); }
     lumoAppDelegate& delegate() { return *interface_->delegate(); }

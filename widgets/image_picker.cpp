@@ -45,14 +45,14 @@ Action keyboard_action(int at, int count, bool can_go_up, float rows_in_sight) {
         return {Action::open, at};
     if (count == 0) return {};
     const int page = std::max(1, static_cast<int>(rows_in_sight) - 1);
-    int to = -1;
+    int to = 0;
     if (tap::key_pressed(ImGuiKey_DownArrow, true)) to = at < 0 ? 0 : at + 1;
     else if (tap::key_pressed(ImGuiKey_UpArrow, true)) to = at < 0 ? count - 1 : at - 1;
     else if (tap::key_pressed(ImGuiKey_PageDown, true)) to = at < 0 ? 0 : at + page;
     else if (tap::key_pressed(ImGuiKey_PageUp, true)) to = at < 0 ? 0 : at - page;
     else if (tap::key_pressed(ImGuiKey_Home)) to = 0;
     else if (tap::key_pressed(ImGuiKey_End)) to = count - 1;
-    if (to < 0 && at < 0) return {};
+    else return {};
     to = std::clamp(to, 0, count - 1);
     if (to == at) return {};
     return {Action::select, to, true};
@@ -137,6 +137,12 @@ std::vector<std::string> ImagePickerController::entries() const {
     labels.reserve(browser_->entries.size());
     for (const Browser::Entry& entry : browser_->entries) labels.push_back(entry.label);
     return labels;
+}
+
+std::string ImagePickerController::selection() const {
+    const Browser& browser = *browser_;
+    if (browser.selected < 0) return {};
+    return browser.entries[static_cast<std::size_t>(browser.selected)].label;
 }
 
 bool ImagePickerController::enter(const std::string& entry) {
@@ -297,8 +303,9 @@ void ImagePickerController::draw() {
     if (!browser.message.empty()) tap::wrapped_text(browser.message, kMessageColour);
     ImGui::EndGroup();
 
-    if (action.kind == Action::none) action = keyboard_action(browser.selected, static_cast<int>(browser.entries.size()), browser.can_go_up(),
-                                  list_height / row_step);
+    if (action.kind == Action::none)
+        action = keyboard_action(browser.selected, static_cast<int>(browser.entries.size()), browser.can_go_up(),
+                                 list_height / row_step);
     ImGui::EndPopup();
 
     // Last: the delegate may dismiss the picker.

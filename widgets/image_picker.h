@@ -64,6 +64,7 @@ public:
     // The browser's state, also for tests.
     const std::filesystem::path& folder() const;
     std::vector<std::string> entries() const;   // folders (ending in '/') first, then pictures, by name
+    std::string selection() const;              // the highlighted entry; empty for none
     // Opens a folder, or selects and previews a picture; false when entry is
     // not one of entries(). A folder that cannot be read is entered with an
     // empty list and a message.
