@@ -16,12 +16,12 @@ constexpr const char* kCloseCaption = "OK";
 }  // namespace
 
 const KeyHelp::Line KeyHelp::kLines[] = {
-    {"Press and drag", "dent the dome (mouse, or up to four fingers)"},
-    {"Short tap, mid-height", "show or hide the panel"},
+    {"Press and drag", "dent the dome"},
+    {"Tap mid-height", "show or hide the panel"},
     {"Arrow keys", "tilt"},
     {"Home or 0", "level again"},
     {"L", "lines"},
-    {"Drop a file", "open a picture or a shape"},
+    {"Drop a file", "open a picture or shape"},
     {"Escape", "close a menu or dialog"},
     {"F1 or ?", "this list"},
     {"Ctrl+Q", "quit"},
