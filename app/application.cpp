@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 #include "app/file_kind.h"
 #include "files/app_paths.h"
@@ -45,6 +47,9 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     }
     WindowOptions window_options;
     window_options.headless = options.headless;
+    window_options.width = options.window_width;
+    window_options.height = options.window_height;
+    window_options.pixel_ratio = options.pixel_ratio;
     app->window_ = GLWindow::create(window_options, error);
     if (!app->window_) return nullptr;
 
@@ -149,6 +154,11 @@ void Application::handle_event(const SDL_Event& event) {
         case SDL_KEYDOWN:
             handle_key(event.key);
             break;
+        case SDL_TEXTINPUT:
+            // '?' as typed, whatever the keyboard layout puts it on.
+            if (std::strcmp(event.text.text, "?") == 0 && !interface_->panel()->modalOpen())
+                interface_->panel()->showKeyHelp();
+            break;
         case SDL_DROPFILE:
             if (interface_->panel()->modalOpen()) {
                 log_line("lumo: close the open menu before dropping a file");
@@ -168,7 +178,19 @@ void Application::handle_event(const SDL_Event& event) {
 }
 
 void Application::handle_key(const SDL_KeyboardEvent& key) {
-    if (interface_->panel()->modalOpen()) return;  // the modal screen has the keyboard
+    // Pushed events carry their modifiers; SDL's own state would not see them.
+    if (key.keysym.sym == SDLK_q && (key.keysym.mod & KMOD_CTRL) != 0) {
+        quit_ = true;
+        return;
+    }
+    ControlPanel* panel = interface_->panel();
+    if (key.keysym.sym == SDLK_F1 && key.repeat == 0) {
+        if (panel->keyHelp().isVisible()) panel->keyHelp().dismiss();
+        else if (!panel->modalOpen()) panel->showKeyHelp();
+        return;
+    }
+    // Escape and the rest reach the modal screen through the ImGui layer.
+    if (panel->modalOpen()) return;
     if (key.keysym.sym == SDLK_l && key.repeat == 0) {
         view().setDisplaySurface(!view()._display_surface);
         return;
@@ -304,7 +326,10 @@ void Application::inject(const ScriptEvent& e) {
         case K::mouse_up: pushMouse(SDL_MOUSEBUTTONUP, e.x, e.y); break;
         case K::tilt: accelerometer_->overrideReading(e.tilt); break;
         case K::tilt_off: accelerometer_->overrideReading(std::nullopt); break;
-        case K::key: pushKey(e.key); break;
+        case K::key:
+            pushKeyEvent(SDL_KEYDOWN, e.key, e.modifiers);
+            pushKeyEvent(SDL_KEYUP, e.key, e.modifiers);
+            break;
         case K::focus_lost: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); break;
         case K::focus_gained: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); break;
     }
@@ -354,15 +379,26 @@ void Application::pushMouse(Uint32 type, float x, float y) {
 }
 
 void Application::pushKey(SDL_Keycode key) {
-    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-        SDL_Event event{};
-        event.type = type;
-        event.key.windowID = SDL_GetWindowID(window_->sdl_window());
-        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.sym = key;
-        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-        SDL_PushEvent(&event);
-    }
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) pushKeyEvent(type, key);
+}
+
+void Application::pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.windowID = SDL_GetWindowID(window_->sdl_window());
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    event.key.keysym.mod = modifiers;
+    SDL_PushEvent(&event);
+}
+
+void Application::pushText(const char* text) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    event.text.windowID = SDL_GetWindowID(window_->sdl_window());
+    std::snprintf(event.text.text, sizeof event.text.text, "%s", text);
+    SDL_PushEvent(&event);
 }
 
 void Application::pushWindowEvent(Uint8 window_event) {

@@ -40,6 +40,7 @@ public:
     // Turns of the run loop until its clock has moved on by `seconds`.
     void runFor(double seconds);
     void requestQuit() { quit_ = true; }
+    bool quitRequested() const { return quit_; }
 
     // Opens a shape file as a row of the list would, or a picture as the
     // picker would. false (with a line on stderr) when it cannot be opened.
@@ -48,6 +49,7 @@ public:
     RunLoop& runLoop() { return run_loop_; }
     GLWindow& window() { return *window_; }
     Compositor& compositor() { return compositor_; }
+    ImGuiLayer& imgui() { return *imgui_; }
     MainInterface& ui() { return *interface_; }
     EAGLView& view() { return *interface_->view(); }
     lumoAppDelegate& delegate() { return *interface_->delegate(); }
@@ -61,7 +63,10 @@ public:
     // Pushes events as the script would (tests): a finger at view points.
     void pushFinger(Uint32 type, int finger, float x, float y);
     void pushMouse(Uint32 type, float x, float y);
-    void pushKey(SDL_Keycode key);
+    void pushKey(SDL_Keycode key);  // pressed and let go before the next frame
+    // One half of a key press, with modifiers (KMOD_CTRL ...): a key held across frames.
+    void pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
+    void pushText(const char* text);  // typed text, as SDL_TEXTINPUT
     void pushWindowEvent(Uint8 window_event);
 
 private:

@@ -25,6 +25,8 @@ const char* usage_text() {
            "  --screenshot-at N:FILE    write the frame N as a PNG (repeatable)\n"
            "  --script FILE             replay timed touches, tilts and keys (see README)\n"
            "  --home DIR                the application's home folder (shape files go to DIR/Documents)\n"
+           "  --size WxH                the window's size in points (default: to suit the screen; 320x480 headless)\n"
+           "  --pixel-ratio N           headless: N pixels per point, as on a high-DPI screen (1 to 4)\n"
            "  --help                    this text\n"
            "  --version                 the version number\n";
 }
@@ -77,6 +79,23 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
             const char* v = value(&i, "--home");
             if (v == nullptr) return std::nullopt;
             options.home = v;
+        } else if (arg == "--size") {
+            const char* v = value(&i, "--size");
+            if (v == nullptr) return std::nullopt;
+            const char* x = std::strchr(v, 'x');
+            if (x == nullptr || !parse_int(std::string_view(v, x - v), &options.window_width) ||
+                !parse_int(x + 1, &options.window_height) || options.window_width < 160 || options.window_height < 240 ||
+                options.window_width > 16384 || options.window_height > 16384) {
+                *error = std::string("--size takes WIDTHxHEIGHT in points, at least 160x240, not \"") + v + "\"";
+                return std::nullopt;
+            }
+        } else if (arg == "--pixel-ratio") {
+            const char* v = value(&i, "--pixel-ratio");
+            if (v == nullptr) return std::nullopt;
+            if (!parse_int(v, &options.pixel_ratio) || options.pixel_ratio < 1 || options.pixel_ratio > 4) {
+                *error = std::string("--pixel-ratio takes 1, 2, 3 or 4, not \"") + v + "\"";
+                return std::nullopt;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             *error = std::string("unknown option ") + std::string(arg);
             return std::nullopt;

@@ -16,6 +16,9 @@ struct AppOptions {
     std::string home;                // --home: the application's home folder
     std::string script;              // timed input to replay
     std::vector<std::string> files;  // shape files or pictures to open after launch
+    int window_width = 0;            // --size: points; 0 x 0 suits the display (320 x 480 headless)
+    int window_height = 0;
+    int pixel_ratio = 1;             // --pixel-ratio: headless, pixels per point (2: a high-DPI screen)
     bool help = false;
     bool version = false;
 };

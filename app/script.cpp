@@ -54,6 +54,11 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         std::string name;
         if (!p.word(&name)) return *problem = "expected a key name", false;
         event->kind = K::key;
+        constexpr std::string_view kCtrl = "Ctrl+";
+        if (name.size() > kCtrl.size() && name.compare(0, kCtrl.size(), kCtrl) == 0) {
+            event->modifiers = KMOD_LCTRL;
+            name.erase(0, kCtrl.size());
+        }
         event->key = SDL_GetKeyFromName(name.c_str());
         if (event->key == SDLK_UNKNOWN) return *problem = "unknown key \"" + name + "\"", false;
     } else if (command == "focus") {

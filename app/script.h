@@ -8,7 +8,8 @@
 //   <frame> click <x> <y>             left mouse button down and up
 //   <frame> mousedown|mousemove|mouseup <x> <y>
 //   <frame> tilt <x> <y> <z>          accelerometer reading in g; "tilt off" ends it
-//   <frame> key <name>                a key press, by SDL key name (l, Left, Escape ...)
+//   <frame> key <name>                a key press, by SDL key name (l, Left, Escape ...),
+//                                     "Ctrl+" before it to hold Control (Ctrl+q)
 //   <frame> focus lost|gained         the window loses or regains the focus
 //
 // Frame n is the time n x 0.05 s on the run loop's clock: its events arrive
@@ -36,6 +37,7 @@ struct ScriptEvent {
     bool has_position = false;
     Acceleration tilt;
     SDL_Keycode key = SDLK_UNKNOWN;
+    Uint16 modifiers = KMOD_NONE;
 };
 
 // Events sorted by time; nullopt with *error naming the bad line.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gl_context_request.h"
+#include "platform/window_metrics.h"
 
 namespace lumo {
 
@@ -25,6 +26,13 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
     }
     std::unique_ptr<GLWindow> window(new GLWindow);
     window->headless_ = options.headless;
+    window->pixel_ratio_ = options.headless ? std::max(1, options.pixel_ratio) : 1;
+    WindowSize size{options.width, options.height};
+    if (size.width <= 0 || size.height <= 0) {
+        SDL_Rect usable{};
+        if (options.headless || SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = SDL_Rect{};
+        size = window_size_for_display(usable.w, usable.h);
+    }
 
     request_host_gl_context();
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -34,13 +42,14 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // the view draws into its own framebuffer
 
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    window->window_ = SDL_CreateWindow(options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, options.width,
-                                       options.height, flags);
+    window->window_ = SDL_CreateWindow(options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                       size.width * window->pixel_ratio_, size.height * window->pixel_ratio_, flags);
     if (window->window_ == nullptr) {
         if (error) *error = std::string("cannot open a window: ") + SDL_GetError();
         return nullptr;
     }
-    SDL_SetWindowMinimumSize(window->window_, 160, 240);
+    SDL_SetWindowMinimumSize(window->window_, kMinimumWindowSize.width * window->pixel_ratio_,
+                             kMinimumWindowSize.height * window->pixel_ratio_);
     window->context_ = SDL_GL_CreateContext(window->window_);
     if (window->context_ == nullptr) {
         if (error) *error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
@@ -59,7 +68,11 @@ GLWindow::~GLWindow() {
 
 bool GLWindow::make_current() const { return SDL_GL_MakeCurrent(window_, context_) == 0; }
 
-void GLWindow::window_size_points(int* width, int* height) const { SDL_GetWindowSize(window_, width, height); }
+void GLWindow::window_size_points(int* width, int* height) const {
+    SDL_GetWindowSize(window_, width, height);
+    *width /= pixel_ratio_;
+    *height /= pixel_ratio_;
+}
 
 void GLWindow::drawable_size_pixels(int* width, int* height) const { SDL_GL_GetDrawableSize(window_, width, height); }
 

@@ -17,8 +17,13 @@ struct ViewRect {
 
 struct WindowOptions {
     bool headless = false;   // SDL's offscreen driver: a real context, no display
-    int width = 320;         // points
-    int height = 480;
+    // Points; 0 x 0 means what suits the display (window_size_for_display),
+    // or the design's 320 x 480 when headless.
+    int width = 0;
+    int height = 0;
+    // Headless only: drawable pixels per point, as a high-DPI screen has
+    // them (the offscreen driver has no such screens of its own).
+    int pixel_ratio = 1;
     const char* title = "lumo";
 };
 
@@ -47,6 +52,7 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     bool headless_ = false;
+    int pixel_ratio_ = 1;  // > 1 only for a headless stand-in for a high-DPI screen
 };
 
 // The largest 2:3 (width:height) rectangle centred in width x height.

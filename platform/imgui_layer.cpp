@@ -1,12 +1,39 @@
 #include "platform/imgui_layer.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
+
+#include <fstream>
+#include <iterator>
 
 #include "platform/gl_window.h"
 #include "platform/imgui_renderer.h"
 #include "platform/interface_scale.h"
+#include "platform/log.h"
+#include "platform/resources.h"
+#include "platform/window_metrics.h"
 
 namespace lumo {
+
+namespace {
+
+// Latin with its accents, and the punctuation file names and messages use.
+const ImWchar kGlyphRanges[] = {0x0020, 0x017F, 0x2010, 0x2027, 0};
+
+std::vector<char> read_font_file() {
+    const std::filesystem::path path = find_font();
+    std::vector<char> data;
+    if (!path.empty()) {
+        std::ifstream in(path, std::ios::binary);
+        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (data.empty())
+        log_line("lumo: no %.*s (Debian's fonts-dejavu-core has it); the interface uses ImGui's own font",
+                 static_cast<int>(kInterfaceFontFile.size()), kInterfaceFontFile.data());
+    return data;
+}
+
+}  // namespace
 
 ImGuiLayer::ImGuiLayer(GLWindow* window) : window_(window) {
     IMGUI_CHECKVERSION();
@@ -35,11 +62,8 @@ ImGuiLayer::ImGuiLayer(GLWindow* window) : window_(window) {
     style.FramePadding = ImVec2(10, 8);
     style.ItemSpacing = ImVec2(8, 8);
     style.WindowPadding = ImVec2(10, 10);
-    const float scale = host_interface_scale();
-    if (scale != 1.0f) {
-        style.ScaleAllSizes(scale);
-        io.FontGlobalScale = scale;
-    }
+    base_style_ = style;
+    font_data_ = read_font_file();
     imgui_renderer_init();
 }
 
@@ -90,11 +114,55 @@ void ImGuiLayer::process_event(const SDL_Event& event) {
     }
 }
 
+// Runs every frame but rebuilds only when the font's pixel size changes
+// (a resize, or a move to a screen of another density).
+void ImGuiLayer::fit_to_window() {
+    int w = 0, h = 0, dw = 0, dh = 0;
+    window_->window_size_points(&w, &h);
+    window_->drawable_size_pixels(&dw, &dh);
+    // Under fingers (host_interface_scale) every control grows further.
+    const float scale = interface_scale(window_->view_rect_points().height) * host_interface_scale();
+    const float ratio = pixels_per_point(h, dh);
+    const int pixels = font_pixel_size(scale, ratio);
+    if (scale != scale_) {
+        scale_ = scale;
+        ImGuiStyle& style = ImGui::GetStyle();
+        style = base_style_;
+        style.ScaleAllSizes(scale);
+    }
+    if (pixels != font_pixels_ || ratio != pixel_ratio_) {
+        font_pixels_ = pixels;
+        pixel_ratio_ = ratio;
+        rebuild_font();
+    }
+}
+
+void ImGuiLayer::rebuild_font() {
+    ImGuiIO& io = ImGui::GetIO();
+    io.Fonts->Clear();
+    if (font_data_.empty()) {
+        io.Fonts->AddFontDefault();
+        io.FontGlobalScale = scale_;
+    } else {
+        ImFontConfig config;
+        config.FontDataOwnedByAtlas = false;  // read once, kept for the next rebuild
+        config.OversampleH = 2;
+        config.OversampleV = 1;
+        io.Fonts->AddFontFromMemoryTTF(font_data_.data(), static_cast<int>(font_data_.size()),
+                                       static_cast<float>(font_pixels_), &config, kGlyphRanges);
+        // Rasterised in pixels, laid out in points.
+        io.FontGlobalScale = 1.0f / pixel_ratio_;
+    }
+    // The renderer makes the new atlas's texture at its next frame.
+    imgui_renderer_forget_font();
+}
+
 void ImGuiLayer::begin_frame(double now_seconds) {
     ImGuiIO& io = ImGui::GetIO();
     int w = 0, h = 0, dw = 0, dh = 0;
     window_->window_size_points(&w, &h);
     window_->drawable_size_pixels(&dw, &dh);
+    fit_to_window();
     io.DisplaySize = ImVec2(static_cast<float>(w), static_cast<float>(h));
     if (w > 0 && h > 0) io.DisplayFramebufferScale = ImVec2(static_cast<float>(dw) / w, static_cast<float>(dh) / h);
     const double delta = last_frame_ < 0 ? 1.0 / 60.0 : now_seconds - last_frame_;
@@ -107,6 +175,11 @@ void ImGuiLayer::begin_frame(double now_seconds) {
     }
     imgui_renderer_new_frame();
     ImGui::NewFrame();
+    // Menus, lists and the picker place themselves in the work area.
+    const ViewRect view = window_->view_rect_points();
+    ImGuiViewport* viewport = ImGui::GetMainViewport();
+    viewport->WorkPos = ImVec2(static_cast<float>(view.x), static_cast<float>(view.y));
+    viewport->WorkSize = ImVec2(static_cast<float>(view.width), static_cast<float>(view.height));
 }
 
 void ImGuiLayer::end_frame() {

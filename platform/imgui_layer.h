@@ -1,9 +1,17 @@
 #pragma once
 // Dear ImGui on our window: input fed from SDL events by hand (so events
 // pushed by scripts and tests reach it exactly like real ones, with or
-// without a display), drawing by the OpenGL2 renderer.
+// without a display), drawing by the host's renderer. The interface grows
+// with the view: the style by the interface scale, the TrueType font
+// rasterised afresh at the pixel size the scale and the screen's density
+// ask for (ImGui's own font, scaled, when the font file is missing). The
+// modal screens see the view's 2:3 rectangle as the main viewport's work
+// area, so they sit over the picture, not over the letterbox bars.
 
 #include <SDL.h>
+#include <imgui.h>
+
+#include <vector>
 
 namespace lumo {
 
@@ -20,8 +28,21 @@ public:
     void begin_frame(double now_seconds);
     void end_frame();  // renders into the bound (window) framebuffer
 
+    // As the last begin_frame() set them.
+    float interfaceScale() const { return scale_; }
+    int fontPixelSize() const { return font_pixels_; }
+    bool hasTrueTypeFont() const { return !font_data_.empty(); }
+
 private:
+    void fit_to_window();  // the style and font for the window's present size
+    void rebuild_font();
+
     GLWindow* window_;
+    ImGuiStyle base_style_;          // at scale 1
+    std::vector<char> font_data_;    // the TrueType file, read once; empty without one
+    float scale_ = 0.0f;             // 0 until the first frame
+    float pixel_ratio_ = 0.0f;
+    int font_pixels_ = 0;
     double last_frame_ = -1.0;
     bool pressed_[3] = {};  // a press seen since the last frame: never miss a short click
     bool held_[3] = {};

@@ -11,5 +11,7 @@ void imgui_renderer_init();
 void imgui_renderer_shutdown();
 void imgui_renderer_new_frame();
 void imgui_renderer_draw(ImDrawData* data);
+// The font atlas changed: its texture is made again at the next frame.
+void imgui_renderer_forget_font();
 
 }  // namespace lumo

@@ -27,6 +27,11 @@ struct Size {
     float width = 0, height = 0;
 };
 
+// A rectangle of the picture in texture coordinates (0 to 1, top-left origin).
+struct PicturePart {
+    float left = 0, top = 0, right = 1, bottom = 1;
+};
+
 class EAGLView : public TouchHandler {
 public:
     // Creation: context, transform with the default dome, the default picture.
@@ -55,6 +60,9 @@ public:
     void calculate_normals();
 
     // --- Frame loop ---------------------------------------------------------
+    // The part of the 512 x 512 picture the view shows over the resting
+    // dome: the view is narrower than the grid, so less than the whole.
+    static PicturePart visiblePicturePart();
     void startAnimation();
     void stopAnimation();
     void setAnimationTimer(Timer timer);

@@ -30,6 +30,15 @@ constexpr GLfloat kLightPosition[] = {-1.0f, -1.5f, 2.0f, 1.0f};
 
 }  // namespace
 
+// Seen from straight above (the projection is orthographic), a resting
+// vertex's x and y are its grid coordinates, and its texture coordinate
+// runs linearly with them from the first grid line to the last.
+PicturePart EAGLView::visiblePicturePart() {
+    const float first = grid_coordinate(0), span = grid_coordinate(kGridSize - 1) - first;
+    return {(kScreenMinX - first) / span, (kScreenMinY - first) / span, (kScreenMaxX - first) / span,
+            (kScreenMaxY - first) / span};
+}
+
 void EAGLView::calculate_indices() { fill_surface_indices(_surface_indices); }
 
 void EAGLView::init_texture_coordinates() { fill_texture_coordinates(_texture_coordinates); }

@@ -8,6 +8,7 @@
 #include "platform/run_loop.h"
 #include "tilt/tilt_selector.h"
 #include "ui/lumo_view_controller.h"
+#include "widgets/tap_controls.h"
 
 namespace lumo {
 
@@ -26,7 +27,7 @@ ControlPanel::ControlPanel(ImGuiLayer* imgui, GLWindow* window, RunLoop* run_loo
 
 bool ControlPanel::modalOpen() const {
     return controller_->hasModalScreen() || (delegate_->alert() != nullptr && delegate_->alert()->isVisible()) ||
-           (notice_ != nullptr && notice_->isVisible());
+           (notice_ != nullptr && notice_->isVisible()) || key_help_.isVisible();
 }
 
 void ControlPanel::showNotice(const std::string& title, const std::string& message) {
@@ -52,6 +53,7 @@ void ControlPanel::draw_overlay() {
     controller_->drawModalScreens();
     if (AlertView* alert = delegate_->alert(); alert != nullptr && alert->isVisible()) alert->draw();
     if (notice_ != nullptr && notice_->isVisible()) notice_->draw();
+    key_help_.draw();
     imgui_->end_frame();
 }
 
@@ -62,7 +64,7 @@ void ControlPanel::remember(Control control) {
 
 void ControlPanel::draw_panel() {
     const ViewRect view = window_->view_rect_points();
-    const float margin = 8.0f;
+    const float margin = tap::points(8.0f);
     ImGui::SetNextWindowPos(ImVec2(static_cast<float>(view.x) + margin, static_cast<float>(view.y + view.height) - margin),
                             ImGuiCond_Always, ImVec2(0.0f, 1.0f));
     ImGui::SetNextWindowSize(ImVec2(static_cast<float>(view.width) - 2 * margin, 0.0f), ImGuiCond_Always);
@@ -74,7 +76,7 @@ void ControlPanel::draw_panel() {
     if (ImGui::Begin("##controls", nullptr, flags)) {
         const float spacing = ImGui::GetStyle().ItemSpacing.x;
         const float width = (ImGui::GetContentRegionAvail().x - 2 * spacing) / 3.0f;
-        const ImVec2 button(width, 36.0f * ImGui::GetIO().FontGlobalScale);
+        const ImVec2 button(width, tap::points(36.0f));
         if (ImGui::Button("Save", button)) delegate_->saveShapeAndImage();
         remember(save);
         ImGui::SameLine();

@@ -10,6 +10,7 @@
 
 #include "platform/compositor.h"
 #include "widgets/alert_view.h"
+#include "widgets/key_help.h"
 #include "widgets/ui_controls.h"
 
 namespace lumo {
@@ -39,6 +40,9 @@ public:
     // A short message over everything, with an OK button (a dropped file that is not a picture).
     void showNotice(const std::string& title, const std::string& message);
     AlertView* notice() const { return notice_.get(); }
+    // The list of keys and gestures (F1 or ?), over everything like a notice.
+    void showKeyHelp() { key_help_.show(); }
+    KeyHelp& keyHelp() { return key_help_; }
 
     // Where the named control was drawn last time (empty when it was not drawn).
     enum Control { save, initialize, load, edit, fix, lines, keys, kControlCount };
@@ -59,6 +63,7 @@ private:
     UIButton* fix_button_;
     TiltSelector* tilt_;
     std::unique_ptr<AlertView> notice_;
+    KeyHelp key_help_;
     PanelRect panel_rect_;
     bool permission_control_shown_ = false;  // the tilt sensor knows where "Enable tilt" is
     std::array<PanelRect, kControlCount> rects_{};

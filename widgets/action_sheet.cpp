@@ -23,9 +23,9 @@ void ActionSheet::draw() {
     // A panel across the bottom of the screen, as tall as its content.
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + viewport->WorkSize.x * 0.5f,
-                                   viewport->WorkPos.y + viewport->WorkSize.y - kScreenMargin),
+                                   viewport->WorkPos.y + viewport->WorkSize.y - tap::points(kScreenMargin)),
                             ImGuiCond_Always, ImVec2(0.5f, 1.0f));
-    ImGui::SetNextWindowSize(ImVec2(viewport->WorkSize.x - 2.0f * kScreenMargin, 0.0f), ImGuiCond_Always);
+    ImGui::SetNextWindowSize(ImVec2(viewport->WorkSize.x - 2.0f * tap::points(kScreenMargin), 0.0f), ImGuiCond_Always);
     if (!modal::begin(modal::PopupName("sheet", id_), modal::kPopupFlags, &popup_id_, &opened_)) return;
 
     if (!title_.empty()) {
@@ -36,7 +36,7 @@ void ActionSheet::draw() {
     const float width = ImGui::GetContentRegionAvail().x;
     int pressed = -1;
     for (int i = 0; i < count; ++i) {
-        if (tap::button(i, buttons_[i], ImVec2(width, tap::kTapHeight))) pressed = i;
+        if (tap::button(i, buttons_[i], ImVec2(width, tap::height()))) pressed = i;
     }
     if (pressed < 0 && count > 0 && tap::key_pressed(ImGuiKey_Escape)) pressed = count - 1;
     ImGui::EndPopup();

@@ -26,7 +26,8 @@ void AlertView::show() { visible_ = true; }
 void AlertView::draw() {
     if (!visible_) return;
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    const float width = std::max(1.0f, std::min(kMaxWidth, viewport->WorkSize.x - 2.0f * kScreenMargin));
+    const float width =
+        std::max(1.0f, std::min(tap::points(kMaxWidth), viewport->WorkSize.x - 2.0f * tap::points(kScreenMargin)));
     ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always);
     if (!modal::begin(modal::PopupName("alert", id_), modal::kPopupFlags, &popup_id_, &opened_)) return;
@@ -34,7 +35,7 @@ void AlertView::draw() {
     if (!title_.empty()) tap::centred_text(title_);
     if (!message_.empty()) tap::centred_text(message_);
     ImGui::Spacing();
-    bool pressed = tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::kTapHeight));
+    bool pressed = tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
     pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||
               tap::key_pressed(ImGuiKey_Escape);
     ImGui::EndPopup();

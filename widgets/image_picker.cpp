@@ -17,6 +17,7 @@ constexpr const char* kCancelCaption = "Cancel";
 constexpr const char* kPickCaption = "Use Picture";
 constexpr const char* kUpCaption = "Up";
 constexpr const char* kEmptyFolderText = "No folders or pictures here";
+constexpr const char* kVisiblePartText = "The dome shows the framed part";
 constexpr float kMinButtonWidth = 72.0f;      // points
 constexpr float kScrollbarWidth = 16.0f;      // points: wide enough to drag with a finger
 const ImVec4 kMessageColour(1.0f, 0.45f, 0.35f, 1.0f);
@@ -31,7 +32,60 @@ PreviewHooks g_preview_hooks;  // main thread only
 struct Action {
     enum Kind { none, select, open, up, pick, cancel } kind = none;
     int index = -1;
+    bool from_keyboard = false;
 };
+
+// The keys, as the mouse would: arrows and pages move the selection (the
+// first press with nothing selected lands on the first or last row), Return
+// opens, Backspace goes up, Escape cancels. Called inside the picker's popup.
+Action keyboard_action(int at, int count, bool can_go_up, float rows_in_sight) {
+    if (tap::key_pressed(ImGuiKey_Escape)) return {Action::cancel};
+    if (tap::key_pressed(ImGuiKey_Backspace) && can_go_up) return {Action::up};
+    if ((tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter)) && at >= 0)
+        return {Action::open, at};
+    if (count == 0) return {};
+    const int page = std::max(1, static_cast<int>(rows_in_sight) - 1);
+    int to = 0;
+    if (tap::key_pressed(ImGuiKey_DownArrow, true)) to = at < 0 ? 0 : at + 1;
+    else if (tap::key_pressed(ImGuiKey_UpArrow, true)) to = at < 0 ? count - 1 : at - 1;
+    else if (tap::key_pressed(ImGuiKey_PageDown, true)) to = at < 0 ? 0 : at + page;
+    else if (tap::key_pressed(ImGuiKey_PageUp, true)) to = at < 0 ? 0 : at - page;
+    else if (tap::key_pressed(ImGuiKey_Home)) to = 0;
+    else if (tap::key_pressed(ImGuiKey_End)) to = count - 1;
+    else return {};
+    to = std::clamp(to, 0, count - 1);
+    if (to == at) return {};
+    return {Action::select, to, true};
+}
+
+// Scrolls the current list just far enough that the row is wholly in sight.
+void keep_in_sight(int row, float row_step, float row_height) {
+    const float padding = ImGui::GetStyle().WindowPadding.y;
+    const float top = row * row_step, bottom = top + row_height + 2.0f * padding;
+    const float sight = ImGui::GetWindowHeight();
+    float scroll = ImGui::GetScrollY();
+    if (top < scroll) scroll = top;
+    else if (bottom > scroll + sight) scroll = bottom - sight;
+    ImGui::SetScrollY(scroll);
+}
+
+bool marks_a_part(ImVec2 part_min, ImVec2 part_max) {
+    return part_min.x > 0.0f || part_min.y > 0.0f || part_max.x < 1.0f || part_max.y < 1.0f;
+}
+
+// Dims what the dome will not show and frames what it will.
+void mark_visible_part(ImDrawList* draw_list, ImVec2 image_min, ImVec2 image_max, ImVec2 part_min, ImVec2 part_max) {
+    if (!marks_a_part(part_min, part_max)) return;
+    const float w = image_max.x - image_min.x, h = image_max.y - image_min.y;
+    const ImVec2 a(image_min.x + part_min.x * w, image_min.y + part_min.y * h);
+    const ImVec2 b(image_min.x + part_max.x * w, image_min.y + part_max.y * h);
+    const ImU32 shade = IM_COL32(0, 0, 0, 150);
+    draw_list->AddRectFilled(image_min, ImVec2(image_max.x, a.y), shade);
+    draw_list->AddRectFilled(ImVec2(image_min.x, b.y), image_max, shade);
+    draw_list->AddRectFilled(ImVec2(image_min.x, a.y), ImVec2(a.x, b.y), shade);
+    draw_list->AddRectFilled(ImVec2(b.x, a.y), ImVec2(image_max.x, b.y), shade);
+    draw_list->AddRect(a, b, IM_COL32(255, 255, 255, 230), 0.0f, 0, std::max(1.0f, tap::scale()));
+}
 
 }  // namespace
 
@@ -50,6 +104,11 @@ void ImagePickerController::setStartFolder(const std::filesystem::path& folder) 
     browser_->start_folder = normalised_folder(folder);
     browser_->set_folder(browser_->start_folder);
     if (visible_) browser_->scan();
+}
+
+void ImagePickerController::setVisiblePart(float left, float top, float right, float bottom) {
+    visible_min_ = ImVec2(std::clamp(left, 0.0f, 1.0f), std::clamp(top, 0.0f, 1.0f));
+    visible_max_ = ImVec2(std::clamp(right, visible_min_.x, 1.0f), std::clamp(bottom, visible_min_.y, 1.0f));
 }
 
 void ImagePickerController::present() {
@@ -78,6 +137,12 @@ std::vector<std::string> ImagePickerController::entries() const {
     labels.reserve(browser_->entries.size());
     for (const Browser::Entry& entry : browser_->entries) labels.push_back(entry.label);
     return labels;
+}
+
+std::string ImagePickerController::selection() const {
+    const Browser& browser = *browser_;
+    if (browser.selected < 0) return {};
+    return browser.entries[static_cast<std::size_t>(browser.selected)].label;
 }
 
 bool ImagePickerController::enter(const std::string& entry) {
@@ -143,32 +208,42 @@ void ImagePickerController::draw() {
 
     const ImGuiStyle& style = ImGui::GetStyle();
     const float width = ImGui::GetContentRegionAvail().x;
-    const float tap = tap::kTapHeight;
+    const float tap = tap::height();
     Action action;
 
-    // The bar: cancel at the left, pick at the right, the title between.
-    const ImVec2 bar_min = ImGui::GetCursorScreenPos();
+    // The bar: cancel at the left, pick at the right, the title between, or
+    // on a line of its own above them where it would be cut between them.
     const float widest_caption = std::max(tap::caption_width(kCancelCaption), tap::caption_width(kPickCaption));
-    const float bar_button_width = std::min(width * 0.35f, std::max(kMinButtonWidth, widest_caption));
+    const float bar_button_width = std::min(width * 0.35f, std::max(tap::points(kMinButtonWidth), widest_caption));
+    const float title_room = width - 2.0f * (bar_button_width + style.ItemSpacing.x);
+    const bool title_between = ImGui::CalcTextSize(kTitle).x <= title_room;
+    if (!title_between) {
+        const ImVec2 at = ImGui::GetCursorScreenPos();
+        const float line = ImGui::GetFrameHeight();
+        tap::bar_title(kTitle, at, ImVec2(at.x + width, at.y + line));
+        ImGui::Dummy(ImVec2(width, line));
+    }
+    const ImVec2 bar_min = ImGui::GetCursorScreenPos();
     if (tap::button(0, kCancelCaption, ImVec2(bar_button_width, tap))) action = {Action::cancel};
     ImGui::SameLine();
     ImGui::SetCursorScreenPos(ImVec2(bar_min.x + width - bar_button_width, bar_min.y));
     if (tap::button(1, kPickCaption, ImVec2(bar_button_width, tap), browser.has_picture_selected()))
         action = {Action::pick};
-    tap::bar_title(kTitle, ImVec2(bar_min.x + bar_button_width + style.ItemSpacing.x, bar_min.y),
-                   ImVec2(bar_min.x + width - bar_button_width - style.ItemSpacing.x, bar_min.y + tap));
+    if (title_between)
+        tap::bar_title(kTitle, ImVec2(bar_min.x + bar_button_width + style.ItemSpacing.x, bar_min.y),
+                       ImVec2(bar_min.x + width - bar_button_width - style.ItemSpacing.x, bar_min.y + tap));
 
     // Up, and where we are.
     const ImVec2 path_row_min = ImGui::GetCursorScreenPos();
-    const float up_width = std::max(kMinButtonWidth, tap::caption_width(kUpCaption));
+    const float up_width = std::max(tap::points(kMinButtonWidth), tap::caption_width(kUpCaption));
     if (tap::button(2, kUpCaption, ImVec2(up_width, tap), browser.can_go_up())) action = {Action::up};
     tap::text_keeping_end(browser.folder_text, ImVec2(path_row_min.x + up_width + style.ItemSpacing.x, path_row_min.y),
                           ImVec2(path_row_min.x + width, path_row_min.y + tap));
 
     // The folder's entries.
-    const float preview_side = std::clamp(width * 0.4f, 64.0f, 200.0f);
+    const float preview_side = std::clamp(width * 0.4f, tap::points(64.0f), tap::points(200.0f));
     const float list_height = std::max(tap, ImGui::GetContentRegionAvail().y - preview_side - style.ItemSpacing.y);
-    ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, kScrollbarWidth);
+    ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));
     ImGui::BeginChild("##entries", ImVec2(0.0f, list_height), true);
     ImGui::PopStyleVar();
     const float row_step = tap + style.ItemSpacing.y;
@@ -180,6 +255,10 @@ void ImagePickerController::draw() {
         const float centred = browser.scroll_to_row * row_step - (ImGui::GetWindowHeight() - row_step) * 0.5f;
         ImGui::SetScrollY(std::max(0.0f, centred));
         browser.scroll_to_row = -1;
+    }
+    if (browser.keep_row_in_sight >= 0) {
+        keep_in_sight(browser.keep_row_in_sight, row_step, tap);
+        browser.keep_row_in_sight = -1;
     }
     if (browser.entries.empty()) {
         ImGui::SetCursorPosY(ImGui::GetCursorPosY() + ImGui::GetContentRegionAvail().y * 0.3f);
@@ -209,8 +288,9 @@ void ImagePickerController::draw() {
         std::snprintf(size_text, sizeof size_text, "%d x %d", browser.picture_width, browser.picture_height);
     }
     if (browser.texture.id != nullptr) {
-        draw_list->AddImage(browser.texture.id, ImVec2(box_min.x + 1.0f, box_min.y + 1.0f),
-                            ImVec2(box_max.x - 1.0f, box_max.y - 1.0f));
+        const ImVec2 image_min(box_min.x + 1.0f, box_min.y + 1.0f), image_max(box_max.x - 1.0f, box_max.y - 1.0f);
+        draw_list->AddImage(browser.texture.id, image_min, image_max);
+        mark_visible_part(draw_list, image_min, image_max, visible_min_, visible_max_);
     } else if (size_text[0] != '\0') {
         tap::bar_title(size_text, box_min, box_max);
     }
@@ -218,15 +298,22 @@ void ImagePickerController::draw() {
     ImGui::BeginGroup();
     if (browser.selected >= 0) tap::wrapped_text(browser.entries[static_cast<std::size_t>(browser.selected)].label);
     if (browser.texture.id != nullptr && size_text[0] != '\0') tap::wrapped_text(size_text, ImGuiCol_TextDisabled);
+    if (browser.texture.id != nullptr && marks_a_part(visible_min_, visible_max_))
+        tap::wrapped_text(kVisiblePartText, ImGuiCol_TextDisabled);
     if (!browser.message.empty()) tap::wrapped_text(browser.message, kMessageColour);
     ImGui::EndGroup();
 
-    if (action.kind == Action::none && tap::key_pressed(ImGuiKey_Escape)) action = {Action::cancel};
+    if (action.kind == Action::none)
+        action = keyboard_action(browser.selected, static_cast<int>(browser.entries.size()), browser.can_go_up(),
+                                 list_height / row_step);
     ImGui::EndPopup();
 
     // Last: the delegate may dismiss the picker.
     switch (action.kind) {
-    case Action::select: browser.select(action.index); break;
+    case Action::select:
+        browser.select(action.index);
+        if (action.from_keyboard) browser.keep_row_in_sight = action.index;
+        break;
     case Action::open:
         if (browser.entries[static_cast<std::size_t>(action.index)].is_folder) {
             browser.change_folder(browser.path_of(action.index));

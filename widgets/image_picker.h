@@ -19,7 +19,9 @@ namespace lumo {
 // The picture picker. The photo library (source type 0) is a browser over
 // the user's folders that starts in the pictures folder, lists folders and
 // picture files, goes up and down, previews the selected picture and has a
-// cancel control. The camera (source type 1) is available only with a real
+// cancel control. The keyboard moves the selection (arrows, Page Up/Down,
+// Home, End), Return opens a folder or takes a picture, Backspace goes up
+// and Escape cancels. The camera (source type 1) is available only with a real
 // capture device; there is none here. Lists are read when the picker is
 // presented and when it changes folder, never per frame. The picker does not
 // close itself: the delegate dismisses it after a pick or a cancel.
@@ -51,6 +53,9 @@ public:
     // Where the browser starts: `xdg-user-dir PICTURES`, else $HOME, unless
     // set here. Setting it also moves the browser there now.
     void setStartFolder(const std::filesystem::path& folder);
+    // The part of the picture (texture coordinates, 0 to 1 from the top-left)
+    // that will show on the dome; the preview marks it. The whole by default.
+    void setVisiblePart(float left, float top, float right, float bottom);
     void present();
     void dismiss();
     bool isVisible() const { return visible_; }
@@ -59,6 +64,7 @@ public:
     // The browser's state, also for tests.
     const std::filesystem::path& folder() const;
     std::vector<std::string> entries() const;   // folders (ending in '/') first, then pictures, by name
+    std::string selection() const;              // the highlighted entry; empty for none
     // Opens a folder, or selects and previews a picture; false when entry is
     // not one of entries(). A folder that cannot be read is entered with an
     // empty list and a message.
@@ -77,6 +83,7 @@ private:
     ImagePickerDelegate* delegate_ = nullptr;
     int source_type_ = PhotoLibrary;
     bool visible_ = false;
+    ImVec2 visible_min_{0.0f, 0.0f}, visible_max_{1.0f, 1.0f};
 };
 
 }  // namespace lumo

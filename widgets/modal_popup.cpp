@@ -48,8 +48,13 @@ bool begin_full_screen(const PopupName& name, ImGuiID* popup_id, bool* opened) {
     // Read by Begin only, so they can go again at once.
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 0.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    // Opaque: the control panel must not show through a screen's text.
+    ImVec4 background = ImGui::GetStyleColorVec4(ImGuiCol_PopupBg);
+    background.w = 1.0f;
+    ImGui::PushStyleColor(ImGuiCol_PopupBg, background);
     const bool begun =
         begin(name, kPopupFlags | ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse, popup_id, opened);
+    ImGui::PopStyleColor();
     ImGui::PopStyleVar(2);
     return begun;
 }

@@ -33,7 +33,8 @@ inline constexpr ImGuiWindowFlags kPopupFlags = ImGuiWindowFlags_NoTitleBar | Im
                                                 ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
                                                 ImGuiWindowFlags_NoSavedSettings;
 
-// Begins a full-screen widget's popup over the whole display, square-cornered
+// Begins a full-screen widget's popup over the main viewport's work area (the
+// ImGui layer makes it the picture's 2:3 rectangle), opaque, square-cornered
 // and without a scroll bar of its own (its lists scroll inside).
 bool begin_full_screen(const PopupName& name, ImGuiID* popup_id, bool* opened);
 

@@ -42,6 +42,7 @@ struct ImagePickerController::Browser {
     ImGuiID popup_id = 0;
     bool scroll_to_top = false;
     int scroll_to_row = -1;
+    int keep_row_in_sight = -1;  // scrolled to just far enough (the keyboard moved there)
 
     Browser();
     ~Browser();

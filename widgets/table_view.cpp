@@ -48,15 +48,16 @@ void TableView::draw() {
     // The bar: the cancel control at the left, the title centred on the screen.
     const ImVec2 bar_min = ImGui::GetCursorScreenPos();
     const float width = ImGui::GetContentRegionAvail().x;
-    const float cancel_width = std::min(width * 0.4f, std::max(kMinButtonWidth, tap::caption_width(cancel_caption_)));
-    bool cancel = tap::button(0, cancel_caption_, ImVec2(cancel_width, tap::kTapHeight));
+    const float cancel_width =
+        std::min(width * 0.4f, std::max(tap::points(kMinButtonWidth), tap::caption_width(cancel_caption_)));
+    bool cancel = tap::button(0, cancel_caption_, ImVec2(cancel_width, tap::height()));
     const float gap = ImGui::GetStyle().ItemSpacing.x;
     tap::bar_title(title_, ImVec2(bar_min.x + cancel_width + gap, bar_min.y),
-                   ImVec2(bar_min.x + width - cancel_width - gap, bar_min.y + tap::kTapHeight));
+                   ImVec2(bar_min.x + width - cancel_width - gap, bar_min.y + tap::height()));
     ImGui::Separator();
 
     int selected = -1;
-    ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, kScrollbarWidth);
+    ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));
     ImGui::BeginChild("##rows", ImVec2(0.0f, 0.0f), false);
     ImGui::PopStyleVar();
     if (scroll_to_top_) {
@@ -71,7 +72,7 @@ void TableView::draw() {
         clipper.Begin(static_cast<int>(rows_.size()));
         while (clipper.Step()) {
             for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
-                if (tap::row(row, rows_[static_cast<std::size_t>(row)], false, tap::kTapHeight)) selected = row;
+                if (tap::row(row, rows_[static_cast<std::size_t>(row)], false, tap::height())) selected = row;
             }
         }
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/window_metrics.h"
 #include "widgets/widget_probe.h"
 
 namespace lumo::tap {
@@ -51,6 +52,8 @@ void report_text_block(std::string_view text, ImVec2 top_left, float width) {
 }
 
 }  // namespace
+
+float scale() { return ImGui::GetFontSize() / kInterfaceFontPoints; }
 
 float caption_width(std::string_view caption) {
     return ImGui::CalcTextSize(caption.data(), end_of(caption), false).x + ImGui::GetStyle().FramePadding.x * 2.0f;
@@ -162,9 +165,9 @@ void text_keeping_end(std::string_view text, ImVec2 rect_min, ImVec2 rect_max) {
                      ImVec2(std::min(rect_max.x, at.x + text_width), top + ImGui::GetFontSize()));
 }
 
-bool key_pressed(ImGuiKey key) {
+bool key_pressed(ImGuiKey key, bool repeat) {
     const int index = ImGui::GetKeyIndex(key);
-    return index >= 0 && ImGui::IsKeyPressed(index, false) &&
+    return index >= 0 && ImGui::IsKeyPressed(index, repeat) &&
            ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows);
 }
 

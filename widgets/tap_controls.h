@@ -10,7 +10,16 @@
 
 namespace lumo::tap {
 
-inline constexpr float kTapHeight = 44.0f;  // points: what a fingertip hits reliably
+inline constexpr float kTapHeight = 44.0f;  // points at scale 1: what a fingertip hits reliably
+
+// How much larger than designed the interface is drawn now, read from the
+// font's size (the ImGui layer sizes the font by it); 1 with ImGui's own
+// font unscaled. In a frame only.
+float scale();
+// Design points in today's points.
+inline float points(float design_points) { return design_points * scale(); }
+// kTapHeight at today's scale.
+inline float height() { return points(kTapHeight); }
 
 // The width a button needs to show the caption on one line.
 float caption_width(std::string_view caption);
@@ -38,8 +47,9 @@ void wrapped_text(std::string_view text, const ImVec4& colour);
 // keeps the folders nearest to its end. Takes no layout room.
 void text_keeping_end(std::string_view text, ImVec2 rect_min, ImVec2 rect_max);
 
-// The key went down this frame while the current window, or a child of it,
-// has the focus. False when the application has not mapped the key.
-bool key_pressed(ImGuiKey key);
+// The key went down this frame (or, with repeat, repeats while held) while
+// the current window, or a child of it, has the focus. False when the
+// application has not mapped the key.
+bool key_pressed(ImGuiKey key, bool repeat = false);
 
 }  // namespace lumo::tap

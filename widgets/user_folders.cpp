@@ -94,12 +94,19 @@ std::optional<std::filesystem::path> pictures_folder_in_user_dirs(std::string_vi
     return found;
 }
 
+// xdg-user-dir names the home folder itself when no pictures folder is
+// configured; an existing ~/Pictures is the better guess then.
 std::filesystem::path pictures_folder_from(const PicturesFolderSources& sources) {
+    const auto is_home = [&](const std::filesystem::path& folder) {
+        std::error_code code;
+        return !sources.home.empty() && std::filesystem::equivalent(folder, sources.home, code);
+    };
     const std::filesystem::path from_program(trimmed(sources.xdg_user_dir_output));
-    if (is_existing_folder(from_program)) return from_program;
+    if (is_existing_folder(from_program) && !is_home(from_program)) return from_program;
     if (auto from_file = pictures_folder_in_user_dirs(sources.user_dirs_file, sources.home);
-        from_file && is_existing_folder(*from_file))
+        from_file && is_existing_folder(*from_file) && !is_home(*from_file))
         return *from_file;
+    if (!sources.home.empty() && is_existing_folder(sources.home / "Pictures")) return sources.home / "Pictures";
     if (is_existing_folder(sources.home)) return sources.home;
     return {};
 }

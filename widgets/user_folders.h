@@ -14,9 +14,9 @@ struct PicturesFolderSources {
     std::filesystem::path home;            // the user's home folder
 };
 
-// The first of these that names an existing folder: the output of
-// xdg-user-dir, XDG_PICTURES_DIR in user-dirs.dirs, the home folder. Empty
-// when none does.
+// The first of these that names an existing folder other than the home
+// folder: the output of xdg-user-dir, XDG_PICTURES_DIR in user-dirs.dirs,
+// ~/Pictures; else the home folder. Empty when none exists.
 std::filesystem::path pictures_folder_from(const PicturesFolderSources& sources);
 
 // XDG_PICTURES_DIR from the text of a user-dirs.dirs file: "$HOME/..." or an

@@ -12,4 +12,7 @@ std::filesystem::path find_resource(std::string_view name) {
     return std::filesystem::is_regular_file(candidate, error) ? candidate : std::filesystem::path();
 }
 
+// The page packs the interface font with the picture.
+std::filesystem::path find_font(std::string_view name) { return find_resource(name); }
+
 }  // namespace lumo

@@ -44,4 +44,11 @@ std::filesystem::path find_resource(std::string_view name) {
     return {};
 }
 
+std::filesystem::path find_font(std::string_view name) {
+    if (std::filesystem::path found = find_resource(name); !found.empty()) return found;
+    const std::filesystem::path system = std::filesystem::path("/usr/share/fonts/truetype/dejavu") / name;
+    std::error_code error;
+    return std::filesystem::is_regular_file(system, error) ? system : std::filesystem::path();
+}
+
 }  // namespace lumo

@@ -32,6 +32,24 @@ TEST(Options, HeadlessRunWithScreenshots) {
     EXPECT_EQ(o->files, std::vector<std::string>{"x.lumo"});
 }
 
+TEST(Options, WindowSizeAndPixelRatio) {
+    std::string error;
+    const auto defaults = parse({}, &error);
+    ASSERT_TRUE(defaults) << error;
+    EXPECT_EQ(defaults->window_width, 0) << "0: to suit the screen";
+    EXPECT_EQ(defaults->pixel_ratio, 1);
+    const auto o = parse({"--size", "640x960", "--pixel-ratio", "2"}, &error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->window_width, 640);
+    EXPECT_EQ(o->window_height, 960);
+    EXPECT_EQ(o->pixel_ratio, 2);
+    for (const char* bad : {"640", "640x", "x960", "100x100", "640x960x2", "big"}) {
+        EXPECT_FALSE(parse({"--size", bad}, &error)) << bad;
+        EXPECT_NE(error.find("--size"), std::string::npos) << error;
+    }
+    for (const char* bad : {"0", "5", "1.5"}) EXPECT_FALSE(parse({"--pixel-ratio", bad}, &error)) << bad;
+}
+
 TEST(Options, RefusesWhatMakesNoSense) {
     std::string error;
     EXPECT_FALSE(parse({"--frames"}, &error));
@@ -77,7 +95,7 @@ TEST(Options, UsageTextListsWhatTheParserTakes) {
         const bool takes_value = !value.empty() && std::isupper(static_cast<unsigned char>(value[0]));
         std::string error;
         std::vector<const char*> args{name.c_str()};
-        if (takes_value) args.push_back(name == "--screenshot-at" ? "1:a.png" : "1");
+        if (takes_value) args.push_back(name == "--screenshot-at" ? "1:a.png" : name == "--size" ? "320x480" : "1");
         EXPECT_TRUE(parse(args, &error)) << error;
         if (takes_value) {
             EXPECT_FALSE(parse({name.c_str()}, &error));
@@ -85,7 +103,7 @@ TEST(Options, UsageTextListsWhatTheParserTakes) {
         }
     }
     EXPECT_EQ(listed, (std::set<std::string>{"--headless", "--frames", "--screenshot", "--screenshot-at", "--script",
-                                             "--home", "--help", "--version"}));
+                                             "--home", "--size", "--pixel-ratio", "--help", "--version"}));
 }
 
 }  // namespace

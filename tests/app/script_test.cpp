@@ -33,6 +33,11 @@ TEST(ScriptFormat, ParsesEveryCommandInTimeOrder) {
     EXPECT_FALSE((*events)[3].has_position);
     EXPECT_EQ((*events)[4].tilt.z, -0.8);
     EXPECT_EQ((*events)[6].key, SDLK_l);
+    EXPECT_EQ((*events)[6].modifiers, KMOD_NONE);
+    const auto quit = parse_script("5 key Ctrl+q\n", &error);
+    ASSERT_TRUE(quit) << error;
+    EXPECT_EQ((*quit)[0].key, SDLK_q);
+    EXPECT_NE((*quit)[0].modifiers & KMOD_CTRL, 0);
 }
 
 TEST(ScriptFormat, NamesTheBadLine) {
@@ -43,6 +48,7 @@ TEST(ScriptFormat, NamesTheBadLine) {
     EXPECT_EQ(error.rfind("line 1:", 0), 0u);
     EXPECT_FALSE(parse_script("1 down 1 2\n", &error));
     EXPECT_FALSE(parse_script("1 key NoSuchKey\n", &error));
+    EXPECT_FALSE(parse_script("1 key Ctrl+\n", &error));
     EXPECT_FALSE(parse_script("1 tilt 1 2\n", &error));
     EXPECT_FALSE(parse_script("1 up 1 2 3 4\n", &error));
 }

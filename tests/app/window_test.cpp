@@ -3,7 +3,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+
+#include <imgui.h>
 
 #include "app_harness.h"
 #include "picture/picture.h"
@@ -40,6 +43,70 @@ TEST_F(AppTest, AResizedWindowLetterboxesTheViewAndTouchesFollowIt) {
     EXPECT_EQ(slots_taken(), 1);
 }
 
+// The panel's Save button and the interface font, at the window's present size.
+struct Interface {
+    PanelRect save;
+    int font_pixels = 0;
+    float font_points = 0;
+};
+
+Interface interface_of(Application& app) {
+    app.runFor(0.2);
+    return {app.ui().panel()->rectOf(ControlPanel::save), app.imgui().fontPixelSize(), ImGui::GetFontSize()};
+}
+
+TEST_F(AppTest, TheInterfaceGrowsWithTheWindowInATrueTypeFontOfTheRightSize) {
+    launch();
+    const Interface small = interface_of(app());
+    EXPECT_TRUE(app().imgui().hasTrueTypeFont()) << "fonts-dejavu-core is one of the packages";
+    EXPECT_EQ(small.font_pixels, 13);
+    SDL_SetWindowSize(app().window().sdl_window(), 640, 960);
+    const Interface large = interface_of(app());
+    EXPECT_EQ(large.font_pixels, 26) << "rasterised afresh, not the small one scaled up";
+    EXPECT_FLOAT_EQ(large.font_points, 26.0f);
+    EXPECT_NEAR(large.save.width, 2 * small.save.width, 2.0f);
+    EXPECT_NEAR(large.save.height, 2 * small.save.height, 2.0f);
+    EXPECT_NEAR(large.save.y, 2 * small.save.y, 4.0f);
+}
+
+TEST_F(AppTest, AGivenSizeOpensThatWindow) {
+    options_.window_width = 480;
+    options_.window_height = 720;
+    launch();
+    int w = 0, h = 0;
+    app().window().window_size_points(&w, &h);
+    EXPECT_EQ(w, 480);
+    EXPECT_EQ(h, 720);
+    EXPECT_EQ(view().backingWidth, 480);
+    EXPECT_EQ(interface_of(app()).font_pixels, 20);  // 13 x 1.5, rounded
+}
+
+// A doubled screen: the same layout in points, every point two pixels, the
+// font rasterised for the pixels so it stays sharp.
+TEST_F(AppTest, AHighDensityScreenKeepsTheLayoutAndDoublesThePixels) {
+    launch();
+    const Interface single = interface_of(app());
+    app_.reset();
+    options_.pixel_ratio = 2;
+    launch();
+    int w = 0, h = 0, dw = 0, dh = 0;
+    app().window().window_size_points(&w, &h);
+    app().window().drawable_size_pixels(&dw, &dh);
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(dw, 640);
+    EXPECT_EQ(view().backingWidth, 640);
+    const Interface doubled = interface_of(app());
+    EXPECT_EQ(doubled.font_pixels, 26);
+    EXPECT_FLOAT_EQ(doubled.font_points, 13.0f);
+    EXPECT_NEAR(doubled.save.x, single.save.x, 0.5f);
+    EXPECT_NEAR(doubled.save.width, single.save.width, 0.5f);
+    // A press lands where it does on a single-density screen.
+    app().ui().controllers.setHidden(true);
+    finger(SDL_FINGERDOWN, 1, 160, 240);
+    EXPECT_EQ(trans()._input_forces[2].init_index, 1275);
+    finger(SDL_FINGERUP, 1, 160, 240);
+}
+
 // Runs the built program; returns its exit status and what it printed.
 int run_lumo(const std::string& arguments, std::string* output) {
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " + arguments + " 2>&1";
@@ -69,6 +136,30 @@ TEST_F(AppTest, TheHeadlessProgramWritesItsScreenshot) {
     EXPECT_EQ(picture->height(), 480);
     EXPECT_EQ(run_lumo("--frames ten", &output), 2);
     EXPECT_EQ(run_lumo("--headless --script " + (home_ / "missing.txt").string(), &output), 1);
+}
+
+// The real program on a real X server (Xvfb) with a 1600 x 1000 screen:
+// it opens a 2:3 window of 80% of the height, and Ctrl+Q ends it.
+TEST_F(AppTest, OnARealScreenTheWindowSuitsTheScreenAndCtrlQQuits) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    const auto script = home_ / "quit.txt";
+    std::ofstream(script) << "30 key Ctrl+q\n";
+    const auto shot = home_ / "window.png";
+    const std::string command = "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY
+                                " --home " + home_.string() + " --script " + script.string() + " --screenshot-at 10:" +
+                                shot.string() + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    const int status = ::pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    const auto picture = load_picture_file(shot);
+    ASSERT_TRUE(picture) << output;
+    EXPECT_EQ(picture->height(), 798);  // 80% of 1000, down to a multiple of 3
+    EXPECT_EQ(picture->width(), 532);
 }
 
 }  // namespace

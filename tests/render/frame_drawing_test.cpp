@@ -124,5 +124,46 @@ TEST_F(FrameDrawing, AFrameAllocatesNothing) {
     EXPECT_EQ(counter.count(), 0u);
 }
 
+// A 512 x 512 picture, red outside the rectangle (texture coordinates) and blue inside.
+std::shared_ptr<const Picture> red_around(PicturePart part) {
+    Picture picture(512, 512);
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x) {
+            const float u = (x + 0.5f) / 512.0f, v = (y + 0.5f) / 512.0f;
+            const bool inside = u >= part.left && u <= part.right && v >= part.top && v <= part.bottom;
+            uint8_t* p = picture.pixel(x, y);
+            p[0] = inside ? 0 : 255, p[1] = 0, p[2] = inside ? 255 : 0, p[3] = 255;
+        }
+    return std::make_shared<const Picture>(std::move(picture));
+}
+
+TEST_F(FrameDrawing, TheVisiblePartOfThePictureIsWhatTheViewShows) {
+    const PicturePart part = EAGLView::visiblePicturePart();
+    EXPECT_GT(part.left, 0.1f);  // the view is narrower than the grid
+    EXPECT_LT(part.right, 0.9f);
+    view_->trans()->set_initializing_index(-1);
+    // How many of the pixels just inside the view's four edges are more red than blue.
+    const auto red_at_the_edges = [this] {
+        const int w = view_->backingWidth, h = view_->backingHeight;
+        int red = 0;
+        for (int k = 0; k < 16; ++k) {
+            const int x = 2 + k * (w - 5) / 15, y = 2 + k * (h - 5) / 15;
+            for (Rgb c : {pixel(x, 2), pixel(x, h - 3), pixel(2, y), pixel(w - 3, y)}) red += c.r > c.b;
+        }
+        return red;
+    };
+
+    // Red only outside the part: none of it reaches the view.
+    view_->load_texture(red_around(part));
+    view_->drawView();
+    EXPECT_EQ(red_at_the_edges(), 0);
+
+    // Red reaching 1.5% of the picture into the part shows along every edge.
+    constexpr float kIn = 0.015f;
+    view_->load_texture(red_around({part.left + kIn, part.top + kIn, part.right - kIn, part.bottom - kIn}));
+    view_->drawView();
+    EXPECT_EQ(red_at_the_edges(), 64);
+}
+
 }  // namespace
 }  // namespace lumo::testing

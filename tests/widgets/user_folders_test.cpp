@@ -69,6 +69,26 @@ TEST(PicturesFolder, TakesTheFirstSourceThatNamesAnExistingFolder) {
     EXPECT_TRUE(pictures_folder_from(sources).empty());
 }
 
+TEST(PicturesFolder, PrefersAnExistingPicturesFolderToTheHomeFolderItself) {
+    ScratchTree tree;
+    // xdg-user-dir prints the home folder when no pictures folder is set up.
+    const std::string home_printed = tree.root().string() + "\n";
+    PicturesFolderSources sources;
+    sources.xdg_user_dir_output = home_printed;
+    sources.home = tree.root();
+    EXPECT_EQ(pictures_folder_from(sources), tree.root()) << "no ~/Pictures: home it is";
+    tree.folder("Pictures");
+    EXPECT_EQ(pictures_folder_from(sources), tree / "Pictures");
+    const std::string file = "XDG_PICTURES_DIR=\"$HOME/\"\n";
+    sources.xdg_user_dir_output = {};
+    sources.user_dirs_file = file;
+    EXPECT_EQ(pictures_folder_from(sources), tree / "Pictures");
+    // A real pictures folder named by either source still wins.
+    const std::string photos = tree.folder("Photos").string() + "\n";
+    sources.xdg_user_dir_output = photos;
+    EXPECT_EQ(pictures_folder_from(sources), tree / "Photos");
+}
+
 // Sets an environment variable for one test, then puts it back.
 class ScopedEnvironment {
 public:

@@ -1,0 +1,33 @@
+#include "platform/window_metrics.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumo {
+
+WindowSize window_size_for_display(int usable_width, int usable_height) {
+    if (usable_width <= 0 || usable_height <= 0) return {kDesignViewWidth, kDesignViewHeight};
+    int height = static_cast<int>(std::lround(usable_height * 0.8));
+    const int widest = static_cast<int>(std::lround(usable_width * 0.9));
+    if (height * 2 > widest * 3) height = widest * 3 / 2;
+    height = std::max(height, kMinimumWindowSize.height);
+    // A height that divides by 3 has an exact 2:3 width.
+    height -= height % 3;
+    return {height * 2 / 3, height};
+}
+
+float pixels_per_point(int window_points, int drawable_pixels) {
+    if (window_points <= 0 || drawable_pixels <= 0) return 1.0f;
+    return static_cast<float>(drawable_pixels) / static_cast<float>(window_points);
+}
+
+float interface_scale(int view_height_points) {
+    const float scale = static_cast<float>(view_height_points) / static_cast<float>(kDesignViewHeight);
+    return std::max(scale, 0.5f);
+}
+
+int font_pixel_size(float interface_scale, float pixels_per_point) {
+    return std::max(6, static_cast<int>(std::lround(kInterfaceFontPoints * interface_scale * pixels_per_point)));
+}
+
+}  // namespace lumo

@@ -1,0 +1,39 @@
+#pragma once
+// Sizes that follow from the display and the window: how big the window
+// opens, how large the interface is drawn, and at what pixel size its font
+// is rasterised. Plain arithmetic, so that any host (desktop or browser)
+// can use it and tests can check it without a display.
+
+namespace lumo {
+
+struct WindowSize {
+    int width = 0, height = 0;
+};
+
+// The interface was laid out for a 320 x 480 point view; it grows with the view.
+inline constexpr int kDesignViewWidth = 320;
+inline constexpr int kDesignViewHeight = 480;
+// The interface font's height at scale 1, in points (ImGui's own font is 13).
+inline constexpr float kInterfaceFontPoints = 13.0f;
+// The smallest window: half the design view.
+inline constexpr WindowSize kMinimumWindowSize{kDesignViewWidth / 2, kDesignViewHeight / 2};
+
+// The window a display's usable area (points, without panels and docks)
+// suits: 2:3, 80% of the usable height, no wider than 90% of the usable
+// width, never below the minimum. A display that reports no size gets the
+// design size.
+WindowSize window_size_for_display(int usable_width, int usable_height);
+
+// Drawable pixels per window point: 2 on a doubled (high-DPI) screen, 1 when
+// either size is unknown.
+float pixels_per_point(int window_points, int drawable_pixels);
+
+// How much larger than designed the interface is drawn, given the view's
+// height in points. Never below the minimum window's half.
+float interface_scale(int view_height_points);
+
+// The font's rasterised height in whole pixels: the points the interface
+// asks for times the pixels per point, so text stays sharp on any screen.
+int font_pixel_size(float interface_scale, float pixels_per_point);
+
+}  // namespace lumo

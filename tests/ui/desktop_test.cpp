@@ -1,0 +1,264 @@
+// The desktop's own ways in: keys (Escape, Ctrl+Q, F1 or ?), the menus over
+// the picture in a wider window, and the picture browser's keyboard, opaque
+// screen and marked preview, all through the program's real event path and
+// its real composition.
+
+#include <cstdlib>
+
+#include "../app/app_harness.h"
+#include "picture/picture.h"
+#include "widget_finder.h"
+
+namespace lumo::testing {
+namespace {
+
+class Desktop : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        launch();
+        app().runFor(0.2);
+    }
+    lumo_view_controller& controller() { return *app().ui().viewController(); }
+    ImagePickerController& picker() { return *app().ui().imagePicker(); }
+    void click_caption(const std::string& caption) {
+        finder_.forget();
+        app().runFor(0.2);
+        ImVec2 c;
+        ASSERT_TRUE(finder_.find(caption, &c)) << "no control \"" << caption << "\" on screen";
+        const ViewRect r = app().window().view_rect_points();
+        click(c.x - r.x, c.y - r.y);  // click() takes view points
+    }
+    // Held across a frame or two, as a person's key press is.
+    void press(SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
+        app().pushKeyEvent(SDL_KEYDOWN, key, modifiers);
+        app().runFor(0.1);
+        app().pushKeyEvent(SDL_KEYUP, key, modifiers);
+        app().runFor(0.1);
+    }
+    void open_picker() {
+        click_control(ControlPanel::load);
+        click_caption("Texutre");
+        ASSERT_TRUE(picker().isVisible());
+    }
+    // What the window shows now, read back from its framebuffer.
+    Picture screen() {
+        const auto path = home_ / "screen.png";
+        app().compositor().captureNextComposition(path.string());
+        app().compositor().recompose();
+        EXPECT_EQ(app().compositor().captureError(), "");
+        std::optional<Picture> shot = load_picture_file(path);
+        EXPECT_TRUE(shot);
+        return shot ? std::move(*shot) : Picture();
+    }
+    WidgetFinder finder_;
+};
+
+TEST_F(Desktop, EscapeClosesTheTopmostMenuOrDialogAsCancelWould) {
+    click_control(ControlPanel::load);
+    ASSERT_TRUE(controller()._loadSheet->isVisible());
+    press(SDLK_ESCAPE);
+    EXPECT_FALSE(controller()._loadSheet->isVisible());
+    EXPECT_TRUE(view().animating()) << "as Cancel: the frame timer runs again";
+
+    open_picker();
+    press(SDLK_ESCAPE);
+    EXPECT_FALSE(picker().isVisible());
+    EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::none);
+    EXPECT_TRUE(view().animating());
+
+    click_control(ControlPanel::save);
+    ASSERT_NE(app().delegate().alert(), nullptr);
+    ASSERT_TRUE(app().delegate().alert()->isVisible());
+    press(SDLK_ESCAPE);
+    EXPECT_FALSE(app().delegate().alert()->isVisible());
+
+    // With nothing open Escape does nothing at all.
+    press(SDLK_ESCAPE);
+    EXPECT_FALSE(app().quitRequested());
+    EXPECT_FALSE(app().ui().panel()->modalOpen());
+}
+
+TEST_F(Desktop, CtrlQQuitsEvenOverAMenuAndQAloneDoesNot) {
+    press(SDLK_q);
+    EXPECT_FALSE(app().quitRequested());
+    click_control(ControlPanel::initialize);
+    ASSERT_TRUE(app().ui().panel()->modalOpen());
+    press(SDLK_q, KMOD_LCTRL);
+    EXPECT_TRUE(app().quitRequested());
+}
+
+TEST_F(Desktop, F1OrAQuestionMarkListsTheKeysOverEverything) {
+    KeyHelp& help = app().ui().panel()->keyHelp();
+    press(SDLK_F1);
+    EXPECT_TRUE(help.isVisible());
+    // Modal: a press on the dome presses nothing while the list is up.
+    app().ui().controllers.setHidden(true);
+    finger(SDL_FINGERDOWN, 1, 160, 100);
+    EXPECT_EQ(slots_taken(), 0);
+    finger(SDL_FINGERUP, 1, 160, 100);
+    press(SDLK_F1);
+    EXPECT_FALSE(help.isVisible());
+
+    app().pushText("?");
+    app().runFor(0.1);
+    EXPECT_TRUE(help.isVisible());
+    press(SDLK_ESCAPE);
+    EXPECT_FALSE(help.isVisible());
+    app().pushText("/");
+    app().runFor(0.1);
+    EXPECT_FALSE(help.isVisible());
+
+    // Not over a menu: the menu keeps the keyboard.
+    app().ui().controllers.setHidden(false);
+    click_control(ControlPanel::load);
+    press(SDLK_F1);
+    EXPECT_FALSE(help.isVisible());
+}
+
+TEST_F(Desktop, MenusAndThePickerSitOverThePictureNotOverTheBars) {
+    SDL_SetWindowSize(app().window().sdl_window(), 320, 960);
+    app().runFor(0.2);
+    const ViewRect r = app().window().view_rect_points();
+    ASSERT_EQ(r.y, 240);
+    // click_control() takes the window for the view; here they differ.
+    app().runFor(0.2);
+    const PanelRect load = app().ui().panel()->rectOf(ControlPanel::load);
+    click(load.x + load.width / 2 - r.x, load.y + load.height / 2 - r.y);
+    finder_.forget();
+    app().runFor(0.2);
+    for (const char* caption : {"Texutre and Shape", "Cancel"}) {
+        ImVec2 c;
+        ASSERT_TRUE(finder_.find(caption, &c)) << caption;
+        EXPECT_GT(c.y, r.y) << caption;
+        EXPECT_LT(c.y, r.y + r.height) << caption;
+    }
+    click_caption("Texutre");
+    finder_.forget();
+    app().runFor(0.2);
+    ImVec2 cancel, up;
+    ASSERT_TRUE(finder_.find("Cancel", &cancel));
+    ASSERT_TRUE(finder_.find("Up", &up));
+    for (ImVec2 c : {cancel, up}) {
+        EXPECT_GT(c.y, r.y);
+        EXPECT_LT(c.y, r.y + r.height / 2);
+    }
+}
+
+// A folder, three pictures of their own colours, and the picker started there.
+class DesktopPicker : public Desktop {
+protected:
+    void SetUp() override {
+        Desktop::SetUp();
+        folder_ = home_ / "Pictures";
+        std::filesystem::create_directories(folder_ / "inner");
+        const uint8_t colours[3][3] = {{255, 0, 0}, {0, 255, 0}, {255, 255, 255}};
+        const char* names[3] = {"b.png", "c.png", "d.png"};
+        for (int k = 0; k < 3; ++k) {
+            Picture picture(64, 64);
+            for (int y = 0; y < 64; ++y)
+                for (int x = 0; x < 64; ++x) {
+                    uint8_t* p = picture.pixel(x, y);
+                    p[0] = colours[k][0], p[1] = colours[k][1], p[2] = colours[k][2], p[3] = 255;
+                }
+            ASSERT_TRUE(save_png_file(picture, folder_ / names[k]));
+        }
+        picker().setStartFolder(folder_);
+    }
+    std::filesystem::path folder_;
+};
+
+TEST_F(DesktopPicker, ArrowsPagesHomeEndMoveTheSelectionAndReturnOpensOrPicks) {
+    open_picker();
+    ASSERT_EQ(picker().entries(), (std::vector<std::string>{"inner/", "b.png", "c.png", "d.png"}));
+    EXPECT_EQ(picker().selection(), "");
+    press(SDLK_DOWN);
+    EXPECT_EQ(picker().selection(), "inner/");
+    press(SDLK_DOWN);
+    EXPECT_EQ(picker().selection(), "b.png");
+    press(SDLK_END);
+    EXPECT_EQ(picker().selection(), "d.png");
+    press(SDLK_DOWN);
+    EXPECT_EQ(picker().selection(), "d.png") << "stays on the last row";
+    press(SDLK_UP);
+    EXPECT_EQ(picker().selection(), "c.png");
+    press(SDLK_HOME);
+    EXPECT_EQ(picker().selection(), "inner/");
+    press(SDLK_PAGEDOWN);
+    EXPECT_EQ(picker().selection(), "d.png") << "a page is more than four rows";
+    press(SDLK_PAGEUP);
+    EXPECT_EQ(picker().selection(), "inner/");
+
+    press(SDLK_RETURN);
+    EXPECT_EQ(picker().folder(), folder_ / "inner");
+    EXPECT_TRUE(picker().isVisible());
+    press(SDLK_BACKSPACE);
+    EXPECT_EQ(picker().folder(), folder_);
+    EXPECT_EQ(picker().selection(), "inner/") << "the folder just left stays highlighted";
+
+    press(SDLK_DOWN);  // b.png: red
+    press(SDLK_RETURN);
+    EXPECT_FALSE(picker().isVisible());
+    ASSERT_NE(view().texture, nullptr);
+    const uint8_t* centre = view().texture->pixel(256, 256);
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[1], 0);
+}
+
+TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {
+    open_picker();
+    app().runFor(0.2);
+    // Where the panel's Save button is, and over the dome, the picker's own
+    // background alone (ImGui's dark popup colour, 0.08 grey, made opaque).
+    {
+        const Picture empty = screen();
+        ASSERT_EQ(empty.width(), 320);
+        for (auto [x, y] : {std::pair{60, 385}, std::pair{300, 200}}) {
+            const uint8_t* p = empty.pixel(x, y);
+            for (int c = 0; c < 3; ++c) EXPECT_NEAR(p[c], 20, 1) << x << "," << y << " channel " << c;
+        }
+    }
+    press(SDLK_END);  // d.png: white
+    ASSERT_EQ(picker().selection(), "d.png");
+    app().runFor(0.2);
+    const Picture shot = screen();
+
+    // In the preview box (lower left): white where the dome shows the
+    // picture, dimmed grey beside it. Along the box's middle row the runs
+    // dim, white, dim give the marked part's share of the picture's width.
+    const auto is = [&](int x, int y, int low, int high) {
+        const uint8_t* p = shot.pixel(x, y);
+        return std::abs(p[0] - p[1]) < 3 && std::abs(p[1] - p[2]) < 3 && p[0] >= low && p[0] <= high;
+    };
+    const auto dim = [&](int x, int y) { return is(x, y, 80, 130); };
+    const auto white = [&](int x, int y) { return is(x, y, 250, 255); };
+    const int column = shot.width() / 16;  // inside the left dimmed band
+    int top = -1, bottom = -1;
+    for (int y = shot.height() / 2; y < shot.height(); ++y) {
+        if (!dim(column, y)) continue;
+        if (top < 0) top = y;
+        bottom = y;
+    }
+    ASSERT_GE(top, 0) << "no dimmed band in the preview";
+    const int y = (top + bottom) / 2;
+    int x = 0;
+    while (x < shot.width() && !dim(x, y)) ++x;
+    const int dim_left = x;
+    while (x < shot.width() && !white(x, y)) ++x;
+    const int white_left = x;
+    while (x < shot.width() && white(x, y)) ++x;
+    const int white_right = x;
+    while (x < shot.width() && !dim(x, y)) ++x;
+    EXPECT_LT(x - white_right, 3) << "only the frame's line between the marked part and the dimmed band";
+    while (x < shot.width() && dim(x, y)) ++x;
+    const float box = static_cast<float>(x - dim_left);
+    ASSERT_GT(box, 60.0f);
+    const PicturePart part = EAGLView::visiblePicturePart();
+    EXPECT_NEAR((white_right - white_left) / box, part.right - part.left, 0.03f);
+    EXPECT_NEAR((white_left - dim_left) / box, part.left, 0.03f);
+    // The whole height shows: the marked part runs nearly from top to bottom.
+    EXPECT_TRUE(white((white_left + white_right) / 2, top + 6));
+}
+
+}  // namespace
+}  // namespace lumo::testing

@@ -1,0 +1,74 @@
+#include "widgets/key_help.h"
+
+#include <algorithm>
+
+#include "widgets/modal_popup.h"
+#include "widgets/tap_controls.h"
+
+namespace lumo {
+namespace {
+
+constexpr float kMaxWidth = 300.0f;     // points
+constexpr float kScreenMargin = 16.0f;  // least room left on each side
+constexpr const char* kTitle = "Keys";
+constexpr const char* kCloseCaption = "OK";
+
+}  // namespace
+
+const KeyHelp::Line KeyHelp::kLines[] = {
+    {"Press and drag", "dent the dome"},
+    {"Tap mid-height", "show or hide the panel"},
+    {"Arrow keys", "tilt"},
+    {"Home or 0", "level again"},
+    {"L", "lines"},
+    {"Drop a file", "open a picture or shape"},
+    {"Escape", "close a menu or dialog"},
+    {"F1 or ?", "this list"},
+    {"Ctrl+Q", "quit"},
+};
+const int KeyHelp::kLineCount = static_cast<int>(std::size(KeyHelp::kLines));
+
+KeyHelp::KeyHelp() : id_(modal::next_widget_id()) {}
+
+KeyHelp::~KeyHelp() { modal::close(popup_id_, &opened_); }
+
+void KeyHelp::draw() {
+    if (!visible_) return;
+    const ImGuiViewport* viewport = ImGui::GetMainViewport();
+    const float width =
+        std::max(1.0f, std::min(tap::points(kMaxWidth), viewport->WorkSize.x - 2.0f * tap::points(kScreenMargin)));
+    ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + viewport->WorkSize.x * 0.5f,
+                                   viewport->WorkPos.y + viewport->WorkSize.y * 0.5f),
+                            ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always);
+    if (!modal::begin(modal::PopupName("keys", id_), modal::kPopupFlags, &popup_id_, &opened_)) return;
+
+    tap::centred_text(kTitle);
+    ImGui::Spacing();
+    float keys_width = 0.0f;
+    for (const Line& line : kLines)
+        keys_width = std::max(keys_width, ImGui::CalcTextSize(line.keys.data(), line.keys.data() + line.keys.size()).x);
+    const float column = keys_width + ImGui::GetStyle().ItemSpacing.x * 2.0f;
+    for (const Line& line : kLines) {
+        ImGui::TextUnformatted(line.keys.data(), line.keys.data() + line.keys.size());
+        ImGui::SameLine(column);
+        ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextUnformatted(line.does.data(), line.does.data() + line.does.size());
+        ImGui::PopTextWrapPos();
+        ImGui::PopStyleColor();
+    }
+    ImGui::Spacing();
+    bool pressed = tap::button(0, kCloseCaption, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
+    pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||
+              tap::key_pressed(ImGuiKey_Escape);
+    ImGui::EndPopup();
+    if (pressed) dismiss();
+}
+
+void KeyHelp::dismiss() {
+    visible_ = false;
+    modal::close(popup_id_, &opened_);
+}
+
+}  // namespace lumo
