@@ -4,18 +4,24 @@
 BUILD := build/default
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-sanitizers fuzz fuzz-smoke bench clean
+.PHONY: all deps configure build build-lumo run test test-sanitizers fuzz fuzz-smoke bench clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	@cmake --preset default >/dev/null
+
+build: configure
 	@cmake --build --preset default -j $(JOBS)
 
-run: build
+# The program and its picture alone: tests and benchmarks wait for `make test`.
+build-lumo: configure
+	@cmake --build --preset default -j $(JOBS) --target lumo
+
+run: build-lumo
 	@scripts/run-lumo
 
 # The whole suite, then the simulation under the sanitizers, then a short

@@ -38,7 +38,16 @@ void EAGLView::calculate_normals() { compute_normals(_surface_vertices, _surface
 
 void EAGLView::fire_frame_timer(void* view) { static_cast<EAGLView*>(view)->drawView(); }
 
+// Mended: the timer restarts after every menu, picker, list and focus change.
+// Restarting with the full step while the edit switch still shows on left the
+// user sculpting at ten times the speed the switch promised, so a restart
+// with the switch on keeps the edit step (and the fix button with it).
 void EAGLView::startAnimation() {
+    if (_edit_switch != nullptr && _edit_switch->isOn()) {
+        startAnimationForEditMode();
+        if (_edit_fix_button) _edit_fix_button->setHidden(false);
+        return;
+    }
     _lumo_trans->set_time_interval(static_cast<float>(animationInterval));
     setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, &EAGLView::fire_frame_timer, this));
 }
