@@ -80,6 +80,9 @@ Application::~Application() {
 void Application::launch() {
     view().layoutSubviews();
     delegate().applicationDidFinishLaunching();
+    // The first picture now rather than one interval later. Not on the virtual
+    // clock: what it shows depends on how far the table build has got.
+    if (!run_loop_.is_virtual()) view().renderFrame();
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, &Application::ui_tick, this);
     for (const std::string& file : options_.files) openFile(file);
 }
@@ -111,6 +114,7 @@ void Application::pump(void* self, double wait_seconds) {
 }
 
 void Application::handle_event(const SDL_Event& event) {
+    view().setNeedsDisplay();  // anything may answer an event on screen
     imgui_->process_event(event);
     switch (event.type) {
         case SDL_QUIT:

@@ -71,6 +71,15 @@ void EAGLView::drawView() {
     _lumo_trans->setAccelDirectionAt(0, static_cast<float>(accel0), -static_cast<float>(accel1),
                                      static_cast<float>(accel2 * 0.5));
     if (_lumo_trans->initializing_index() < 0) _lumo_trans->transform();
+    // The build publishes the row it is on: reveal that many cells from the top.
+    const int32_t progress = _lumo_trans->initializing_index();
+    const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
+    const FrameLook look{_display_surface, cells, viewFramebuffer, backingWidth, backingHeight};
+    if (!frame_changes_.take(_surface_vertices, look)) return;  // the window keeps the last frame
+    renderFrame();
+}
+
+void EAGLView::renderFrame() {
     calculate_normals();
 
     EAGLContext::setCurrentContext(context.get());
@@ -111,7 +120,6 @@ void EAGLView::drawView() {
     glNormalPointer(GL_FLOAT, 0, _surface_normals.data());
     glTexCoordPointer(2, GL_FLOAT, 0, _texture_coordinates.data());
 
-    // The build publishes the row it is on: reveal that many cells from the top.
     const int32_t progress = _lumo_trans->initializing_index();
     const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
     glDrawElements(_display_surface ? GL_TRIANGLES : GL_LINES, 6 * cells, GL_UNSIGNED_SHORT, _surface_indices.data());

@@ -53,6 +53,7 @@ struct RestartPath {
     const char* name;
     std::function<void(EditRestart&)> run;
 };
+void PrintTo(const RestartPath& path, std::ostream* out) { *out << path.name; }
 
 class EditRestartPaths : public EditRestart, public ::testing::WithParamInterface<RestartPath> {};
 
