@@ -8,18 +8,24 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build run test test-sanitizers test-web-sim fuzz fuzz-smoke bench clean build-dist install uninstall deb
+.PHONY: all deps configure build build-lumo run test test-sanitizers test-web-sim fuzz fuzz-smoke bench clean build-dist install uninstall deb
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	@cmake --preset default >/dev/null
+
+build: configure
 	@cmake --build --preset default -j $(JOBS)
 
-run: build
+# The program and its picture alone: tests and benchmarks wait for `make test`.
+build-lumo: configure
+	@cmake --build --preset default -j $(JOBS) --target lumo
+
+run: build-lumo
 	@scripts/run-lumo
 
 # What gets installed: the program and the files in dist/ (see README).

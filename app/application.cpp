@@ -93,6 +93,9 @@ Application::~Application() {
 void Application::launch() {
     view().layoutSubviews();
     delegate().applicationDidFinishLaunching();
+    // The first picture now rather than one interval later. Not on the virtual
+    // clock: what it shows depends on how far the table build has got.
+    if (!run_loop_.is_virtual()) view().renderFrame();
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, &Application::ui_tick, this);
     for (const std::string& file : options_.files) openFile(file);
 }
@@ -124,6 +127,7 @@ void Application::pump(void* self, double wait_seconds) {
 }
 
 void Application::handle_event(const SDL_Event& event) {
+    view().setNeedsDisplay();  // anything may answer an event on screen
     imgui_->process_event(event);
     switch (event.type) {
         case SDL_QUIT:
@@ -203,19 +207,23 @@ bool Application::openFile(const std::filesystem::path& path) {
         std::error_code missing;
         if (!std::filesystem::is_regular_file(path, missing)) {
             log_line("lumo: cannot open %s: no such shape file", path.c_str());
+            interface_->panel()->reportCannotOpen(path.filename().string() + ": there is no such shape file");
             return false;
         }
-        // As a row of the saved-file list: load, upload the picture, fix the shape.
-        const bool loaded = delegate().loadShapeAndImageAtPath(path);
+        // As a row of the saved-file list: load, upload the picture, fix the
+        // shape; but a file whose shape was not taken leaves the rest shape be.
+        std::string problem;
+        const bool loaded = delegate().loadShapeAndImageAtPath(path, &problem);
         view().load_texture();
-        view().surfaceEditFixed();
+        if (loaded) view().surfaceEditFixed();
+        else interface_->panel()->reportCannotOpen(problem);
         return loaded;
     }
     std::string error;
     std::optional<Picture> picture = load_picture_file(path, &error);
     if (!picture) {
         log_line("lumo: cannot open %s: %s", path.c_str(), error.c_str());
-        interface_->panel()->showNotice("Not a picture", error);
+        interface_->panel()->reportCannotOpen(error);
         return false;
     }
     view().load_texture(std::make_shared<const Picture>(std::move(*picture)));

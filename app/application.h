@@ -43,7 +43,8 @@ public:
     bool quitRequested() const { return quit_; }
 
     // Opens a shape file as a row of the list would, or a picture as the
-    // picker would. false (with a line on stderr) when it cannot be opened.
+    // picker would. false when it cannot be opened: a line on stderr, and a
+    // notice that says why.
     bool openFile(const std::filesystem::path& path);
 
     RunLoop& runLoop() { return run_loop_; }

@@ -46,8 +46,9 @@ void lumoAppDelegate::applicationDidBecomeActive() {
 
 std::filesystem::path lumoAppDelegate::documentsFolder() const { return documents_folder(home_); }
 
-void lumoAppDelegate::show_alert(const char* title, const char* message) {
+void lumoAppDelegate::show_alert(const char* title, const char* message, std::string detail) {
     alert_ = std::make_unique<AlertView>(title, message, "OK");
+    alert_->setDetail(std::move(detail));
     alert_->show();
 }
 
@@ -55,18 +56,19 @@ void lumoAppDelegate::show_alert(const char* title, const char* message) {
 // sculpted and not yet fixed is not what gets saved.
 void lumoAppDelegate::saveShapeAndImage() {
     const std::string stem = current_shape_file_stem();
+    const std::filesystem::path path = shape_file_path(documentsFolder(), stem);
     std::string error;
     bool saved = ensure_documents_folder(home_, &error);
     if (saved) {
         const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
         const std::vector<uint8_t> png = glView->texture ? encode_png(*glView->texture) : std::vector<uint8_t>();
-        saved = write_shape_file(shape_file_path(documentsFolder(), stem), positions, png, &error);
+        saved = write_shape_file(path, positions, png, &error);
     }
     if (saved) {
-        show_alert("saved", "Shape and Texutre have been saved");
+        show_alert("saved", "Shape and Texutre have been saved", path.string());
     } else {
         log_line("lumo: save failed: %s", error.c_str());
-        show_alert("save failed", "Shape and Texutre have NOT been saved");
+        show_alert("save failed", "Shape and Texutre have NOT been saved", error);
     }
 }
 
@@ -82,12 +84,16 @@ bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {
 // format has always been read: a file with a good picture and bad positions
 // changes the picture only. A file that cannot be read at all, or whose
 // picture is too large to take, changes nothing.
-bool lumoAppDelegate::loadShapeAndImageAtPath(const std::filesystem::path& path) {
+bool lumoAppDelegate::loadShapeAndImageAtPath(const std::filesystem::path& path, std::string* problem) {
     std::string error;
+    const auto refuse = [&](const std::string& why) {
+        if (problem) *problem = why;
+        return false;
+    };
     const std::optional<ShapeFileContents> contents = read_shape_file(path, &error);
     if (!contents) {
         log_line("lumo: cannot load %s: %s", path.c_str(), error.c_str());
-        return false;
+        return refuse(error);
     }
     std::shared_ptr<const Picture> picture;
     if (contents->image) {
@@ -95,7 +101,7 @@ bool lumoAppDelegate::loadShapeAndImageAtPath(const std::filesystem::path& path)
         std::optional<Picture> decoded = decode_picture(*contents->image, &error, &kind);
         if (kind == PictureError::too_large) {
             log_line("lumo: cannot load %s: %s", path.c_str(), error.c_str());
-            return false;
+            return refuse(error);
         }
         if (decoded) picture = std::make_shared<const Picture>(std::move(*decoded));
         else log_line("lumo: %s: its picture does not decode: %s", path.c_str(), error.c_str());
@@ -103,7 +109,10 @@ bool lumoAppDelegate::loadShapeAndImageAtPath(const std::filesystem::path& path)
     glView->setTexture(std::move(picture));
     const std::vector<float> none;
     const bool taken = glView->trans()->setInitSurfacePositionBy(contents->positions ? *contents->positions : none);
-    if (!taken) log_line("lumo: %s: its shape is not 7500 finite numbers; the surface is unchanged", path.c_str());
+    if (!taken) {
+        log_line("lumo: %s: its shape is not 7500 finite numbers; the surface is unchanged", path.c_str());
+        return refuse(path.filename().string() + ": its shape is not 7500 finite numbers; the surface is unchanged");
+    }
     return taken;
 }
 

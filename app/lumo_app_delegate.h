@@ -29,11 +29,13 @@ public:
     void applicationDidBecomeActive();
 
     // Saves the rest shape and the current picture as "<date stamp>.lumo" and
-    // says how it went in an alert.
+    // says how it went in an alert: under its message, where the file went
+    // or why it was not saved.
     void saveShapeAndImage();
     // true when the file's positions were taken into the current surface.
     bool loadShapeAndImage(const std::string& stem);
-    bool loadShapeAndImageAtPath(const std::filesystem::path& path);
+    // *problem (when given) says in words why the file was not taken whole.
+    bool loadShapeAndImageAtPath(const std::filesystem::path& path, std::string* problem = nullptr);
 
     std::filesystem::path documentsFolder() const;
     AlertView* alert() const { return alert_.get(); }
@@ -46,7 +48,7 @@ public:
     lumo_view_controller* _viewcontroller = nullptr;
 
 private:
-    void show_alert(const char* title, const char* message);
+    void show_alert(const char* title, const char* message, std::string detail);
 
     std::filesystem::path home_;
     UIAccelerometer* accelerometer_;

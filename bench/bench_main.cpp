@@ -64,5 +64,11 @@ int main(int argc, char** argv) {
     print_share(reporter, "coarse descent:", "BM_CoarseDescent", frame);
     print_share(reporter, "whole frame (step, normals, draw, present):", "BM_WholeFrame", frame);
     print_share(reporter, "fit and upload of a 4000 x 3000 photo:", "BM_FitAndUpload4000x3000", frame);
+    print_share(reporter, "an interval at rest (step, no draw):", "BM_RestingInterval", frame);
+    print_ratio(reporter, "whole frame / interval at rest:", "BM_WholeFrame", "BM_RestingInterval");
+    for (const char* name : {"BM_StartUpToFirstPicture", "BM_StartUpToWholeDome"}) {
+        const auto it = reporter.times.find(name);
+        if (it != reporter.times.end()) std::printf("%-44s %10.1f ms\n", name + 3, it->second / 1e6);
+    }
     return 0;
 }

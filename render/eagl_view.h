@@ -15,6 +15,7 @@
 #include "platform/run_loop.h"
 #include "platform/touch.h"
 #include "platform/touch_router.h"
+#include "render/frame_changes.h"
 #include "render/mesh_buffers.h"
 #include "sim/lumo_transform.h"
 #include "widgets/ui_controls.h"
@@ -67,7 +68,14 @@ public:
     void stopAnimation();
     void setAnimationTimer(Timer timer);
     void setAnimationInterval(double seconds);
+    // One interval: tilt, one step, and the frame drawn and presented unless
+    // it would show nothing new.
     void drawView();
+    // Draws and presents without stepping (the first picture, before the first interval).
+    void renderFrame();
+    // Something shown over or by the surface may have changed: draw the next frames.
+    void setNeedsDisplay() { frame_changes_.setNeedsDisplay(); }
+    FrameChanges& frameChanges() { return frame_changes_; }
     void setDisplaySurface(bool filled) { _display_surface = filled; }
     double getAccel0() const { return accel0; }
     double getAccel1() const { return accel1; }
@@ -131,6 +139,7 @@ private:
 
     RunLoop* run_loop_ = nullptr;
     GLWindow* window_ = nullptr;
+    FrameChanges frame_changes_;
 };
 
 }  // namespace lumo

@@ -47,7 +47,16 @@ void EAGLView::calculate_normals() { compute_normals(_surface_vertices, _surface
 
 void EAGLView::fire_frame_timer(void* view) { static_cast<EAGLView*>(view)->drawView(); }
 
+// Mended: the timer restarts after every menu, picker, list and focus change.
+// Restarting with the full step while the edit switch still shows on left the
+// user sculpting at ten times the speed the switch promised, so a restart
+// with the switch on keeps the edit step (and the fix button with it).
 void EAGLView::startAnimation() {
+    if (_edit_switch != nullptr && _edit_switch->isOn()) {
+        startAnimationForEditMode();
+        if (_edit_fix_button) _edit_fix_button->setHidden(false);
+        return;
+    }
     _lumo_trans->set_time_interval(static_cast<float>(animationInterval));
     setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, &EAGLView::fire_frame_timer, this));
 }
@@ -71,6 +80,15 @@ void EAGLView::drawView() {
     _lumo_trans->setAccelDirectionAt(0, static_cast<float>(accel0), -static_cast<float>(accel1),
                                      static_cast<float>(accel2 * 0.5));
     if (_lumo_trans->initializing_index() < 0) _lumo_trans->transform();
+    // The build publishes the row it is on: reveal that many cells from the top.
+    const int32_t progress = _lumo_trans->initializing_index();
+    const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
+    const FrameLook look{_display_surface, cells, viewFramebuffer, backingWidth, backingHeight};
+    if (!frame_changes_.take(_surface_vertices, look)) return;  // the window keeps the last frame
+    renderFrame();
+}
+
+void EAGLView::renderFrame() {
     calculate_normals();
 
     EAGLContext::setCurrentContext(context.get());
@@ -111,7 +129,6 @@ void EAGLView::drawView() {
     glNormalPointer(GL_FLOAT, 0, _surface_normals.data());
     glTexCoordPointer(2, GL_FLOAT, 0, _texture_coordinates.data());
 
-    // The build publishes the row it is on: reveal that many cells from the top.
     const int32_t progress = _lumo_trans->initializing_index();
     const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
     glDrawElements(_display_surface ? GL_TRIANGLES : GL_LINES, 6 * cells, GL_UNSIGNED_SHORT, _surface_indices.data());

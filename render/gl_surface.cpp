@@ -69,6 +69,7 @@ bool EAGLView::createFramebuffer() {
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, backingWidth, backingHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthRenderbuffer);
 
+    setNeedsDisplay();  // a new framebuffer holds no frame yet
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
     log_line("failed to make complete framebuffer object %x", glCheckFramebufferStatus(GL_FRAMEBUFFER));
     return false;
@@ -100,6 +101,7 @@ void EAGLView::upload_picture(const Picture* picture) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glEnable(GL_TEXTURE_2D);
     if (previous != 0) glDeleteTextures(1, &previous);
+    setNeedsDisplay();
 }
 
 void EAGLView::load_texture() { upload_picture(texture.get()); }

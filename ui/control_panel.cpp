@@ -35,6 +35,15 @@ void ControlPanel::showNotice(const std::string& title, const std::string& messa
     notice_->show();
 }
 
+void ControlPanel::reportCannotOpen(const std::string& why) {
+    constexpr const char* kTitle = "Cannot open";
+    if (notice_ != nullptr && notice_->isVisible() && notice_->title() == kTitle) {
+        showNotice(kTitle, notice_->message() + "\n" + why);
+    } else {
+        showNotice(kTitle, why);
+    }
+}
+
 bool ControlPanel::captures(float window_x, float window_y) const {
     if (modalOpen()) return true;
     return !panel_->isHidden() && panel_rect_.contains(window_x, window_y);

@@ -37,8 +37,11 @@ public:
     // Whether a press at this window point belongs to the interface rather than the surface.
     bool captures(float window_x, float window_y) const;
     bool modalOpen() const;
-    // A short message over everything, with an OK button (a dropped file that is not a picture).
+    // A short message over everything, with an OK button.
     void showNotice(const std::string& title, const std::string& message);
+    // A file dropped or named on the command line that cannot be opened: one
+    // notice says why, a line per file while it stays open.
+    void reportCannotOpen(const std::string& why);
     AlertView* notice() const { return notice_.get(); }
     // The list of keys and gestures (F1 or ?), over everything like a notice.
     void showKeyHelp() { key_help_.show(); }

@@ -10,6 +10,7 @@ namespace {
 
 constexpr float kMaxWidth = 280.0f;     // points; phones keep alerts narrow
 constexpr float kScreenMargin = 24.0f;  // least room left on each side
+constexpr float kDetailScale = 0.85f;   // the detail line is secondary to the message
 
 }  // namespace
 
@@ -34,6 +35,11 @@ void AlertView::draw() {
 
     if (!title_.empty()) tap::centred_text(title_);
     if (!message_.empty()) tap::centred_text(message_);
+    if (!detail_.empty()) {
+        ImGui::SetWindowFontScale(kDetailScale);
+        tap::centred_text(detail_, ImGuiCol_TextDisabled);
+        ImGui::SetWindowFontScale(1.0f);
+    }
     ImGui::Spacing();
     bool pressed = tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
     pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||

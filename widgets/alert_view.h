@@ -1,5 +1,6 @@
 #pragma once
-// An alert: title, message and one button, pressed by Enter or Escape.
+// An alert: title, message, an optional smaller line under them (where a
+// file went, or why it did not), and one button, pressed by Enter or Escape.
 // Modal screens over the surface are drawn with Dear ImGui by draw(), called
 // once per interface frame between ImGui::NewFrame() and ImGui::Render();
 // answers reach a delegate on the same thread, from inside draw(). While one
@@ -21,11 +22,13 @@ public:
     bool isVisible() const { return visible_; }
     const std::string& title() const { return title_; }
     const std::string& message() const { return message_; }
+    void setDetail(std::string detail) { detail_ = std::move(detail); }
+    const std::string& detail() const { return detail_; }
     void draw();
     void dismiss();  // as pressing its button
 
 private:
-    std::string title_, message_, button_;
+    std::string title_, message_, button_, detail_;
     bool visible_ = false;
     bool opened_ = false;
     int id_;

@@ -10,6 +10,11 @@ namespace {
 
 constexpr float kMinButtonWidth = 72.0f;   // points
 constexpr float kScrollbarWidth = 16.0f;   // points: wide enough to drag with a finger
+constexpr const char* kEditCaption = "Edit";
+constexpr const char* kDoneCaption = "Done";
+constexpr const char* kDeleteCaption = "Delete";
+constexpr const char* kConfirmCaption = "Yes, delete";
+constexpr const char* kKeepCaption = "Keep";
 
 }  // namespace
 
@@ -23,6 +28,7 @@ TableView::~TableView() { modal::close(popup_id_, &opened_); }
 
 void TableView::reloadData() {
     rows_.clear();
+    confirm_row_ = -1;
     if (source_ == nullptr || source_->numberOfSectionsInTableView(this) < 1) return;
     const int count = std::max(0, source_->tableView_numberOfRowsInSection(this, 0));
     rows_.reserve(static_cast<std::size_t>(count));
@@ -38,6 +44,9 @@ void TableView::present() {
 
 void TableView::dismiss() {
     visible_ = false;
+    editing_ = false;
+    confirm_row_ = -1;
+    status_.clear();
     modal::close(popup_id_, &opened_);
 }
 
@@ -52,13 +61,24 @@ void TableView::draw() {
         std::min(width * 0.4f, std::max(tap::points(kMinButtonWidth), tap::caption_width(cancel_caption_)));
     bool cancel = tap::button(0, cancel_caption_, ImVec2(cancel_width, tap::height()));
     const float gap = ImGui::GetStyle().ItemSpacing.x;
+    const bool can_edit = source_ != nullptr && source_->tableView_canEditRows(this) && !rows_.empty();
+    if (can_edit) {
+        ImGui::SameLine(bar_min.x - ImGui::GetWindowPos().x + width - cancel_width);
+        if (tap::button(1, editing_ ? kDoneCaption : kEditCaption, ImVec2(cancel_width, tap::height())))
+            setEditing(!editing_);
+    }
     tap::bar_title(title_, ImVec2(bar_min.x + cancel_width + gap, bar_min.y),
                    ImVec2(bar_min.x + width - cancel_width - gap, bar_min.y + tap::height()));
     ImGui::Separator();
 
-    int selected = -1;
+    int selected = -1, delete_asked = -1;
+    bool confirmed = false, kept = false;
+    // The confirmation and the status line sit under the rows.
+    const float line = ImGui::GetTextLineHeightWithSpacing();
+    float footer = status_.empty() ? 0.0f : line * 2.0f;
+    if (confirm_row_ >= 0) footer += line * 2.0f + tap::height() + ImGui::GetStyle().ItemSpacing.y * 2.0f;
     ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));
-    ImGui::BeginChild("##rows", ImVec2(0.0f, 0.0f), false);
+    ImGui::BeginChild("##rows", ImVec2(0.0f, -footer), false);
     ImGui::PopStyleVar();
     if (scroll_to_top_) {
         ImGui::SetScrollY(0.0f);
@@ -72,13 +92,43 @@ void TableView::draw() {
         clipper.Begin(static_cast<int>(rows_.size()));
         while (clipper.Step()) {
             for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
-                if (tap::row(row, rows_[static_cast<std::size_t>(row)], false, tap::height())) selected = row;
+                const ImTextureID image = source_ != nullptr ? source_->tableView_imageForRowAtIndexPath(this, 0, row) : nullptr;
+                const float delete_width = editing_ ? tap::caption_width(kDeleteCaption) + gap : 0.0f;
+                const float row_width = editing_ ? std::max(1.0f, ImGui::GetContentRegionAvail().x - delete_width) : 0.0f;
+                if (tap::row(row, rows_[static_cast<std::size_t>(row)], row == confirm_row_, tap::height(), nullptr,
+                             image, row_width) &&
+                    !editing_)
+                    selected = row;
+                if (editing_) {
+                    ImGui::SameLine();
+                    if (tap::button(1000 + row, kDeleteCaption, ImVec2(delete_width - gap, tap::height()))) delete_asked = row;
+                }
             }
         }
     }
     ImGui::EndChild();
-    cancel = cancel || tap::key_pressed(ImGuiKey_Escape);
+    if (confirm_row_ >= 0 && confirm_row_ < rowCount()) {
+        ImGui::Separator();
+        tap::centred_text("Delete " + rows_[static_cast<std::size_t>(confirm_row_)] + "?");
+        const float half = (ImGui::GetContentRegionAvail().x - gap) * 0.5f;
+        kept = tap::button(2, kKeepCaption, ImVec2(half, tap::height()));
+        ImGui::SameLine();
+        confirmed = tap::button(3, kConfirmCaption, ImVec2(half, tap::height()));
+    }
+    if (!status_.empty()) tap::centred_text(status_, ImGuiCol_TextDisabled);
+    const bool escape = tap::key_pressed(ImGuiKey_Escape);
+    // Escape backs out of a confirmation first, then out of the list.
+    if (escape && confirm_row_ >= 0) kept = true;
+    else cancel = cancel || escape;
     ImGui::EndPopup();
+    if (delete_asked >= 0) confirm_row_ = delete_asked;
+    if (kept) confirm_row_ = -1;
+    if (confirmed) {
+        const int row = confirm_row_;
+        confirm_row_ = -1;
+        if (delegate_ != nullptr && row >= 0 && row < rowCount()) delegate_->tableView_commitDeleteRowAtIndexPath(this, 0, row);
+        return;
+    }
     // Last: the delegate may dismiss or discard the table.
     if (selected >= 0) {
         selectRow(selected);
@@ -90,6 +140,11 @@ void TableView::draw() {
 void TableView::selectRow(int row) {
     if (!visible_ || row < 0 || row >= rowCount()) return;
     if (delegate_ != nullptr) delegate_->tableView_didSelectRowAtIndexPath(this, 0, row);
+}
+
+void TableView::setEditing(bool editing) {
+    editing_ = editing;
+    confirm_row_ = -1;
 }
 
 void TableView::pressCancel() {

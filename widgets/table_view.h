@@ -1,5 +1,8 @@
 #pragma once
 // A one-section list of text rows with a title bar and a cancel control (Escape).
+// Rows may show a small picture, and a list whose rows can be deleted gets an
+// Edit control: only then does each row show Delete, and a deletion still
+// waits for a confirmation, so that none happens by a stray click.
 // Modal screens over the surface are drawn with Dear ImGui by draw(), called
 // once per interface frame between ImGui::NewFrame() and ImGui::Render();
 // answers reach a delegate on the same thread, from inside draw(). While one
@@ -20,12 +23,20 @@ public:
     virtual int tableView_numberOfRowsInSection(TableView* table, int section) = 0;
     // The text of the row's cell.
     virtual std::string tableView_cellForRowAtIndexPath(TableView* table, int section, int row) = 0;
+    // The row's picture, asked each time a row is drawn (the source keeps
+    // it); null draws the row without one.
+    virtual ImTextureID tableView_imageForRowAtIndexPath(TableView* /*table*/, int /*section*/, int /*row*/) {
+        return nullptr;
+    }
+    virtual bool tableView_canEditRows(TableView* /*table*/) { return false; }
 };
 class TableViewDelegate {
 public:
     virtual ~TableViewDelegate() = default;
     virtual void tableView_didSelectRowAtIndexPath(TableView* table, int section, int row) = 0;
     virtual void cancelButtonPressed(TableView* table) = 0;
+    // The user confirmed deleting the row; the delegate deletes and reloads.
+    virtual void tableView_commitDeleteRowAtIndexPath(TableView* /*table*/, int /*section*/, int /*row*/) {}
 };
 
 class TableView {
@@ -50,6 +61,13 @@ public:
     // table stays open; the delegate dismisses it.
     void selectRow(int row);        // as a click on the row would
     void pressCancel();             // as a click on the cancel control would
+    bool isEditing() const { return editing_; }
+    void setEditing(bool editing);
+    // The row waiting for its deletion to be confirmed, -1 for none.
+    int rowAwaitingDeletion() const { return confirm_row_; }
+    // A line under the rows (why a deletion failed); empty for none.
+    void setStatusText(std::string text) { status_ = std::move(text); }
+    const std::string& statusText() const { return status_; }
 
 private:
     std::string title_, cancel_caption_, empty_text_;
@@ -61,6 +79,9 @@ private:
     bool opened_ = false;
     ImGuiID popup_id_ = 0;
     bool scroll_to_top_ = false;
+    bool editing_ = false;
+    int confirm_row_ = -1;
+    std::string status_;
 };
 
 }  // namespace lumo

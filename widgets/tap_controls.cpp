@@ -76,11 +76,11 @@ bool button(int id, std::string_view caption, ImVec2 size, bool enabled) {
     return pressed;
 }
 
-bool row(int id, std::string_view text, bool selected, float height, bool* double_click) {
+bool row(int id, std::string_view text, bool selected, float height, bool* double_click, ImTextureID image, float width) {
     ImGui::PushID(id);
     // The widgets decide themselves when their popup closes.
     const ImGuiSelectableFlags flags = ImGuiSelectableFlags_DontClosePopups | ImGuiSelectableFlags_AllowDoubleClick;
-    const bool pressed = ImGui::Selectable("##row", selected, flags, ImVec2(0.0f, height));
+    const bool pressed = ImGui::Selectable("##row", selected, flags, ImVec2(width, height));
     ImGui::PopID();
     if (double_click != nullptr) *double_click = pressed && ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left);
     if (!ImGui::IsItemVisible()) return pressed;
@@ -89,8 +89,14 @@ bool row(int id, std::string_view text, bool selected, float height, bool* doubl
     const float padding = ImGui::GetStyle().FramePadding.x;
     const float top = (min.y + max.y - ImGui::GetFontSize()) * 0.5f;
     const float right = max.x - padding;
-    ImGui::RenderTextEllipsis(ImGui::GetWindowDrawList(), ImVec2(min.x + padding, top),
-                              ImVec2(right, top + ImGui::GetFontSize()), right, right, text.data(), end_of(text),
+    float left = min.x + padding;
+    if (image != nullptr) {
+        const float inset = 4.0f, side = max.y - min.y - 2.0f * inset;
+        ImGui::GetWindowDrawList()->AddImage(image, ImVec2(left, min.y + inset), ImVec2(left + side, min.y + inset + side));
+        left += side + padding;
+    }
+    ImGui::RenderTextEllipsis(ImGui::GetWindowDrawList(), ImVec2(left, top),
+                              ImVec2(std::max(left, right), top + ImGui::GetFontSize()), right, right, text.data(), end_of(text),
                               nullptr);
     reportProbedItem(ProbedItem::control, text, min, max);
     return pressed;

@@ -27,9 +27,11 @@ float caption_width(std::string_view caption);
 // A push button; id keeps buttons with equal captions apart.
 bool button(int id, std::string_view caption, ImVec2 size, bool enabled = true);
 
-// A full-width row: text at the left, cut with "..." when too long. True
-// when pressed; *double_click tells whether that press was a double click.
-bool row(int id, std::string_view text, bool selected, float height, bool* double_click = nullptr);
+// A full-width row (or `width` points wide): an optional square picture,
+// then text at the left, cut with "..." when too long. True when pressed;
+// *double_click tells whether that press was a double click.
+bool row(int id, std::string_view text, bool selected, float height, bool* double_click = nullptr,
+         ImTextureID image = nullptr, float width = 0.0f);
 
 // Centred in the available width, wrapped at spaces when wider.
 void centred_text(std::string_view text, ImGuiCol colour = ImGuiCol_Text);

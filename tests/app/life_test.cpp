@@ -129,14 +129,18 @@ TEST_F(Life, ResigningWhileStoppedStartsNothing) {
     EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
 }
 
-TEST_F(Life, EditModeSurvivesResigningButWithTheFullTimeStep) {
+// The mend: a restart with the switch on keeps the edit step (see frame_loop.cpp).
+TEST_F(Life, EditModeSurvivesResigningWithTheEditStep) {
     set_edit(true);
     app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    turn();
+    EXPECT_EQ(trans().time_interval(), 0.02f);  // a tenth of the slow interval
     app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     turn();
     EXPECT_TRUE(app().ui().edit_switch.isOn());
     EXPECT_TRUE(fix_shown());
-    EXPECT_EQ(trans().time_interval(), 0.05f);
+    EXPECT_EQ(trans().time_interval(), 0.005f);
+    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
 }
 
 TEST_F(Life, SamplesAreSmoothedAxisByAxis) {

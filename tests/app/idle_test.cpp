@@ -1,0 +1,118 @@
+// An unchanged picture is not drawn again: at rest the simulation keeps
+// stepping every interval but the draw and the present are skipped, and
+// anything that can change the window brings the frames back at once.
+
+#include <fstream>
+#include <iterator>
+
+#include "app_harness.h"
+
+namespace lumo::testing {
+namespace {
+
+class Idle : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        launch();
+    }
+    // Runs until no frame has been drawn for a whole second.
+    void settle() {
+        for (int second = 0; second < 30; ++second) {
+            const long before = app().framesDrawn();
+            app().runFor(1.0);
+            if (app().framesDrawn() == before) return;
+        }
+        FAIL() << "the surface never came to rest";
+    }
+    long drawn_during(double seconds) {
+        const long before = app().framesDrawn();
+        app().runFor(seconds);
+        return app().framesDrawn() - before;
+    }
+};
+
+TEST_F(Idle, AtRestTheDrawIsSkippedButTheSimulationSteps) {
+    settle();
+    const long skipped = view().frameChanges().skipped();
+    EXPECT_EQ(drawn_during(2.0), 0);
+    EXPECT_EQ(view().frameChanges().skipped() - skipped, 40);  // every interval still ran
+    // A tilt is no event: only the stepping simulation can notice it.
+    app().accelerometer().overrideReading(Acceleration{0.6, 0, -0.8});
+    EXPECT_GE(drawn_during(0.2), 3);
+}
+
+TEST_F(Idle, InputDrawsTheNextFramesThenRestsAgain) {
+    settle();
+    app().pushMouse(SDL_MOUSEMOTION, 30, 400);  // over the panel: no press, nothing moves
+    EXPECT_EQ(drawn_during(0.05), 1);
+    EXPECT_EQ(drawn_during(1.0), FrameChanges::kSettleFrames - 1);
+    EXPECT_EQ(drawn_during(1.0), 0);
+}
+
+// Each of these changes the window without necessarily moving the surface.
+TEST_F(Idle, ChangesThatAreNotTheSurfaceAreDrawn) {
+    settle();
+    view().setDisplaySurface(false);  // as the panel's Lines box, without its event
+    EXPECT_GE(drawn_during(0.1), 1);
+    settle();
+    view().initializeTexture();  // as the Initialize menu
+    EXPECT_GE(drawn_during(0.1), 1);
+    settle();
+    view().layoutSubviews();  // a resized window: a new framebuffer
+    EXPECT_GE(drawn_during(0.1), 1);
+    settle();
+    app().pushWindowEvent(SDL_WINDOWEVENT_EXPOSED);
+    EXPECT_GE(drawn_during(0.1), 1);
+}
+
+// The window shows the last drawn frame while draws are skipped.
+TEST_F(Idle, ASkippedFrameLeavesThePictureOnScreen) {
+    settle();
+    const auto shot = [&](const char* name) {
+        const auto path = home_ / name;
+        app().compositor().captureNextComposition(path.string());
+        app().compositor().recompose();
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string drawn = shot("drawn.png");
+    ASSERT_GT(drawn.size(), 1000u);
+    EXPECT_EQ(drawn_during(1.0), 0);
+    EXPECT_EQ(shot("skipped.png"), drawn);
+}
+
+// Skipping decides only whether to draw: a scripted run shows exactly the
+// same frames with it as without it, and steps the same simulation.
+TEST_F(AppTest, SkippingChangesNoFrameOfAScriptedRun) {
+    std::ofstream(home_ / "press.txt") << "1 down 1 160 150\n2 up 1\n40 down 2 160 240\n60 up 2\n"
+                                         "300 mousemove 40 420\n330 key l\n";
+    options_.script = (home_ / "press.txt").string();
+    std::vector<std::string> shots[2];
+    std::vector<float> surfaces[2];
+    for (int skipping = 0; skipping < 2; ++skipping) {
+        options_.screenshots_at.clear();
+        for (int frame : {30, 59, 80, 299, 301, 329, 335, 360}) {
+            const auto path = home_ / ("f" + std::to_string(frame) + "_" + std::to_string(skipping) + ".png");
+            options_.screenshots_at.push_back({frame, path.string()});
+            shots[skipping].push_back(path.string());
+        }
+        options_.frames = 360;
+        launch();
+        view().frameChanges().setEnabled(skipping == 1);
+        EXPECT_EQ(app().run_headless(), 0);
+        if (skipping == 1) EXPECT_GT(view().frameChanges().skipped(), 10);
+        surfaces[skipping].assign(trans()._cur_surface_pos.begin(), trans()._cur_surface_pos.end());
+        app_.reset();
+    }
+    EXPECT_EQ(surfaces[0], surfaces[1]);
+    for (size_t k = 0; k < shots[0].size(); ++k) {
+        std::ifstream a(shots[0][k], std::ios::binary), b(shots[1][k], std::ios::binary);
+        const std::string pa(std::istreambuf_iterator<char>(a), {}), pb(std::istreambuf_iterator<char>(b), {});
+        ASSERT_GT(pa.size(), 1000u) << shots[0][k];
+        EXPECT_EQ(pa, pb) << shots[1][k];
+    }
+}
+
+}  // namespace
+}  // namespace lumo::testing

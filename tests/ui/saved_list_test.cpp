@@ -1,0 +1,195 @@
+// The saved-file list as a user meets it: dates people read, a thumbnail of
+// each shape's picture read off the window's pixels, and deleting a row,
+// which takes Edit, Delete and a confirmation.
+
+#include <fstream>
+
+#include "../app/app_harness.h"
+#include "ui/file_list_view_controller.h"
+#include "ui/shape_dates.h"
+#include "ui/shape_file.h"
+#include "widget_finder.h"
+
+namespace lumo::testing {
+namespace {
+
+TEST(ShapeDates, StampsReadAsCalendarDates) {
+    EXPECT_EQ(readable_shape_date("2026_12_07_20_38_27"), "7 Dec 2026, 20:38:27");
+    EXPECT_EQ(readable_shape_date("2026_01_05_00_00_09"), "5 Jan 2026, 00:00:09");
+    // The stamp's year is ISO week-based: 30 Dec 2024 lies in week 1 of 2025.
+    EXPECT_EQ(readable_shape_date("2025_12_30_08_00_00"), "30 Dec 2024, 08:00:00");
+    // 1 Jan 2027 lies in week 53 of 2026 and stamps as 1 Jan 2026 does: the
+    // stamp cannot tell them apart, and the same year is the likelier reading.
+    EXPECT_EQ(readable_shape_date("2026_01_01_12_30_00"), "1 Jan 2026, 12:30:00");
+    // Week-based and calendar years agree everywhere else.
+    EXPECT_EQ(readable_shape_date("2026_12_31_23_59_59"), "31 Dec 2026, 23:59:59");
+}
+
+TEST(ShapeDates, AnythingElseIsShownAsItIs) {
+    for (const char* stem : {"x.y", "", "2026_12_07_20_38_2", "2026-12-07-20-38-27", "2026_13_07_20_38_27",
+                             "2026_02_30_20_38_27", "2026_12_07_24_38_27", "2026_12_07_2a_38_27", "2026_12_07_20_38_271"})
+        EXPECT_EQ(readable_shape_date(stem), stem) << stem;
+}
+
+class SavedList : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        launch();
+        std::filesystem::create_directories(documents());
+    }
+    std::filesystem::path documents() { return app().delegate().documentsFolder(); }
+    fileListViewController& list() { return *app().ui().viewController()->fileList(); }
+    // A shape file whose picture is one colour.
+    void save_as(const std::string& stem, uint8_t r, uint8_t g, uint8_t b) {
+        Picture picture(32, 32);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                uint8_t* p = picture.pixel(x, y);
+                p[0] = r, p[1] = g, p[2] = b, p[3] = 255;
+            }
+        const std::vector<float> shape(trans()._init_surface_pos.begin(), trans()._init_surface_pos.end());
+        std::string error;
+        ASSERT_TRUE(write_shape_file(shape_file_path(documents(), stem), shape, encode_png(picture), &error)) << error;
+    }
+    void open_list() {
+        click_control(ControlPanel::load);
+        click_caption("Texutre and Shape");
+        ASSERT_TRUE(list().tableView()->isVisible());
+    }
+    void click_caption(const std::string& caption) {
+        ImVec2 c;
+        ASSERT_TRUE(find(caption, &c)) << "no control \"" << caption << "\" on screen";
+        click(c.x, c.y);
+    }
+    bool find(const std::string& caption, ImVec2* centre) {
+        finder_.forget();
+        app().runFor(0.2);
+        return finder_.find(caption, centre);
+    }
+    // The window's pixels, top row first.
+    Picture window_pixels() {
+        const auto path = home_ / "window.png";
+        app().compositor().captureNextComposition(path.string());
+        app().compositor().recompose();
+        std::string error;
+        auto picture = load_picture_file(path, &error);
+        EXPECT_TRUE(picture) << error;
+        return picture ? std::move(*picture) : Picture();
+    }
+    WidgetFinder finder_;
+};
+
+TEST_F(SavedList, RowsShowDatesAndLoadTheirOwnFile) {
+    save_as("2026_12_07_20_38_27", 200, 0, 0);
+    save_as("2026_12_08_09_05_00", 0, 200, 0);
+    open_list();
+    ASSERT_EQ(list().tableView()->rowCount(), 2);
+    EXPECT_EQ(list().tableView()->rowText(0), "8 Dec 2026, 09:05:00");
+    EXPECT_EQ(list().tableView()->rowText(1), "7 Dec 2026, 20:38:27");
+    click_caption("7 Dec 2026, 20:38:27");
+    EXPECT_FALSE(list().tableView()->isVisible());
+    ASSERT_NE(view().texture, nullptr);
+    EXPECT_EQ(view().texture->pixel(16, 16)[0], 200);  // the red one: the stem is still the file
+    EXPECT_EQ(view().texture->pixel(16, 16)[1], 0);
+}
+
+TEST_F(SavedList, EachRowShowsAThumbnailOfItsPictureDecodedOnce) {
+    save_as("2026_12_07_20_38_27", 230, 20, 20);
+    save_as("2026_12_08_09_05_00", 20, 20, 230);
+    std::ofstream(documents() / "2026_12_09_10_00_00.lumo") << "not a shape file";
+    open_list();
+    app().runFor(1.0);  // many frames of the list
+    EXPECT_EQ(list().thumbnailsDecoded(), 3);
+    const Picture window = window_pixels();
+    ASSERT_FALSE(window.empty());
+    int seen = 0;
+    for (const auto& [caption, red] : {std::pair{"7 Dec 2026, 20:38:27", true}, std::pair{"8 Dec 2026, 09:05:00", false}}) {
+        ImVec2 c;
+        ASSERT_TRUE(find(caption, &c));
+        // The thumbnail sits at the row's left edge, before the text.
+        const uint8_t* p = window.pixel(static_cast<int>(c.x) - window.width() / 2 + 38, static_cast<int>(c.y));
+        EXPECT_GT(red ? p[0] : p[2], 150) << caption;
+        EXPECT_LT(red ? p[2] : p[0], 80) << caption;
+        ++seen;
+    }
+    EXPECT_EQ(seen, 2);
+    // The broken file's row is still there, without a picture.
+    EXPECT_EQ(list().tableView()->rowText(0), "9 Dec 2026, 10:00:00");
+    // Presented again: read afresh.
+    click_caption("Cancel");
+    open_list();
+    app().runFor(0.3);
+    EXPECT_EQ(list().thumbnailsDecoded(), 6);
+}
+
+TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
+    save_as("2026_12_07_20_38_27", 200, 0, 0);
+    save_as("2026_12_08_09_05_00", 0, 200, 0);
+    const auto older = shape_file_path(documents(), "2026_12_07_20_38_27");
+    open_list();
+    ImVec2 c;
+    EXPECT_FALSE(find("Delete", &c));  // nothing to delete with until Edit
+    click_caption("Edit");
+    EXPECT_TRUE(list().tableView()->isEditing());
+    // In edit mode a click on a row loads nothing.
+    const auto picture = view().texture;
+    click_caption("7 Dec 2026, 20:38:27");
+    EXPECT_TRUE(list().tableView()->isVisible());
+    EXPECT_EQ(view().texture, picture);
+
+    // The second row's Delete: the lower of the two buttons.
+    ImVec2 first, second;
+    ASSERT_TRUE(find("Delete", &first));
+    finder_.forget();
+    app().runFor(0.05);
+    std::vector<ImVec2> deletes;
+    struct All : WidgetProbe {
+        std::vector<ImVec2>* out;
+        void item(ProbedItem kind, std::string_view caption, ImVec2 min, ImVec2 max, bool) override {
+            if (kind == ProbedItem::control && caption == "Delete") out->push_back({(min.x + max.x) / 2, (min.y + max.y) / 2});
+        }
+    } all;
+    all.out = &deletes;
+    setWidgetProbe(&all);
+    app().runFor(0.1);
+    setWidgetProbe(&finder_);
+    ASSERT_GE(deletes.size(), 2u);
+    second = deletes[0].y > deletes[1].y ? deletes[0] : deletes[1];
+    click(second.x, second.y);
+    EXPECT_EQ(list().tableView()->rowAwaitingDeletion(), 1);
+    EXPECT_TRUE(std::filesystem::exists(older));  // not yet
+
+    click_caption("Keep");
+    EXPECT_EQ(list().tableView()->rowAwaitingDeletion(), -1);
+    EXPECT_TRUE(std::filesystem::exists(older));
+
+    click(second.x, second.y);
+    click_caption("Yes, delete");
+    EXPECT_FALSE(std::filesystem::exists(older));
+    EXPECT_TRUE(std::filesystem::exists(shape_file_path(documents(), "2026_12_08_09_05_00")));
+    EXPECT_EQ(list().tableView()->rowCount(), 1);
+    EXPECT_EQ(list().fileList, std::vector<std::string>{"2026_12_08_09_05_00"});
+    EXPECT_TRUE(list().tableView()->isVisible());
+    EXPECT_TRUE(list().tableView()->statusText().empty());
+    // Cancel still leads back to the running surface.
+    click_caption("Cancel");
+    EXPECT_FALSE(list().tableView()->isVisible());
+    EXPECT_TRUE(view().animating());
+}
+
+TEST_F(SavedList, AFailedDeletionSaysWhyAndKeepsTheRow) {
+    // A folder named like a shape file, with something inside: it cannot be removed.
+    std::filesystem::create_directories(documents() / "2026_12_07_20_38_27.lumo" / "inside");
+    open_list();
+    ASSERT_EQ(list().tableView()->rowCount(), 1);
+    click_caption("Edit");
+    click_caption("Delete");
+    click_caption("Yes, delete");
+    EXPECT_TRUE(std::filesystem::exists(documents() / "2026_12_07_20_38_27.lumo" / "inside"));
+    EXPECT_EQ(list().tableView()->rowCount(), 1);
+    EXPECT_NE(list().tableView()->statusText().find("Cannot delete 7 Dec 2026, 20:38:27"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumo::testing
