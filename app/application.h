@@ -38,9 +38,14 @@ public:
     void runFor(double seconds);
     void requestQuit() { quit_ = true; }
 
-    // Opens a shape file as a row of the list would, or a picture as the
-    // picker would. false (with a line on stderr) when it cannot be opened.
+    // Opens a shape file as a row of the list would, or starts preparing a
+    // picture, which replaces the texture when ready (a picture that turns out
+    // not to open is reported then, on stderr and in a notice). false (with a
+    // line on stderr) when the file cannot be opened, or is not there.
     bool openFile(const std::filesystem::path& path);
+    // Headless runs wait for a picture being prepared before each frame, so
+    // they repeat exactly; tests of the waiting itself turn that off.
+    void setWaitsForPictures(bool waits) { waits_for_pictures_ = waits; }
 
     RunLoop& runLoop() { return run_loop_; }
     GLWindow& window() { return *window_; }
@@ -69,6 +74,7 @@ private:
     static bool ui_captures(void* self, float x, float y);
     void handle_event(const SDL_Event& event);
     void handle_key(const SDL_KeyboardEvent& key);
+    void receive_picture();
     void inject_script_events();
     void inject(const ScriptEvent& event);
     void take_due_screenshots();
@@ -91,6 +97,7 @@ private:
     size_t next_script_event_ = 0;
     std::vector<std::pair<int, std::string>> pending_screenshots_;
     bool screenshot_failed_ = false;
+    bool waits_for_pictures_ = true;
     bool script_mouse_held_ = false;  // SDL's own mouse state does not see pushed events
 };
 
