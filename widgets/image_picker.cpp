@@ -134,6 +134,10 @@ bool ImagePickerController::pick() {
     return true;
 }
 
+void ImagePickerController::waitForPicture() {
+    if (browser_->preparing) browser_->jobs->wait();
+}
+
 void ImagePickerController::cancel() {
     if (delegate_ != nullptr) delegate_->imagePickerControllerDidCancel(this);
 }

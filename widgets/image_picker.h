@@ -72,6 +72,9 @@ public:
     // picture does not decode.
     bool pick();
     void cancel();                              // tells the delegate
+    // Until the selected picture has been prepared; the next draw() takes it
+    // (and hands it over if "Use Picture" was pressed). Tests and headless runs.
+    void waitForPicture();
     const std::string& message() const;          // the last problem, e.g. a picture that does not decode
 
 private:
