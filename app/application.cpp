@@ -94,6 +94,7 @@ void Application::settle_build(void* self) {
     if (app->waits_for_pictures_) {
         app->view().waitForPreparedPicture();
         app->receive_picture();
+        app->interface_->imagePicker()->waitForPicture();  // its next draw takes it
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -17,9 +18,11 @@
 namespace lumo {
 namespace {
 
-// libjpeg's own working memory (a progressive JPEG keeps every coefficient of
-// the picture): beyond this it fails instead of growing.
-constexpr long kJpegWorkingMemory = 40L << 20;
+// libjpeg's own working memory: beyond this it fails instead of growing. A
+// progressive JPEG keeps every coefficient of the picture (2 bytes a sample:
+// about 36 MB for 12 MP with halved colour), so up to about 16 MP of those
+// open; larger ones are refused with a message.
+constexpr long kJpegWorkingMemory = 48L << 20;
 
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -72,6 +75,14 @@ std::optional<Picture> decode_jpeg_scaled(EncodedInput input, const DecodeTarget
     s.errors.base.error_exit = on_error;
     s.errors.base.emit_message = on_message;
     if (setjmp(s.errors.jump) != 0) {
+        const int code = s.errors.base.msg_code;
+        if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY) {
+            return outcome.fail(PictureError::too_large,
+                                "picture too large to open: a " + std::to_string(s.cinfo.image_width) + " x " +
+                                    std::to_string(s.cinfo.image_height) + " " +
+                                    (s.cinfo.progressive_mode ? "progressive " : "") +
+                                    "JPEG needs more memory to decode than a picture may take");
+        }
         return outcome.fail(PictureError::undecodable, std::string("not a JPEG that can be read: ") + s.errors.message);
     }
     jpeg_create_decompress(&s.cinfo);

@@ -134,6 +134,18 @@ TEST(PicturePrepare, LargePicturesOfOtherFormatsAreRefusedInPlainWords) {
     EXPECT_NE(error.find("interlac"), std::string::npos) << error;
 }
 
+TEST(PicturePrepare, AProgressiveJpegTooLargeToDecodeInTheBudgetIsRefused) {
+    // A progressive decode keeps every coefficient of the whole picture
+    // (about 200 MB at 8192 x 8192): libjpeg is held to its working memory.
+    std::string error;
+    PictureError kind = PictureError::none;
+    EXPECT_FALSE(decode_picture_reduced(jpeg_bomb(8192, true), DecodeTarget{}, &error, &kind));
+    EXPECT_EQ(kind, PictureError::too_large);
+    EXPECT_NE(error.find("8192 x 8192 progressive JPEG"), std::string::npos) << error;
+    // While an ordinary one of that size opens (grey where its data ran out).
+    EXPECT_TRUE(decode_picture_reduced(jpeg_bomb(8192, false), DecodeTarget{}, &error, &kind)) << error;
+}
+
 TEST(PicturePrepare, ACancelledDecodeStopsAndSaysSo) {
     ScratchFolder folder;
     ASSERT_TRUE(write_png(folder.path() / "big.png", 2500, 2500, false));
@@ -164,11 +176,13 @@ TEST(PictureMemory, AnyAcceptedPictureCostsAtMost64MB) {
     ASSERT_TRUE(write_png(png_bomb, 8192, 8192, false));
     const std::filesystem::path jpeg = folder.path() / "bomb.jpg";
     write_file(jpeg, jpeg_bomb());
+    const std::filesystem::path progressive = folder.path() / "progressive.jpg";
+    write_file(progressive, jpeg_bomb(8192, true));
     const std::filesystem::path gif = folder.path() / "bomb.gif";
     write_file(gif, gif_bomb());
     const std::filesystem::path photo = folder.path() / "photo.jpg";
     ASSERT_TRUE(write_photo_jpeg(photo, 6000, 4000));
-    for (const auto& path : {png_bomb, jpeg, gif, photo}) {
+    for (const auto& path : {png_bomb, jpeg, progressive, gif, photo}) {
         auto argument = path;
         const long long added = peak_memory_added(&prepare_in_child, &argument);
         ASSERT_GE(added, 0) << path.filename();

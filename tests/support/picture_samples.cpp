@@ -1,5 +1,6 @@
 #include "support/picture_samples.h"
 
+#include <malloc.h>
 #include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -87,7 +88,7 @@ bool write_png(const std::filesystem::path& path, int width, int height, bool ph
     return std::fclose(file) == 0;
 }
 
-std::vector<uint8_t> jpeg_bomb(int side) {
+std::vector<uint8_t> jpeg_bomb(int side, bool progressive) {
     // An 8 x 8 grey baseline JPEG made here, then its frame header made to claim side x side.
     std::vector<uint8_t> bytes;
     {
@@ -103,6 +104,7 @@ std::vector<uint8_t> jpeg_bomb(int side) {
         cinfo.input_components = 3;
         cinfo.in_color_space = JCS_RGB;
         jpeg_set_defaults(&cinfo);
+        if (progressive) jpeg_simple_progression(&cinfo);
         jpeg_start_compress(&cinfo, TRUE);
         std::vector<uint8_t> row(8 * 3, 128);
         for (int y = 0; y < 8; ++y) {
@@ -115,7 +117,7 @@ std::vector<uint8_t> jpeg_bomb(int side) {
         std::free(out);
     }
     for (std::size_t i = 2; i + 8 < bytes.size(); ++i) {
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
             bytes[i + 5] = static_cast<uint8_t>(side >> 8), bytes[i + 6] = static_cast<uint8_t>(side);
             bytes[i + 7] = static_cast<uint8_t>(side >> 8), bytes[i + 8] = static_cast<uint8_t>(side);
             break;
@@ -163,7 +165,10 @@ long long peak_memory_added(bool (*work)(void* context), void* context) {
     if (child < 0) return -1;
     if (child == 0) {
         ::close(pipe_ends[0]);
-        // The peak so far is the parent's: start counting from what is resident now.
+        // Free heap pages the parent left resident would be reused without
+        // showing: hand them back first. Then the peak so far is the
+        // parent's: start counting from what is resident now.
+        ::malloc_trim(0);
         if (std::FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {
             std::fputs("5", clear);
             std::fclose(clear);

@@ -20,8 +20,9 @@ bool write_photo_jpeg(const std::filesystem::path& path, int width, int height);
 bool write_png(const std::filesystem::path& path, int width, int height, bool photo, bool interlaced = false);
 
 // Small files that claim to be 8192 x 8192: an 8 x 8 JPEG with its frame
-// header changed, and a GIF whose only image is that size.
-std::vector<uint8_t> jpeg_bomb(int side = 8192);
+// header changed (a progressive one makes a decoder keep every coefficient),
+// and a GIF whose only image is that size.
+std::vector<uint8_t> jpeg_bomb(int side = 8192, bool progressive = false);
 std::vector<uint8_t> gif_bomb(int side = 8192);
 
 void write_file(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
