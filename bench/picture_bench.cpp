@@ -22,11 +22,12 @@ using namespace lumo;
 
 struct Samples {
     std::filesystem::path folder;
-    std::filesystem::path jpeg12, png12, png64, jpeg_bomb, png_bomb, gif_bomb, shape_file;
+    std::filesystem::path jpeg24, jpeg12, png12, png64, jpeg_bomb, png_bomb, gif_bomb, shape_file;
 
     Samples() {
         folder = std::filesystem::temp_directory_path() / ("lumo_bench_pictures_" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
+        jpeg24 = folder / "photo24.jpg";
         jpeg12 = folder / "photo12.jpg";
         png12 = folder / "photo12.png";
         png64 = folder / "photo8192.png";
@@ -34,7 +35,8 @@ struct Samples {
         png_bomb = folder / "bomb.png";
         gif_bomb = folder / "bomb.gif";
         shape_file = folder / "bomb.lumo";
-        testing::write_photo_jpeg(jpeg12, 6000, 4000);  // 24 MP: the 6000 x 4000 photo
+        testing::write_photo_jpeg(jpeg24, 6000, 4000);
+        testing::write_photo_jpeg(jpeg12, 4000, 3000);
         testing::write_png(png12, 4000, 3000, true);
         testing::write_png(png64, 8192, 8192, true);
         testing::write_file(jpeg_bomb, testing::jpeg_bomb());
@@ -101,14 +103,18 @@ void new_to_dome(benchmark::State& state, const std::filesystem::path& path) {
     }
 }
 
-void BM_DomeOldJpeg6000x4000(benchmark::State& s) { old_to_dome(s, samples().jpeg12); }
-void BM_DomeNewJpeg6000x4000(benchmark::State& s) { new_to_dome(s, samples().jpeg12); }
+void BM_DomeOldJpeg6000x4000(benchmark::State& s) { old_to_dome(s, samples().jpeg24); }
+void BM_DomeNewJpeg6000x4000(benchmark::State& s) { new_to_dome(s, samples().jpeg24); }
+void BM_DomeOldJpeg4000x3000(benchmark::State& s) { old_to_dome(s, samples().jpeg12); }
+void BM_DomeNewJpeg4000x3000(benchmark::State& s) { new_to_dome(s, samples().jpeg12); }
 void BM_DomeOldPng4000x3000(benchmark::State& s) { old_to_dome(s, samples().png12); }
 void BM_DomeNewPng4000x3000(benchmark::State& s) { new_to_dome(s, samples().png12); }
 void BM_DomeOldPng8192x8192(benchmark::State& s) { old_to_dome(s, samples().png64); }
 void BM_DomeNewPng8192x8192(benchmark::State& s) { new_to_dome(s, samples().png64); }
 BENCHMARK(BM_DomeOldJpeg6000x4000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_DomeNewJpeg6000x4000)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_DomeOldJpeg4000x3000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_DomeNewJpeg4000x3000)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_DomeOldPng4000x3000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_DomeNewPng4000x3000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_DomeOldPng8192x8192)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -155,7 +161,8 @@ void print_picture_memory() {
         bool shape_file;
     };
     const Row rows[] = {
-        {"JPEG 6000 x 4000", &s.jpeg12, false},      {"PNG 4000 x 3000", &s.png12, false},
+        {"JPEG 6000 x 4000", &s.jpeg24, false},      {"JPEG 4000 x 3000", &s.jpeg12, false},
+        {"PNG 4000 x 3000", &s.png12, false},
         {"PNG 8192 x 8192 (photo)", &s.png64, false}, {"JPEG bomb 8192 x 8192", &s.jpeg_bomb, false},
         {"PNG bomb 8192 x 8192", &s.png_bomb, false}, {"GIF bomb 8192 x 8192", &s.gif_bomb, false},
         {"shape file with a 8192 x 8192 PNG", &s.shape_file, true},
