@@ -102,7 +102,25 @@ void Application::launch() {
 
 // A scripted or headless run advances without waiting for the table build to
 // race the frames: each tick sees the build finished, so runs repeat exactly.
-void Application::settle_build(void* self) { static_cast<Application*>(self)->view().trans()->wait_for_table_build(); }
+// The same for a picture being prepared: it arrives before the frame it is
+// waited for.
+void Application::settle_build(void* self) {
+    auto* app = static_cast<Application*>(self);
+    app->view().trans()->wait_for_table_build();
+    if (app->waits_for_pictures_) {
+        app->view().waitForPreparedPicture();
+        app->receive_picture();
+        app->interface_->imagePicker()->waitForPicture();  // its next draw takes it
+    }
+}
+
+// Between frames: a prepared picture onto the dome, or why it could not be.
+void Application::receive_picture() {
+    std::string failure;
+    if (view().takePreparedPicture(&failure) || failure.empty()) return;
+    log_line("lumo: %s", failure.c_str());
+    interface_->panel()->reportCannotOpen(failure);
+}
 
 void Application::ui_tick(void* self) {
     auto* app = static_cast<Application*>(self);
@@ -124,6 +142,7 @@ void Application::pump(void* self, double wait_seconds) {
         have = SDL_PollEvent(&event) != 0;
     }
     app->touches_->flush();
+    app->receive_picture();
 }
 
 void Application::handle_event(const SDL_Event& event) {
@@ -219,14 +238,14 @@ bool Application::openFile(const std::filesystem::path& path) {
         else interface_->panel()->reportCannotOpen(problem);
         return loaded;
     }
-    std::string error;
-    std::optional<Picture> picture = load_picture_file(path, &error);
-    if (!picture) {
-        log_line("lumo: cannot open %s: %s", path.c_str(), error.c_str());
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(path, missing)) {
+        const std::string error = path.string() + ": no such picture file";
+        log_line("lumo: cannot open %s", error.c_str());
         interface_->panel()->reportCannotOpen(error);
         return false;
     }
-    view().load_texture(std::make_shared<const Picture>(std::move(*picture)));
+    view().preparePicture(path);
     return true;
 }
 

@@ -42,10 +42,15 @@ public:
     void requestQuit() { quit_ = true; }
     bool quitRequested() const { return quit_; }
 
-    // Opens a shape file as a row of the list would, or a picture as the
-    // picker would. false when it cannot be opened: a line on stderr, and a
-    // notice that says why.
+    // Opens a shape file as a row of the list would, or starts preparing a
+    // picture, which replaces the texture when ready (a picture that turns out
+    // not to open is reported then, on stderr and in a notice). false when the
+    // file cannot be opened, or is not there: a line on stderr, and a notice
+    // that says why.
     bool openFile(const std::filesystem::path& path);
+    // Headless runs wait for a picture being prepared before each frame, so
+    // they repeat exactly; tests of the waiting itself turn that off.
+    void setWaitsForPictures(bool waits) { waits_for_pictures_ = waits; }
 
     RunLoop& runLoop() { return run_loop_; }
     GLWindow& window() { return *window_; }
@@ -80,6 +85,7 @@ private:
     static bool ui_captures(void* self, float x, float y);
     void handle_event(const SDL_Event& event);
     void handle_key(const SDL_KeyboardEvent& key);
+    void receive_picture();
     void inject_script_events();
     void inject(const ScriptEvent& event);
     void take_due_screenshots();
@@ -102,11 +108,12 @@ private:
     size_t next_script_event_ = 0;
     std::vector<std::pair<int, std::string>> pending_screenshots_;
     bool screenshot_failed_ = false;
-    bool script_mouse_held_ = false;
+    bool waits_for_pictures_ = true;
+    bool script_mouse_held_ = false;  // SDL's own mouse state does not see pushed events
     long frames_timed_ = 0;  // the last frame whose turn was measured
     bool table_build_timed_ = false;
     double table_slice_longest_ms_ = 0.0;
-    std::chrono::steady_clock::time_point table_build_started_;  // SDL's own mouse state does not see pushed events
+    std::chrono::steady_clock::time_point table_build_started_;
 };
 
 }  // namespace lumo

@@ -1,6 +1,7 @@
 #include "app/lumo_app_delegate.h"
 
 #include "files/app_paths.h"
+#include "picture/picture_prepare.h"
 #include "platform/log.h"
 #include "render/eagl_view.h"
 #include "ui/lumo_view_controller.h"
@@ -14,6 +15,8 @@ constexpr double kInactiveFrameInterval = 0.2;
 constexpr double kAccelerometerInterval = 1.0 / 30.0;
 constexpr double kNewSampleWeight = 0.1;  // first-order low-pass filter
 constexpr double kHistoryWeight = 0.9;
+// A shape file's picture larger than this on a side is shrunk as it is decoded.
+constexpr int kShapePictureSide = 2048;
 }  // namespace
 
 lumoAppDelegate::lumoAppDelegate(std::filesystem::path home, UIAccelerometer* shared_accelerometer)
@@ -98,7 +101,10 @@ bool lumoAppDelegate::loadShapeAndImageAtPath(const std::filesystem::path& path,
     std::shared_ptr<const Picture> picture;
     if (contents->image) {
         PictureError kind = PictureError::none;
-        std::optional<Picture> decoded = decode_picture(*contents->image, &error, &kind);
+        // Shown stretched over the dome as stored, so only shrunk (keeping
+        // its aspect) when larger than kShapePictureSide.
+        std::optional<Picture> decoded = decode_picture_reduced(
+            *contents->image, DecodeTarget{DecodeTarget::Kind::bound, kShapePictureSide}, &error, &kind);
         if (kind == PictureError::too_large) {
             log_line("lumo: cannot load %s: %s", path.c_str(), error.c_str());
             return refuse(error);

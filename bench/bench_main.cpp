@@ -49,6 +49,10 @@ void print_share(const RecordingReporter& r, const char* label, const std::strin
 
 }  // namespace
 
+#ifdef LUMO_PICTURE_BENCH
+void print_picture_memory();
+#endif
+
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -70,5 +74,13 @@ int main(int argc, char** argv) {
         const auto it = reporter.times.find(name);
         if (it != reporter.times.end()) std::printf("%-44s %10.1f ms\n", name + 3, it->second / 1e6);
     }
+    std::printf("\nChoosing a picture until it lies on the dome (old / now; goal for the JPEG: under 150 ms):\n");
+    print_ratio(reporter, "JPEG 6000 x 4000:", "BM_DomeOldJpeg6000x4000", "BM_DomeNewJpeg6000x4000");
+    print_ratio(reporter, "JPEG 4000 x 3000:", "BM_DomeOldJpeg4000x3000", "BM_DomeNewJpeg4000x3000");
+    print_ratio(reporter, "PNG 4000 x 3000:", "BM_DomeOldPng4000x3000", "BM_DomeNewPng4000x3000");
+    print_ratio(reporter, "PNG 8192 x 8192:", "BM_DomeOldPng8192x8192", "BM_DomeNewPng8192x8192");
+#ifdef LUMO_PICTURE_BENCH
+    print_picture_memory();
+#endif
     return 0;
 }

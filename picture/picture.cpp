@@ -124,9 +124,13 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
         return report.refuse(PictureError::too_large, too_large_message(decoded->w, decoded->h));
     }
 
-    SurfacePtr rgba(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
-    if (!rgba) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
-    Picture picture = premultiplied_copy(*rgba);
+    // Copies at full size are what a large picture costs: at most two at a time.
+    if (decoded->format->format != SDL_PIXELFORMAT_RGBA32 || SDL_HasColorKey(decoded.get())) {
+        decoded.reset(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
+        if (!decoded) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
+    }
+    Picture picture = premultiplied_copy(*decoded);
+    decoded.reset();
     if (header.format == PictureFormat::jpeg) picture = upright_picture(picture, header.orientation);
     return picture;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Pictures as the surface shows them: decoded to 8-bit RGBA with premultiplied
 // alpha, fitted into the 512 x 512 texture, and encoded as PNG for shape files.
-// Main thread only in the program; nothing here keeps state between calls
-// except the one-time SDL2_image set-up, which is safe from any thread.
+// Called on the picture worker as well as the main thread: nothing here keeps
+// state between calls except the one-time SDL2_image set-up, which is safe
+// from any thread.
 
 #include <cstddef>
 #include <cstdint>

@@ -7,10 +7,13 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "picture/picture.h"
+#include "picture/picture_jobs.h"
 #include "platform/eagl_context.h"
 #include "platform/run_loop.h"
 #include "platform/touch.h"
@@ -53,7 +56,22 @@ public:
     void initializeTexture();
     float surfaceHeightAtX(float x, float y) const { return LUMOTransform::surfaceHeightAtX(x, y); }
     LUMOTransform* trans() const { return _lumo_trans.get(); }
-    void setTexture(std::shared_ptr<const Picture> picture) { texture = std::move(picture); }
+    // A picture set here wins over one still being prepared.
+    void setTexture(std::shared_ptr<const Picture> picture) {
+        if (picture_jobs_) picture_jobs_->cancel();
+        texture = std::move(picture);
+    }
+
+    // --- Pictures prepared off the frame's thread (render/picture_arrival.cpp) ---
+    // Starts preparing a picture file (decoded, fitted); it replaces any
+    // picture still being prepared, and becomes the texture when it arrives.
+    void preparePicture(const std::filesystem::path& path);
+    // Main thread, between frames: uploads a prepared picture that has
+    // arrived. false when none has; a picture that could not be prepared
+    // leaves the texture as it was and says why in *failure.
+    bool takePreparedPicture(std::string* failure);
+    void waitForPreparedPicture() { picture_jobs_->wait(); }
+    bool preparingPicture() const { return picture_jobs_->busy(); }
 
     // --- Mesh buffers -------------------------------------------------------
     void calculate_indices();
@@ -140,6 +158,7 @@ private:
     RunLoop* run_loop_ = nullptr;
     GLWindow* window_ = nullptr;
     FrameChanges frame_changes_;
+    std::unique_ptr<PictureJobs> picture_jobs_;  // its worker owns nothing of the view's
 };
 
 }  // namespace lumo

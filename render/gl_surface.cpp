@@ -27,12 +27,14 @@ std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run
     view->updateScreenSize();
     view->_touches.fill(0);
     view->setTexture(imageNamed(kDefaultPicture));
+    view->picture_jobs_ = make_picture_jobs();
     view->touch_time.reset();
     return view;
 }
 
 EAGLView::~EAGLView() {
     if (run_loop_ != nullptr) stopAnimation();
+    picture_jobs_.reset();  // cancels and joins a picture being prepared
     if (EAGLContext::currentContext() == context.get()) EAGLContext::setCurrentContext(nullptr);
     texture.reset();
     _lumo_trans.reset();  // stops and joins a running table build
@@ -109,6 +111,8 @@ void EAGLView::load_texture() { upload_picture(texture.get()); }
 void EAGLView::load_texture(std::shared_ptr<const Picture> picture) {
     if (picture == nullptr) {
         setTexture(nullptr);
+    } else if (picture->width() == kTextureSide && picture->height() == kTextureSide) {
+        setTexture(std::move(picture));  // already fitted (fitting it again changes nothing)
     } else {
         setTexture(std::make_shared<const Picture>(fit_picture(*picture)));
     }

@@ -18,6 +18,7 @@ constexpr const char* kPickCaption = "Use Picture";
 constexpr const char* kUpCaption = "Up";
 constexpr const char* kEmptyFolderText = "No folders or pictures here";
 constexpr const char* kVisiblePartText = "The dome shows the framed part";
+constexpr const char* kPreparingText = "...";
 constexpr float kMinButtonWidth = 72.0f;      // points
 constexpr float kScrollbarWidth = 16.0f;      // points: wide enough to drag with a finger
 const ImVec4 kMessageColour(1.0f, 0.45f, 0.35f, 1.0f);
@@ -154,6 +155,7 @@ bool ImagePickerController::enter(const std::string& entry) {
         browser.change_folder(browser.path_of(index));
     } else {
         browser.select(index);
+        browser.wait_for_picture();  // a call, not a click: the answer is wanted now
     }
     return true;
 }
@@ -179,16 +181,26 @@ bool ImagePickerController::pick() {
         browser.message = "No picture selected";
         return false;
     }
-    std::string error;
-    std::optional<Picture> picture = load_picture_file(browser.path_of(browser.selected), &error);
-    if (!picture) {
-        browser.message = error;
+    if (browser.preparing) {
+        // Handed over when it arrives (draw() looks each frame); the
+        // interface stays live meanwhile.
+        browser.pick_when_ready = true;
+        return true;
+    }
+    if (!browser.prepared) {
+        if (browser.message.empty()) browser.message = "The picture could not be opened";
         return false;
     }
     browser.message.clear();
-    auto image = std::make_shared<const Picture>(std::move(*picture));
+    browser.pick_when_ready = false;
+    // Already fitted into the texture square: the view takes it as it is.
+    std::shared_ptr<const Picture> image = browser.prepared->texture;
     if (delegate_ != nullptr) delegate_->imagePickerController_didFinishPickingImage(this, std::move(image));
     return true;
+}
+
+void ImagePickerController::waitForPicture() {
+    if (browser_->preparing) browser_->jobs->wait();
 }
 
 void ImagePickerController::cancel() {
@@ -202,6 +214,7 @@ void ImagePickerController::draw() {
     // Textures replaced in an earlier frame are no longer drawn by now.
     browser.destroy_retired();
     if (!visible_) return;
+    const bool arrived = browser.receive();
     browser.ensure_scanned();
     browser.make_texture(g_preview_hooks.create, g_preview_hooks.destroy);
     if (!modal::begin_full_screen(modal::PopupName("picker", browser.id), &browser.popup_id, &browser.opened)) return;
@@ -293,6 +306,8 @@ void ImagePickerController::draw() {
         mark_visible_part(draw_list, image_min, image_max, visible_min_, visible_max_);
     } else if (size_text[0] != '\0') {
         tap::bar_title(size_text, box_min, box_max);
+    } else if (browser.preparing) {
+        tap::bar_title(kPreparingText, box_min, box_max);
     }
     ImGui::SameLine();
     ImGui::BeginGroup();
@@ -325,7 +340,9 @@ void ImagePickerController::draw() {
     case Action::up: goUp(); break;
     case Action::pick: pick(); break;
     case Action::cancel: cancel(); break;
-    case Action::none: break;
+    case Action::none:
+        if (arrived && browser.pick_when_ready) pick();
+        break;
     }
 }
 

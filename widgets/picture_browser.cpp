@@ -95,14 +95,53 @@ void ImagePickerController::Browser::select(int index) {
     selected = index;
     message.clear();
     if (entries[static_cast<std::size_t>(index)].is_folder) return;
-    std::optional<Picture> picture = load_picture_file(path_of(index), &message);
-    if (!picture) return;
-    picture_width = picture->width();
-    picture_height = picture->height();
-    preview = fit_picture(*picture, kPreviewPixels);
+    const std::filesystem::path path = path_of(index);
+    if (auto cached = cache.find(path)) {
+        take(std::move(cached));
+        return;
+    }
+    if (!jobs) jobs = make_picture_jobs();
+    PictureRequest request;
+    request.path = path;
+    request.preview_side = kPreviewPixels;
+    jobs->submit(std::move(request));  // replaces the one selected before, if still on its way
+    preparing = true;
+}
+
+bool ImagePickerController::Browser::receive() {
+    if (!preparing) return false;
+    std::optional<PreparedPicture> arrived = jobs->take();
+    if (!arrived) return false;
+    preparing = false;
+    auto shared = std::make_shared<const PreparedPicture>(std::move(*arrived));
+    cache.add(shared);
+    take(std::move(shared));
+    return true;
+}
+
+void ImagePickerController::Browser::wait_for_picture() {
+    if (!preparing) return;
+    jobs->wait();
+    receive();
+}
+
+void ImagePickerController::Browser::take(std::shared_ptr<const PreparedPicture> arrived) {
+    if (!arrived->ok()) {
+        message = arrived->error;
+        pick_when_ready = false;
+        return;
+    }
+    prepared = std::move(arrived);
+    picture_width = prepared->width;
+    picture_height = prepared->height;
+    if (prepared->preview) preview = *prepared->preview;
 }
 
 void ImagePickerController::Browser::release_preview() {
+    if (preparing) jobs->cancel();
+    preparing = false;
+    pick_when_ready = false;
+    prepared.reset();
     picture_width = 0;
     picture_height = 0;
     preview.reset();

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "picture/picture_jobs.h"
 #include "widgets/image_picker.h"
+#include "widgets/preview_cache.h"
 
 namespace lumo {
 
@@ -30,11 +32,18 @@ struct ImagePickerController::Browser {
     int selected = -1;
     std::string message;
 
-    // The selected picture: its size, and its preview until it becomes a texture.
+    // The selected picture: its size, and its preview until it becomes a
+    // texture. It is prepared on the picture worker (decoded once, reduced,
+    // fitted): `prepared` holds it once it has arrived.
     int picture_width = 0;
     int picture_height = 0;
     std::optional<Picture> preview;
     Texture texture;
+    std::unique_ptr<PictureJobs> jobs;  // made on the first picture selected
+    bool preparing = false;             // the selection's picture is on its way
+    bool pick_when_ready = false;       // "Use Picture" was pressed before it arrived
+    std::shared_ptr<const PreparedPicture> prepared;
+    PreviewCache cache;
     std::vector<Texture> retired;  // no longer shown, destroyed at the next draw()
 
     int id;
@@ -64,8 +73,14 @@ struct ImagePickerController::Browser {
     std::filesystem::path path_of(int index) const;
 
     void clear_selection();
-    // A folder is only highlighted; a picture is decoded for its preview.
+    // A folder is only highlighted; a picture is prepared for its preview
+    // (from the cache when it was prepared lately).
     void select(int index);
+    // Takes the selection's picture once it has arrived; true when it did
+    // in this call.
+    bool receive();
+    void wait_for_picture();  // until the selection's picture has arrived
+    void take(std::shared_ptr<const PreparedPicture> arrived);
     void release_preview();
     void destroy_retired();
     // Turns the waiting preview into a texture, once.

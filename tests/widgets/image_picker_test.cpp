@@ -2,11 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <SDL.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../picture/prepare_gate.h"
 #include "imgui_harness.h"
 #include "picture_tree.h"
 #include "widgets/image_picker.h"
@@ -79,21 +83,63 @@ TEST_F(ImagePickerTest, StopsGoingUpAtTheRoot) {
     EXPECT_FALSE(picker->goUp());
 }
 
-TEST_F(ImagePickerTest, PickingAPictureDeliversItWhole) {
+// The picture arrives as the dome shows it: prepared once for the preview,
+// fitted into the texture square (the view takes it without fitting again).
+TEST_F(ImagePickerTest, PickingAPictureDeliversItFittedAsPreviewed) {
     EXPECT_FALSE(picker->pick()) << "nothing selected yet";
     EXPECT_TRUE(delegate.picked.empty());
     ASSERT_TRUE(picker->enter("apple.png"));
     ASSERT_TRUE(picker->pick());
     ASSERT_EQ(delegate.picked.size(), 1u);
     const Picture& image = *delegate.picked[0];
-    ASSERT_EQ(image.width(), 30);
-    ASSERT_EQ(image.height(), 20);
-    const uint8_t* p = image.pixel(7, 11);
-    EXPECT_EQ(p[0], 7);
-    EXPECT_EQ(p[1], 11);
-    EXPECT_EQ(p[2], 200);
+    ASSERT_EQ(image.width(), kTextureSide);
+    ASSERT_EQ(image.height(), kTextureSide);
+    std::string error;
+    const auto apple = load_picture_file(tree / "apple.png", &error);
+    ASSERT_TRUE(apple) << error;
+    const Picture fitted = fit_picture(*apple);
+    EXPECT_TRUE(std::equal(image.pixels(), image.pixels() + image.byte_count(), fitted.pixels()));
+    const uint8_t* p = image.pixel(300, 256);  // 30 x 20 enlarged: red grows to the right, blue stays
+    EXPECT_GT(p[0], image.pixel(200, 256)[0]);
+    EXPECT_NEAR(p[2], 200, 2);
     EXPECT_EQ(p[3], 255);
     EXPECT_TRUE(picker->message().empty());
+}
+
+TEST_F(ImagePickerTest, PicturesSeenLatelyAreNotDecodedAgain) {
+    testing::PrepareCounter counter;
+    ASSERT_TRUE(picker->enter("apple.png"));
+    ASSERT_TRUE(picker->enter("zebra.PNG"));
+    ASSERT_TRUE(picker->enter("apple.png"));
+    EXPECT_EQ(counter.prepared(), 2) << "apple came from the cache the second time";
+    // A file changed since is prepared again.
+    tree.picture("apple.png", 31, 20);
+    ASSERT_TRUE(picker->enter("apple.png"));
+    EXPECT_EQ(counter.prepared(), 3);
+    ASSERT_TRUE(picker->pick());
+    ASSERT_EQ(delegate.picked.size(), 1u);
+}
+
+TEST_F(ImagePickerTest, UsePictureBeforeThePreviewArrivesHandsItOverWhenItDoes) {
+    ImGuiHarness harness;
+    const auto ui = [&] { picker->draw(); };
+    picker->present();
+    harness.frames(2, ui);
+    testing::PrepareGate gate;
+    ASSERT_TRUE(harness.click_control("apple.png", ui));  // a click does not wait
+    gate.wait_for_started(1);
+    ASSERT_TRUE(harness.click_control("Use Picture", ui));
+    harness.frames(3, ui);
+    EXPECT_TRUE(delegate.picked.empty()) << "not before it is ready";
+    EXPECT_TRUE(picker->isVisible()) << "the picker still draws meanwhile";
+    gate.release();
+    for (int i = 0; i < 200 && delegate.picked.empty(); ++i) {
+        harness.frame(ui);
+        SDL_Delay(5);
+    }
+    ASSERT_EQ(delegate.picked.size(), 1u);
+    EXPECT_EQ(delegate.picked[0]->width(), kTextureSide);
+    EXPECT_FALSE(picker->isVisible());
 }
 
 TEST_F(ImagePickerTest, APictureThatDoesNotDecodeIsNotPassedOn) {
@@ -184,25 +230,30 @@ TEST_F(ImagePickerScreenTest, DoubleClickEntersAFolderAndUpComesBack) {
 
 TEST_F(ImagePickerScreenTest, SelectingAPictureShowsItsSizeAndUsePicturePicksIt) {
     ASSERT_TRUE(ui.click_control("apple.png", draw));
+    picker->waitForPicture();  // prepared on the worker; the next frame takes it
     ui.frame(draw);
     EXPECT_TRUE(ui.drew_text("30 x 20")) << "no texture hooks: the size stands in for the preview";
     ASSERT_TRUE(ui.control("Use Picture")->enabled);
     ASSERT_TRUE(ui.click_control("Use Picture", draw));
     ASSERT_EQ(delegate.picked.size(), 1u);
-    EXPECT_EQ(delegate.picked[0]->width(), 30);
+    EXPECT_EQ(delegate.picked[0]->width(), kTextureSide);
     EXPECT_FALSE(picker->isVisible());
     EXPECT_FALSE(ImGuiHarness::any_popup_open());
 }
 
 TEST_F(ImagePickerScreenTest, DoubleClickOnAPicturePicksIt) {
     ASSERT_TRUE(ui.double_click_control("zebra.PNG", draw));
+    picker->waitForPicture();
+    ui.frame(draw);  // handed over as it arrives
     ASSERT_EQ(delegate.picked.size(), 1u);
-    EXPECT_EQ(delegate.picked[0]->width(), 20);
-    EXPECT_EQ(delegate.picked[0]->height(), 10);
+    EXPECT_EQ(delegate.picked[0]->width(), kTextureSide);
+    EXPECT_EQ(delegate.picked[0]->height(), kTextureSide);
 }
 
 TEST_F(ImagePickerScreenTest, APictureThatDoesNotDecodeKeepsThePickerOpenWithTheMessage) {
     ASSERT_TRUE(ui.double_click_control("broken.png", draw));
+    picker->waitForPicture();
+    ui.frame(draw);
     EXPECT_TRUE(delegate.picked.empty());
     EXPECT_TRUE(picker->isVisible());
     ui.frame(draw);
@@ -210,6 +261,8 @@ TEST_F(ImagePickerScreenTest, APictureThatDoesNotDecodeKeepsThePickerOpenWithThe
     EXPECT_TRUE(ui.drew_text(picker->message()));
     // Still usable afterwards.
     ASSERT_TRUE(ui.double_click_control("apple.png", draw));
+    picker->waitForPicture();
+    ui.frame(draw);
     EXPECT_EQ(delegate.picked.size(), 1u);
 }
 
@@ -259,11 +312,13 @@ protected:
 
 TEST_F(ImagePickerPreviewTest, EachSelectedPictureGetsOneTextureFreedOnceUnused) {
     ASSERT_TRUE(ui.click_control("apple.png", draw));
+    picker->waitForPicture();
     ui.frames(2, draw);
     EXPECT_EQ(TextureLog::created, 1);
     EXPECT_GT(TextureLog::last_side, 0) << "a square fitted picture";
     EXPECT_TRUE(ui.drew_text("30 x 20"));
     ASSERT_TRUE(ui.click_control("zebra.PNG", draw));
+    picker->waitForPicture();
     ui.frames(2, draw);
     EXPECT_EQ(TextureLog::created, 2);
     EXPECT_EQ(TextureLog::destroyed, 1);
@@ -272,6 +327,7 @@ TEST_F(ImagePickerPreviewTest, EachSelectedPictureGetsOneTextureFreedOnceUnused)
     EXPECT_EQ(TextureLog::created, 2) << "folders have no preview";
     EXPECT_EQ(TextureLog::destroyed, 2);
     ASSERT_TRUE(ui.click_control("apple.png", draw));
+    picker->waitForPicture();
     ui.frames(2, draw);
     picker.reset();
     EXPECT_EQ(TextureLog::destroyed, TextureLog::created);
@@ -279,7 +335,9 @@ TEST_F(ImagePickerPreviewTest, EachSelectedPictureGetsOneTextureFreedOnceUnused)
 
 TEST_F(ImagePickerPreviewTest, NoTextureForAPictureThatDoesNotDecode) {
     ASSERT_TRUE(ui.click_control("broken.png", draw));
+    picker->waitForPicture();
     ui.frames(2, draw);
+    EXPECT_FALSE(picker->message().empty());
     EXPECT_EQ(TextureLog::created, 0);
 }
 

@@ -1,0 +1,25 @@
+// Pictures prepared on the picture worker, taken into the view between frames.
+
+#include "render/eagl_view.h"
+
+namespace lumo {
+
+void EAGLView::preparePicture(const std::filesystem::path& path) {
+    PictureRequest request;
+    request.path = path;
+    picture_jobs_->submit(std::move(request));
+}
+
+bool EAGLView::takePreparedPicture(std::string* failure) {
+    std::optional<PreparedPicture> prepared = picture_jobs_->take();
+    if (!prepared) return false;
+    if (!prepared->ok()) {
+        if (failure) *failure = "cannot open " + prepared->path.string() + ": " + prepared->error;
+        return false;
+    }
+    texture = std::move(prepared->texture);
+    load_texture();
+    return true;
+}
+
+}  // namespace lumo

@@ -1,0 +1,105 @@
+// A picture dropped on the window is prepared on the worker: the frames go
+// on meanwhile, it lands on the dome when ready, and a newer drop wins.
+
+#include <fstream>
+
+#include "app_harness.h"
+#include "../picture/prepare_gate.h"
+
+namespace lumo::testing {
+namespace {
+
+class PictureArrival : public AppTest {
+protected:
+    void drop(const std::filesystem::path& path) {
+        SDL_Event event{};
+        event.type = SDL_DROPFILE;
+        event.drop.file = SDL_strdup(path.c_str());
+        SDL_PushEvent(&event);
+        turn();
+    }
+    std::filesystem::path plain(const char* name, uint8_t r, uint8_t g, uint8_t b) {
+        Picture picture(300, 200);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x) {
+                uint8_t* p = picture.pixel(x, y);
+                p[0] = r, p[1] = g, p[2] = b, p[3] = 255;
+            }
+        EXPECT_TRUE(save_png_file(picture, home_ / name));
+        return home_ / name;
+    }
+    uint8_t texture_red() const { return app_->view().texture->pixel(256, 256)[0]; }
+};
+
+TEST_F(PictureArrival, FramesKeepFiringWhileAPictureIsPrepared) {
+    launch();
+    app().setWaitsForPictures(false);  // as with a display: nobody waits
+    const auto before = view().texture;
+    PrepareGate gate;
+    drop(plain("red.png", 220, 0, 0));
+    gate.wait_for_started(1);
+    const long frames = app().framesDrawn();
+    app().runFor(0.5);
+    EXPECT_GE(app().framesDrawn() - frames, 9) << "the frame timer kept its 0.05 s interval";
+    EXPECT_TRUE(view().animating());
+    EXPECT_EQ(view().texture, before) << "nothing arrives while the decode is held";
+    // The dome is still pressed by a finger meanwhile.
+    const float rest = trans().surface_vertices()[3 * 1275 + 2];
+    finger(SDL_FINGERDOWN, 1, 160, 240);
+    app().runFor(0.3);
+    EXPECT_NE(trans().surface_vertices()[3 * 1275 + 2], rest);
+    finger(SDL_FINGERUP, 1, 160, 240);
+
+    gate.release();
+    view().waitForPreparedPicture();
+    turn();
+    ASSERT_NE(view().texture, before);
+    EXPECT_EQ(view().texture->width(), kTextureSide);
+    EXPECT_EQ(texture_red(), 220);
+}
+
+TEST_F(PictureArrival, ASecondDropReplacesTheFirstStillBeingPrepared) {
+    launch();
+    app().setWaitsForPictures(false);
+    PrepareGate gate;
+    drop(plain("red.png", 220, 0, 0));
+    gate.wait_for_started(1);
+    drop(plain("blue.png", 0, 0, 220));
+    gate.release();
+    for (int i = 0; i < 400 && view().preparingPicture(); ++i) {
+        turn();
+        ASSERT_NE(texture_red(), 220) << "the first picture never shows";
+    }
+    view().waitForPreparedPicture();
+    turn();
+    EXPECT_EQ(texture_red(), 0);
+    EXPECT_EQ(view().texture->pixel(256, 256)[2], 220);
+}
+
+TEST_F(PictureArrival, HeadlessRunsTakeThePictureBeforeTheNextFrame) {
+    launch();
+    drop(plain("green.png", 0, 200, 0));
+    EXPECT_EQ(view().texture->pixel(256, 256)[1], 200) << "waited for at the tick, as the table build is";
+}
+
+TEST_F(PictureArrival, APictureTooLargeToOpenIsReportedAndChangesNothing) {
+    launch();
+    const auto before = view().texture;
+    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 0, 0x20, 0, 0x20, 0, 0, 0,
+                                0x2C, 0, 0, 0, 0, 0, 0x20, 0, 0x20, 0, 2, 0, 0x3B};
+    {
+        std::ofstream out(home_ / "huge.gif", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
+    }
+    ::testing::internal::CaptureStderr();
+    drop(home_ / "huge.gif");
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("huge.gif"), std::string::npos) << log;
+    EXPECT_NE(log.find("8192 x 8192"), std::string::npos) << log;
+    EXPECT_EQ(view().texture, before);
+    ASSERT_NE(app().ui().panel()->notice(), nullptr);
+    EXPECT_TRUE(app().ui().panel()->notice()->isVisible());
+}
+
+}  // namespace
+}  // namespace lumo::testing
