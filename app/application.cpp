@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 
 #include "files/app_paths.h"
+#include "files/file_io.h"
+#include "picture/picture.h"
 #include "platform/log.h"
 #include "widgets/preview_texture.h"
 
@@ -18,13 +23,23 @@ constexpr SDL_TouchID kScriptTouchDevice = 77;
 // exactly: frame n's time may land a hair below n x 0.05. Comparisons of the
 // clock with a frame's time allow this much, far below any interval.
 constexpr double kClockTolerance = 1e-9;
+
+// A window coordinate as SDL's integer events carry it. Scripts keep their
+// positions far inside int's range; the clamp makes the conversion defined
+// whatever a caller passes.
+int window_coordinate(int origin, float points) {
+    constexpr double kLimit = std::numeric_limits<int>::max() / 2;
+    const double x = std::isnan(points) ? 0.0 : std::clamp(static_cast<double>(points), -kLimit, kLimit);
+    return origin + static_cast<int>(x);
+}
 }  // namespace
 
 Application::Application(const AppOptions& options)
     : options_(options),
       run_loop_(options.headless ? RunLoop::ClockKind::virtual_time : RunLoop::ClockKind::real) {}
 
-std::unique_ptr<Application> Application::create(const AppOptions& options, std::string* error) {
+std::unique_ptr<Application> Application::create(const AppOptions& options, std::string* error, bool* bad_input) {
+    if (bad_input) *bad_input = false;
     std::unique_ptr<Application> app(new Application(options));
     app->home_ = application_home_folder(options.home);
     if (app->home_.empty()) {
@@ -33,7 +48,10 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     }
     if (!options.script.empty()) {
         auto script = load_script(options.script, error);
-        if (!script) return nullptr;
+        if (!script) {
+            if (bad_input) *bad_input = true;
+            return nullptr;
+        }
         app->script_ = std::move(*script);
     }
     WindowOptions window_options;
@@ -100,15 +118,18 @@ bool Application::ui_captures(void* self, float x, float y) {
 void Application::pump(void* self, double wait_seconds) {
     auto* app = static_cast<Application*>(self);
     app->inject_script_events();
+    app->pacer_.release(app->imgui_->frames(), app->run_loop_.now());
     SDL_Event event;
     bool have = wait_seconds > 0 ? SDL_WaitEventTimeout(&event, static_cast<int>(wait_seconds * 1000.0 + 0.5)) != 0
                                  : SDL_PollEvent(&event) != 0;
     while (have) {
-        app->handle_event(event);
+        app->pacer_.offer(event, app->imgui_->frames(), app->run_loop_.now());
         have = SDL_PollEvent(&event) != 0;
     }
     app->touches_->flush();
 }
+
+void Application::dispatch(void* self, const SDL_Event& event) { static_cast<Application*>(self)->handle_event(event); }
 
 void Application::handle_event(const SDL_Event& event) {
     imgui_->process_event(event);
@@ -213,6 +234,12 @@ int Application::run_headless() {
     }
     if (!options_.screenshot.empty() && write_screenshot(options_.screenshot))
         log_line("lumo: screenshot of frame %d written to %s", options_.frames, options_.screenshot.c_str());
+    // The options refuse frames past the end; a quit before them still must not pass in silence.
+    for (const auto& [frame, path] : pending_screenshots_) {
+        log_line("lumo: frame %d was never drawn; no screenshot written to %s", frame, path.c_str());
+        screenshot_failed_ = true;
+    }
+    pending_screenshots_.clear();
     return screenshot_failed_ ? 1 : 0;
 }
 
@@ -228,11 +255,22 @@ void Application::take_due_screenshots() {
     }
 }
 
+// Written like a shape file: a temporary file, every write checked, flushed
+// and renamed, so a full or read-only disk leaves nothing and says so.
 bool Application::write_screenshot(const std::string& path) {
-    compositor_.captureNextComposition(path);
+    compositor_.captureNextComposition();
     compositor_.recompose();
-    if (compositor_.captureError().empty()) return true;
-    log_line("lumo: %s", compositor_.captureError().c_str());
+    Picture frame(compositor_.capturedWidth(), compositor_.capturedHeight());
+    std::string error = "nothing was drawn";
+    bool written = false;
+    if (!frame.empty() && frame.byte_count() == compositor_.capturedPixels().size()) {
+        std::memcpy(frame.pixels(), compositor_.capturedPixels().data(), frame.byte_count());
+        const std::vector<uint8_t> png = encode_png(frame);
+        error = "the picture could not be encoded as PNG";
+        written = !png.empty() && write_file_atomically(path, png, &error);
+    }
+    if (written) return true;
+    log_line("lumo: screenshot not written: %s", error.c_str());
     screenshot_failed_ = true;
     return false;
 }
@@ -263,6 +301,7 @@ void Application::inject(const ScriptEvent& e) {
         case K::key: pushKey(e.key); break;
         case K::focus_lost: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); break;
         case K::focus_gained: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); break;
+        case K::drop: pushDrop(e.file); break;
     }
 }
 
@@ -290,7 +329,7 @@ void Application::pushMouse(Uint32 type, float x, float y) {
     const ViewRect r = window_->view_rect_points();
     SDL_Event event{};
     event.type = type;
-    const int wx = r.x + static_cast<int>(x), wy = r.y + static_cast<int>(y);
+    const int wx = window_coordinate(r.x, x), wy = window_coordinate(r.y, y);
     const Uint32 window_id = SDL_GetWindowID(window_->sdl_window());
     if (type == SDL_MOUSEMOTION) {
         event.motion.windowID = window_id;
@@ -319,6 +358,15 @@ void Application::pushKey(SDL_Keycode key) {
         event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
         SDL_PushEvent(&event);
     }
+}
+
+// As a file manager drops it: SDL hands the name over, the handler frees it.
+void Application::pushDrop(const std::string& file) {
+    SDL_Event event{};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(file.c_str());
+    event.drop.windowID = SDL_GetWindowID(window_->sdl_window());
+    if (event.drop.file != nullptr && SDL_PushEvent(&event) != 1) SDL_free(event.drop.file);
 }
 
 void Application::pushWindowEvent(Uint8 window_event) {

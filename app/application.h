@@ -13,6 +13,7 @@
 #include "app/script.h"
 #include "tilt/accelerometer.h"
 #include "platform/compositor.h"
+#include "platform/event_pacer.h"
 #include "platform/gl_window.h"
 #include "platform/imgui_layer.h"
 #include "platform/run_loop.h"
@@ -24,8 +25,11 @@ namespace lumo {
 
 class Application {
 public:
-    // Null with *error set when there is no usable window or GL context.
-    static std::unique_ptr<Application> create(const AppOptions& options, std::string* error);
+    // Null with *error set when there is no usable window or GL context, or
+    // the script cannot be used; *bad_input then tells the latter (a mistake
+    // on the command line, not a fault of the machine).
+    static std::unique_ptr<Application> create(const AppOptions& options, std::string* error,
+                                               bool* bad_input = nullptr);
     ~Application();
 
     // The first layout pass, the launch sequence, then the files named on
@@ -60,10 +64,12 @@ public:
     void pushMouse(Uint32 type, float x, float y);
     void pushKey(SDL_Keycode key);
     void pushWindowEvent(Uint8 window_event);
+    void pushDrop(const std::string& file);
 
 private:
     explicit Application(const AppOptions& options);
     static void pump(void* self, double wait_seconds);
+    static void dispatch(void* self, const SDL_Event& event);
     static void ui_tick(void* self);
     static void settle_build(void* self);
     static bool ui_captures(void* self, float x, float y);
@@ -92,6 +98,7 @@ private:
     std::vector<std::pair<int, std::string>> pending_screenshots_;
     bool screenshot_failed_ = false;
     bool script_mouse_held_ = false;  // SDL's own mouse state does not see pushed events
+    EventPacer pacer_{&Application::dispatch, this};
 };
 
 }  // namespace lumo

@@ -146,6 +146,13 @@ bool write_file_atomically(const std::filesystem::path& path, std::span<const ui
         return false;
     }
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    // The rename would put a file where a device, pipe or folder was
+    // (/dev/full, as root): only a regular file is ever replaced.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (error) *error = "cannot write " + path.string() + ": it is not a regular file";
+        return false;
+    }
 
     std::filesystem::path temporary;
     int raw_fd = -1;

@@ -120,6 +120,12 @@ std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std:
 
 bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions,
                       std::span<const uint8_t> png, std::string* error) {
+    // The loader refuses a shape with a NaN or an infinity: such a file could
+    // never be loaded again, so it is not written at all.
+    if (!std::all_of(positions.begin(), positions.end(), [](float v) { return std::isfinite(v); })) {
+        if (error) *error = "the shape holds a value that is not a finite number";
+        return false;
+    }
     const std::vector<uint8_t> bytes = serialize_shape_file(positions, png);
     if (bytes.empty()) {
         if (error) *error = "cannot encode the shape file";
