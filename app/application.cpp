@@ -11,6 +11,7 @@
 #include "files/file_io.h"
 #include "picture/picture.h"
 #include "platform/log.h"
+#include "ui/shape_file.h"
 #include "widgets/preview_texture.h"
 
 namespace lumo {
@@ -191,9 +192,8 @@ bool Application::openFile(const std::filesystem::path& path) {
     std::string extension = path.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
     if (extension == ".lumo") {
-        std::error_code missing;
-        if (!std::filesystem::is_regular_file(path, missing)) {
-            log_line("lumo: cannot open %s: no such shape file", path.c_str());
+        if (const std::string problem = shape_file_problem(path); !problem.empty()) {
+            log_line("lumo: cannot open %s: %s", path.c_str(), problem.c_str());
             return false;
         }
         // As a row of the saved-file list: load, upload the picture, fix the shape.

@@ -16,6 +16,7 @@ fileListViewController::fileListViewController(std::filesystem::path documents)
 void fileListViewController::viewDidLoad() { log_line("view loaded."); }
 
 void fileListViewController::refreshFileList() {
+    remove_stale_shape_temporaries(documents_);
     fileList = list_shape_stems(documents_);
     table_.reloadData();
 }
