@@ -119,9 +119,8 @@ TEST_F(AppTest, HugeMouseCoordinatesAreClampedNotConverted) {
     EXPECT_EQ(slots_taken(), 0);
 }
 
-// A click on Save, then one frame later a click where the alert's OK button
-// is about to appear: the save must still happen, and the second click then
-// lands on the alert and closes it.
+// A click on Save, then one frame later a click on the dome: before, the
+// second press reached ImGui before the first release, and Save was lost.
 TEST_F(AppTest, AClickFollowedOneFrameLaterByATapIsNotLost) {
     launch();
     app().runFor(0.2);
@@ -138,7 +137,7 @@ TEST_F(AppTest, AClickFollowedOneFrameLaterByATapIsNotLost) {
     app().runFor(0.5);
     EXPECT_EQ(saved_files(home_).size(), 1u);
     ASSERT_NE(app().delegate().alert(), nullptr);
-    EXPECT_FALSE(app().delegate().alert()->isVisible());
+    EXPECT_EQ(app().delegate().alert()->title(), "saved");
 }
 
 TEST_F(AppTest, TheSameClicksFromAScriptSave) {
