@@ -46,16 +46,17 @@ deb: build-dist
 	cpack --config $(BUILD)/CPackConfig.cmake -B $(BUILD)/packages
 	@ls $(BUILD)/packages/*.deb
 
-# The whole suite, then the simulation under the sanitizers, then a short
-# fuzzing run of the shape-file reader.
+# The whole suite, then the whole suite again under AddressSanitizer +
+# UndefinedBehaviorSanitizer and the simulation under ThreadSanitizer, then a
+# short fuzzing run of the shape-file reader.
 test: build
 	ctest --preset default -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitizers fuzz-smoke
 
 test-sanitizers: deps
-	@cmake --preset asan >/dev/null
-	@cmake --build --preset asan -j $(JOBS)
-	ctest --preset asan -j $(JOBS)
+	@cmake --preset asan-full >/dev/null
+	@cmake --build --preset asan-full -j $(JOBS)
+	ctest --preset asan-full -j $(JOBS)
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)

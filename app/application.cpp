@@ -3,16 +3,21 @@
 #include <algorithm>
 #include <chrono>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "app/file_kind.h"
 #include "files/app_paths.h"
+#include "files/file_io.h"
+#include "picture/picture.h"
 #include "platform/log.h"
 #include "platform/main_loop.h"
 #include "platform/metrics.h"
 #include "tilt/host_motion_sensor.h"
+#include "ui/shape_file.h"
 #include "widgets/preview_texture.h"
 
 namespace lumo {
@@ -27,13 +32,23 @@ constexpr SDL_TouchID kScriptTouchDevice = 77;
 constexpr double kClockTolerance = 1e-9;
 // The longest a frame waits on the table when it is built between frames.
 constexpr double kTableSliceSeconds = 0.008;
+
+// A window coordinate as SDL's integer events carry it. Scripts keep their
+// positions far inside int's range; the clamp makes the conversion defined
+// whatever a caller passes.
+int window_coordinate(int origin, float points) {
+    constexpr double kLimit = std::numeric_limits<int>::max() / 2;
+    const double x = std::isnan(points) ? 0.0 : std::clamp(static_cast<double>(points), -kLimit, kLimit);
+    return origin + static_cast<int>(x);
+}
 }  // namespace
 
 Application::Application(const AppOptions& options)
     : options_(options),
       run_loop_(options.headless ? RunLoop::ClockKind::virtual_time : RunLoop::ClockKind::real) {}
 
-std::unique_ptr<Application> Application::create(const AppOptions& options, std::string* error) {
+std::unique_ptr<Application> Application::create(const AppOptions& options, std::string* error, bool* bad_input) {
+    if (bad_input) *bad_input = false;
     std::unique_ptr<Application> app(new Application(options));
     app->home_ = application_home_folder(options.home);
     if (app->home_.empty()) {
@@ -42,7 +57,10 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     }
     if (!options.script.empty()) {
         auto script = load_script(options.script, error);
-        if (!script) return nullptr;
+        if (!script) {
+            if (bad_input) *bad_input = true;
+            return nullptr;
+        }
         app->script_ = std::move(*script);
     }
     WindowOptions window_options;
@@ -134,16 +152,19 @@ bool Application::ui_captures(void* self, float x, float y) {
 void Application::pump(void* self, double wait_seconds) {
     auto* app = static_cast<Application*>(self);
     app->inject_script_events();
+    app->pacer_.release(app->imgui_->frames(), app->run_loop_.now());
     SDL_Event event;
     bool have = wait_seconds > 0 ? SDL_WaitEventTimeout(&event, static_cast<int>(wait_seconds * 1000.0 + 0.5)) != 0
                                  : SDL_PollEvent(&event) != 0;
     while (have) {
-        app->handle_event(event);
+        app->pacer_.offer(event, app->imgui_->frames(), app->run_loop_.now());
         have = SDL_PollEvent(&event) != 0;
     }
     app->touches_->flush();
     app->receive_picture();
 }
+
+void Application::dispatch(void* self, const SDL_Event& event) { static_cast<Application*>(self)->handle_event(event); }
 
 void Application::handle_event(const SDL_Event& event) {
     view().setNeedsDisplay();  // anything may answer an event on screen
@@ -223,10 +244,9 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
 
 bool Application::openFile(const std::filesystem::path& path) {
     if (is_shape_file(path)) {
-        std::error_code missing;
-        if (!std::filesystem::is_regular_file(path, missing)) {
-            log_line("lumo: cannot open %s: no such shape file", path.c_str());
-            interface_->panel()->reportCannotOpen(path.filename().string() + ": there is no such shape file");
+        if (const std::string problem = shape_file_problem(path); !problem.empty()) {
+            log_line("lumo: cannot open %s: %s", path.c_str(), problem.c_str());
+            interface_->panel()->reportCannotOpen(path.filename().string() + ": " + problem);
             return false;
         }
         // As a row of the saved-file list: load, upload the picture, fix the
@@ -306,6 +326,12 @@ int Application::run_headless() {
     }
     if (!options_.screenshot.empty() && write_screenshot(options_.screenshot))
         log_line("lumo: screenshot of frame %d written to %s", options_.frames, options_.screenshot.c_str());
+    // The options refuse frames past the end; a quit before them still must not pass in silence.
+    for (const auto& [frame, path] : pending_screenshots_) {
+        log_line("lumo: frame %d was never drawn; no screenshot written to %s", frame, path.c_str());
+        screenshot_failed_ = true;
+    }
+    pending_screenshots_.clear();
     return screenshot_failed_ ? 1 : 0;
 }
 
@@ -321,11 +347,22 @@ void Application::take_due_screenshots() {
     }
 }
 
+// Written like a shape file: a temporary file, every write checked, flushed
+// and renamed, so a full or read-only disk leaves nothing and says so.
 bool Application::write_screenshot(const std::string& path) {
-    compositor_.captureNextComposition(path);
+    compositor_.captureNextComposition();
     compositor_.recompose();
-    if (compositor_.captureError().empty()) return true;
-    log_line("lumo: %s", compositor_.captureError().c_str());
+    Picture frame(compositor_.capturedWidth(), compositor_.capturedHeight());
+    std::string error = "nothing was drawn";
+    bool written = false;
+    if (!frame.empty() && frame.byte_count() == compositor_.capturedPixels().size()) {
+        std::memcpy(frame.pixels(), compositor_.capturedPixels().data(), frame.byte_count());
+        const std::vector<uint8_t> png = encode_png(frame);
+        error = "the picture could not be encoded as PNG";
+        written = !png.empty() && write_file_atomically(path, png, &error);
+    }
+    if (written) return true;
+    log_line("lumo: screenshot not written: %s", error.c_str());
     screenshot_failed_ = true;
     return false;
 }
@@ -359,6 +396,7 @@ void Application::inject(const ScriptEvent& e) {
             break;
         case K::focus_lost: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); break;
         case K::focus_gained: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); break;
+        case K::drop: pushDrop(e.file); break;
     }
 }
 
@@ -386,7 +424,7 @@ void Application::pushMouse(Uint32 type, float x, float y) {
     const ViewRect r = window_->view_rect_points();
     SDL_Event event{};
     event.type = type;
-    const int wx = r.x + static_cast<int>(x), wy = r.y + static_cast<int>(y);
+    const int wx = window_coordinate(r.x, x), wy = window_coordinate(r.y, y);
     const Uint32 window_id = SDL_GetWindowID(window_->sdl_window());
     if (type == SDL_MOUSEMOTION) {
         event.motion.windowID = window_id;
@@ -426,6 +464,15 @@ void Application::pushText(const char* text) {
     event.text.windowID = SDL_GetWindowID(window_->sdl_window());
     std::snprintf(event.text.text, sizeof event.text.text, "%s", text);
     SDL_PushEvent(&event);
+}
+
+// As a file manager drops it: SDL hands the name over, the handler frees it.
+void Application::pushDrop(const std::string& file) {
+    SDL_Event event{};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(file.c_str());
+    event.drop.windowID = SDL_GetWindowID(window_->sdl_window());
+    if (event.drop.file != nullptr && SDL_PushEvent(&event) != 1) SDL_free(event.drop.file);
 }
 
 void Application::pushWindowEvent(Uint8 window_event) {

@@ -14,6 +14,7 @@
 #include "app/script.h"
 #include "tilt/accelerometer.h"
 #include "platform/compositor.h"
+#include "platform/event_pacer.h"
 #include "platform/gl_window.h"
 #include "platform/imgui_layer.h"
 #include "platform/run_loop.h"
@@ -25,8 +26,11 @@ namespace lumo {
 
 class Application {
 public:
-    // Null with *error set when there is no usable window or GL context.
-    static std::unique_ptr<Application> create(const AppOptions& options, std::string* error);
+    // Null with *error set when there is no usable window or GL context, or
+    // the script cannot be used; *bad_input then tells the latter (a mistake
+    // on the command line, not a fault of the machine).
+    static std::unique_ptr<Application> create(const AppOptions& options, std::string* error,
+                                               bool* bad_input = nullptr);
     ~Application();
 
     // The first layout pass, the launch sequence, then the files named on
@@ -74,12 +78,14 @@ public:
     void pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
     void pushText(const char* text);  // typed text, as SDL_TEXTINPUT
     void pushWindowEvent(Uint8 window_event);
+    void pushDrop(const std::string& file);
 
 private:
     explicit Application(const AppOptions& options);
     static bool turn(void* self);
     void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now);
     static void pump(void* self, double wait_seconds);
+    static void dispatch(void* self, const SDL_Event& event);
     static void ui_tick(void* self);
     static void settle_build(void* self);
     static bool ui_captures(void* self, float x, float y);
@@ -114,6 +120,7 @@ private:
     bool table_build_timed_ = false;
     double table_slice_longest_ms_ = 0.0;
     std::chrono::steady_clock::time_point table_build_started_;
+    EventPacer pacer_{&Application::dispatch, this};
 };
 
 }  // namespace lumo

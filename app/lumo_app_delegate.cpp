@@ -63,6 +63,7 @@ void lumoAppDelegate::saveShapeAndImage() {
     std::string error;
     bool saved = ensure_documents_folder(home_, &error);
     if (saved) {
+        remove_stale_shape_temporaries(documentsFolder());
         const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
         const std::vector<uint8_t> png = glView->texture ? encode_png(*glView->texture) : std::vector<uint8_t>();
         saved = write_shape_file(path, positions, png, &error);

@@ -27,10 +27,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lumo: no display (DISPLAY and WAYLAND_DISPLAY are unset); use --headless to run without one\n");
         return 2;
     }
-    auto app = lumo::Application::create(*options, &error);
+    bool bad_input = false;
+    auto app = lumo::Application::create(*options, &error, &bad_input);
     if (!app) {
         std::fprintf(stderr, "lumo: %s\n", error.c_str());
-        return 1;
+        return bad_input ? 2 : 1;
     }
     app->launch();
     if (options->headless) return app->run_headless();

@@ -103,6 +103,14 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
             options.files.emplace_back(arg);
         }
     }
+    // A headless run ends after --frames: a later screenshot would never be taken.
+    for (const auto& [frame, path] : options.screenshots_at) {
+        if (options.headless && frame > options.frames) {
+            *error = "--screenshot-at " + std::to_string(frame) + ":" + path + " is past the last frame (" +
+                     std::to_string(options.frames) + "); raise --frames";
+            return std::nullopt;
+        }
+    }
     return options;
 }
 

@@ -1,8 +1,10 @@
 #include "app/script.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cmath>
 #include <sstream>
+
+#include "files/file_io.h"
 
 namespace lumo {
 
@@ -14,11 +16,22 @@ struct Parser {
     bool number(double* out) { return static_cast<bool>(words >> *out); }
     bool integer(int* out) { return static_cast<bool>(words >> *out); }
     bool word(std::string* out) { return static_cast<bool>(words >> *out); }
+    // A position far outside the view would overflow the window's integer
+    // coordinates: refused here, where the line can still be named.
+    bool coordinate(float* out) { return number(out) && std::isfinite(*out) && std::fabs(*out) <= kScriptCoordinateLimit; }
+    std::string rest() {
+        std::string text;
+        std::getline(words >> std::ws, text);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
+        return text;
+    }
     bool done() {
         std::string rest;
         return !(words >> rest);
     }
 };
+
+constexpr const char* kExpectedPosition = "expected x and y, each a number between -100000 and 100000";
 
 bool parse_line(const std::string& line, ScriptEvent* event, std::string* problem) {
     Parser p{std::istringstream(line)};
@@ -31,13 +44,13 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
     if (command == "down" || command == "move" || command == "up") {
         event->kind = command == "down" ? K::down : command == "move" ? K::move : K::up;
         if (!p.integer(&event->finger) || event->finger < 0) return *problem = "expected a finger number", false;
-        event->has_position = p.number(&event->x);
-        if (event->has_position && !p.number(&event->y)) return *problem = "expected x and y", false;
-        if (!event->has_position && event->kind != K::up) return *problem = "expected x and y", false;
+        event->has_position = p.coordinate(&event->x);
+        if (event->has_position && !p.coordinate(&event->y)) return *problem = kExpectedPosition, false;
+        if (!event->has_position && event->kind != K::up) return *problem = kExpectedPosition, false;
     } else if (command == "click" || command == "mousedown" || command == "mousemove" || command == "mouseup") {
         event->kind = command == "click" ? K::click : command == "mousedown" ? K::mouse_down
                     : command == "mousemove" ? K::mouse_move : K::mouse_up;
-        if (!p.number(&event->x) || !p.number(&event->y)) return *problem = "expected x and y", false;
+        if (!p.coordinate(&event->x) || !p.coordinate(&event->y)) return *problem = kExpectedPosition, false;
         event->has_position = true;
     } else if (command == "tilt") {
         std::string first;
@@ -47,7 +60,8 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         } else {
             event->kind = K::tilt;
             std::istringstream x(first);
-            if (!(x >> event->tilt.x) || !p.number(&event->tilt.y) || !p.number(&event->tilt.z))
+            if (!(x >> event->tilt.x) || !p.number(&event->tilt.y) || !p.number(&event->tilt.z) ||
+                !std::isfinite(event->tilt.x) || !std::isfinite(event->tilt.y) || !std::isfinite(event->tilt.z))
                 return *problem = "expected three numbers x y z", false;
         }
     } else if (command == "key") {
@@ -65,6 +79,10 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         std::string state;
         if (!p.word(&state) || (state != "lost" && state != "gained")) return *problem = "expected lost or gained", false;
         event->kind = state == "lost" ? K::focus_lost : K::focus_gained;
+    } else if (command == "drop") {
+        event->kind = K::drop;
+        event->file = p.rest();
+        if (event->file.empty()) return *problem = "expected a file name", false;
     } else {
         return *problem = "unknown command \"" + command + "\"", false;
     }
@@ -94,15 +112,14 @@ std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std:
 }
 
 std::optional<std::vector<ScriptEvent>> load_script(const std::string& path, std::string* error) {
-    std::ifstream file(path);
-    if (!file) {
-        *error = "cannot read " + path;
+    std::string problem;
+    const std::optional<std::vector<uint8_t>> bytes = read_whole_file(path, kMaxScriptBytes, &problem);
+    if (!bytes) {
+        *error = "script: " + problem;
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    auto events = parse_script(text.str(), error);
-    if (!events) *error = path + ": " + *error;
+    auto events = parse_script(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), error);
+    if (!events) *error = "script " + path + ": " + *error;
     return events;
 }
 

@@ -11,12 +11,16 @@
 //   <frame> key <name>                a key press, by SDL key name (l, Left, Escape ...),
 //                                     "Ctrl+" before it to hold Control (Ctrl+q)
 //   <frame> focus lost|gained         the window loses or regains the focus
+//   <frame> drop <file>               a file dropped on the window (the rest of the line)
 //
 // Frame n is the time n x 0.05 s on the run loop's clock: its events arrive
 // just before frame n is drawn. Frames may be fractional (10.5).
+// Positions lie within kScriptCoordinateLimit of the view, in view points;
+// tilts are finite (the accelerometer clamps them to a few g).
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,9 +31,13 @@
 namespace lumo {
 
 inline constexpr double kScriptFrameSeconds = 0.05;
+inline constexpr float kScriptCoordinateLimit = 100000.0f;
+// A script is typed or generated text: far below this. The cap keeps a
+// mistaken path (a log, a device) from being read into memory.
+inline constexpr std::uintmax_t kMaxScriptBytes = 1u << 20;
 
 struct ScriptEvent {
-    enum class Kind { down, move, up, click, mouse_down, mouse_move, mouse_up, tilt, tilt_off, key, focus_lost, focus_gained };
+    enum class Kind { down, move, up, click, mouse_down, mouse_move, mouse_up, tilt, tilt_off, key, focus_lost, focus_gained, drop };
     double time = 0;  // seconds
     Kind kind = Kind::down;
     int finger = 0;
@@ -38,10 +46,13 @@ struct ScriptEvent {
     Acceleration tilt;
     SDL_Keycode key = SDLK_UNKNOWN;
     Uint16 modifiers = KMOD_NONE;
+    std::string file;  // drop
 };
 
 // Events sorted by time; nullopt with *error naming the bad line.
 std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std::string* error);
+// A regular file of at most kMaxScriptBytes; anything else (a folder, a
+// pipe, a device) is refused before it is read.
 std::optional<std::vector<ScriptEvent>> load_script(const std::string& path, std::string* error);
 
 }  // namespace lumo

@@ -59,7 +59,17 @@ bool ensure_folder(const std::filesystem::path& folder, std::string* error) {
     std::filesystem::create_directories(folder, code);
     std::error_code probe;
     if (std::filesystem::is_directory(folder, probe)) return true;
-    if (error) {
+    if (!error) return false;
+    // Say what is in the way rather than the bare "File exists".
+    const std::filesystem::file_status link = std::filesystem::symlink_status(folder, probe);
+    if (std::filesystem::is_symlink(link)) {
+        std::error_code unread;
+        const std::filesystem::path target = std::filesystem::read_symlink(folder, unread);
+        *error = "cannot use folder " + folder.string() + ": it is a link to " + target.string() +
+                 ", which is not a folder that exists";
+    } else if (std::filesystem::exists(link)) {
+        *error = "cannot use folder " + folder.string() + ": a file of that name is in the way";
+    } else {
         *error = "cannot create folder " + folder.string() + ": " +
                  (code ? code.message() : std::string("something else is in the way"));
     }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <system_error>
@@ -146,6 +147,13 @@ bool write_file_atomically(const std::filesystem::path& path, std::span<const ui
         return false;
     }
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    // The rename would put a file where a device, pipe or folder was
+    // (/dev/full, as root): only a regular file is ever replaced.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (error) *error = "cannot write " + path.string() + ": it is not a regular file";
+        return false;
+    }
 
     std::filesystem::path temporary;
     int raw_fd = -1;
@@ -172,6 +180,41 @@ bool write_file_atomically(const std::filesystem::path& path, std::span<const ui
     if (fd.close() != 0) return fail("cannot close", temporary);
     if (::rename(temporary.c_str(), path.c_str()) != 0) return fail("cannot replace", path);
     return sync_folder(folder, error);
+}
+
+namespace {
+// The name write_file_atomically() gives its temporary file for a target
+// whose name ends with extension: '.', the target's name, '.', six letters or digits.
+bool is_temporary_for(std::string_view name, std::string_view extension) {
+    constexpr std::size_t kSuffix = 7;  // ".XXXXXX"
+    if (name.size() < 1 + extension.size() + kSuffix || name[0] != '.') return false;
+    const std::string_view suffix = name.substr(name.size() - kSuffix);
+    if (suffix[0] != '.') return false;
+    for (const char c : suffix.substr(1))
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    const std::string_view target = name.substr(1, name.size() - 1 - kSuffix);
+    return target.size() > extension.size() && target.ends_with(extension);
+}
+}  // namespace
+
+int remove_stale_temporaries(const std::filesystem::path& folder, std::string_view extension,
+                             std::chrono::seconds min_age) {
+    std::error_code code;
+    std::filesystem::directory_iterator entries(folder, code);
+    if (code) return 0;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    int removed = 0;
+    for (const std::filesystem::directory_iterator end; entries != end; entries.increment(code)) {
+        if (code) break;
+        const std::filesystem::directory_entry& entry = *entries;
+        if (!is_temporary_for(entry.path().filename().string(), extension)) continue;
+        std::error_code probe;
+        if (!entry.is_regular_file(probe) || entry.is_symlink(probe)) continue;
+        const auto written = entry.last_write_time(probe);
+        if (probe || now - written < min_age) continue;
+        if (std::filesystem::remove(entry.path(), probe)) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace lumo

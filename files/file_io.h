@@ -1,11 +1,13 @@
 #pragma once
 // Whole-file reading with a size cap, and atomic replacement of a file.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumo {
@@ -24,5 +26,12 @@ std::optional<std::vector<uint8_t>> read_whole_file(const std::filesystem::path&
 // set; the target is then untouched, unless only the final flush of the folder
 // failed (the new content is in place but might not survive a power cut).
 bool write_file_atomically(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string* error);
+
+// A process killed during write_file_atomically() leaves its temporary file
+// (".NAME.XXXXXX") behind. Removes those in folder whose NAME ends with
+// `extension` and that were last written at least `min_age` ago (a younger
+// one may belong to a save still running). Returns how many went.
+int remove_stale_temporaries(const std::filesystem::path& folder, std::string_view extension,
+                             std::chrono::seconds min_age);
 
 }  // namespace lumo

@@ -1,6 +1,10 @@
 #include "files/property_list.h"
 
+#include <algorithm>
 #include <limits>
+#include <string_view>
+
+#include "files/property_list_numbers.h"
 
 namespace lumo {
 namespace {
@@ -19,10 +23,25 @@ std::vector<uint8_t> copy_and_free(char* text, uint32_t length, void (*release)(
     return bytes;
 }
 
+// XML starts with markup, perhaps after a byte-order mark and white space;
+// anything else (a PNG given a .lumo name) is told apart before the guard
+// reports some byte deep inside it.
+bool looks_like_xml(std::span<const uint8_t> bytes) {
+    for (const uint8_t byte : bytes) {
+        if (byte == '<') return true;
+        if (byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n') return false;
+    }
+    return false;
+}
+
+constexpr uint8_t kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+
 }  // namespace
 
 PlistPtr parse_property_list(std::span<const uint8_t> bytes, const PropertyListLimits& limits, std::string* error) {
     if (bytes.empty()) return refuse(error, "empty file");
+    // Editors on some systems start UTF-8 text with a byte-order mark, which libplist refuses.
+    if (bytes.size() >= 3 && std::equal(bytes.begin(), bytes.begin() + 3, kByteOrderMark)) bytes = bytes.subspan(3);
     if (bytes.size() > limits.max_bytes || bytes.size() > std::numeric_limits<uint32_t>::max())
         return refuse(error, "property list too big");
     const auto length = static_cast<uint32_t>(bytes.size());
@@ -31,12 +50,14 @@ PlistPtr parse_property_list(std::span<const uint8_t> bytes, const PropertyListL
         if (!check_binary_property_list(bytes, limits, error)) return nullptr;
         plist_from_bin(reinterpret_cast<const char*>(bytes.data()), length, &root);
     } else {
+        if (!looks_like_xml(bytes)) return refuse(error, "not a property list (neither XML nor binary)");
         if (!check_xml_property_list(bytes, limits, error)) return nullptr;
-        // The XML reader uses C string functions here and there: a NUL past
-        // the end keeps them inside the buffer.
-        std::vector<char> text(bytes.begin(), bytes.end());
-        text.push_back('\0');
-        plist_from_xml(text.data(), length, &root);
+        // The XML reader uses C string functions here and there: the string
+        // keeps a NUL past the end, which keeps them inside the buffer.
+        std::string text(bytes.begin(), bytes.end());
+        mark_malformed_numbers(&text);
+        if (text.size() > std::numeric_limits<uint32_t>::max()) return refuse(error, "property list too big");
+        plist_from_xml(text.data(), static_cast<uint32_t>(text.size()), &root);
     }
     if (root == nullptr) return refuse(error, "not a readable property list");
     return PlistPtr(root);

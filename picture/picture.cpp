@@ -36,7 +36,7 @@ struct Report {
     }
 };
 
-const std::string kUndecodable = "not a picture SDL2_image can read: ";
+const std::string kUndecodable = "not a picture lumo can read: ";
 
 std::string too_large_message(uint64_t width, uint64_t height) {
     return "picture too large: " + std::to_string(width) + " x " + std::to_string(height) + " pixels (at most " +

@@ -1,7 +1,5 @@
 #include "platform/compositor.h"
 
-#include <SDL_image.h>
-
 #include <cstring>
 
 #include "platform/gl_window.h"
@@ -40,7 +38,7 @@ void Compositor::compose() {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }
     if (overlay_ != nullptr) overlay_->draw_overlay();
-    if (!capture_path_.empty()) capture();
+    if (capture_requested_) capture();
     window_->swap();
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
 }
@@ -63,13 +61,9 @@ void Compositor::capture() {
         std::memcpy(b, swap_row.data(), row);
     }
     for (size_t k = 3; k < capture_pixels_.size(); k += 4) capture_pixels_[k] = 255;  // the window is opaque
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(capture_pixels_.data(), dw, dh, 32, static_cast<int>(row),
-                                                              SDL_PIXELFORMAT_ABGR8888);
-    capture_error_.clear();
-    if (surface == nullptr || IMG_SavePNG(surface, capture_path_.c_str()) != 0)
-        capture_error_ = std::string("cannot write ") + capture_path_ + ": " + SDL_GetError();
-    if (surface) SDL_FreeSurface(surface);
-    capture_path_.clear();
+    capture_width_ = dw;
+    capture_height_ = dh;
+    capture_requested_ = false;
 }
 
 }  // namespace lumo

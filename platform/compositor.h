@@ -4,7 +4,6 @@
 // Also recomposes the last frame alone (the interface changes while the
 // frame timer is stopped) and captures what it showed as a PNG.
 
-#include <string>
 #include <vector>
 
 #include "platform/eagl_context.h"
@@ -31,10 +30,13 @@ public:
     void setOverlay(Overlay* overlay) { overlay_ = overlay; }
     long framesPresented() const { return frames_presented_; }
 
-    // The next composition is also read back and written as a PNG (rows top first).
-    void captureNextComposition(std::string path) { capture_path_ = std::move(path); }
-    // Where the last capture failed, why; empty after a success.
-    const std::string& captureError() const { return capture_error_; }
+    // The next composition is also read back: opaque RGBA rows, top first,
+    // kept until the next capture. Writing them is the caller's business, so
+    // that the file is written like every other file of the program.
+    void captureNextComposition() { capture_requested_ = true; }
+    const std::vector<unsigned char>& capturedPixels() const { return capture_pixels_; }
+    int capturedWidth() const { return capture_width_; }
+    int capturedHeight() const { return capture_height_; }
 
 private:
     void compose();
@@ -45,8 +47,8 @@ private:
     GLuint source_ = 0;
     int source_width_ = 0, source_height_ = 0;
     long frames_presented_ = 0;
-    std::string capture_path_;
-    std::string capture_error_;
+    bool capture_requested_ = false;
+    int capture_width_ = 0, capture_height_ = 0;
     std::vector<unsigned char> capture_pixels_;  // reused: a capture is rare, but no need to allocate twice
 };
 

@@ -98,7 +98,10 @@ void ImGuiLayer::process_event(const SDL_Event& event) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const int code = event.key.keysym.scancode;
-            if (code >= 0 && code < IM_ARRAYSIZE(io.KeysDown)) io.KeysDown[code] = event.type == SDL_KEYDOWN;
+            if (code >= 0 && code < IM_ARRAYSIZE(io.KeysDown) && code < static_cast<int>(keys_held_.size())) {
+                keys_held_[code] = event.type == SDL_KEYDOWN;
+                if (event.type == SDL_KEYDOWN) keys_pressed_[code] = true;
+            }
             const SDL_Keymod mod = SDL_GetModState();
             io.KeyShift = (mod & KMOD_SHIFT) != 0;
             io.KeyCtrl = (mod & KMOD_CTRL) != 0;
@@ -173,7 +176,11 @@ void ImGuiLayer::begin_frame(double now_seconds) {
         io.MouseDown[b] = pressed_[b] || held_[b];
         pressed_[b] = false;
     }
-    imgui_renderer_new_frame();
+    for (size_t code = 0; code < keys_held_.size() && code < IM_ARRAYSIZE(io.KeysDown); ++code)
+        io.KeysDown[code] = keys_held_[code] || keys_pressed_[code];
+    keys_pressed_.reset();
+    ++frames_;
+        imgui_renderer_new_frame();
     ImGui::NewFrame();
     // Menus, lists and the picker place themselves in the work area.
     const ViewRect view = window_->view_rect_points();

@@ -13,6 +13,8 @@
 
 #include <vector>
 
+#include <bitset>
+
 namespace lumo {
 
 class GLWindow;
@@ -27,6 +29,7 @@ public:
     void process_event(const SDL_Event& event);
     void begin_frame(double now_seconds);
     void end_frame();  // renders into the bound (window) framebuffer
+    long frames() const { return frames_; }  // frames begun so far
 
     // As the last begin_frame() set them.
     float interfaceScale() const { return scale_; }
@@ -46,6 +49,11 @@ private:
     double last_frame_ = -1.0;
     bool pressed_[3] = {};  // a press seen since the last frame: never miss a short click
     bool held_[3] = {};
+    // Keys as the mouse buttons: a press and release between two frames
+    // still shows as down for one frame, so a quick Enter is not lost.
+    std::bitset<512> keys_pressed_;
+    std::bitset<512> keys_held_;
+    long frames_ = 0;
 };
 
 }  // namespace lumo

@@ -148,9 +148,21 @@ void LUMOTransform::normalizeToZDirection() {
         if (z > greatest) greatest = z;
     }
     const float span = greatest - least;
-    for (int v = 0; v < kVertexCount; ++v) {
-        float& z = _init_surface_pos[3 * v + 2];
-        z = span > 0.0f ? ((z - least) * 0.1f) / span + kRestHeightMin : kRestHeightMin;
+    if (std::isfinite(span)) {
+        for (int v = 0; v < kVertexCount; ++v) {
+            float& z = _init_surface_pos[3 * v + 2];
+            z = span > 0.0f ? ((z - least) * 0.1f) / span + kRestHeightMin : kRestHeightMin;
+        }
+    } else {
+        // Finite heights whose range overflows a float (1.7e38 and -1.7e38):
+        // the same rescaling in double, whose range holds any float span, so
+        // the rest shape stays finite. Ordinary shapes keep the float path
+        // above and rescale exactly as they always have.
+        const double wide_span = static_cast<double>(greatest) - static_cast<double>(least);
+        for (int v = 0; v < kVertexCount; ++v) {
+            float& z = _init_surface_pos[3 * v + 2];
+            z = static_cast<float>((static_cast<double>(z) - least) * 0.1 / wide_span) + kRestHeightMin;
+        }
     }
     for (int row = 0; row < kGridSize; ++row) {
         for (int column = 0; column < kGridSize; ++column) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "lumo_transform.h"
 
@@ -112,7 +113,21 @@ float LUMOTransform::current_surface_z_at(Point p) const {
     const float dy = p.y - a[1];
     const float s = (e2y * dx - e2x * dy) / det;
     const float t = (e1x * dy - e1y * dx) / det;
-    return a[2] + (b[2] - a[2]) * s + (c[2] - a[2]) * t;
+    const float z = a[2] + (b[2] - a[2]) * s + (c[2] - a[2]) * t;
+    if (std::isfinite(z)) return z;
+    // Finite corners far apart (a loaded shape with heights near the float
+    // limit) overflow the float arithmetic: the same plane in double, clamped
+    // into the float range, so a finite surface always samples finite.
+    const auto d = [](const float* q, int axis) { return static_cast<double>(q[axis]); };
+    const double wx1 = d(b, 0) - d(a, 0), wy1 = d(b, 1) - d(a, 1);
+    const double wx2 = d(c, 0) - d(a, 0), wy2 = d(c, 1) - d(a, 1);
+    const double wdx = static_cast<double>(p.x) - d(a, 0), wdy = static_cast<double>(p.y) - d(a, 1);
+    const double wide_det = wx1 * wy2 - wx2 * wy1;
+    const double ws = (wy2 * wdx - wx2 * wdy) / wide_det;
+    const double wt = (wx1 * wdy - wy1 * wdx) / wide_det;
+    const double wide_z = d(a, 2) + (d(b, 2) - d(a, 2)) * ws + (d(c, 2) - d(a, 2)) * wt;
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    return std::isnan(wide_z) ? a[2] : static_cast<float>(std::clamp(wide_z, -kLargest, kLargest));
 }
 
 // The handle sinks to half the rest height under the finger and holds there

@@ -1,6 +1,14 @@
 #include "tilt/accelerometer.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace lumo {
+
+Acceleration clamped_tilt(const Acceleration& reading) {
+    const auto clamp = [](double g) { return std::isnan(g) ? 0.0 : std::clamp(g, -kMaxTiltG, kMaxTiltG); };
+    return {clamp(reading.x), clamp(reading.y), clamp(reading.z)};
+}
 
 UIAccelerometer::UIAccelerometer(RunLoop* run_loop, TiltSource* source) : run_loop_(run_loop), source_(source) {}
 
@@ -26,6 +34,8 @@ void UIAccelerometer::fire(void* self) {
     Acceleration sample;
     if (accelerometer->override_) sample = *accelerometer->override_;
     else if (!accelerometer->source_->poll(&sample)) return;  // no reading this time
+    // Every source and the scripted override pass here: one clamp covers them all.
+    sample = clamped_tilt(sample);
     if (accelerometer->delegate_ != nullptr) accelerometer->delegate_->accelerometer_didAccelerate(accelerometer, sample);
 }
 

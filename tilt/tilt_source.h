@@ -14,6 +14,12 @@ struct Acceleration {
     double z = 0.0;
 };
 
+// Readings beyond this many g on an axis are clamped, and an axis that is
+// not a number reads 0: a shaken controller gives a few g, while a broken
+// driver or a script's 3e38 would blow the body record up.
+inline constexpr double kMaxTiltG = 4.0;
+Acceleration clamped_tilt(const Acceleration& reading);
+
 class TiltSource {
 public:
     virtual ~TiltSource() = default;

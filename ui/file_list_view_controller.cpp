@@ -34,6 +34,7 @@ void fileListViewController::viewDidLoad() { log_line("view loaded."); }
 // stem gets its new thumbnail.
 void fileListViewController::refreshFileList() {
     forget_thumbnails();
+    remove_stale_shape_temporaries(documents_);
     fileList = list_shape_stems(documents_);
     table_.reloadData();
 }

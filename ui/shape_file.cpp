@@ -7,6 +7,10 @@
 #include <limits>
 #include <system_error>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "files/file_io.h"
 #include "files/property_list.h"
 
@@ -95,12 +99,31 @@ std::optional<ShapeFileContents> parse_shape_file(std::span<const uint8_t> bytes
     return contents;
 }
 
+std::string shape_file_problem(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        const int number = errno;
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return "it is a link to a file that does not exist";
+        return number == ENOENT ? "no such file" : std::system_category().message(number);
+    }
+    if (S_ISDIR(info.st_mode)) return "it is a folder, not a shape file";
+    if (!S_ISREG(info.st_mode)) return "it is not a regular file (a pipe, a device or a socket)";
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxShapeFileBytes)
+        return "it is too big for a shape file (" + std::to_string(info.st_size) + " bytes)";
+    return {};
+}
+
 std::optional<ShapeFileContents> read_shape_file(const std::filesystem::path& path, std::string* error) {
+    if (std::string problem = shape_file_problem(path); !problem.empty()) {
+        if (error) *error = std::move(problem);
+        return std::nullopt;
+    }
     const std::optional<std::vector<uint8_t>> bytes = read_whole_file(path, kMaxShapeFileBytes, error);
     if (!bytes) return std::nullopt;
     std::string parse_error;
     std::optional<ShapeFileContents> contents = parse_shape_file(*bytes, &parse_error);
-    if (!contents && error) *error = path.string() + ": " + parse_error;
+    if (!contents && error) *error = parse_error;
     return contents;
 }
 
@@ -120,6 +143,12 @@ std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std:
 
 bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions,
                       std::span<const uint8_t> png, std::string* error) {
+    // The loader refuses a shape with a NaN or an infinity: such a file could
+    // never be loaded again, so it is not written at all.
+    if (!std::all_of(positions.begin(), positions.end(), [](float v) { return std::isfinite(v); })) {
+        if (error) *error = "the shape holds a value that is not a finite number";
+        return false;
+    }
     const std::vector<uint8_t> bytes = serialize_shape_file(positions, png);
     if (bytes.empty()) {
         if (error) *error = "cannot encode the shape file";
@@ -185,6 +214,11 @@ std::vector<std::string> list_shape_stems(const std::filesystem::path& documents
     // Each one goes in front of those before it.
     std::reverse(stems.begin(), stems.end());
     return stems;
+}
+
+void remove_stale_shape_temporaries(const std::filesystem::path& documents) {
+    constexpr std::chrono::seconds kStale{60};
+    remove_stale_temporaries(documents, "." + std::string(kShapeFileExtension), kStale);
 }
 
 }  // namespace lumo

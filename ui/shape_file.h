@@ -36,8 +36,14 @@ struct ShapeFileContents {
 // not a dictionary.
 std::optional<ShapeFileContents> parse_shape_file(std::span<const uint8_t> bytes, std::string* error);
 
+// Why path cannot be a shape file, in plain words and without the path
+// ("no such file", "it is a folder, not a shape file", ...); empty when it is
+// a regular file no bigger than kMaxShapeFileBytes.
+std::string shape_file_problem(const std::filesystem::path& path);
+
 // parse_shape_file() of a file no bigger than kMaxShapeFileBytes; the size is
-// checked before reading.
+// checked before reading. *error says what is wrong without naming the path,
+// for the caller to name it once.
 std::optional<ShapeFileContents> read_shape_file(const std::filesystem::path& path, std::string* error);
 
 // The XML property list that write_shape_file() stores. Every float reads
@@ -45,6 +51,7 @@ std::optional<ShapeFileContents> read_shape_file(const std::filesystem::path& pa
 std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std::span<const uint8_t> png);
 
 // Writes atomically: the target is the complete new file or left untouched.
+// Positions that are not all finite are refused and nothing is written.
 bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions,
                       std::span<const uint8_t> png, std::string* error);
 
@@ -68,5 +75,8 @@ std::string current_shape_file_stem();
 // entries. A stem that is_valid_stem() refuses (".lumo", "..lumo") is left
 // out: it could not be loaded. An unlistable folder gives no stems.
 std::vector<std::string> list_shape_stems(const std::filesystem::path& documents);
+
+// Removes the temporary files of saves killed more than a minute ago.
+void remove_stale_shape_temporaries(const std::filesystem::path& documents);
 
 }  // namespace lumo

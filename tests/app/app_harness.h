@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "support/temp_folder.h"
@@ -34,6 +36,17 @@ protected:
     EAGLView& view() { return app_->view(); }
     LUMOTransform& trans() { return *app_->view().trans(); }
     void turn() { app_->runOnce(); }
+    // What the window shows now, read back from its framebuffer, top row first.
+    Picture window_picture() {
+        Compositor& compositor = app_->compositor();
+        compositor.captureNextComposition();
+        compositor.recompose();
+        Picture shot(compositor.capturedWidth(), compositor.capturedHeight());
+        const std::vector<unsigned char>& pixels = compositor.capturedPixels();
+        if (!shot.empty() && pixels.size() == static_cast<size_t>(shot.width()) * shot.height() * 4)
+            std::copy(pixels.begin(), pixels.end(), shot.pixel(0, 0));  // opaque: premultiplied already
+        return shot;
+    }
     void finger(Uint32 type, int id, float x, float y) {
         app_->pushFinger(type, id, x, y);
         turn();

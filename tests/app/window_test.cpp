@@ -135,7 +135,7 @@ TEST_F(AppTest, TheHeadlessProgramWritesItsScreenshot) {
     EXPECT_EQ(picture->width(), 320);
     EXPECT_EQ(picture->height(), 480);
     EXPECT_EQ(run_lumo("--frames ten", &output), 2);
-    EXPECT_EQ(run_lumo("--headless --script " + (home_ / "missing.txt").string(), &output), 1);
+    EXPECT_EQ(run_lumo("--headless --script " + (home_ / "missing.txt").string(), &output), 2);
 }
 
 // The real program on a real X server (Xvfb) with a 1600 x 1000 screen:

@@ -42,15 +42,7 @@ protected:
         ASSERT_TRUE(picker().isVisible());
     }
     // What the window shows now, read back from its framebuffer.
-    Picture screen() {
-        const auto path = home_ / "screen.png";
-        app().compositor().captureNextComposition(path.string());
-        app().compositor().recompose();
-        EXPECT_EQ(app().compositor().captureError(), "");
-        std::optional<Picture> shot = load_picture_file(path);
-        EXPECT_TRUE(shot);
-        return shot ? std::move(*shot) : Picture();
-    }
+    Picture screen() { return window_picture(); }
     WidgetFinder finder_;
 };
 

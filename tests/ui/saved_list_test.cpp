@@ -68,15 +68,7 @@ protected:
         return finder_.find(caption, centre);
     }
     // The window's pixels, top row first.
-    Picture window_pixels() {
-        const auto path = home_ / "window.png";
-        app().compositor().captureNextComposition(path.string());
-        app().compositor().recompose();
-        std::string error;
-        auto picture = load_picture_file(path, &error);
-        EXPECT_TRUE(picture) << error;
-        return picture ? std::move(*picture) : Picture();
-    }
+    Picture window_pixels() { return window_picture(); }
     WidgetFinder finder_;
 };
 

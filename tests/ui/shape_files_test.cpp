@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -130,10 +131,12 @@ TEST_F(ShapeFiles, StemsThatNameAnythingButADocumentAreRefused) {
     EXPECT_EQ(view().texture, picture);
 }
 
-// A shape file written by hand: any positions, any picture bytes.
+// A shape file written by hand: any positions (NaN included, which the
+// program itself refuses to save), any picture bytes.
 void write_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png) {
-    std::string error;
-    ASSERT_TRUE(write_shape_file(path, positions, png, &error)) << error;
+    const std::vector<uint8_t> bytes = serialize_shape_file(positions, png);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
 }
 
 TEST_F(ShapeFiles, BadPositionsChangeThePictureOnly) {
@@ -248,6 +251,73 @@ TEST_F(ShapeFiles, ViewLoadedIsLoggedOnceForManyShowings) {
         list().cancelButtonPressed();
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr().find("view loaded."), std::string::npos);
+}
+
+// Heights at the float limit with alternating signs: their range overflows a
+// float. The rest shape stays finite, and what Save writes loads again.
+TEST_F(ShapeFiles, HeightsAtTheFloatLimitGiveAFiniteShapeThatSavesAndLoads) {
+    std::filesystem::create_directories(documents());
+    for (const float height : {1.7e38f, 3.4e38f}) {
+        std::vector<float> shape(7500);
+        for (int v = 0; v < 2500; ++v) {
+            shape[3 * v] = grid_coordinate(v % 50);
+            shape[3 * v + 1] = grid_coordinate(v / 50);
+            shape[3 * v + 2] = v % 2 ? height : -height;
+        }
+        write_file(shape_file_path(documents(), "huge"), shape, encode_png(Picture(4, 4)));
+        ASSERT_TRUE(app().delegate().loadShapeAndImage("huge"));
+        view().surfaceEditFixed();
+        trans().wait_for_table_build();
+        for (const float value : trans().getInitSurfacePosition()) ASSERT_TRUE(std::isfinite(value)) << height;
+        std::filesystem::remove(shape_file_path(documents(), "huge"));
+
+        const std::string stem = save();
+        ASSERT_FALSE(stem.empty()) << "nothing saved";
+        EXPECT_EQ(app().delegate().alert()->title(), "saved");
+        EXPECT_TRUE(app().delegate().loadShapeAndImage(stem)) << "what was saved does not load";
+        std::filesystem::remove(shape_file_path(documents(), stem));
+    }
+}
+
+TEST_F(ShapeFiles, ARestShapeThatIsNotFiniteIsNotSaved) {
+    trans()._init_surface_pos[7] = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_TRUE(save().empty());
+    EXPECT_EQ(app().delegate().alert()->title(), "save failed");
+    std::string error;
+    EXPECT_FALSE(write_shape_file(documents() / "x.lumo", std::vector<float>(7500, INFINITY), {}, &error));
+    EXPECT_NE(error.find("finite"), std::string::npos) << error;
+    EXPECT_TRUE(saved_files().empty());
+}
+
+// A save killed half-way leaves ".STEM.lumo.XXXXXX"; the next listing or
+// save removes those older than a minute, and nothing else.
+TEST_F(ShapeFiles, LeftoversOfKilledSavesGoWhenTheFolderIsNextUsed) {
+    std::filesystem::create_directories(documents());
+    const auto old_temporary = documents() / ".2026_01_01_00_00_00.lumo.Ab3xY9";
+    const auto young_temporary = documents() / ".2026_01_01_00_00_01.lumo.Qq7Rt2";
+    const auto other_hidden = documents() / ".notes.txt.Ab3xY9";
+    for (const auto& path : {old_temporary, young_temporary, other_hidden}) std::ofstream(path) << "half";
+    const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(old_temporary, an_hour_ago);
+    std::filesystem::last_write_time(other_hidden, an_hour_ago);
+
+    list().refreshFileList();
+    EXPECT_FALSE(std::filesystem::exists(old_temporary));
+    EXPECT_TRUE(std::filesystem::exists(young_temporary)) << "a save may still be writing it";
+    EXPECT_TRUE(std::filesystem::exists(other_hidden));
+
+    std::filesystem::last_write_time(young_temporary, an_hour_ago);
+    save();
+    EXPECT_FALSE(std::filesystem::exists(young_temporary));
+}
+
+TEST_F(ShapeFiles, ADanglingDocumentsLinkIsNamedAsSuch) {
+    std::filesystem::create_directory_symlink(home_ / "gone", documents());
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(save().empty());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("link"), std::string::npos) << said;
+    EXPECT_EQ(said.find("File exists"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -1,0 +1,94 @@
+// Shape files from a careless user or another program: numbers that are not
+// numbers, a byte-order mark, and files that are no shape file at all, each
+// refused in plain words that name the file once.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "support/temp_folder.h"
+#include "ui/shape_file.h"
+
+namespace lumo::testing {
+namespace {
+
+std::span<const uint8_t> as_bytes(std::string_view text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+// A dictionary with positions of 7499 good reals and one element `odd`.
+std::string document_with(std::string_view odd) {
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
+        "<key>InitSurfacePosition</key><array>";
+    for (int k = 0; k < 7499; ++k) xml += "<real>0.05</real>";
+    xml += odd;
+    xml += "</array><key>SurfaceImage</key><data>iVBORw==</data></dict>\n</plist>\n";
+    return xml;
+}
+
+std::optional<ShapeFileContents> parse(std::string_view text) {
+    std::string error;
+    auto contents = parse_shape_file(as_bytes(text), &error);
+    EXPECT_TRUE(contents) << error;
+    return contents;
+}
+
+TEST(ShapeFileNumbers, TextThatIsNotANumberMakesThePositionsMissing) {
+    for (const char* odd : {"<real>abc</real>", "<real></real>", "<real/>", "<real>0,5</real>", "<real>1.5x</real>",
+                            "<integer>99999999999999999999999</integer>", "<integer>18446744073709551615</integer>",
+                            "<integer>12abc</integer>", "<integer/>"}) {
+        const auto contents = parse(document_with(odd));
+        ASSERT_TRUE(contents) << odd;
+        EXPECT_FALSE(contents->positions) << odd << " was read as a number";
+        EXPECT_TRUE(contents->image) << odd << ": the picture is still there";
+    }
+}
+
+TEST(ShapeFileNumbers, EveryWayOfWritingANumberStillReads) {
+    for (const auto& [odd, value] : std::vector<std::pair<const char*, float>>{{"<real> 2.5 </real>", 2.5f},
+                                                                             {"<real>+1e-3</real>", 1e-3f},
+                                                                             {"<real>-7</real>", -7.0f},
+                                                                             {"<integer>-12</integer>", -12.0f},
+                                                                             {"<integer>+3</integer>", 3.0f}}) {
+        const auto contents = parse(document_with(odd));
+        ASSERT_TRUE(contents && contents->positions) << odd;
+        ASSERT_EQ(contents->positions->size(), 7500u);
+        EXPECT_EQ(contents->positions->back(), value) << odd;
+    }
+}
+
+TEST(ShapeFileNumbers, AByteOrderMarkIsAccepted) {
+    const auto contents = parse("\xEF\xBB\xBF" + document_with("<real>1</real>"));
+    ASSERT_TRUE(contents && contents->positions);
+    EXPECT_EQ(contents->positions->size(), 7500u);
+}
+
+TEST(ShapeFileMessages, EachKindOfNonShapeFileIsNamedPlainlyWithThePathLeftToTheCaller) {
+    TempFolder folder;
+    const auto png = folder / "picture.lumo";
+    write_text(png, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    const auto pipe = folder / "pipe.lumo";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto link = folder / "link.lumo";
+    std::filesystem::create_symlink(folder / "nowhere.lumo", link);
+    std::filesystem::create_directory(folder / "folder.lumo");
+
+    const std::vector<std::pair<std::filesystem::path, std::string>> cases = {
+        {png, "not a property list"},
+        {pipe, "not a regular file"},
+        {folder / "folder.lumo", "is a folder"},
+        {link, "link to a file that does not exist"},
+        {folder / "missing.lumo", "no such file"},
+    };
+    for (const auto& [path, words] : cases) {
+        std::string error;
+        EXPECT_FALSE(read_shape_file(path, &error)) << path;
+        EXPECT_NE(error.find(words), std::string::npos) << path << ": " << error;
+        EXPECT_EQ(error.find(path.string()), std::string::npos) << "the caller names the path: " << error;
+    }
+}
+
+}  // namespace
+}  // namespace lumo::testing
