@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps configure build build-lumo run test test-sanitizers test-web-sim fuzz fuzz-smoke bench clean build-dist install uninstall deb
+.PHONY: all deps configure build build-lumo run test test-sanitizers test-web web web-serve fuzz fuzz-smoke bench clean build-dist install uninstall deb
 
 all: build
 
@@ -51,7 +51,7 @@ deb: build-dist
 # short fuzzing run of the shape-file reader.
 test: build
 	ctest --preset default -j $(JOBS)
-	@$(MAKE) --no-print-directory test-sanitizers fuzz-smoke
+	@$(MAKE) --no-print-directory test-sanitizers fuzz-smoke test-web
 
 test-sanitizers: deps
 	@cmake --preset asan-full >/dev/null
@@ -61,14 +61,25 @@ test-sanitizers: deps
 	@cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
-# The simulation and its tests built for the browser (WebAssembly) and run
-# under node. The libraries come from Debian's sources, built once into
-# build/web-deps by scripts/build-web-deps.
-test-web-sim: deps
+# The browser build: the site in build/web/site (the page, lumo.js,
+# lumo.wasm, lumo.data), and the simulation's tests built for WebAssembly.
+# The libraries come from Debian's sources, built once into build/web-deps.
+web: deps
 	@scripts/build-web-deps
 	@cmake --preset web >/dev/null
-	@cmake --build --preset web -j 2
+	@cmake --build --preset web -j $(JOBS)
+	@echo "The site is in build/web/site: make web-serve serves it"
+
+# HOST=0.0.0.0 (or an address of this machine) to reach it from a phone.
+web-serve: web
+	@scripts/web-serve
+
+# The simulation's tests under node, then the page in headless Chromium
+# (the native program too: the page's drawing is compared with it).
+test-web: web build
+	@scripts/install-web-tools
 	ctest --preset web
+	node --test tests/web/
 
 fuzz-smoke: deps
 	fuzz/run-fuzz 30

@@ -274,11 +274,15 @@ void Application::runFor(double seconds) {
     while (run_loop_.now() < end - kClockTolerance && !quit_) runOnce();
 }
 
+Application* Application::running_ = nullptr;
+
 int Application::run(std::unique_ptr<Application> app) {
     Application* running = app.release();
+    running_ = running;
     run_main_loop(&Application::turn, running);
     if (!running->quit_) return 0;  // the browser goes on calling turns
     const int status = running->screenshot_failed_ ? 1 : 0;
+    running_ = nullptr;
     delete running;
     return status;
 }
@@ -292,6 +296,11 @@ bool Application::turn(void* self) {
     // Without threads the table is built here, between frames.
     TableBuilder& builder = app->view().trans()->table_builder();
     if (builder.builds_in_slices()) app->build_table_slice(builder, turned);
+    const double interval = app->run_loop_.interval(app->view().animationTimer);
+    if (interval != app->interval_reported_) {
+        app->interval_reported_ = interval;
+        host_report_metric("frameIntervalMs", interval * 1000.0);
+    }
     if (app->framesDrawn() != app->frames_timed_) {
         app->frames_timed_ = app->framesDrawn();
         host_report_metric("frameMs", std::chrono::duration<double, std::milli>(turned - started).count());

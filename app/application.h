@@ -39,6 +39,8 @@ public:
     // With a display, until the window is closed. The host's main loop
     // owns the application: in the browser it lives on after run() returns.
     static int run(std::unique_ptr<Application> app);
+    // The application run() is running, if any (the browser's test hooks).
+    static Application* running() { return running_; }
     int run_headless();  // --frames intervals on the virtual clock, with screenshots
     void runOnce() { run_loop_.runOnce(); }
     // Turns of the run loop until its clock has moved on by `seconds`.
@@ -116,7 +118,9 @@ private:
     bool screenshot_failed_ = false;
     bool waits_for_pictures_ = true;
     bool script_mouse_held_ = false;  // SDL's own mouse state does not see pushed events
+    static Application* running_;
     long frames_timed_ = 0;  // the last frame whose turn was measured
+    double interval_reported_ = -1.0;
     bool table_build_timed_ = false;
     double table_slice_longest_ms_ = 0.0;
     std::chrono::steady_clock::time_point table_build_started_;

@@ -1,7 +1,11 @@
 #include "files/property_list_numbers.h"
 
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace lumo {
@@ -14,12 +18,30 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
-bool is_real(std::string_view text) {
-    text = trimmed(text);
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+// Whether all of the text is one floating-point number that fits a double.
+bool whole_double(std::string_view text) {
+#if defined(__EMSCRIPTEN__)
+    // The browser build's C++ library has no from_chars for doubles: strtod
+    // on a copy, without the hexadecimal form from_chars does not read.
+    char copy[128];
+    if (text.empty() || text.size() >= sizeof copy || text.find_first_of("xX") != std::string_view::npos) return false;
+    std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    errno = 0;
+    char* end = nullptr;
+    std::strtod(copy, &end);
+    return errno == 0 && end == copy + text.size() && !std::isspace(static_cast<unsigned char>(copy[0]));
+#else
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+#endif
+}
+
+bool is_real(std::string_view text) {
+    text = trimmed(text);
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    return whole_double(text);
 }
 
 bool is_integer(std::string_view text) {

@@ -3,6 +3,7 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -123,8 +124,8 @@ void ImGuiLayer::fit_to_window() {
     int w = 0, h = 0, dw = 0, dh = 0;
     window_->window_size_points(&w, &h);
     window_->drawable_size_pixels(&dw, &dh);
-    // Under fingers (host_interface_scale) every control grows further.
-    const float scale = interface_scale(window_->view_rect_points().height) * host_interface_scale();
+    // Under fingers every control is at least as large as host_interface_scale() asks.
+    const float scale = std::max(interface_scale(window_->view_rect_points().height), host_interface_scale());
     const float ratio = pixels_per_point(h, dh);
     const int pixels = font_pixel_size(scale, ratio);
     if (scale != scale_) {

@@ -1,6 +1,6 @@
 #pragma once
-// How much larger than its design size (for a 320 x 480 point view and a
-// mouse) the interface is drawn: fingers need bigger targets than a mouse.
+// The least scale of the interface over its design size (for a 320 x 480
+// point view and a mouse): fingers need bigger targets than a mouse.
 
 namespace lumo {
 

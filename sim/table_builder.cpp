@@ -25,6 +25,8 @@ constexpr bool kThreadsAvailable = true;
 TableBuilder::TableBuilder(int worker_count) {
     if (!kThreadsAvailable || worker_count == kBuildInSlices) {
         worker_count_ = 0;
+        rows_per_chunk_ = kRowsPerSliceChunk;
+        chunk_count_ = (kBuiltRows + kRowsPerSliceChunk - 1) / kRowsPerSliceChunk;
         return;
     }
     if (worker_count <= 0) worker_count = static_cast<int>(std::thread::hardware_concurrency());
@@ -137,7 +139,7 @@ void TableBuilder::participate() {
 bool TableBuilder::build_next_chunk() {
     if (cancel_.load(std::memory_order_relaxed)) return false;
     const int chunk = next_chunk_.fetch_add(1, std::memory_order_relaxed);
-    if (chunk >= kChunkCount) return false;
+    if (chunk >= chunk_count_) return false;
     if (!build_chunk(chunk)) return false;
     chunk_finished(chunk);
     return true;
@@ -159,8 +161,8 @@ bool TableBuilder::build_slice(double budget_seconds) {
 }
 
 bool TableBuilder::build_chunk(int chunk) {
-    const int first = chunk * kRowsPerChunk;
-    const int end = std::min(first + kRowsPerChunk, kBuiltRows);
+    const int first = chunk * rows_per_chunk_;
+    const int end = std::min(first + rows_per_chunk_, kBuiltRows);
     float* table = job_.table;
     for (int i = first; i < end; ++i) {
         if (cancel_.load(std::memory_order_relaxed)) return false;
@@ -183,13 +185,13 @@ void TableBuilder::chunk_finished(int chunk) {
         std::lock_guard lock(publish_mutex_);
         chunk_done_[chunk] = true;
         const int published_before = chunks_published_;
-        while (chunks_published_ < kChunkCount && chunk_done_[chunks_published_]) ++chunks_published_;
-        const int complete_rows = std::min(chunks_published_ * kRowsPerChunk, kBuiltRows);
+        while (chunks_published_ < chunk_count_ && chunk_done_[chunks_published_]) ++chunks_published_;
+        const int complete_rows = std::min(chunks_published_ * rows_per_chunk_, kBuiltRows);
         // The value 2499 never appears: after row 2498 comes -1.
         const int32_t newest = std::min(complete_rows, kBuiltRows - 1);
         while (last_published_ < newest) publish(++last_published_);
         // Exactly one call sees the last chunk join the published run.
-        complete = published_before < kChunkCount && chunks_published_ == kChunkCount;
+        complete = published_before < chunk_count_ && chunks_published_ == chunk_count_;
     }
     if (complete) finish_job();
 }

@@ -34,6 +34,9 @@ public:
 
     static constexpr int kMaxWorkers = 8;
     static constexpr int kRowsPerChunk = 64;
+    // Building in slices, chunks are smaller: a slice is at least one chunk,
+    // and the first rows (the longest) must fit a frame's budget.
+    static constexpr int kRowsPerSliceChunk = 4;
     static constexpr int kBuiltRows = kVertexCount - 1;  // the last row has only its diagonal
     static constexpr int kChunkCount = (kBuiltRows + kRowsPerChunk - 1) / kRowsPerChunk;
 
@@ -92,7 +95,7 @@ private:
 
     // Guarded by publish_mutex_: chunk completion and the rows published so far.
     std::mutex publish_mutex_;
-    std::array<bool, kChunkCount> chunk_done_{};
+    std::array<bool, (kBuiltRows + kRowsPerSliceChunk - 1) / kRowsPerSliceChunk> chunk_done_{};
     int chunks_published_ = 0;
     int32_t last_published_ = 0;
 
@@ -106,6 +109,8 @@ private:
     bool shutdown_ = false;
 
     int worker_count_ = 0;  // 0: built in slices by the owner
+    int rows_per_chunk_ = kRowsPerChunk;
+    int chunk_count_ = kChunkCount;
     std::array<std::thread, kMaxWorkers> workers_;
     // Building in slices: how long the last chunk took, to stop before the budget runs out.
     std::chrono::steady_clock::duration last_chunk_time_{};

@@ -1,0 +1,207 @@
+// lumo's page in headless Chromium: real touches through the DevTools
+// protocol, real device-motion events, the page hidden and shown, and the
+// drawing compared with the desktop program's.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import { decodePng, compareRegion } from './png.mjs';
+import { serveSite, openBrowser, openLumo, waitForTable, pause, nativeLumo } from './site.mjs';
+
+// A phone: 390 x 700 CSS pixels at 2 device pixels each, with touch. The
+// 2:3 view is 390 x 585, letterboxed 57.5 pixels from the top.
+const phone = { width: 390, height: 700, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
+const viewTop = (700 - 585) / 2;
+
+let server, browser;
+before(async () => {
+  server = await serveSite();
+  browser = await openBrowser();
+});
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+async function shot(page) {
+  return decodePng(Buffer.from(await page.screenshot({ type: 'png' })));
+}
+
+// A square of `size` CSS pixels around a point of the view, in device pixels.
+function around(x, y, size = 60, scale = 2) {
+  return { x: Math.round((x - size / 2) * scale), y: Math.round((viewTop + y - size / 2) * scale),
+           width: size * scale, height: size * scale };
+}
+
+// Touches through the DevTools protocol, as a touchscreen sends them; one
+// session per page keeps track of the fingers that are down.
+const sessions = new WeakMap();
+async function touch(page, type, points) {
+  if (!sessions.has(page)) sessions.set(page, await page.createCDPSession());
+  await sessions.get(page).send('Input.dispatchTouchEvent', {
+    type,
+    touchPoints: points.map(([x, y], id) => ({ x, y: viewTop + y, id, radiusX: 5, radiusY: 5, force: 1 })),
+  });
+}
+
+// The phone page with its table built and the dome come to rest.
+async function restingPhonePage() {
+  const opened = await openLumo(browser, server, phone);
+  await waitForTable(opened.page);
+  await pause(2500);
+  return opened;
+}
+
+test('the page loads without a console error and draws the lit picture on the dome', async () => {
+  const { page, problems, firstFrameMs } = await openLumo(browser, server, phone);
+  await waitForTable(page);
+  const metrics = await page.evaluate(() => ({ ...Module.lumoMetrics, firstFrameAt: Module.lumoFirstFrameAt }));
+  console.log(`first frame ${firstFrameMs} ms after navigation (page: ${metrics.firstFrameAt.toFixed(0)} ms); ` +
+              `table built in ${metrics.tableBuildMs.toFixed(0)} ms, longest slice ${metrics.tableSliceLongestMs.toFixed(1)} ms; ` +
+              `a frame's turn ${metrics.frameMs.toFixed(2)} ms`);
+  assert.deepEqual(problems, []);
+  assert.ok(metrics.tableSliceLongestMs < 30, 'the table is built in slices between frames');
+  const picture = await shot(page);
+  // The view's middle shows the picture, not the clear colour or black.
+  const middle = around(195, 290, 100);
+  let lit = 0;
+  for (let y = middle.y; y < middle.y + middle.height; y += 4) {
+    for (let x = middle.x; x < middle.x + middle.width; x += 4) {
+      const i = (y * picture.width + x) * 4;
+      const [r, g, b] = [picture.pixels[i], picture.pixels[i + 1], picture.pixels[i + 2]];
+      if (!(Math.abs(r - 128) < 3 && Math.abs(g - 128) < 3 && Math.abs(b - 128) < 3) && r + g + b > 60) ++lit;
+    }
+  }
+  assert.ok(lit > 0.9 * (middle.width / 4) * (middle.height / 4), 'the middle of the view is drawn');
+  // Letterboxed: above the view the page is black.
+  const bar = compareRegion(picture, { width: picture.width, height: picture.height,
+    pixels: Buffer.alloc(picture.pixels.length) }, { x: 0, y: 0, width: picture.width, height: 100 });
+  assert.ok(bar.mean < 1, 'the bar above the view is black');
+  await page.close();
+});
+
+test('the table built in the page has the same bits as the native one', async () => {
+  const { page } = await openLumo(browser, server, phone);
+  await waitForTable(page);
+  const hash = await page.evaluate(() => Module.ccall('lumo_table_hash', 'string', [], []));
+  assert.equal(hash, '85bc6bfcd3371e21');  // tests/sim/determinism_test.cpp, checked natively
+  await page.close();
+});
+
+test('two fingers dent the dome where they press, and it settles back after they lift', async () => {
+  const { page, problems } = await restingPhonePage();
+  // Both above the control panel, which takes the presses on it.
+  const fingers = [[120, 180], [270, 300]];
+  const atRest = await shot(page);
+  await touch(page, 'touchStart', fingers);
+  await pause(800);
+  const pressed = await shot(page);
+  for (const [x, y] of fingers) {
+    const dent = compareRegion(atRest, pressed, around(x, y));
+    assert.ok(dent.mean > 3, `the picture changes under the finger at ${x}, ${y} (mean ${dent.mean.toFixed(2)})`);
+  }
+  // Far from both fingers, near the rim, little moves.
+  const rim = compareRegion(atRest, pressed, around(30, 40, 30));
+  assert.ok(rim.mean < compareRegion(atRest, pressed, around(120, 180)).mean);
+  await touch(page, 'touchEnd', []);
+  await pause(3500);
+  const settled = await shot(page);
+  for (const [x, y] of fingers) {
+    const back = compareRegion(atRest, settled, around(x, y));
+    assert.ok(back.mean < 1.5, `the dent at ${x}, ${y} springs back (mean ${back.mean.toFixed(2)})`);
+  }
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
+test('four fingers press at once', async () => {
+  const { page } = await restingPhonePage();
+  const fingers = [[100, 110], [290, 110], [100, 290], [290, 290]];
+  const atRest = await shot(page);
+  await touch(page, 'touchStart', fingers);
+  await pause(800);
+  const pressed = await shot(page);
+  fs.writeFileSync(path.join(os.tmpdir(), 'lumo-four-fingers.png'), await page.screenshot({ type: 'png' }));
+  for (const [x, y] of fingers)
+    assert.ok(compareRegion(atRest, pressed, around(x, y)).mean > 2.5, `a dent at ${x}, ${y}`);
+  await touch(page, 'touchEnd', []);
+  await page.close();
+});
+
+test('a short tap in the middle band hides the panel', async () => {
+  const { page } = await restingPhonePage();
+  const before = await shot(page);
+  await touch(page, 'touchStart', [[195, 292]]);
+  await pause(60);
+  await touch(page, 'touchEnd', []);
+  await pause(1500);
+  const after = await shot(page);
+  // The panel sits along the bottom of the view.
+  const panel = compareRegion(before, after, { x: 40, y: Math.round((viewTop + 500) * 2), width: 700, height: 120 });
+  assert.ok(panel.mean > 10, `the panel is gone (mean ${panel.mean.toFixed(2)})`);
+  await page.close();
+});
+
+test('device motion sways the body', async () => {
+  const { page } = await restingPhonePage();
+  const flat = await shot(page);
+  // Tilted to the right: gravity along the device's -x, less along -z.
+  for (let i = 0; i < 45; ++i) {
+    await page.evaluate(() => window.dispatchEvent(new DeviceMotionEvent('devicemotion', {
+      accelerationIncludingGravity: { x: 6.9, y: 0, z: 6.9 }, interval: 33 })));
+    await pause(33);
+  }
+  const tilted = await shot(page);
+  const swayed = compareRegion(flat, tilted, around(195, 290, 300));
+  assert.ok(swayed.mean > 2, `the body sways (mean ${swayed.mean.toFixed(2)})`);
+  await page.close();
+});
+
+test('a hidden page slows to five frames a second and comes back to twenty when shown', async () => {
+  const { page } = await openLumo(browser, server, phone);
+  const interval = () => page.evaluate(() => Module.lumoMetrics.frameIntervalMs);
+  await page.waitForFunction(() => Module.lumoMetrics && Module.lumoMetrics.frameIntervalMs === 50);
+  const setHidden = (hidden) => page.evaluate((hidden) => {
+    Object.defineProperty(document, 'hidden', { configurable: true, get: () => hidden });
+    Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (hidden ? 'hidden' : 'visible') });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await setHidden(true);
+  await page.waitForFunction(() => Module.lumoMetrics.frameIntervalMs === 200, { timeout: 5000 });
+  assert.equal(await interval(), 200);
+  await setHidden(false);
+  await page.waitForFunction(() => Module.lumoMetrics.frameIntervalMs === 50, { timeout: 5000 });
+  assert.equal(await interval(), 50);
+  await page.close();
+});
+
+test('the page draws what the desktop program draws', async () => {
+  // The same state on both: the default dome at rest, the panel hidden by a
+  // tap, in a 320 x 480 view at one pixel per point.
+  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'lumo-web-'));
+  const script = path.join(home, 'tap.txt');
+  fs.writeFileSync(script, '1 click 160 240\n');
+  const nativePng = path.join(home, 'native.png');
+  execFileSync(nativeLumo, ['--headless', '--home', home, '--script', script, '--frames', '300', '--screenshot', nativePng],
+               { env: { ...process.env, SDL_VIDEODRIVER: 'offscreen' }, stdio: 'ignore' });
+  const native = decodePng(fs.readFileSync(nativePng));
+
+  const { page } = await openLumo(browser, server, { width: 320, height: 480, deviceScaleFactor: 1 });
+  await waitForTable(page);
+  await page.mouse.click(160, 240);
+  await pause(8000);
+  const browserShot = decodePng(Buffer.from(await page.screenshot({ type: 'png' })));
+  fs.writeFileSync(path.join(os.tmpdir(), 'lumo-browser-vs-native.png'), await page.screenshot({ type: 'png' }));
+  assert.equal(browserShot.width, native.width);
+  assert.equal(browserShot.height, native.height);
+  const difference = compareRegion(native, browserShot, { far: 16 });
+  console.log(`browser against native: mean ${difference.mean.toFixed(3)} levels, ` +
+              `${(difference.farShare * 100).toFixed(3)}% of pixels off by more than 16`);
+  assert.ok(difference.mean <= 2, `mean absolute difference ${difference.mean}`);
+  assert.ok(difference.farShare <= 0.01, `pixels far off: ${difference.farShare}`);
+  fs.rmSync(home, { recursive: true, force: true });
+  await page.close();
+});

@@ -1,0 +1,61 @@
+// The test's own web server for the built site, on a free loopback port, and
+// a headless Chromium to open it in.
+import http from 'node:http';
+import fs from 'node:fs';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+
+const require = createRequire(import.meta.url);
+const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
+const puppeteer = require(path.join(root, 'build/node/node_modules/puppeteer-core'));
+
+export const siteFolder = process.env.LUMO_SITE || path.join(root, 'build/web/site');
+export const nativeLumo = process.env.LUMO_NATIVE || path.join(root, 'build/default/app/lumo');
+
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json' };
+
+export function serveSite() {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(siteFolder, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(siteFolder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+export async function openBrowser() {
+  return puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist'],
+  });
+}
+
+// A page with lumo running and its first frame drawn; console errors and
+// page errors collected.
+export async function openLumo(browser, server, viewport) {
+  const page = await browser.newPage();
+  const problems = [];
+  page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
+  page.on('pageerror', (error) => problems.push(error.message));
+  await page.setViewport(viewport);
+  const started = Date.now();
+  await page.goto(`http://127.0.0.1:${server.address().port}/index.html`);
+  await page.waitForFunction(() => window.Module && Module.lumoFramesPresented > 0, { timeout: 60000 });
+  const firstFrameMs = Date.now() - started;
+  return { page, problems, firstFrameMs };
+}
+
+export async function waitForTable(page) {
+  await page.waitForFunction(() => Module.lumoMetrics && Module.lumoMetrics.tableBuildMs > 0, { timeout: 60000 });
+}
+
+export const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));

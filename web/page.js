@@ -1,0 +1,72 @@
+// The page around lumo's WebAssembly: the module's settings, and what the
+// program cannot do from inside a frame (touch cancellation, the motion
+// sensor's permission, pointer capture). Loaded before lumo.js.
+'use strict';
+
+(function () {
+  const canvas = document.getElementById('canvas');
+  const status = document.getElementById('status');
+
+  const motionAsks = typeof DeviceMotionEvent !== 'undefined' &&
+      typeof DeviceMotionEvent.requestPermission === 'function';
+
+  window.Module = {
+    canvas: canvas,
+    // Read by the program: see platform/browser and tilt/tilt_device_motion.cpp.
+    lumoCancelledTouches: new Set(),
+    lumoMotionPermission: motionAsks ? 'needed' : 'not needed',
+    lumoPermissionControl: null,
+    lumoFramesPresented: 0,
+    lumoFirstFrameAt: 0,
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text),
+    setStatus: (text) => { if (!text) status.textContent = ''; },
+    onAbort: (what) => {
+      status.textContent = 'lumo stopped: ' + what;
+      console.error('lumo stopped:', what);
+    },
+  };
+
+  // The program's own status line: gone with the first frame.
+  const clearWhenDrawn = () => {
+    if (Module.lumoFramesPresented > 0) status.textContent = '';
+    else requestAnimationFrame(clearWhenDrawn);
+  };
+  requestAnimationFrame(clearWhenDrawn);
+
+  // SDL reports a cancelled touch as a lift; note it first (capture on the
+  // window runs before the canvas's own listeners) so the program takes
+  // the cancel path instead.
+  window.addEventListener('touchcancel', (event) => {
+    for (const touch of event.changedTouches) Module.lumoCancelledTouches.add(touch.identifier);
+  }, { capture: true, passive: true });
+
+  // Safari gives motion events only once the user allows them, and asks
+  // only from inside a tap's own handler: the program shows "Enable tilt"
+  // and tells us where it is.
+  const askForMotion = (clientX, clientY) => {
+    const c = Module.lumoPermissionControl;
+    if (!c || Module.lumoMotionPermission !== 'needed') return;
+    const r = canvas.getBoundingClientRect();
+    const x = clientX - r.left, y = clientY - r.top;
+    if (x < c.x || y < c.y || x > c.x + c.width || y > c.y + c.height) return;
+    Module.lumoMotionPermission = 'asked';
+    DeviceMotionEvent.requestPermission()
+      .then((answer) => { Module.lumoMotionPermission = answer === 'granted' ? 'granted' : 'refused'; })
+      .catch(() => { Module.lumoMotionPermission = 'refused'; });
+  };
+  window.addEventListener('touchend', (event) => {
+    const touch = event.changedTouches[0];
+    if (touch) askForMotion(touch.clientX, touch.clientY);
+  }, { capture: true, passive: true });
+  window.addEventListener('click', (event) => askForMotion(event.clientX, event.clientY), { capture: true });
+
+  // A mouse drag that leaves the canvas keeps reporting to it.
+  canvas.addEventListener('pointerdown', (event) => {
+    if (event.pointerType === 'mouse') canvas.setPointerCapture(event.pointerId);
+  });
+  // No long-press menu, no pinch or double-tap zoom over the canvas.
+  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+  document.addEventListener('gesturestart', (event) => event.preventDefault());
+  document.addEventListener('dblclick', (event) => event.preventDefault());
+})();
