@@ -134,13 +134,19 @@ test('four fingers press at once', async () => {
 test('a short tap in the middle band hides the panel', async () => {
   const { page } = await restingPhonePage();
   const before = await shot(page);
-  await touch(page, 'touchStart', [[195, 292]]);
-  await pause(60);
-  await touch(page, 'touchEnd', []);
-  await pause(1500);
-  const after = await shot(page);
   // The panel sits along the bottom of the view.
-  const panel = compareRegion(before, after, { x: 40, y: Math.round((viewTop + 500) * 2), width: 700, height: 120 });
+  const panelArea = { x: 40, y: Math.round((viewTop + 500) * 2), width: 700, height: 120 };
+  // A tap is at most 0.25 s as the program sees it; on a busy machine the
+  // browser may deliver the lift later than that, so a tap that came out
+  // as a press is tried again.
+  let panel = { mean: 0 };
+  for (let attempt = 0; attempt < 3 && panel.mean <= 10; ++attempt) {
+    await touch(page, 'touchStart', [[195, 292]]);
+    await pause(40);
+    await touch(page, 'touchEnd', []);
+    await pause(1500);
+    panel = compareRegion(before, await shot(page), panelArea);
+  }
   assert.ok(panel.mean > 10, `the panel is gone (mean ${panel.mean.toFixed(2)})`);
   await page.close();
 });
