@@ -5,6 +5,7 @@
 
 #include "../app/app_harness.h"
 #include "ui/shape_file.h"
+#include "support/sample_shapes.h"
 
 namespace lumo::testing {
 namespace {
@@ -43,12 +44,7 @@ TEST(FileKind, ByContentWhateverTheName) {
 
 // As the file manager hands over a shape file that lost its name.
 TEST_F(AppTest, AShapeFileWithoutItsExtensionIsLoadedAsAShape) {
-    std::vector<float> shape(7500);
-    for (int v = 0; v < 2500; ++v) {
-        shape[3 * v] = grid_coordinate(v % 50);
-        shape[3 * v + 1] = grid_coordinate(v / 50);
-        shape[3 * v + 2] = 0.01f + 0.1f * static_cast<float>(v % 50) / 49.0f;  // a ramp
-    }
+    const std::vector<float> shape = ramp_shape();
     std::string error;
     ASSERT_TRUE(write_shape_file(home_ / "ramp", shape, encode_png(Picture(4, 4)), &error)) << error;
     options_.files = {(home_ / "ramp").string()};

@@ -4,6 +4,7 @@
 
 #include "../app/app_harness.h"
 #include "ui/shape_file.h"
+#include "support/sample_shapes.h"
 
 namespace lumo::testing {
 namespace {
@@ -40,12 +41,7 @@ TEST_F(AppTest, ADroppedFileThatIsNoPictureChangesNothingAndSaysSo) {
 }
 
 TEST_F(AppTest, AShapeFileOnTheCommandLineIsLoadedAndFixed) {
-    std::vector<float> shape(7500);
-    for (int v = 0; v < 2500; ++v) {
-        shape[3 * v] = grid_coordinate(v % 50);
-        shape[3 * v + 1] = grid_coordinate(v / 50);
-        shape[3 * v + 2] = 0.01f + 0.1f * static_cast<float>(v % 50) / 49.0f;  // a ramp
-    }
+    const std::vector<float> shape = ramp_shape();
     std::string error;
     ASSERT_TRUE(write_shape_file(home_ / "ramp.lumo", shape, encode_png(Picture(4, 4)), &error)) << error;
     options_.files = {(home_ / "ramp.lumo").string()};
