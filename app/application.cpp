@@ -115,6 +115,7 @@ void Application::launch() {
     // clock: what it shows depends on how far the table build has got.
     if (!run_loop_.is_virtual()) view().renderFrame();
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, &Application::ui_tick, this);
+    allow_dropped_files();
     for (const std::string& file : options_.files) openFile(file);
 }
 
@@ -162,6 +163,7 @@ void Application::pump(void* self, double wait_seconds) {
     }
     app->touches_->flush();
     app->receive_picture();
+    app->receive_dropped_files();
 }
 
 void Application::dispatch(void* self, const SDL_Event& event) { static_cast<Application*>(self)->handle_event(event); }
@@ -389,11 +391,7 @@ void Application::inject(const ScriptEvent& e) {
         case K::down: pushFinger(SDL_FINGERDOWN, e.finger, e.x, e.y); break;
         case K::move: pushFinger(SDL_FINGERMOTION, e.finger, e.x, e.y); break;
         case K::up: pushFinger(SDL_FINGERUP, e.finger, e.has_position ? e.x : -1, e.has_position ? e.y : -1); break;
-        case K::click:
-            pushMouse(SDL_MOUSEMOTION, e.x, e.y);
-            pushMouse(SDL_MOUSEBUTTONDOWN, e.x, e.y);
-            pushMouse(SDL_MOUSEBUTTONUP, e.x, e.y);
-            break;
+        case K::click: pushClick(e.x, e.y); break;
         case K::mouse_down: pushMouse(SDL_MOUSEBUTTONDOWN, e.x, e.y); break;
         case K::mouse_move: pushMouse(SDL_MOUSEMOTION, e.x, e.y); break;
         case K::mouse_up: pushMouse(SDL_MOUSEBUTTONUP, e.x, e.y); break;
@@ -406,6 +404,19 @@ void Application::inject(const ScriptEvent& e) {
         case K::focus_lost: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); break;
         case K::focus_gained: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); break;
         case K::drop: pushDrop(e.file); break;
+        case K::press: {
+            // Where the panel drew the control last; nothing when it has not.
+            const PanelRect rect = interface_->panel()->rectOf(static_cast<ControlPanel::Control>(e.control));
+            if (rect.width <= 0 || rect.height <= 0) {
+                log_line("lumo: script: the %s control is not on screen", kScriptControlNames[e.control]);
+                break;
+            }
+            const ViewRect view_rect = window_->view_rect_points();
+            const float x = rect.x + rect.width * 0.5f - static_cast<float>(view_rect.x);
+            const float y = rect.y + rect.height * 0.5f - static_cast<float>(view_rect.y);
+            pushClick(x, y);
+            break;
+        }
     }
 }
 
@@ -427,6 +438,12 @@ void Application::pushFinger(Uint32 type, int finger, float x, float y) {
     event.tfinger.pressure = 1.0f;
     event.tfinger.windowID = SDL_GetWindowID(window_->sdl_window());
     SDL_PushEvent(&event);
+}
+
+void Application::pushClick(float x, float y) {
+    pushMouse(SDL_MOUSEMOTION, x, y);
+    pushMouse(SDL_MOUSEBUTTONDOWN, x, y);
+    pushMouse(SDL_MOUSEBUTTONUP, x, y);
 }
 
 void Application::pushMouse(Uint32 type, float x, float y) {

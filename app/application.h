@@ -75,6 +75,7 @@ public:
     // Pushes events as the script would (tests): a finger at view points.
     void pushFinger(Uint32 type, int finger, float x, float y);
     void pushMouse(Uint32 type, float x, float y);
+    void pushClick(float x, float y);  // as pushMouse: moved there, pressed, released
     void pushKey(SDL_Keycode key);  // pressed and let go before the next frame
     // One half of a key press, with modifiers (KMOD_CTRL ...): a key held across frames.
     void pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
@@ -94,6 +95,8 @@ private:
     void handle_event(const SDL_Event& event);
     void handle_key(const SDL_KeyboardEvent& key);
     void receive_picture();
+    void allow_dropped_files();
+    void receive_dropped_files();  // dropped_files.cpp
     void inject_script_events();
     void inject(const ScriptEvent& event);
     void take_due_screenshots();

@@ -2,11 +2,18 @@
 
 #include <emscripten.h>
 
+#include <imgui.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/application.h"
+#include "ui/control_panel.h"
+#include "widgets/widget_probe.h"
 
 namespace {
 
@@ -23,6 +30,64 @@ uint64_t hash_bits(const Floats& values) {
     return hash;
 }
 
+std::string hex(uint64_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// What the modal widgets drew in the last interface frame.
+struct Item {
+    lumo::ProbedItem kind;
+    std::string caption;
+    ImVec2 min, max;
+    bool enabled;
+};
+
+class RecordingProbe : public lumo::WidgetProbe {
+public:
+    void item(lumo::ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled) override {
+        const int frame = ImGui::GetFrameCount();
+        if (frame != frame_) {
+            items_.clear();
+            frame_ = frame;
+        }
+        items_.push_back({kind, std::string(caption), rect_min, rect_max, enabled});
+    }
+    // Items from an earlier frame are gone from the screen.
+    const std::vector<Item>& items() {
+        if (ImGui::GetCurrentContext() == nullptr || frame_ != ImGui::GetFrameCount()) items_.clear();
+        return items_;
+    }
+
+private:
+    std::vector<Item> items_;
+    int frame_ = -1;
+};
+
+void append_json_string(std::string& out, std::string_view text) {
+    out += '"';
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) continue;
+        out += c;
+    }
+    out += '"';
+}
+
+void append_item(std::string& out, std::string_view kind, std::string_view caption, float x, float y, float width,
+                 float height, bool enabled) {
+    if (out.size() > 1) out += ',';
+    char numbers[160];
+    std::snprintf(numbers, sizeof numbers, ",\"x\":%.1f,\"y\":%.1f,\"width\":%.1f,\"height\":%.1f,\"enabled\":%s}",
+                  x, y, width, height, enabled ? "true" : "false");
+    out += "{\"kind\":";
+    append_json_string(out, kind);
+    out += ",\"caption\":";
+    append_json_string(out, caption);
+    out += numbers;
+}
+
 }  // namespace
 
 extern "C" {
@@ -32,9 +97,71 @@ EMSCRIPTEN_KEEPALIVE const char* lumo_table_hash() {
     static char text[32];
     lumo::Application* app = lumo::Application::running();
     if (app == nullptr || app->view().trans()->initializing_index() >= 0) return "building";
-    std::snprintf(text, sizeof text, "%016llx",
-                  static_cast<unsigned long long>(hash_bits(app->view().trans()->_distance_table)));
+    std::snprintf(text, sizeof text, "%s", hex(hash_bits(app->view().trans()->_distance_table)).c_str());
     return text;
+}
+
+// The rest shape's hash in hex, as the native tests hash it.
+EMSCRIPTEN_KEEPALIVE const char* lumo_rest_shape_hash() {
+    static std::string text;
+    lumo::Application* app = lumo::Application::running();
+    if (app == nullptr) return "";
+    text = hex(hash_bits(app->view().trans()->getInitSurfacePosition()));
+    return text.c_str();
+}
+
+// The rest shape itself, as a JSON array of its 7500 floats (shortest
+// round-trip decimal each).
+EMSCRIPTEN_KEEPALIVE const char* lumo_rest_shape() {
+    static std::string json;
+    json = "[";
+    lumo::Application* app = lumo::Application::running();
+    if (app != nullptr) {
+        char number[32];
+        for (float value : app->view().trans()->getInitSurfacePosition()) {
+            std::snprintf(number, sizeof number, "%.9g,", static_cast<double>(value));
+            json += number;
+        }
+        if (json.size() > 1) json.pop_back();
+    }
+    json += "]";
+    return json.c_str();
+}
+
+// Whether the frame timer runs (menus and lists stop it).
+EMSCRIPTEN_KEEPALIVE int lumo_animating() {
+    lumo::Application* app = lumo::Application::running();
+    return app != nullptr && app->view().animating() ? 1 : 0;
+}
+
+// The controls on screen, as JSON: the panel's, and what the modal widgets
+// drew in the last frame (from the first call on), in the canvas's points.
+EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {
+    static RecordingProbe probe;
+    static bool probing = false;
+    static std::string json;
+    if (!probing) {
+        lumo::setWidgetProbe(&probe);
+        probing = true;
+    }
+    json = "[";
+    lumo::Application* app = lumo::Application::running();
+    if (app != nullptr && !app->ui().panel()->modalOpen()) {
+        using lumo::ControlPanel;
+        const struct { ControlPanel::Control control; const char* caption; } panel[] = {
+            {ControlPanel::save, "Save"}, {ControlPanel::initialize, "Initialize"}, {ControlPanel::load, "Load"},
+            {ControlPanel::edit, "Edit shape"}, {ControlPanel::fix, "Fix"}, {ControlPanel::lines, "Lines"}};
+        for (const auto& [control, caption] : panel) {
+            const lumo::PanelRect rect = app->ui().panel()->rectOf(control);
+            if (rect.width > 0 && rect.height > 0)
+                append_item(json, "panel", caption, rect.x, rect.y, rect.width, rect.height, true);
+        }
+    }
+    for (const Item& item : probe.items())
+        append_item(json, item.kind == lumo::ProbedItem::control ? "control" : "text", item.caption, item.min.x,
+                    item.min.y, item.max.x - item.min.x, item.max.y - item.min.y, item.enabled);
+    json += "]";
+    return json.c_str();
 }
 
 }  // extern "C"

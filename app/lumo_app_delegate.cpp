@@ -3,6 +3,7 @@
 #include "files/app_paths.h"
 #include "picture/picture_prepare.h"
 #include "platform/log.h"
+#include "platform/persistent_files.h"
 #include "render/eagl_view.h"
 #include "ui/lumo_view_controller.h"
 #include "ui/shape_file.h"
@@ -68,12 +69,24 @@ void lumoAppDelegate::saveShapeAndImage() {
         const std::vector<uint8_t> png = glView->texture ? encode_png(*glView->texture) : std::vector<uint8_t>();
         saved = write_shape_file(path, positions, png, &error);
     }
-    if (saved) {
-        show_alert("saved", "Shape and Texutre have been saved", path.string());
-    } else {
+    if (!saved) {
         log_line("lumo: save failed: %s", error.c_str());
         show_alert("save failed", "Shape and Texutre have NOT been saved", error);
+        return;
     }
+    // "saved" only once the file is kept: the browser stores it later, and a
+    // file it could not store is taken back, so the list shows what is kept.
+    persist_files([this, path](bool stored, const std::string& note) {
+        if (stored) {
+            show_alert("saved", "Shape and Texutre have been saved",
+                       note.empty() ? path.string() : note + ": " + path.filename().string());
+            return;
+        }
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        log_line("lumo: save failed: %s", note.c_str());
+        show_alert("save failed", "Shape and Texutre have NOT been saved", note);
+    });
 }
 
 bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <sstream>
 
 #include "files/file_io.h"
@@ -83,6 +84,15 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         event->kind = K::drop;
         event->file = p.rest();
         if (event->file.empty()) return *problem = "expected a file name", false;
+    } else if (command == "press") {
+        std::string name;
+        if (!p.word(&name)) return *problem = "expected a control: save, initialize, load, edit, fix or lines", false;
+        const auto* names = std::begin(kScriptControlNames);
+        const auto* found = std::find(names, std::end(kScriptControlNames), name);
+        if (found == std::end(kScriptControlNames))
+            return *problem = "unknown control \"" + name + "\": save, initialize, load, edit, fix or lines", false;
+        event->kind = K::press;
+        event->control = static_cast<int>(found - names);
     } else {
         return *problem = "unknown command \"" + command + "\"", false;
     }

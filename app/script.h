@@ -12,6 +12,8 @@
 //                                     "Ctrl+" before it to hold Control (Ctrl+q)
 //   <frame> focus lost|gained         the window loses or regains the focus
 //   <frame> drop <file>               a file dropped on the window (the rest of the line)
+//   <frame> press <control>           a click on a control of the panel, wherever the
+//                                     layout puts it: save, initialize, load, edit, fix, lines
 //
 // Frame n is the time n x 0.05 s on the run loop's clock: its events arrive
 // just before frame n is drawn. Frames may be fractional (10.5).
@@ -37,7 +39,7 @@ inline constexpr float kScriptCoordinateLimit = 100000.0f;
 inline constexpr std::uintmax_t kMaxScriptBytes = 1u << 20;
 
 struct ScriptEvent {
-    enum class Kind { down, move, up, click, mouse_down, mouse_move, mouse_up, tilt, tilt_off, key, focus_lost, focus_gained, drop };
+    enum class Kind { down, move, up, click, mouse_down, mouse_move, mouse_up, tilt, tilt_off, key, focus_lost, focus_gained, drop, press };
     double time = 0;  // seconds
     Kind kind = Kind::down;
     int finger = 0;
@@ -47,7 +49,11 @@ struct ScriptEvent {
     SDL_Keycode key = SDLK_UNKNOWN;
     Uint16 modifiers = KMOD_NONE;
     std::string file;  // drop
+    int control = 0;   // press: a ControlPanel::Control
 };
+
+// The panel's controls as scripts name them, in ControlPanel::Control order.
+inline constexpr const char* kScriptControlNames[] = {"save", "initialize", "load", "edit", "fix", "lines"};
 
 // Events sorted by time; nullopt with *error naming the bad line.
 std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std::string* error);

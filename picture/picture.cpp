@@ -38,10 +38,14 @@ struct Report {
 
 const std::string kUndecodable = "not a picture lumo can read: ";
 
-std::string too_large_message(uint64_t width, uint64_t height) {
+}  // namespace
+
+std::string picture_too_large_message(uint64_t width, uint64_t height) {
     return "picture too large: " + std::to_string(width) + " x " + std::to_string(height) + " pixels (at most " +
            std::to_string(kMaxPictureSide) + " x " + std::to_string(kMaxPictureSide) + ")";
 }
+
+namespace {
 
 bool fits_size_limit(uint64_t width, uint64_t height) {
     return width <= static_cast<uint64_t>(kMaxPictureSide) && height <= static_cast<uint64_t>(kMaxPictureSide);
@@ -64,14 +68,15 @@ SDL_Surface* decode_with(PictureFormat format, SDL_RWops* source) {
     return nullptr;
 }
 
-// Copies an RGBA32 surface (bytes R, G, B, A) and premultiplies the alpha,
-// rounding to nearest.
-Picture premultiplied_copy(const SDL_Surface& rgba) {
-    Picture picture(rgba.w, rgba.h);
-    for (int y = 0; y < rgba.h; ++y) {
-        const auto* row = static_cast<const uint8_t*>(rgba.pixels) + static_cast<std::size_t>(y) * rgba.pitch;
+// Copies straight-alpha RGBA rows (bytes R, G, B, A; `pitch` bytes apart)
+// and premultiplies the alpha, rounding to nearest.
+Picture premultiplied_copy(int width, int height, const uint8_t* rows, std::size_t pitch) {
+    Picture picture(width, height);
+    if (picture.empty()) return picture;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = rows + static_cast<std::size_t>(y) * pitch;
         uint8_t* out = picture.pixel(0, y);
-        for (int x = 0; x < rgba.w; ++x, row += 4, out += 4) {
+        for (int x = 0; x < width; ++x, row += 4, out += 4) {
             const uint32_t alpha = row[3];
             for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((row[c] * alpha + 127) / 255);
             out[3] = static_cast<uint8_t>(alpha);
@@ -81,6 +86,13 @@ Picture premultiplied_copy(const SDL_Surface& rgba) {
 }
 
 }  // namespace
+
+Picture picture_from_straight_rgba(int width, int height, std::span<const uint8_t> rgba) {
+    if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) return {};
+    const std::size_t pitch = static_cast<std::size_t>(width) * 4;
+    if (rgba.size() != pitch * static_cast<std::size_t>(height)) return {};
+    return premultiplied_copy(width, height, rgba.data(), pitch);
+}
 
 Picture::Picture(int width, int height) {
     if (width <= 0 || height <= 0) return;
@@ -106,7 +118,7 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
         return report.refuse(PictureError::undecodable, kUndecodable + format + " header without a size");
     }
     if (!fits_size_limit(header.width, header.height)) {
-        return report.refuse(PictureError::too_large, too_large_message(header.width, header.height));
+        return report.refuse(PictureError::too_large, picture_too_large_message(header.width, header.height));
     }
     if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {  // SDL's memory streams count in int
         return report.refuse(PictureError::too_large,
@@ -121,7 +133,7 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
     if (!decoded) return report.refuse(PictureError::undecodable, kUndecodable + format + ": " + IMG_GetError());
     // Decoders may still disagree with the header (a GIF frame, a TIFF page).
     if (!fits_size_limit(decoded->w, decoded->h)) {
-        return report.refuse(PictureError::too_large, too_large_message(decoded->w, decoded->h));
+        return report.refuse(PictureError::too_large, picture_too_large_message(decoded->w, decoded->h));
     }
 
     // Copies at full size are what a large picture costs: at most two at a time.
@@ -129,7 +141,7 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
         decoded.reset(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
         if (!decoded) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
     }
-    Picture picture = premultiplied_copy(*decoded);
+    Picture picture = premultiplied_copy(decoded->w, decoded->h, static_cast<const uint8_t*>(decoded->pixels), static_cast<std::size_t>(decoded->pitch));
     decoded.reset();
     if (header.format == PictureFormat::jpeg) picture = upright_picture(picture, header.orientation);
     return picture;

@@ -67,6 +67,14 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
 std::optional<Picture> load_picture_file(const std::filesystem::path& path, std::string* error = nullptr,
                                          PictureError* kind = nullptr);
 
+// Pixels decoded elsewhere (a browser's canvas): straight-alpha RGBA rows,
+// top first, premultiplied into a Picture. Empty when the byte count is not
+// width * height * 4 or a side is outside 1..kMaxPictureSide.
+Picture picture_from_straight_rgba(int width, int height, std::span<const uint8_t> rgba);
+
+// "picture too large: W x H pixels (at most ...)", as decoding says it.
+std::string picture_too_large_message(uint64_t width, uint64_t height);
+
 // Where a width x height picture lands when fitted into side x side, all in
 // single precision: scale = side / height when width > height, else side / width
 // (the shorter side fills the square); drawn size (width * scale, height * scale);

@@ -2,22 +2,31 @@
 
 #include "app/lumo_app_delegate.h"
 #include "picture/picture.h"
+#include "platform/file_chooser.h"
 #include "platform/log.h"
+#include "platform/persistent_files.h"
 #include "ui/lumo_view_controller.h"
 #include "ui/shape_dates.h"
 #include "ui/shape_file.h"
+#include "ui/shape_transfer.h"
 #include "widgets/preview_texture.h"
 
 namespace lumo {
 
 namespace {
 constexpr int kThumbnailSide = 72;  // pixels: sharp at twice the row's picture size
+constexpr int kImportAction = 0;    // under the rows
+constexpr int kExportAction = 0;    // on each row while editing
 }
 
 fileListViewController::fileListViewController(std::filesystem::path documents)
     : documents_(std::move(documents)), table_("Saved Shapes", "Cancel", "No saved shapes yet: Save makes one") {
     table_.setDataSource(this);
     table_.setDelegate(this);
+    if (host_has_file_chooser()) {
+        table_.setListActions({"Import"});
+        table_.setRowActions({"Export"});
+    }
 }
 
 fileListViewController::~fileListViewController() { forget_thumbnails(); }
@@ -77,9 +86,11 @@ void fileListViewController::tableView_commitDeleteRowAtIndexPath(TableView* /*t
         table_.setStatusText("Cannot delete " + readable_shape_date(fileList[row]) + ": " + why);
     } else {
         table_.setStatusText("");
+        persist_files([this](bool stored, const std::string& why) {
+            if (!stored) table_.setStatusText("Deleted here, but the stored copy remains: " + why);
+        });
     }
-    fileList = list_shape_stems(documents_);
-    table_.reloadData();
+    reload();
 }
 
 // Load, close the list (restarting the frame timer), upload the picture the
@@ -94,6 +105,94 @@ void fileListViewController::tableView_didSelectRowAtIndexPath(TableView* /*tabl
     cancelButtonPressed();
     controller->view()->load_texture();
     controller->view()->surfaceEditFixed();
+}
+
+void fileListViewController::reload() {
+    fileList = list_shape_stems(documents_);
+    table_.reloadData();
+}
+
+void fileListViewController::tableView_didPressAction(TableView* /*table*/, int action, int row) {
+    if (row < 0 && action == kImportAction) importShapeFile();
+    else if (row >= 0 && action == kExportAction) exportRow(row);
+}
+
+void fileListViewController::importShapeFile() {
+    if (!host_has_file_chooser()) return;
+    importing_ = true;
+    table_.setStatusText("Choose a shape file (.lumo) to import");
+    host_open_file_chooser(ChooserRequest::shape_file, ChooserLimits{0, 0, kMaxShapeFileBytes});
+}
+
+void fileListViewController::exportRow(int row) {
+    if (row < 0 || row >= static_cast<int>(fileList.size())) return;
+    const std::string& stem = fileList[row];
+    std::string error;
+    const std::optional<std::vector<uint8_t>> bytes = stored_shape_file(documents_, stem, &error);
+    const std::string name = stem + "." + std::string(kShapeFileExtension);
+    if (!bytes) {
+        log_line("lumo: cannot export %s: %s", name.c_str(), error.c_str());
+        table_.setStatusText("Not exported: " + error);
+    } else if (!host_offer_download(name, *bytes)) {
+        table_.setStatusText("Not exported: this device cannot save downloads");
+    } else {
+        table_.setStatusText("Exported " + name);
+    }
+}
+
+void fileListViewController::update() {
+    if (!importing_) return;
+    ArrivingFile file = host_take_chosen_file();
+    if (file.kind == ArrivingFile::Kind::none) return;
+    importing_ = false;
+    take_import(std::move(file));
+}
+
+// A file that would not load is refused whole: nothing is written and the
+// stored files stay as they were.
+void fileListViewController::take_import(ArrivingFile file) {
+    const std::string name = file.name.empty() ? "the file" : file.name;
+    switch (file.kind) {
+    case ArrivingFile::Kind::cancelled:
+        table_.setStatusText("");
+        return;
+    case ArrivingFile::Kind::too_large:
+        table_.setStatusText("Not imported: " + name + ": the file is larger than a shape file can be");
+        return;
+    case ArrivingFile::Kind::file: break;
+    default:
+        table_.setStatusText("Not imported: " + name + ": not a shape file");
+        return;
+    }
+    const ImportedShape imported = import_shape_file(documents_, file.name, file.bytes);
+    if (!imported.problem.empty()) {
+        log_line("lumo: not imported: %s: %s", name.c_str(), imported.problem.c_str());
+        table_.setStatusText("Not imported: " + name + ": " + imported.problem);
+        return;
+    }
+    if (imported.already_there) {
+        table_.setStatusText("Already in the list: " + readable_shape_date(imported.stem));
+        return;
+    }
+    table_.setStatusText("Importing " + name + "...");
+    reload();
+    const std::filesystem::path path = shape_file_path(documents_, imported.stem);
+    persist_files([this, path, name, stem = imported.stem](bool stored, const std::string& why) {
+        if (stored) {
+            table_.setStatusText("Imported " + readable_shape_date(stem));
+            return;
+        }
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        log_line("lumo: not imported: %s: %s", name.c_str(), why.c_str());
+        table_.setStatusText("Not imported: " + why);
+        reload();
+    });
+}
+
+void fileListViewController::listWillClose() {
+    if (importing_) host_close_file_chooser();
+    importing_ = false;
 }
 
 void fileListViewController::cancelButtonPressed(TableView* /*table*/) { cancelButtonPressed(); }

@@ -2,13 +2,16 @@
 // The saved-file list: the shape files of the documents folder, newest date
 // stamp first, each row its date and a thumbnail of its picture; selecting
 // one loads it, takes its picture and fixes its shape. Rows can be deleted
-// (Edit, Delete, then a confirmation).
+// (Edit, Delete, then a confirmation). Where the host has a file chooser
+// (the browser) the list also imports a shape file from the device and, while
+// editing, exports a row's file as a download.
 
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "platform/file_chooser.h"
 #include "widgets/table_view.h"
 
 namespace lumo {
@@ -29,8 +32,18 @@ public:
     bool tableView_canEditRows(TableView* /*table*/) override { return true; }
     void tableView_commitDeleteRowAtIndexPath(TableView* table, int section, int row) override;
     void tableView_didSelectRowAtIndexPath(TableView* table, int section, int row) override;
+    void tableView_didPressAction(TableView* table, int action, int row) override;
     void cancelButtonPressed(TableView* table) override;
     void cancelButtonPressed();
+
+    // Once per interface frame while the list is shown, before it is drawn:
+    // takes a file the host's chooser has brought.
+    void update();
+    // The list is closing: an import still being chosen is dropped.
+    void listWillClose();
+
+    void importShapeFile();
+    void exportRow(int row);
 
     TableView* tableView() { return &table_; }
     const std::filesystem::path& documents() const { return documents_; }
@@ -42,6 +55,8 @@ public:
 
 private:
     void forget_thumbnails();
+    void reload();
+    void take_import(ArrivingFile file);
 
     std::filesystem::path documents_;
     TableView table_;
@@ -49,6 +64,7 @@ private:
     // presented; null when the file has no picture that decodes.
     std::map<std::string, ImTextureID> thumbnails_;
     long thumbnails_decoded_ = 0;
+    bool importing_ = false;
 };
 
 }  // namespace lumo

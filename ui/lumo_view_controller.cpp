@@ -98,8 +98,12 @@ void lumo_view_controller::presentModalViewController(Modal modal) {
 }
 
 void lumo_view_controller::dismissModalViewControllerAnimated() {
-    if (presented_ == Modal::file_list) _fileListViewController->tableView()->dismiss();
-    else if (presented_ == Modal::picker) _image_picker_controller->dismiss();
+    if (presented_ == Modal::file_list) {
+        _fileListViewController->listWillClose();
+        _fileListViewController->tableView()->dismiss();
+    } else if (presented_ == Modal::picker) {
+        _image_picker_controller->dismiss();
+    }
     presented_ = Modal::none;
 }
 
@@ -110,8 +114,12 @@ bool lumo_view_controller::hasModalScreen() const {
 }
 
 void lumo_view_controller::drawModalScreens() {
-    if (presented_ == Modal::file_list) _fileListViewController->tableView()->draw();
-    else if (presented_ == Modal::picker) _image_picker_controller->draw();
+    if (presented_ == Modal::file_list) {
+        _fileListViewController->update();
+        _fileListViewController->tableView()->draw();
+    } else if (presented_ == Modal::picker) {
+        _image_picker_controller->draw();
+    }
     // A sheet's press may replace another field's sheet, never its own while it draws.
     for (ActionSheet* sheet : {_loadSheet.get(), _textureSheet.get(), _initSheet.get()})
         if (sheet != nullptr && sheet->isVisible()) sheet->draw();

@@ -3,6 +3,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/file_chooser.h"
+#include "widgets/host_picture_chooser.h"
 #include "widgets/modal_popup.h"
 #include "widgets/image_picker.h"
 #include "widgets/picture_browser.h"
@@ -90,7 +92,9 @@ void mark_visible_part(ImDrawList* draw_list, ImVec2 image_min, ImVec2 image_max
 
 }  // namespace
 
-bool ImagePickerController::isSourceTypeAvailable(int source_type) { return source_type == PhotoLibrary; }
+bool ImagePickerController::isSourceTypeAvailable(int source_type) {
+    return source_type == PhotoLibrary || (source_type == Camera && host_has_file_chooser() && host_has_camera());
+}
 
 void ImagePickerController::setPreviewTextureHooks(ImTextureID (*create)(const Picture&),
                                                    void (*destroy)(ImTextureID)) {
@@ -115,6 +119,11 @@ void ImagePickerController::setVisiblePart(float left, float top, float right, f
 void ImagePickerController::present() {
     if (visible_) return;
     visible_ = true;
+    if (host_has_file_chooser()) {
+        if (!host_chooser_) host_chooser_ = std::make_unique<HostPictureChooser>();
+        host_chooser_->open(source_type_ == Camera);
+        return;
+    }
     Browser& browser = *browser_;
     browser.ensure_folder();
     browser.climb_to_existing_folder();
@@ -123,6 +132,7 @@ void ImagePickerController::present() {
 
 void ImagePickerController::dismiss() {
     visible_ = false;
+    if (host_chooser_) host_chooser_->close();
     modal::close(browser_->popup_id, &browser_->opened);
     browser_->clear_selection();
 }
@@ -207,13 +217,26 @@ void ImagePickerController::cancel() {
     if (delegate_ != nullptr) delegate_->imagePickerControllerDidCancel(this);
 }
 
-const std::string& ImagePickerController::message() const { return browser_->message; }
+const std::string& ImagePickerController::message() const {
+    return host_chooser_ ? host_chooser_->message() : browser_->message;
+}
 
 void ImagePickerController::draw() {
     Browser& browser = *browser_;
     // Textures replaced in an earlier frame are no longer drawn by now.
     browser.destroy_retired();
     if (!visible_) return;
+    if (host_chooser_) {
+        std::shared_ptr<const Picture> picture;
+        switch (host_chooser_->draw(&picture)) {
+        case HostPictureChooser::Outcome::picked:
+            if (delegate_ != nullptr) delegate_->imagePickerController_didFinishPickingImage(this, std::move(picture));
+            break;
+        case HostPictureChooser::Outcome::cancelled: cancel(); break;
+        case HostPictureChooser::Outcome::none: break;
+        }
+        return;
+    }
     const bool arrived = browser.receive();
     browser.ensure_scanned();
     browser.make_texture(g_preview_hooks.create, g_preview_hooks.destroy);

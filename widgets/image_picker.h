@@ -19,13 +19,16 @@ namespace lumo {
 // The picture picker. The photo library (source type 0) is a browser over
 // the user's folders that starts in the pictures folder, lists folders and
 // picture files, goes up and down, previews the selected picture and has a
-// cancel control. The keyboard moves the selection (arrows, Page Up/Down,
+// cancel control. Where the host has a chooser of its own (the browser, on
+// a phone the photo library and the camera) that chooser is used instead,
+// and the camera is available where the host reports one. The keyboard moves the selection (arrows, Page Up/Down,
 // Home, End), Return opens a folder or takes a picture, Backspace goes up
-// and Escape cancels. The camera (source type 1) is available only with a real
-// capture device; there is none here. Lists are read when the picker is
+// and Escape cancels. Without a host chooser the camera (source type 1) is not
+// available. Lists are read when the picker is
 // presented and when it changes folder, never per frame. The picker does not
 // close itself: the delegate dismisses it after a pick or a cancel.
 class ImagePickerController;
+class HostPictureChooser;
 class ImagePickerDelegate {
 public:
     virtual ~ImagePickerDelegate() = default;
@@ -86,6 +89,7 @@ public:
 private:
     struct Browser;
     std::unique_ptr<Browser> browser_;
+    std::unique_ptr<HostPictureChooser> host_chooser_;  // while the host's chooser stands in for the browser
     ImagePickerDelegate* delegate_ = nullptr;
     int source_type_ = PhotoLibrary;
     bool visible_ = false;

@@ -71,11 +71,12 @@ void TableView::draw() {
                    ImVec2(bar_min.x + width - cancel_width - gap, bar_min.y + tap::height()));
     ImGui::Separator();
 
-    int selected = -1, delete_asked = -1;
+    int selected = -1, delete_asked = -1, action_row = -1, action = -1;
     bool confirmed = false, kept = false;
     // The confirmation and the status line sit under the rows.
     const float line = ImGui::GetTextLineHeightWithSpacing();
     float footer = status_.empty() ? 0.0f : line * 2.0f;
+    if (!list_actions_.empty()) footer += tap::height() + ImGui::GetStyle().ItemSpacing.y * 2.0f;
     if (confirm_row_ >= 0) footer += line * 2.0f + tap::height() + ImGui::GetStyle().ItemSpacing.y * 2.0f;
     ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));
     ImGui::BeginChild("##rows", ImVec2(0.0f, -footer), false);
@@ -94,12 +95,25 @@ void TableView::draw() {
             for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
                 const ImTextureID image = source_ != nullptr ? source_->tableView_imageForRowAtIndexPath(this, 0, row) : nullptr;
                 const float delete_width = editing_ ? tap::caption_width(kDeleteCaption) + gap : 0.0f;
-                const float row_width = editing_ ? std::max(1.0f, ImGui::GetContentRegionAvail().x - delete_width) : 0.0f;
+                float actions_width = 0.0f;
+                if (editing_)
+                    for (const std::string& caption : row_actions_) actions_width += tap::caption_width(caption) + gap;
+                const float row_width =
+                    editing_ ? std::max(1.0f, ImGui::GetContentRegionAvail().x - delete_width - actions_width) : 0.0f;
                 if (tap::row(row, rows_[static_cast<std::size_t>(row)], row == confirm_row_, tap::height(), nullptr,
                              image, row_width) &&
                     !editing_)
                     selected = row;
                 if (editing_) {
+                    for (std::size_t a = 0; a < row_actions_.size(); ++a) {
+                        ImGui::SameLine();
+                        const std::string& caption = row_actions_[a];
+                        if (tap::button(2000 + row * 8 + static_cast<int>(a), caption,
+                                        ImVec2(tap::caption_width(caption), tap::height()))) {
+                            action = static_cast<int>(a);
+                            action_row = row;
+                        }
+                    }
                     ImGui::SameLine();
                     if (tap::button(1000 + row, kDeleteCaption, ImVec2(delete_width - gap, tap::height()))) delete_asked = row;
                 }
@@ -114,6 +128,18 @@ void TableView::draw() {
         kept = tap::button(2, kKeepCaption, ImVec2(half, tap::height()));
         ImGui::SameLine();
         confirmed = tap::button(3, kConfirmCaption, ImVec2(half, tap::height()));
+    }
+    if (!list_actions_.empty()) {
+        ImGui::Separator();
+        const float count = static_cast<float>(list_actions_.size());
+        const float each = (ImGui::GetContentRegionAvail().x - gap * (count - 1.0f)) / count;
+        for (std::size_t a = 0; a < list_actions_.size(); ++a) {
+            if (a > 0) ImGui::SameLine();
+            if (tap::button(4 + static_cast<int>(a), list_actions_[a], ImVec2(each, tap::height()))) {
+                action = static_cast<int>(a);
+                action_row = -1;
+            }
+        }
     }
     if (!status_.empty()) tap::centred_text(status_, ImGuiCol_TextDisabled);
     const bool escape = tap::key_pressed(ImGuiKey_Escape);
@@ -130,7 +156,9 @@ void TableView::draw() {
         return;
     }
     // Last: the delegate may dismiss or discard the table.
-    if (selected >= 0) {
+    if (action >= 0) {
+        pressAction(action, action_row);
+    } else if (selected >= 0) {
         selectRow(selected);
     } else if (cancel) {
         pressCancel();
@@ -145,6 +173,13 @@ void TableView::selectRow(int row) {
 void TableView::setEditing(bool editing) {
     editing_ = editing;
     confirm_row_ = -1;
+}
+
+void TableView::pressAction(int action, int row) {
+    if (!visible_ || row < -1 || row >= rowCount()) return;
+    const std::size_t count = row < 0 ? list_actions_.size() : row_actions_.size();
+    if (action < 0 || static_cast<std::size_t>(action) >= count) return;
+    if (delegate_ != nullptr) delegate_->tableView_didPressAction(this, action, row);
 }
 
 void TableView::pressCancel() {

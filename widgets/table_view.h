@@ -37,6 +37,9 @@ public:
     virtual void cancelButtonPressed(TableView* table) = 0;
     // The user confirmed deleting the row; the delegate deletes and reloads.
     virtual void tableView_commitDeleteRowAtIndexPath(TableView* /*table*/, int /*section*/, int /*row*/) {}
+    // A control of setRowActions() pressed on a row (while editing), or one of
+    // setListActions() (row -1). action: its index in that list.
+    virtual void tableView_didPressAction(TableView* /*table*/, int /*action*/, int /*row*/) {}
 };
 
 class TableView {
@@ -65,6 +68,12 @@ public:
     void setEditing(bool editing);
     // The row waiting for its deletion to be confirmed, -1 for none.
     int rowAwaitingDeletion() const { return confirm_row_; }
+    // Controls each row shows while editing, before Delete; controls under
+    // the rows, shown always. Both empty by default.
+    void setRowActions(std::vector<std::string> captions) { row_actions_ = std::move(captions); }
+    void setListActions(std::vector<std::string> captions) { list_actions_ = std::move(captions); }
+    // As a click on the control would (row -1 for a list action).
+    void pressAction(int action, int row);
     // A line under the rows (why a deletion failed); empty for none.
     void setStatusText(std::string text) { status_ = std::move(text); }
     const std::string& statusText() const { return status_; }
@@ -82,6 +91,7 @@ private:
     bool editing_ = false;
     int confirm_row_ = -1;
     std::string status_;
+    std::vector<std::string> row_actions_, list_actions_;
 };
 
 }  // namespace lumo

@@ -5,6 +5,7 @@
 
 #include "app_harness.h"
 #include "picture/picture.h"
+#include "ui/shape_file.h"
 
 namespace lumo::testing {
 namespace {
@@ -51,6 +52,32 @@ TEST(ScriptFormat, NamesTheBadLine) {
     EXPECT_FALSE(parse_script("1 key Ctrl+\n", &error));
     EXPECT_FALSE(parse_script("1 tilt 1 2\n", &error));
     EXPECT_FALSE(parse_script("1 up 1 2 3 4\n", &error));
+    EXPECT_FALSE(parse_script("1 press\n", &error));
+    EXPECT_FALSE(parse_script("1 press Save\n", &error));
+    EXPECT_EQ(error, "line 1: unknown control \"Save\": save, initialize, load, edit, fix or lines");
+    EXPECT_FALSE(parse_script("1 press save now\n", &error));
+}
+
+// Controls named, wherever the layout puts them: edit mode on (Fix shows),
+// the shape fixed, then saved, at any window size.
+TEST_F(AppTest, PressedControlsActWhereverTheLayoutPutsThem) {
+    for (const auto& [width, height] : {std::pair{320, 480}, std::pair{500, 1000}}) {
+        const std::filesystem::path home = home_ / std::to_string(width);
+        std::filesystem::create_directories(home);
+        std::ofstream(home / "script.txt") << "10 press edit\n20 press fix\n30 press save\n";
+        options_.home = home.string();
+        options_.script = (home / "script.txt").string();
+        options_.window_width = width;
+        options_.window_height = height;
+        app_.reset();
+        launch();
+        app().runFor(0.75);
+        EXPECT_FALSE(view()._edit_fix_button->isHidden()) << width << ": edit mode, Fix shown";
+        app().runFor(0.5);
+        EXPECT_TRUE(view()._edit_fix_button->isHidden()) << width << ": fixed";
+        app().runFor(0.5);
+        EXPECT_EQ(list_shape_stems(app().delegate().documentsFolder()).size(), 1u) << width << ": saved";
+    }
 }
 
 // Mean difference per colour channel over a square around the centre of the view.

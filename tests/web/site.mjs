@@ -31,11 +31,12 @@ export function serveSite() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-export async function openBrowser() {
+export async function openBrowser(extraArguments = []) {
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
-    args: ['--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist'],
+    args: ['--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist',
+           ...extraArguments],
   });
 }
 

@@ -24,7 +24,11 @@ public:
         sections.push_back(section);
     }
     void cancelButtonPressed(TableView*) override { ++cancels; }
+    bool tableView_canEditRows(TableView*) override { return editable; }
+    void tableView_didPressAction(TableView*, int action, int row) override { actions.push_back({action, row}); }
 
+    bool editable = false;
+    std::vector<std::pair<int, int>> actions;  // (action, row)
     std::vector<std::string> stems;
     std::vector<int> selections;
     std::vector<int> sections;
@@ -90,6 +94,37 @@ TEST_F(TableViewTest, CancelControlReportsCancel) {
     EXPECT_TRUE(list.selections.empty());
     ui.press_key(ImGuiKey_Escape, draw);
     EXPECT_EQ(list.cancels, 2);
+}
+
+// Import under the rows is there with no rows at all; Export shows on every
+// row once Edit is pressed, and reports which row without selecting it.
+TEST_F(TableViewTest, ListAndRowActionsReportTheirRow) {
+    list.editable = true;
+    table.setListActions({"Import"});
+    table.setRowActions({"Export"});
+    show();
+    ASSERT_TRUE(ui.click_control("Import", draw));
+    EXPECT_EQ(list.actions, (std::vector<std::pair<int, int>>{{0, -1}}));
+
+    list.stems = {"a", "b", "c"};
+    table.reloadData();
+    ui.frame(draw);
+    EXPECT_FALSE(ui.control("Export")) << "only while editing";
+    ASSERT_TRUE(ui.click_control("Edit", draw));
+    int exports = 0;
+    std::optional<testing::DrawnItem> second_export;
+    for (const testing::DrawnItem& item : ui.controls())
+        if (item.caption == "Export" && ++exports == 2) second_export = item;
+    ASSERT_EQ(exports, 3);
+    ASSERT_TRUE(second_export);
+    EXPECT_GE(second_export->height(), 44.0f);
+    ui.click(second_export->centre(), draw);
+    EXPECT_EQ(list.actions, (std::vector<std::pair<int, int>>{{0, -1}, {0, 1}}));
+    EXPECT_TRUE(list.selections.empty());
+    EXPECT_TRUE(ui.control("Import")) << "the list's own controls stay while editing";
+    table.pressAction(1, 0);   // no second row action
+    table.pressAction(0, 3);   // no such row
+    EXPECT_EQ(list.actions.size(), 2u);
 }
 
 TEST_F(TableViewTest, EmptyListShowsTheHintAndOnlyCancel) {

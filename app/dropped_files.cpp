@@ -1,0 +1,70 @@
+// Files dropped on the page in the browser: the host reads them (and decodes
+// pictures) itself and hands them over between frames. They do what a file
+// dropped on the desktop window does; on the desktop SDL reports drops as
+// paths instead and nothing arrives here.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/application.h"
+#include "files/file_io.h"
+#include "picture/picture.h"
+#include "platform/file_chooser.h"
+#include "platform/log.h"
+#include "ui/control_panel.h"
+#include "ui/shape_file.h"
+
+namespace lumo {
+
+void Application::allow_dropped_files() {
+    host_set_drop_limits(ChooserLimits{kMaxPictureSide, kTextureSide, kMaxShapeFileBytes});
+}
+
+void Application::receive_dropped_files() {
+    for (ArrivingFile file = host_take_dropped_file(); file.kind != ArrivingFile::Kind::none;
+         file = host_take_dropped_file()) {
+        view().setNeedsDisplay();
+        const std::string name = std::filesystem::path(file.name).filename().string();
+        const std::string shown = name.empty() ? "the dropped file" : name;
+        if (interface_->panel()->modalOpen()) {
+            log_line("lumo: close the open menu before dropping a file");
+            continue;
+        }
+        switch (file.kind) {
+        case ArrivingFile::Kind::picture: {
+            Picture picture = picture_from_straight_rgba(file.width, file.height, file.bytes);
+            if (picture.empty()) {
+                interface_->panel()->reportCannotOpen(shown + ": the picture could not be opened");
+                break;
+            }
+            view().load_texture(std::make_shared<const Picture>(std::move(picture)));
+            break;
+        }
+        case ArrivingFile::Kind::file: {
+            // Through the path a desktop drop takes, from a copy in memory.
+            const std::filesystem::path folder = std::filesystem::temp_directory_path() / "lumo-dropped";
+            const std::filesystem::path path = folder / (name.empty() ? "dropped" : name);
+            std::error_code ignored;
+            std::filesystem::create_directories(folder, ignored);
+            std::string error;
+            if (!write_file_atomically(path, file.bytes, &error)) {
+                interface_->panel()->reportCannotOpen(shown + ": " + error);
+                break;
+            }
+            openFile(path);
+            break;
+        }
+        case ArrivingFile::Kind::too_large:
+            interface_->panel()->reportCannotOpen(
+                shown + ": " + (file.width > 0 ? picture_too_large_message(file.width, file.height)
+                                                : std::string("the file is larger than a shape file can be")));
+            break;
+        default:
+            interface_->panel()->reportCannotOpen(shown + ": not a picture or shape file lumo can read");
+            break;
+        }
+    }
+}
+
+}  // namespace lumo
