@@ -5,11 +5,14 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/application.h"
+#include "app/file_kind.h"
 #include "files/file_io.h"
 #include "picture/picture.h"
+#include "picture/picture_prepare.h"
 #include "platform/file_chooser.h"
 #include "platform/log.h"
 #include "ui/control_panel.h"
@@ -42,7 +45,8 @@ void Application::receive_dropped_files() {
             break;
         }
         case ArrivingFile::Kind::file: {
-            // Through the path a desktop drop takes, from a copy in memory.
+            // A shape file takes the path a desktop drop takes, from a copy
+            // in memory; anything else is tried as a picture.
             const std::filesystem::path folder = std::filesystem::temp_directory_path() / "lumo-dropped";
             const std::filesystem::path path = folder / (name.empty() ? "dropped" : name);
             std::error_code ignored;
@@ -52,7 +56,18 @@ void Application::receive_dropped_files() {
                 interface_->panel()->reportCannotOpen(shown + ": " + error);
                 break;
             }
-            openFile(path);
+            if (is_shape_file(path)) {
+                openFile(path);
+                break;
+            }
+            std::filesystem::remove(path, ignored);
+            std::optional<Picture> picture =
+                decode_picture_reduced(file.bytes, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
+            if (!picture) {
+                interface_->panel()->reportCannotOpen(shown + ": " + error);
+                break;
+            }
+            view().load_texture(std::make_shared<const Picture>(std::move(*picture)));
             break;
         }
         case ArrivingFile::Kind::too_large:

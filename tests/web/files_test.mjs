@@ -9,7 +9,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import { decodePng } from './png.mjs';
+import { decodePng, compareRegion } from './png.mjs';
 import { serveSite, openBrowser, openLumo, waitForTable, pause, nativeLumo } from './site.mjs';
 import { controls, findItem, clickCaption, waitGone, restShapeHash, restShape, animating } from './controls.mjs';
 
@@ -264,17 +264,32 @@ test('a photo chosen in the browser\'s chooser goes on the dome upright', async 
   await context.close();
 });
 
-test('dismissing the chooser without a picture starts the frame timer again', async () => {
+test('a picture too large is refused, and dismissing the chooser starts the frame timer again', async () => {
   const { page, context } = await freshPage();
   await waitForTable(page);
+  const wide = path.join(scratch, 'wide.png');
+  fs.writeFileSync(wide, Buffer.from(await page.evaluate(async () => {
+    const canvas = new OffscreenCanvas(9000, 8);
+    canvas.getContext('2d').fillRect(0, 0, 9000, 8);
+    return [...new Uint8Array(await (await canvas.convertToBlob({ type: 'image/png' })).arrayBuffer())];
+  })));
+  await pause(2500);  // the dome at rest
+  const before = await page.screenshot({ type: 'png' });
   await clickCaption(page, 'Load');
-  assert.equal(await findItem(page, 'Change Texture', { timeout: 500 }), null);
   const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 15000 }), clickCaption(page, 'Texutre')]);
   assert.equal(await findItem(page, 'Change Texture', { timeout: 300 }), null, 'no camera: no camera menu');
   assert.ok(!(await animating(page)));
-  await chooser.cancel();
+  await chooser.accept([wide]);
+  assert.ok(await findItem(page, 'wide.png: picture too large: 9000 x 8 pixels (at most 8192 x 8192)', { kind: 'text' }));
+  const [again] = await Promise.all([page.waitForFileChooser({ timeout: 15000 }), clickCaption(page, 'Choose Another')]);
+  await again.cancel();
   await waitGone(page, 'Choose a Picture');
   await page.waitForFunction(() => Module.ccall('lumo_animating', 'number', [], []) === 1, { timeout: 5000 });
+  await pause(1000);
+  // The top of the view, clear of the panel: the picture as it was.
+  const shown = decodePng(Buffer.from(await page.screenshot({ type: 'png' })));
+  assert.ok(compareRegion(decodePng(Buffer.from(before)), shown, { x: 0, y: 0, width: 320, height: 200 }).mean < 2,
+            'the picture is unchanged');
   await context.close();
 });
 
@@ -310,5 +325,37 @@ test('a save the browser cannot store says "save failed" and lists nothing', asy
   await openSavedList(page);
   assert.deepEqual(await rowCaptions(page), []);
   assert.ok(await findItem(page, 'No saved shapes yet: Save makes one', { kind: 'text' }));
+  await context.close();
+});
+
+async function drop(page, file) {
+  const session = await page.createCDPSession();
+  const data = { items: [], files: [file], dragOperationsMask: 1 };
+  for (const type of ['dragEnter', 'dragOver', 'drop']) await session.send('Input.dispatchDragEvent', { type, x: 160, y: 240, data });
+  await session.detach();
+}
+
+test('a picture or a shape file dropped on the page opens as on the desktop', async () => {
+  const { page, problems, context } = await freshPage();
+  await waitForTable(page);
+  const dome = await restShapeHash(page);
+  const photo = path.join(scratch, 'dropped.jpg');
+  await exifJpeg(page, photo);
+  await drop(page, photo);
+  await page.mouse.click(160, 240);  // hides the panel
+  await pause(1500);
+  const shot = decodePng(Buffer.from(await page.screenshot({ type: 'png' })));
+  const at = (x, y) => shot.pixels.subarray((y * shot.width + x) * 4, (y * shot.width + x) * 4 + 3);
+  assert.ok(at(160, 110)[0] > at(160, 110)[2] + 60 && at(160, 350)[2] > at(160, 350)[0] + 60, 'the photo, upright');
+
+  await drop(page, fixture);
+  await page.waitForFunction((dome) => Module.ccall('lumo_rest_shape_hash', 'string', [], []) !== dome, { timeout: 10000 }, dome);
+
+  const junk = path.join(scratch, 'notes.bin');
+  fs.writeFileSync(junk, 'not a picture, not a shape');
+  await drop(page, junk);
+  assert.ok(await findItem(page, 'Cannot open', { kind: 'text' }));
+  assert.ok(await findItem(page, /^notes\.bin: not a picture/, { kind: 'text' }));
+  assert.deepEqual(problems, []);
   await context.close();
 });
