@@ -75,7 +75,8 @@ web-serve: web
 	@scripts/web-serve
 
 # The simulation's tests under node, then the page in headless Chromium
-# (the native program too: the page's drawing is compared with it).
+# (the native program too: the page's drawing is compared with it), and the
+# page installed and offline: every tests/web/*_test.mjs.
 test-web: web build
 	@scripts/install-web-tools
 	ctest --preset web

@@ -16,11 +16,11 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/ja
   '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json',
   '.webmanifest': 'application/manifest+json' };
 
-export function serveSite() {
+export function serveSite(folder = siteFolder) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(siteFolder, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(siteFolder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+    const file = path.join(folder, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(folder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404);
       response.end();
       return;
@@ -29,6 +29,13 @@ export function serveSite() {
     fs.createReadStream(file).pipe(response);
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// Gone for good: no new connections, and the browser's open ones cut too.
+export function stopServing(server) {
+  const closed = new Promise((resolve) => server.close(resolve));
+  server.closeAllConnections();
+  return closed;
 }
 
 export async function openBrowser(extraArguments = []) {
