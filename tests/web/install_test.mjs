@@ -10,6 +10,7 @@ import path from 'node:path';
 
 import { decodePng } from './png.mjs';
 import { serveSite, stopServing, openBrowser, openLumo, waitForTable, siteFolder } from './site.mjs';
+import { findItem, clickCaption } from './controls.mjs';
 
 const phone = { width: 390, height: 700, deviceScaleFactor: 2, isMobile: true, hasTouch: true };
 const sourceFolder = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../../web');
@@ -101,9 +102,13 @@ test('the service worker keeps every file of the site', async (t) => {
   assert.deepEqual(kept.paths, filesOf(siteFolder));
 });
 
-test('with the network off and the host gone, the page starts from its copy and draws the dome', async (t) => {
+test('with the network off and the host gone, the page starts from its copy, draws the dome and lists the saved shapes', async (t) => {
   const { server, page, problems } = await openControlled(t);
   const address = origin(server);
+  await waitForTable(page);
+  await clickCaption(page, 'Save');
+  assert.ok(await findItem(page, 'saved', { kind: 'text' }));
+  await clickCaption(page, 'OK');
   const cdp = await page.createCDPSession();
   await cdp.send('Network.enable');
   await cdp.send('Network.emulateNetworkConditions',
@@ -126,6 +131,10 @@ test('with the network off and the host gone, the page starts from its copy and 
   await startsAgain(() => page.reload());
   // Where the home screen starts it: the folder's own address.
   await startsAgain(() => page.goto(`${address}/`));
+  // The shape saved before is kept in the browser, network or not.
+  await clickCaption(page, 'Load');
+  await clickCaption(page, 'Texutre and Shape');
+  assert.ok(await findItem(page, /^\d{1,2} [A-Z][a-z]{2} \d{4}, /, { kind: 'control' }), 'the saved shape is listed');
   assert.deepEqual(problems, []);
 });
 
