@@ -8,13 +8,10 @@
 
 #include "files/file_io.h"
 #include "support/temp_folder.h"
+#include "support/text_bytes.h"
 
 namespace lumo::testing {
 namespace {
-
-std::span<const uint8_t> as_bytes(std::string_view text) {
-    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
 
 std::string as_text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 

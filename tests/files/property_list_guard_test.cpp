@@ -10,15 +10,12 @@
 #include "support/binary_plist.h"
 #include "files/property_list.h"
 #include "files/property_list_guard.h"
+#include "support/text_bytes.h"
 
 namespace lumo::testing {
 namespace {
 
 constexpr PropertyListLimits kLimits{.max_bytes = 1 << 20, .max_depth = 8, .max_values = 1000};
-
-std::span<const uint8_t> as_bytes(std::string_view text) {
-    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
 
 bool xml_accepted(std::string_view text, const PropertyListLimits& limits = kLimits) {
     std::string error;

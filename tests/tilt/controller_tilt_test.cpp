@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "expect_reading.h"
 #include "tilt/tilt_controller.h"
 
 namespace lumo {
@@ -7,11 +8,7 @@ namespace {
 
 constexpr float kG = SDL_STANDARD_GRAVITY;
 
-void expect_reading(const Acceleration& a, double x, double y, double z) {
-    EXPECT_NEAR(a.x, x, 1e-7);
-    EXPECT_NEAR(a.y, y, 1e-7);
-    EXPECT_NEAR(a.z, z, 1e-7);
-}
+using testing::expect_reading;
 
 // SDL reads +g along the controller axis that points up.
 TEST(ControllerToDevice, LyingFlatIsFaceUp) { expect_reading(controller_to_device(0, kG, 0), 0, 0, -1); }

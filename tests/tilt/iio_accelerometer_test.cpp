@@ -4,20 +4,19 @@
 
 #include "fake_iio_tree.h"
 #include "tilt/tilt_iio.h"
+#include "expect_reading.h"
 
 namespace lumo {
 namespace {
 
 using testing::FakeIioTree;
+using testing::expect_reading;
 
 // 100 counts of this scale are one standard gravity.
 const std::string kGravityPer100 = "0.0980665";
 
-void expect_reading(const Acceleration& a, double x, double y, double z) {
-    EXPECT_NEAR(a.x, x, 1e-12);
-    EXPECT_NEAR(a.y, y, 1e-12);
-    EXPECT_NEAR(a.z, z, 1e-12);
-}
+// Readings here are computed in double: exact but for rounding.
+constexpr double kExact = 1e-12;
 
 Acceleration poll_once(TiltSource& source) {
     Acceleration a{99, 99, 99};
@@ -58,9 +57,9 @@ TEST(MountMatrix, RefusesMalformedOrSingular) {
 TEST(IioToDevice, NegatesTheReactionIntoTheDirectionOfGravity) {
     IioCalibration calibration;
     calibration.scale = {0.0980665, 0.0980665, 0.0980665};
-    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1);   // face up
-    expect_reading(iio_to_device({0, 100, 0}, calibration), 0, -1, 0);   // upright
-    expect_reading(iio_to_device({-100, 0, 0}, calibration), 1, 0, 0);  // right side down
+    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1, kExact);   // face up
+    expect_reading(iio_to_device({0, 100, 0}, calibration), 0, -1, 0, kExact);   // upright
+    expect_reading(iio_to_device({-100, 0, 0}, calibration), 1, 0, 0, kExact);  // right side down
 }
 
 TEST(IioToDevice, MountMatrixTakesSensorAxesToDeviceAxes) {
@@ -69,9 +68,9 @@ TEST(IioToDevice, MountMatrixTakesSensorAxesToDeviceAxes) {
     IioCalibration calibration;
     calibration.scale = {0.0980665, 0.0980665, 0.0980665};
     calibration.mount = {0, -1, 0, 1, 0, 0, 0, 0, 1};
-    expect_reading(iio_to_device({100, 0, 0}, calibration), 0, -1, 0);   // upright
-    expect_reading(iio_to_device({0, 100, 0}, calibration), 1, 0, 0);    // right side down
-    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1);   // face up
+    expect_reading(iio_to_device({100, 0, 0}, calibration), 0, -1, 0, kExact);   // upright
+    expect_reading(iio_to_device({0, 100, 0}, calibration), 1, 0, 0, kExact);    // right side down
+    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1, kExact);   // face up
 }
 
 class IioTreeTest : public ::testing::Test {
@@ -103,7 +102,7 @@ TEST_F(IioTreeTest, SkipsOtherSensorsAndTakesTheFirstInNaturalOrder) {
     std::unique_ptr<TiltSource> source = open();
     ASSERT_NE(source, nullptr);
     EXPECT_STREQ(source->name(), "accelerometer (iio:device2: bmc150_accelerometer)");
-    expect_reading(poll_once(*source), 0, -1, 0);
+    expect_reading(poll_once(*source), 0, -1, 0, kExact);
 }
 
 TEST_F(IioTreeTest, AppliesSharedScaleAndOffset) {
@@ -111,7 +110,7 @@ TEST_F(IioTreeTest, AppliesSharedScaleAndOffset) {
     tree_.write("iio:device0", "in_accel_offset", "-24\n");
     std::unique_ptr<TiltSource> source = open();
     ASSERT_NE(source, nullptr);
-    expect_reading(poll_once(*source), 0, 0, -1);
+    expect_reading(poll_once(*source), 0, 0, -1, kExact);
 }
 
 TEST_F(IioTreeTest, PerAxisScaleAndOffsetWinOverShared) {
@@ -125,7 +124,7 @@ TEST_F(IioTreeTest, PerAxisScaleAndOffsetWinOverShared) {
     std::unique_ptr<TiltSource> source = open();
     ASSERT_NE(source, nullptr);
     // z keeps the shared offset: (0 + 7) counts.
-    expect_reading(poll_once(*source), 1, -1, -0.07);
+    expect_reading(poll_once(*source), 1, -1, -0.07, kExact);
 }
 
 TEST_F(IioTreeTest, IdentityMountMatrixChangesNothing) {
@@ -133,7 +132,7 @@ TEST_F(IioTreeTest, IdentityMountMatrixChangesNothing) {
     tree_.write("iio:device0", "in_accel_mount_matrix", "1, 0, 0; 0, 1, 0; 0, 0, 1\n");
     std::unique_ptr<TiltSource> source = open();
     ASSERT_NE(source, nullptr);
-    expect_reading(poll_once(*source), 0, -1, 0);
+    expect_reading(poll_once(*source), 0, -1, 0, kExact);
 }
 
 TEST_F(IioTreeTest, RotatedMountMatrixIsApplied) {
@@ -143,7 +142,7 @@ TEST_F(IioTreeTest, RotatedMountMatrixIsApplied) {
         tree.write("iio:device0", file, "0, -1, 0; 1, 0, 0; 0, 0, 1\n");
         std::unique_ptr<TiltSource> source = open_iio_accelerometer(tree.root());
         ASSERT_NE(source, nullptr) << file;
-        expect_reading(poll_once(*source), 0, -1, 0);
+        expect_reading(poll_once(*source), 0, -1, 0, kExact);
     }
 }
 
@@ -155,10 +154,10 @@ TEST_F(IioTreeTest, VanishedFilesFailThePollUntilTheyReturn) {
     std::filesystem::remove_all(tree_.root() / "iio:device0");
     Acceleration a{5, 6, 7};
     EXPECT_FALSE(source->poll(&a));
-    expect_reading(a, 5, 6, 7);  // left alone
+    expect_reading(a, 5, 6, 7, kExact);  // left alone
 
     tree_.add_accelerometer("iio:device0", 0, 100, 0, kGravityPer100);
-    expect_reading(poll_once(*source), 0, -1, 0);  // the scale read at opening still holds
+    expect_reading(poll_once(*source), 0, -1, 0, kExact);  // the scale read at opening still holds
 }
 
 TEST_F(IioTreeTest, GarbageInARawFileFailsThePoll) {

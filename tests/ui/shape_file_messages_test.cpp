@@ -9,13 +9,10 @@
 
 #include "support/temp_folder.h"
 #include "ui/shape_file.h"
+#include "support/text_bytes.h"
 
 namespace lumo::testing {
 namespace {
-
-std::span<const uint8_t> as_bytes(std::string_view text) {
-    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
 
 // A dictionary with positions of 7499 good reals and one element `odd`.
 std::string document_with(std::string_view odd) {

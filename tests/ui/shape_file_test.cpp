@@ -18,15 +18,12 @@
 #include "support/binary_plist.h"
 #include "files/property_list.h"
 #include "support/temp_folder.h"
+#include "support/text_bytes.h"
 
 namespace lumo::testing {
 namespace {
 
 constexpr int kPositionCount = 7500;
-
-std::span<const uint8_t> as_bytes(std::string_view text) {
-    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
 
 std::optional<ShapeFileContents> parse_text(std::string_view text) {
     std::string error;
