@@ -16,6 +16,7 @@
 #include "platform/log.h"
 #include "platform/main_loop.h"
 #include "platform/metrics.h"
+#include "platform/startup_trace.h"
 #include "tilt/host_motion_sensor.h"
 #include "ui/shape_file.h"
 #include "widgets/preview_texture.h"
@@ -72,6 +73,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     if (!app->window_) return nullptr;
 
     app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get());
+    startup_mark("interface layer made");
     ImagePickerController::setPreviewTextureHooks(&create_preview_texture, &destroy_preview_texture);
     app->compositor_ = Compositor(app->window_.get());
     // Headless runs must not depend on the machine's sensors or controllers.
@@ -80,6 +82,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     tilt_options.use_controllers = !options.headless;
     tilt_options.open_sensor = host_motion_sensor();
     app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
+    startup_mark("tilt sources opened");
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
     app->interface_ = MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
                                           app->tilt_.get(), app->home_);
@@ -87,6 +90,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
         *error = "cannot make the drawing view's OpenGL context current";
         return nullptr;
     }
+    startup_mark("view and interface made");
     EAGLView& view = app->view();
     view.context->setPresenter(&app->compositor_);
     app->compositor_.setOverlay(app->interface_->panel());
@@ -110,7 +114,9 @@ Application::~Application() {
 
 void Application::launch() {
     view().layoutSubviews();
+    startup_mark("picture uploaded");
     delegate().applicationDidFinishLaunching();
+    startup_mark("timers started");
     // The first picture now rather than one interval later. Not on the virtual
     // clock: what it shows depends on how far the table build has got.
     if (!run_loop_.is_virtual()) view().renderFrame();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/gl_window.h"
+#include "platform/startup_trace.h"
 
 namespace lumo {
 
@@ -37,9 +38,12 @@ void Compositor::compose() {
                           GL_COLOR_BUFFER_BIT, GL_NEAREST);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }
+    startup_mark("frame copied");
     if (overlay_ != nullptr) overlay_->draw_overlay();
+    startup_mark("interface drawn");
     if (capture_requested_) capture();
     window_->swap();
+    startup_mark("first swap");
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
 }
 

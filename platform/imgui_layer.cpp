@@ -11,6 +11,7 @@
 #include "platform/imgui_renderer.h"
 #include "platform/interface_scale.h"
 #include "platform/log.h"
+#include "platform/startup_trace.h"
 #include "platform/resources.h"
 #include "platform/window_metrics.h"
 
@@ -181,7 +182,8 @@ void ImGuiLayer::begin_frame(double now_seconds) {
         io.KeysDown[code] = keys_held_[code] || keys_pressed_[code];
     keys_pressed_.reset();
     ++frames_;
-        imgui_renderer_new_frame();
+    imgui_renderer_new_frame();  // builds the font atlas and its texture when there is none
+    startup_mark("font atlas built");
     ImGui::NewFrame();
     // Menus, lists and the picker place themselves in the work area.
     const ViewRect view = window_->view_rect_points();

@@ -3,6 +3,7 @@
 // surface in its orthographic view, revealed from the top while a build runs.
 
 
+#include "platform/startup_trace.h"
 #include "render/eagl_view.h"
 #include "render/mesh_buffers.h"
 
@@ -135,6 +136,7 @@ void EAGLView::renderFrame() {
 
     glBindRenderbuffer(GL_RENDERBUFFER, viewRenderbuffer);
     context->presentRenderbuffer(GL_RENDERBUFFER);
+    if (cells == kCellCount) startup_mark("whole dome shown");
 }
 
 }  // namespace lumo

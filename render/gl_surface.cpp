@@ -3,6 +3,7 @@
 
 #include "platform/gl_window.h"
 #include "platform/log.h"
+#include "platform/startup_trace.h"
 #include "picture/image_named.h"
 #include "render/eagl_view.h"
 
@@ -26,7 +27,9 @@ std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run
     view->_display_surface = true;
     view->updateScreenSize();
     view->_touches.fill(0);
+    startup_mark("rest shape set");
     view->setTexture(imageNamed(kDefaultPicture));
+    startup_mark("default picture decoded");
     view->picture_jobs_ = make_picture_jobs();
     view->touch_time.reset();
     return view;
