@@ -2,15 +2,16 @@
 // the program's own GLWindow), then the kinds of drawing its first frame
 // does and nothing of its own: a lit, textured, depth-tested mesh into a
 // framebuffer object, that framebuffer copied to the window as lumo copies
-// it (a blit), a blended, scissored, textured quad over it (the interface), and the
-// swap. Marks the
-// same phases as the program (LUMO_STARTUP_TRACE), so the launch benchmark
-// can start it in lumo's place and the difference is what lumo adds.
+// it, a blended, scissored, textured quad over it (the interface), and the
+// swap. Marks the same phases as the program (LUMO_STARTUP_TRACE), so that
+// the launch benchmark can start it in lumo's place: the difference is what
+// lumo adds.
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/frame_copy.h"
 #include "platform/gl.h"
 #include "platform/gl_window.h"
 #include "platform/startup_trace.h"
@@ -109,16 +110,17 @@ int main() {
 
     const std::vector<unsigned char> texels(static_cast<size_t>(kTextureSide) * kTextureSide * 4, 200);
     GLuint picture = 0, colour = 0, framebuffer = 0, depth = 0;
+    glGenTextures(1, &colour);
+    glBindTexture(GL_TEXTURE_2D, colour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, view.width, view.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glGenTextures(1, &picture);
     glBindTexture(GL_TEXTURE_2D, picture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kTextureSide, kTextureSide, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, view.width, view.height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
     glGenRenderbuffers(1, &depth);
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, view.width, view.height);
@@ -131,12 +133,8 @@ int main() {
     glViewport(0, 0, width, height);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    const int bottom = height - view.y - view.height;
-    glBlitFramebuffer(0, 0, view.width, view.height, view.x, bottom, view.x + view.width, bottom + view.height,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    lumo::copy_frame_to_window(lumo::ViewFrame{framebuffer, colour, view.width, view.height}, view.x,
+                               height - view.y - view.height, width, height);
     lumo::startup_mark("frame copied");
     draw_interface_quad(width, height);
     lumo::startup_mark("interface drawn");

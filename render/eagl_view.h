@@ -127,7 +127,7 @@ public:
     int backingHeight = 0;
     std::unique_ptr<EAGLContext> context;
     void* _viewcontroller = nullptr;  // nothing reads it
-    GLuint viewRenderbuffer = 0;
+    GLuint viewColorTexture = 0;  // the framebuffer's colour buffer (EAGLContext::colorBufferStorage)
     GLuint viewFramebuffer = 0;
     GLuint depthRenderbuffer = 0;
     Timer animationTimer;  // not owned: the run loop keeps it until invalidated

@@ -134,7 +134,6 @@ void EAGLView::renderFrame() {
     const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
     glDrawElements(_display_surface ? GL_TRIANGLES : GL_LINES, 6 * cells, GL_UNSIGNED_SHORT, _surface_indices.data());
 
-    glBindRenderbuffer(GL_RENDERBUFFER, viewRenderbuffer);
     context->presentRenderbuffer(GL_RENDERBUFFER);
     if (cells == kCellCount) startup_mark("whole dome shown");
 }

@@ -1,5 +1,5 @@
 // The view's creation and destruction, its layout pass, the framebuffer with
-// its colour and depth renderbuffers, and the picture uploads.
+// its colour texture and depth renderbuffer, and the picture uploads.
 
 #include "platform/gl_window.h"
 #include "platform/log.h"
@@ -61,13 +61,10 @@ void EAGLView::layoutSubviews() {
 
 bool EAGLView::createFramebuffer() {
     glGenFramebuffers(1, &viewFramebuffer);
-    glGenRenderbuffers(1, &viewRenderbuffer);
+    glGenTextures(1, &viewColorTexture);
     glBindFramebuffer(GL_FRAMEBUFFER, viewFramebuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, viewRenderbuffer);
-    context->renderbufferStorage(GL_RENDERBUFFER);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, viewRenderbuffer);
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &backingWidth);
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_HEIGHT, &backingHeight);
+    context->colorBufferStorage(viewColorTexture, &backingWidth, &backingHeight);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, viewColorTexture, 0);
 
     glGenRenderbuffers(1, &depthRenderbuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthRenderbuffer);
@@ -83,8 +80,8 @@ bool EAGLView::createFramebuffer() {
 void EAGLView::destroyFramebuffer() {
     glDeleteFramebuffers(1, &viewFramebuffer);
     viewFramebuffer = 0;
-    glDeleteRenderbuffers(1, &viewRenderbuffer);
-    viewRenderbuffer = 0;
+    glDeleteTextures(1, &viewColorTexture);
+    viewColorTexture = 0;
     if (depthRenderbuffer != 0) {
         glDeleteRenderbuffers(1, &depthRenderbuffer);
         depthRenderbuffer = 0;
