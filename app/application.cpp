@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "app/file_kind.h"
+#include "app/start_up.h"
 #include "files/app_paths.h"
 #include "files/file_io.h"
 #include "picture/picture.h"
@@ -64,6 +65,8 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
         }
         app->script_ = std::move(*script);
     }
+    StartUp start_up;  // runs while the window opens
+    startup_mark("table build started");
     WindowOptions window_options;
     window_options.headless = options.headless;
     window_options.width = options.window_width;
@@ -72,7 +75,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->window_ = GLWindow::create(window_options, error);
     if (!app->window_) return nullptr;
 
-    app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get());
+    app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get(), start_up.takeFontFile());
     startup_mark("interface layer made");
     ImagePickerController::setPreviewTextureHooks(&create_preview_texture, &destroy_preview_texture);
     app->compositor_ = Compositor(app->window_.get());
@@ -85,7 +88,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     startup_mark("tilt sources opened");
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
     app->interface_ = MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
-                                          app->tilt_.get(), app->home_);
+                                          app->tilt_.get(), app->home_, start_up.takeViewContents());
     if (!app->interface_) {
         *error = "cannot make the drawing view's OpenGL context current";
         return nullptr;

@@ -3,7 +3,6 @@
 
 #include "platform/gl_window.h"
 #include "platform/log.h"
-#include "platform/startup_trace.h"
 #include "picture/image_named.h"
 #include "render/eagl_view.h"
 
@@ -13,23 +12,32 @@ namespace {
 constexpr const char* kDefaultPicture = "texture.png";
 }
 
+std::unique_ptr<LUMOTransform> EAGLView::defaultSurface() {
+    auto surface = std::make_unique<LUMOTransform>();
+    surface->set_init_position_and_mass_at_startup(true);
+    return surface;
+}
+
+std::shared_ptr<const Picture> EAGLView::defaultPicture() { return imageNamed(kDefaultPicture); }
+
 std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run_loop) {
+    return initWithCoder(window, run_loop, ViewContents{defaultSurface(), defaultPicture()});
+}
+
+std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run_loop, ViewContents contents) {
     std::unique_ptr<EAGLView> view(new EAGLView);
     view->window_ = window;
     view->run_loop_ = run_loop;
     view->context = EAGLContext::initWithWindow(window);
     if (!view->context || !EAGLContext::setCurrentContext(view->context.get())) return nullptr;
 
-    view->_lumo_trans = std::make_unique<LUMOTransform>();
-    view->_lumo_trans->set_init_position_and_mass_at_startup(true);
+    view->_lumo_trans = std::move(contents.surface);
     view->_surface_vertices = view->_lumo_trans->surface_vertices();
     view->animationInterval = 0.05;
     view->_display_surface = true;
     view->updateScreenSize();
     view->_touches.fill(0);
-    startup_mark("rest shape set");
-    view->setTexture(imageNamed(kDefaultPicture));
-    startup_mark("default picture decoded");
+    view->setTexture(std::move(contents.picture));
     view->picture_jobs_ = make_picture_jobs();
     view->touch_time.reset();
     return view;
