@@ -80,9 +80,10 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     ImagePickerController::setPreviewTextureHooks(&create_preview_texture, &destroy_preview_texture);
     app->compositor_ = Compositor(app->window_.get());
     // Headless runs must not depend on the machine's sensors or controllers.
+    // Controllers come after the first picture (launch).
     TiltSelector::Options tilt_options;
     tilt_options.use_iio = !options.headless;
-    tilt_options.use_controllers = !options.headless;
+    tilt_options.use_controllers = false;
     tilt_options.open_sensor = host_motion_sensor();
     app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
     startup_mark("tilt sources opened");
@@ -123,6 +124,8 @@ void Application::launch() {
     // The first picture now rather than one interval later. Not on the virtual
     // clock: what it shows depends on how far the table build has got.
     if (!run_loop_.is_virtual()) view().renderFrame();
+    if (!options_.headless) tilt_->start_controllers();
+    startup_mark("controllers started");
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, &Application::ui_tick, this);
     for (const std::string& file : options_.files) openFile(file);
 }
