@@ -10,12 +10,14 @@
 #include <limits>
 
 #include "app/file_kind.h"
+#include "app/start_up.h"
 #include "files/app_paths.h"
 #include "files/file_io.h"
 #include "picture/picture.h"
 #include "platform/log.h"
 #include "platform/main_loop.h"
 #include "platform/metrics.h"
+#include "platform/startup_trace.h"
 #include "tilt/host_motion_sensor.h"
 #include "ui/shape_file.h"
 #include "widgets/preview_texture.h"
@@ -63,6 +65,8 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
         }
         app->script_ = std::move(*script);
     }
+    StartUp start_up;  // runs while the window opens
+    startup_mark("table build started");
     WindowOptions window_options;
     window_options.headless = options.headless;
     window_options.width = options.window_width;
@@ -71,22 +75,26 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->window_ = GLWindow::create(window_options, error);
     if (!app->window_) return nullptr;
 
-    app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get());
+    app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get(), start_up.takeFontFile());
+    startup_mark("interface layer made");
     ImagePickerController::setPreviewTextureHooks(&create_preview_texture, &destroy_preview_texture);
     app->compositor_ = Compositor(app->window_.get());
     // Headless runs must not depend on the machine's sensors or controllers.
+    // Controllers come after the first picture (launch).
     TiltSelector::Options tilt_options;
     tilt_options.use_iio = !options.headless;
-    tilt_options.use_controllers = !options.headless;
+    tilt_options.use_controllers = false;
     tilt_options.open_sensor = host_motion_sensor();
     app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
+    startup_mark("tilt sources opened");
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
     app->interface_ = MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
-                                          app->tilt_.get(), app->home_);
+                                          app->tilt_.get(), app->home_, start_up.takeViewContents());
     if (!app->interface_) {
         *error = "cannot make the drawing view's OpenGL context current";
         return nullptr;
     }
+    startup_mark("view and interface made");
     EAGLView& view = app->view();
     view.context->setPresenter(&app->compositor_);
     app->compositor_.setOverlay(app->interface_->panel());
@@ -110,10 +118,14 @@ Application::~Application() {
 
 void Application::launch() {
     view().layoutSubviews();
+    startup_mark("picture uploaded");
     delegate().applicationDidFinishLaunching();
+    startup_mark("timers started");
     // The first picture now rather than one interval later. Not on the virtual
     // clock: what it shows depends on how far the table build has got.
     if (!run_loop_.is_virtual()) view().renderFrame();
+    if (!options_.headless) tilt_->start_controllers();
+    startup_mark("controllers started");
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, &Application::ui_tick, this);
     allow_dropped_files();
     for (const std::string& file : options_.files) openFile(file);

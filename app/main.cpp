@@ -7,8 +7,10 @@
 #include "app/application.h"
 #include "app/options.h"
 #include "platform/main_loop.h"
+#include "platform/startup_trace.h"
 
 int main(int argc, char** argv) {
+    lumo::startup_mark("main");
     std::string error;
     const auto options = lumo::parse_options(argc, argv, &error);
     if (!options) {

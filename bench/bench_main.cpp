@@ -51,6 +51,7 @@ void print_share(const RecordingReporter& r, const char* label, const std::strin
 
 #ifdef LUMO_PICTURE_BENCH
 void print_picture_memory();
+void print_launch_phases();
 #endif
 
 int main(int argc, char** argv) {
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
     print_share(reporter, "fit and upload of a 4000 x 3000 photo:", "BM_FitAndUpload4000x3000", frame);
     print_share(reporter, "an interval at rest (step, no draw):", "BM_RestingInterval", frame);
     print_ratio(reporter, "whole frame / interval at rest:", "BM_WholeFrame", "BM_RestingInterval");
-    for (const char* name : {"BM_StartUpToFirstPicture", "BM_StartUpToWholeDome"}) {
+    for (const char* name : {"BM_LaunchToFirstSwap", "BM_LaunchBareWindowToFirstSwap", "BM_StartUpToFirstPicture",
+                             "BM_StartUpToWholeDome"}) {
         const auto it = reporter.times.find(name);
         if (it != reporter.times.end()) std::printf("%-44s %10.1f ms\n", name + 3, it->second / 1e6);
     }
@@ -80,6 +82,7 @@ int main(int argc, char** argv) {
     print_ratio(reporter, "PNG 4000 x 3000:", "BM_DomeOldPng4000x3000", "BM_DomeNewPng4000x3000");
     print_ratio(reporter, "PNG 8192 x 8192:", "BM_DomeOldPng8192x8192", "BM_DomeNewPng8192x8192");
 #ifdef LUMO_PICTURE_BENCH
+    print_launch_phases();
     print_picture_memory();
 #endif
     return 0;

@@ -35,7 +35,7 @@ void run(benchmark::State& state, bool resize_each_frame) {
     }
     const int height = static_cast<int>(state.range(0));
     SDL_SetWindowSize(window->sdl_window(), height * 2 / 3, height);
-    ImGuiLayer layer(window.get());
+    ImGuiLayer layer(window.get(), read_interface_font());
     double now = 0;
     interface_frame(layer, now);
     bool other = false;

@@ -2,14 +2,14 @@
 
 #include <cstring>
 
+#include "platform/frame_copy.h"
 #include "platform/gl_window.h"
+#include "platform/startup_trace.h"
 
 namespace lumo {
 
-void Compositor::present_frame(GLuint framebuffer, int width, int height) {
-    source_ = framebuffer;
-    source_width_ = width;
-    source_height_ = height;
+void Compositor::present_frame(const ViewFrame& frame) {
+    source_ = frame;
     ++frames_presented_;
     host_frame_presented(frames_presented_);
     compose();
@@ -27,19 +27,18 @@ void Compositor::compose() {
     glViewport(0, 0, dw, dh);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);  // the letterbox bars
     glClear(GL_COLOR_BUFFER_BIT);
-    if (source_ != 0 && glIsFramebuffer(source_)) {
+    // A resize replaces the view's framebuffer: until the next frame there is none to show.
+    if (source_.framebuffer != 0 && glIsFramebuffer(source_.framebuffer) && glIsTexture(source_.texture)) {
         // GL counts rows from the bottom; the view's rectangle from the top.
         const ViewRect r = window_->view_rect_pixels();
-        const int bottom = dh - r.y - source_height_;
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, source_);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glBlitFramebuffer(0, 0, source_width_, source_height_, r.x, bottom, r.x + source_width_, bottom + source_height_,
-                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        copy_frame_to_window(source_, r.x, dh - r.y - source_.height, dw, dh);
     }
+    startup_mark("frame copied");
     if (overlay_ != nullptr) overlay_->draw_overlay();
+    startup_mark("interface drawn");
     if (capture_requested_) capture();
     window_->swap();
+    startup_mark("first swap");
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous));
 }
 

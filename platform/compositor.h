@@ -1,6 +1,7 @@
 #pragma once
 // Puts a frame on the window: the view's colour buffer copied into its
-// letterboxed rectangle, the interface drawn over it, then the swap.
+// letterboxed rectangle (platform/frame_copy.h), the interface drawn over
+// it, then the swap.
 // Also recomposes the last frame alone (the interface changes while the
 // frame timer is stopped) and captures what it showed as a PNG.
 
@@ -25,7 +26,7 @@ class Compositor : public Presenter {
 public:
     explicit Compositor(GLWindow* window) : window_(window) {}
 
-    void present_frame(GLuint framebuffer, int width, int height) override;
+    void present_frame(const ViewFrame& frame) override;
     void recompose();
     void setOverlay(Overlay* overlay) { overlay_ = overlay; }
     long framesPresented() const { return frames_presented_; }
@@ -44,8 +45,7 @@ private:
 
     GLWindow* window_;
     Overlay* overlay_ = nullptr;
-    GLuint source_ = 0;
-    int source_width_ = 0, source_height_ = 0;
+    ViewFrame source_;
     long frames_presented_ = 0;
     bool capture_requested_ = false;
     int capture_width_ = 0, capture_height_ = 0;

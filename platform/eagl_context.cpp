@@ -45,20 +45,35 @@ void EAGLContext::overrideDrawableSize(int width, int height) {
     override_height_ = height;
 }
 
-bool EAGLContext::renderbufferStorage(GLenum target) {
+bool EAGLContext::colorBufferStorage(GLuint texture, int* width_out, int* height_out) {
     int width = 0, height = 0;
     drawableSize(&width, &height);
-    glRenderbufferStorage(target, GL_RGBA8, width, height);
+    color_width_ = *width_out = width;
+    color_height_ = *height_out = height;
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));  // the surface's picture stays bound
     return glGetError() == GL_NO_ERROR;
 }
 
 bool EAGLContext::presentRenderbuffer(GLenum /*target*/) {
     if (presenter_ == nullptr) return false;
-    GLint framebuffer = 0, width = 0, height = 0;
+    ViewFrame frame;
+    GLint framebuffer = 0, texture = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &width);
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_HEIGHT, &height);
-    presenter_->present_frame(static_cast<GLuint>(framebuffer), width, height);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME,
+                                          &texture);
+    frame.framebuffer = static_cast<GLuint>(framebuffer);
+    frame.texture = static_cast<GLuint>(texture);
+    frame.width = color_width_;
+    frame.height = color_height_;
+    presenter_->present_frame(frame);
     return true;
 }
 

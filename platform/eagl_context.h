@@ -1,7 +1,11 @@
 #pragma once
 // The drawing view's context: the window's OpenGL context, the storage of
-// its colour renderbuffer (the view's rectangle in pixels), and presenting
-// that renderbuffer, which the compositor copies to the window.
+// its colour buffer (the view's rectangle in pixels), and presenting that
+// buffer, which the compositor copies to the window.
+//
+// The colour buffer is a texture rather than a renderbuffer: the compositor
+// draws it into the window (platform/frame_copy.h), which under Mesa's
+// software driver costs a quarter of what a blit does on its first use.
 
 #include "platform/gl.h"
 
@@ -11,11 +15,19 @@ namespace lumo {
 
 class GLWindow;
 
+// A frame the view drew: its framebuffer and that framebuffer's colour
+// texture, width x height pixels.
+struct ViewFrame {
+    GLuint framebuffer = 0;
+    GLuint texture = 0;
+    int width = 0, height = 0;
+};
+
 class Presenter {
 public:
     virtual ~Presenter() = default;
-    // Shows the colour buffer of `framebuffer` (width x height pixels) in the window.
-    virtual void present_frame(GLuint framebuffer, int width, int height) = 0;
+    // Shows the frame in the window.
+    virtual void present_frame(const ViewFrame& frame) = 0;
 };
 
 class EAGLContext {
@@ -27,8 +39,10 @@ public:
     static bool setCurrentContext(EAGLContext* context);  // null clears the current context
     static EAGLContext* currentContext();
 
-    // Gives the bound renderbuffer RGBA8 storage of the drawable's size.
-    bool renderbufferStorage(GLenum target);
+    // Gives `texture` RGBA8 storage of the drawable's size (into *width and
+    // *height), for a colour buffer: sampled nearest, so that it is drawn
+    // pixel for pixel.
+    bool colorBufferStorage(GLuint texture, int* width, int* height);
     // Presents the colour buffer of the bound framebuffer.
     bool presentRenderbuffer(GLenum target);
 
@@ -43,6 +57,7 @@ private:
     GLWindow* window_;
     Presenter* presenter_ = nullptr;
     int override_width_ = -1, override_height_ = -1;
+    int color_width_ = 0, color_height_ = 0;  // the last colour buffer's size
 };
 
 }  // namespace lumo

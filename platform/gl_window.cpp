@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gl_context_request.h"
+#include "platform/startup_trace.h"
 #include "platform/window_metrics.h"
 
 namespace lumo {
@@ -24,6 +25,7 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
         if (error) *error = std::string("cannot start SDL video: ") + SDL_GetError();
         return nullptr;
     }
+    startup_mark("SDL video started");
     std::unique_ptr<GLWindow> window(new GLWindow);
     window->headless_ = options.headless;
     window->pixel_ratio_ = options.headless ? std::max(1, options.pixel_ratio) : 1;
@@ -48,6 +50,7 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
         if (error) *error = std::string("cannot open a window: ") + SDL_GetError();
         return nullptr;
     }
+    startup_mark("window opened");
     SDL_SetWindowMinimumSize(window->window_, kMinimumWindowSize.width * window->pixel_ratio_,
                              kMinimumWindowSize.height * window->pixel_ratio_);
     window->context_ = SDL_GL_CreateContext(window->window_);
@@ -57,6 +60,7 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
     }
     // Frames are paced by the frame timer, never by the display's refresh.
     SDL_GL_SetSwapInterval(0);
+    startup_mark("GL context made");
     return window;
 }
 

@@ -19,9 +19,14 @@ namespace lumo {
 
 class GLWindow;
 
+// The interface font's file, whole; empty (with a line on stderr) when it
+// is missing. Any thread: the application reads it while its window opens.
+std::vector<char> read_interface_font();
+
 class ImGuiLayer {
 public:
-    explicit ImGuiLayer(GLWindow* window);
+    // font_file: as read_interface_font() gives it.
+    ImGuiLayer(GLWindow* window, std::vector<char> font_file);
     ~ImGuiLayer();
     ImGuiLayer(const ImGuiLayer&) = delete;
     ImGuiLayer& operator=(const ImGuiLayer&) = delete;

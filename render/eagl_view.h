@@ -36,11 +36,25 @@ struct PicturePart {
     float left = 0, top = 0, right = 1, bottom = 1;
 };
 
+// What a view starts with besides its context: the surface, its rest shape
+// set up, and the picture on it. Neither needs a window, so the application
+// prepares them while its window is being opened (app/start_up.h).
+struct ViewContents {
+    std::unique_ptr<LUMOTransform> surface;
+    std::shared_ptr<const Picture> picture;
+};
+
 class EAGLView : public TouchHandler {
 public:
     // Creation: context, transform with the default dome, the default picture.
     // Null when the context cannot be had or made current.
     static std::unique_ptr<EAGLView> initWithCoder(GLWindow* window, RunLoop* run_loop);
+    // The same with contents prepared beforehand (its table build may be running).
+    static std::unique_ptr<EAGLView> initWithCoder(GLWindow* window, RunLoop* run_loop, ViewContents contents);
+    // The default dome, set up with no table build started, and the default
+    // picture at its own size. Any thread.
+    static std::unique_ptr<LUMOTransform> defaultSurface();
+    static std::shared_ptr<const Picture> defaultPicture();
     ~EAGLView() override;
     EAGLView(const EAGLView&) = delete;
     EAGLView& operator=(const EAGLView&) = delete;
@@ -127,7 +141,7 @@ public:
     int backingHeight = 0;
     std::unique_ptr<EAGLContext> context;
     void* _viewcontroller = nullptr;  // nothing reads it
-    GLuint viewRenderbuffer = 0;
+    GLuint viewColorTexture = 0;  // the framebuffer's colour buffer (EAGLContext::colorBufferStorage)
     GLuint viewFramebuffer = 0;
     GLuint depthRenderbuffer = 0;
     Timer animationTimer;  // not owned: the run loop keeps it until invalidated

@@ -3,6 +3,7 @@
 // surface in its orthographic view, revealed from the top while a build runs.
 
 
+#include "platform/startup_trace.h"
 #include "render/eagl_view.h"
 #include "render/mesh_buffers.h"
 
@@ -133,8 +134,8 @@ void EAGLView::renderFrame() {
     const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
     glDrawElements(_display_surface ? GL_TRIANGLES : GL_LINES, 6 * cells, GL_UNSIGNED_SHORT, _surface_indices.data());
 
-    glBindRenderbuffer(GL_RENDERBUFFER, viewRenderbuffer);
     context->presentRenderbuffer(GL_RENDERBUFFER);
+    if (cells == kCellCount) startup_mark("whole dome shown");
 }
 
 }  // namespace lumo

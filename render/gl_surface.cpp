@@ -1,5 +1,5 @@
 // The view's creation and destruction, its layout pass, the framebuffer with
-// its colour and depth renderbuffers, and the picture uploads.
+// its colour texture and depth renderbuffer, and the picture uploads.
 
 #include "platform/gl_window.h"
 #include "platform/log.h"
@@ -12,21 +12,32 @@ namespace {
 constexpr const char* kDefaultPicture = "texture.png";
 }
 
+std::unique_ptr<LUMOTransform> EAGLView::defaultSurface() {
+    auto surface = std::make_unique<LUMOTransform>();
+    surface->set_init_position_and_mass_at_startup(true);
+    return surface;
+}
+
+std::shared_ptr<const Picture> EAGLView::defaultPicture() { return imageNamed(kDefaultPicture); }
+
 std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run_loop) {
+    return initWithCoder(window, run_loop, ViewContents{defaultSurface(), defaultPicture()});
+}
+
+std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run_loop, ViewContents contents) {
     std::unique_ptr<EAGLView> view(new EAGLView);
     view->window_ = window;
     view->run_loop_ = run_loop;
     view->context = EAGLContext::initWithWindow(window);
     if (!view->context || !EAGLContext::setCurrentContext(view->context.get())) return nullptr;
 
-    view->_lumo_trans = std::make_unique<LUMOTransform>();
-    view->_lumo_trans->set_init_position_and_mass_at_startup(true);
+    view->_lumo_trans = std::move(contents.surface);
     view->_surface_vertices = view->_lumo_trans->surface_vertices();
     view->animationInterval = 0.05;
     view->_display_surface = true;
     view->updateScreenSize();
     view->_touches.fill(0);
-    view->setTexture(imageNamed(kDefaultPicture));
+    view->setTexture(std::move(contents.picture));
     view->picture_jobs_ = make_picture_jobs();
     view->touch_time.reset();
     return view;
@@ -58,13 +69,10 @@ void EAGLView::layoutSubviews() {
 
 bool EAGLView::createFramebuffer() {
     glGenFramebuffers(1, &viewFramebuffer);
-    glGenRenderbuffers(1, &viewRenderbuffer);
+    glGenTextures(1, &viewColorTexture);
     glBindFramebuffer(GL_FRAMEBUFFER, viewFramebuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, viewRenderbuffer);
-    context->renderbufferStorage(GL_RENDERBUFFER);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, viewRenderbuffer);
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &backingWidth);
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_HEIGHT, &backingHeight);
+    context->colorBufferStorage(viewColorTexture, &backingWidth, &backingHeight);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, viewColorTexture, 0);
 
     glGenRenderbuffers(1, &depthRenderbuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthRenderbuffer);
@@ -80,8 +88,8 @@ bool EAGLView::createFramebuffer() {
 void EAGLView::destroyFramebuffer() {
     glDeleteFramebuffers(1, &viewFramebuffer);
     viewFramebuffer = 0;
-    glDeleteRenderbuffers(1, &viewRenderbuffer);
-    viewRenderbuffer = 0;
+    glDeleteTextures(1, &viewColorTexture);
+    viewColorTexture = 0;
     if (depthRenderbuffer != 0) {
         glDeleteRenderbuffers(1, &depthRenderbuffer);
         depthRenderbuffer = 0;

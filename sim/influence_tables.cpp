@@ -32,8 +32,15 @@ void LUMOTransform::set_distance_of(InputForce* force) {
     }
 }
 
-void LUMOTransform::start_table_build() { builder_.start(build_job()); }
+void LUMOTransform::start_table_build(int workers) {
+    if (table_started_) return;  // this rest shape's table is being built, or is built
+    builder_.start(build_job(), workers);
+    table_started_ = true;
+}
 
-void LUMOTransform::stop_table_build() { builder_.cancel(); }
+void LUMOTransform::stop_table_build() {
+    builder_.cancel();
+    table_started_ = false;
+}
 
 }  // namespace lumo

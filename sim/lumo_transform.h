@@ -56,9 +56,12 @@ public:
     void init_distance_table();  // the table alone, ending with -1
     void set_distance_of(InputForce* force);
     // The build in the background: stops a running one, publishes 0 on this
-    // thread and returns at once.
-    void start_table_build();
-    void stop_table_build();
+    // thread and returns at once. Does nothing when a background build has
+    // started since the rest shape was last set up and was not stopped: the
+    // program starts the build before its window, and launching asks again.
+    // workers: at most this many build threads take part (0: all).
+    void start_table_build(int workers = 0);
+    void stop_table_build();  // the next start builds afresh
     void wait_for_table_build() { builder_.wait(); }
     bool table_build_running() const { return builder_.running(); }
     TableBuilder& table_builder() { return builder_; }
@@ -100,7 +103,10 @@ public:
     float _total_volume = 0.0f;
     std::array<float, kVertexCount> _distance_for_gravity{};
     std::array<InputForce, kForceCount> _input_forces{};
-    std::array<float, kVertexCount * kVertexCount> _distance_table{};
+    // Left unzeroed: a build writes every entry before it publishes -1, and
+    // nothing reads it sooner. Zeroing 25 MB would hold up the start-up, and
+    // the build's workers, not the main thread, fault its pages in.
+    std::array<float, kVertexCount * kVertexCount> _distance_table;
     float _time_interval = 0.05f;
     float _last_time = 0.0f;
     std::atomic<int32_t> _initializing_index{0};
@@ -111,6 +117,7 @@ private:
     float* influence_row_of(int vertex) { return _distance_table.data() + vertex * kVertexCount; }
 
     TableBuilder builder_;
+    bool table_started_ = false;  // main thread: a background build for this rest shape is under way or done
 };
 
 }  // namespace lumo

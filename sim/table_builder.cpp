@@ -72,7 +72,7 @@ void TableBuilder::cancel() {
 
 // Called with no worker active: the job fields are ours alone until the
 // generation changes under the state lock.
-void TableBuilder::open_job(const Job& job) {
+void TableBuilder::open_job(const Job& job, int workers) {
     cancel();
     job_ = job;
     for (int v = 0; v < kVertexCount; ++v) {
@@ -90,16 +90,17 @@ void TableBuilder::open_job(const Job& job) {
     publish(0);
     std::lock_guard lock(state_mutex_);
     job_open_ = true;
+    job_workers_ = workers;
     ++generation_;
 }
 
-void TableBuilder::start(const Job& job) {
-    open_job(job);
+void TableBuilder::start(const Job& job, int workers) {
+    open_job(job, workers);
     work_ready_.notify_all();
 }
 
 void TableBuilder::run(const Job& job) {
-    open_job(job);
+    open_job(job, 0);
     work_ready_.notify_all();
     participate();
     std::unique_lock lock(state_mutex_);
@@ -123,7 +124,7 @@ void TableBuilder::worker_main() {
 void TableBuilder::participate() {
     {
         std::lock_guard lock(state_mutex_);
-        if (!job_open_) return;
+        if (!job_open_ || (job_workers_ > 0 && active_ >= job_workers_)) return;
         ++active_;
     }
     while (build_next_chunk()) {

@@ -50,7 +50,9 @@ public:
     TableBuilder& operator=(const TableBuilder&) = delete;
 
     // Stops a running build, publishes 0 and returns while the workers build.
-    void start(const Job& job);
+    // At most `workers` of them take part (0: all): the program's first build
+    // leaves a core to the main thread, which is opening the window.
+    void start(const Job& job, int workers = 0);
     // Stops a running build, then builds on the calling thread with the
     // workers helping; returns once -1 has been published.
     void run(const Job& job);
@@ -72,7 +74,7 @@ public:
     void set_progress_hook(ProgressHook hook, void* context);
 
 private:
-    void open_job(const Job& job);
+    void open_job(const Job& job, int workers);
     void worker_main();
     void participate();
     bool build_next_chunk();
@@ -105,6 +107,7 @@ private:
     mutable std::condition_variable work_idle_;
     bool job_open_ = false;
     int active_ = 0;
+    int job_workers_ = 0;  // the most that may take part in the open job; 0: no limit
     uint64_t generation_ = 0;
     bool shutdown_ = false;
 

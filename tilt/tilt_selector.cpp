@@ -16,9 +16,13 @@ TiltSelector::TiltSelector(const Options& options) {
     } else {
         iio_problem_ = "not asked for";
     }
-    // Without the subsystem (no joystick support, no permission) we simply
-    // go without controllers.
-    if (options.use_controllers) controllers_ready_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+    if (options.use_controllers) start_controllers();
+    choose();
+}
+
+void TiltSelector::start_controllers() {
+    if (controllers_ready_) return;
+    controllers_ready_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     if (!sensor_live_) open_first_controller();
     choose();
 }

@@ -25,7 +25,7 @@ public:
     struct Options {
         std::filesystem::path iio_root = "/sys/bus/iio/devices";
         bool use_iio = true;
-        bool use_controllers = true;  // initialises SDL's game-controller subsystem
+        bool use_controllers = true;  // start_controllers() at once
         // Opens the machine's own accelerometer instead of reading IIO (the
         // browser's device motion); null when there is none, with *problem
         // set. Such a sensor counts as present from its first reading on.
@@ -44,6 +44,14 @@ public:
     // A sample from the current source; false when there is none this time.
     bool poll(Acceleration* out) override;
     const char* name() const override { return source_name(); }
+
+    // Initialises SDL's game-controller subsystem, which looks through the
+    // machine's input devices (milliseconds: the application does it after
+    // its first picture), and takes the first controller with an
+    // accelerometer unless the machine's own is in use. Nothing once started;
+    // without the subsystem (no joystick support, no permission) there are no controllers.
+    void start_controllers();
+    bool controllers_started() const { return controllers_ready_; }
 
     // SDL_CONTROLLERDEVICEADDED / REMOVED; any other event is ignored.
     void handle_controller_event(const SDL_Event& event);

@@ -6,9 +6,9 @@ namespace lumo {
 
 std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* run_loop, ImGuiLayer* imgui,
                                                    UIAccelerometer* accelerometer, TiltSelector* tilt,
-                                                   const std::filesystem::path& home) {
+                                                   const std::filesystem::path& home, ViewContents contents) {
     std::unique_ptr<MainInterface> ui(new MainInterface);
-    std::unique_ptr<EAGLView> view = EAGLView::initWithCoder(window, run_loop);
+    std::unique_ptr<EAGLView> view = EAGLView::initWithCoder(window, run_loop, std::move(contents));
     if (!view) return nullptr;
 
     ui->delegate_ = std::make_unique<lumoAppDelegate>(home, accelerometer);

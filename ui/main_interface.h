@@ -25,7 +25,7 @@ public:
     // Null when the drawing view cannot be created (no usable GL context).
     static std::unique_ptr<MainInterface> load(GLWindow* window, RunLoop* run_loop, ImGuiLayer* imgui,
                                                UIAccelerometer* accelerometer, TiltSelector* tilt,
-                                               const std::filesystem::path& home);
+                                               const std::filesystem::path& home, ViewContents contents);
     ~MainInterface();
 
     lumoAppDelegate* delegate() { return delegate_.get(); }

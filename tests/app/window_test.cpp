@@ -4,7 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include <imgui.h>
 
@@ -41,6 +44,49 @@ TEST_F(AppTest, AResizedWindowLetterboxesTheViewAndTouchesFollowIt) {
     SDL_PushEvent(&event);
     turn();
     EXPECT_EQ(slots_taken(), 1);
+}
+
+// The view's frame reaches its letterboxed rectangle pixel for pixel, the
+// bars stay black, whichever side the window is wider on, and a picture
+// that is partly transparent is not blended into them. (Windows opened at
+// their size: SDL's offscreen driver keeps a window's first surface.)
+TEST_F(AppTest, TheWindowShowsTheViewsFramePixelForPixel) {
+    Picture translucent(512, 512);
+    for (int y = 0; y < 512; ++y) {
+        for (int x = 0; x < 512; ++x) {
+            uint8_t* p = translucent.pixel(x, y);
+            p[0] = static_cast<uint8_t>(x / 2), p[1] = static_cast<uint8_t>(y / 2), p[2] = 200, p[3] = static_cast<uint8_t>(x + y);
+        }
+    }
+    for (const auto& [width, height] : {std::pair{643, 480}, std::pair{320, 501}}) {
+        options_.window_width = width;
+        options_.window_height = height;
+        launch();
+        app().ui().controllers.setHidden(true);  // nothing over the view
+        if (height > 480) view().load_texture(std::make_shared<const Picture>(translucent));
+        app().runFor(0.3);
+        const ViewRect r = app().window().view_rect_pixels();
+        ASSERT_EQ(view().backingWidth, r.width);
+        std::vector<unsigned char> frame(static_cast<size_t>(r.width) * r.height * 4);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, view().viewFramebuffer);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, r.width, r.height, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        const Picture window = window_picture();
+        ASSERT_EQ(window.width(), width);
+        int differing = 0;
+        for (int y = 0; y < r.height; ++y) {
+            for (int x = 0; x < r.width; ++x) {
+                const unsigned char* drawn = &frame[(static_cast<size_t>(r.height - 1 - y) * r.width + x) * 4];
+                differing += std::memcmp(drawn, window.pixel(r.x + x, r.y + y), 3) != 0;
+            }
+        }
+        EXPECT_EQ(differing, 0) << width << " x " << height;
+        const int bar_x = r.x > 0 ? r.x - 1 : r.width / 2, bar_y = r.y > 0 ? r.y - 1 : r.height / 2;
+        const unsigned char* bar = window.pixel(bar_x, bar_y);
+        EXPECT_EQ(bar[0] + bar[1] + bar[2], 0) << width << " x " << height;
+        app_.reset();
+    }
 }
 
 // The panel's Save button and the interface font, at the window's present size.

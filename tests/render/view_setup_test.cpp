@@ -34,7 +34,7 @@ TEST_F(ViewSetup, CreationGivesTheDefaultDomeAndPictureAndNoTimer) {
 
 TEST_F(ViewSetup, TheLayoutPassBuildsAFramebufferOfTheViewsSize) {
     EXPECT_NE(view_->viewFramebuffer, 0u);
-    EXPECT_NE(view_->viewRenderbuffer, 0u);
+    EXPECT_NE(view_->viewColorTexture, 0u);
     EXPECT_NE(view_->depthRenderbuffer, 0u);
     EXPECT_EQ(view_->backingWidth, 320);
     EXPECT_EQ(view_->backingHeight, 480);
@@ -45,7 +45,7 @@ TEST_F(ViewSetup, TheLayoutPassBuildsAFramebufferOfTheViewsSize) {
 TEST_F(ViewSetup, DestroyingTheFramebufferTwiceIsHarmless) {
     view_->destroyFramebuffer();
     EXPECT_EQ(view_->viewFramebuffer, 0u);
-    EXPECT_EQ(view_->viewRenderbuffer, 0u);
+    EXPECT_EQ(view_->viewColorTexture, 0u);
     EXPECT_EQ(view_->depthRenderbuffer, 0u);
     view_->destroyFramebuffer();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -1,6 +1,7 @@
 // The table build: bits against the plain build, progress, restarts and
 // cancellation, on the background thread and on the caller's.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -104,6 +105,69 @@ TEST(TableBuild, PublishesEveryRowInOrderThenMinusOne) {
         for (int k = 0; k < 2499; ++k) ASSERT_EQ(log.values[k], k) << workers;
         EXPECT_EQ(log.values.back(), -1);
     }
+}
+
+// The program starts the build before its window opens, and launching asks
+// for it again: the build already under way, or done, is the one kept.
+TEST(TableBuild, AskingAgainForTheSameRestShapeKeepsTheBuild) {
+    auto trans = make_dome();
+    ProgressLog log;
+    log.values.reserve(3000);
+    trans->table_builder().set_progress_hook(&ProgressLog::record, &log);
+    trans->start_table_build();
+    trans->start_table_build();  // most likely still running
+    wait_for_build(*trans);
+    trans->start_table_build();  // finished
+    wait_for_build(*trans);
+    std::lock_guard lock(log.mutex);
+    EXPECT_EQ(std::count(log.values.begin(), log.values.end(), 0), 1) << "built once";
+    EXPECT_EQ(std::count(log.values.begin(), log.values.end(), -1), 1);
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+}
+
+TEST(TableBuild, ASetUpOrAStopMakesTheNextStartBuildAfresh) {
+    auto trans = make_dome();
+    ProgressLog log;
+    log.values.reserve(8000);
+    trans->table_builder().set_progress_hook(&ProgressLog::record, &log);
+    trans->start_table_build();
+    wait_for_build(*trans);
+    trans->set_init_position_and_mass_at_startup(true);  // the same dome, set up again
+    trans->start_table_build();
+    wait_for_build(*trans);
+    trans->stop_table_build();
+    trans->start_table_build();
+    wait_for_build(*trans);
+    std::lock_guard lock(log.mutex);
+    EXPECT_EQ(std::count(log.values.begin(), log.values.end(), -1), 3);
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+}
+
+// The first build leaves a core to the main thread: one worker of three
+// builds every row, and the table is the same.
+TEST(TableBuild, AStartForOneWorkerBuildsOnOneThreadAlone) {
+    auto trans = std::make_unique<LUMOTransform>(3);
+    trans->set_init_position_and_mass_at_startup(true);
+    struct Publishers {
+        std::mutex mutex;
+        std::vector<std::thread::id> ids;
+        static void record(void* context, int32_t) {
+            auto* publishers = static_cast<Publishers*>(context);
+            std::lock_guard lock(publishers->mutex);
+            const auto id = std::this_thread::get_id();
+            if (std::find(publishers->ids.begin(), publishers->ids.end(), id) == publishers->ids.end())
+                publishers->ids.push_back(id);
+        }
+    } publishers;
+    publishers.ids.reserve(8);
+    trans->table_builder().set_progress_hook(&Publishers::record, &publishers);
+    trans->start_table_build(1);
+    wait_for_build(*trans);
+    std::lock_guard lock(publishers.mutex);
+    // The 0 is published by the starting thread, every row after it by the one worker.
+    ASSERT_EQ(publishers.ids.size(), 2u);
+    EXPECT_EQ(publishers.ids[0], std::this_thread::get_id());
+    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
 }
 
 TEST(TableBuild, StartPublishesZeroBeforeReturning) {

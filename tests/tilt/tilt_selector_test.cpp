@@ -36,6 +36,23 @@ TEST(TiltSelector, MachineAccelerometerComesFirst) {
     EXPECT_NEAR(a.y, -1.0, 1e-12);
 }
 
+// The application starts controllers after its first picture; asking again
+// changes nothing, and the selector gives the subsystem back when it goes.
+TEST(TiltSelector, ControllersStartWhenAskedOnceAndStopWithTheSelector) {
+    FakeIioTree tree;
+    {
+        TiltSelector selector(options_for(tree));
+        EXPECT_FALSE(selector.controllers_started());
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
+        selector.start_controllers();
+        selector.start_controllers();
+        EXPECT_TRUE(selector.controllers_started());
+        EXPECT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
+        EXPECT_TRUE(selector.keyboard_active()) << "no controller here has an accelerometer";
+    }
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u) << "started twice, given back once";
+}
+
 TEST(TiltSelector, KeyboardWhenNothingElse) {
     FakeIioTree tree;
     TiltSelector selector(options_for(tree));

@@ -1,0 +1,46 @@
+#include "app/start_up.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "platform/imgui_layer.h"
+
+namespace lumo {
+
+namespace {
+
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr std::launch kReading = std::launch::deferred;  // no threads: read when first asked
+#else
+constexpr std::launch kReading = std::launch::async;
+#endif
+
+// All cores but one: while the window opens, the main thread (and under X11
+// the X server) need it. On two cores a second worker made the first
+// picture about 20 ms later under X11 and no sooner without it; one alone
+// still finishes the table before the first frame.
+int workers_beside_main_thread() {
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::max(1, cores - 1);
+}
+
+}  // namespace
+
+StartUp::StartUp() : surface_(EAGLView::defaultSurface()) {
+    surface_->start_table_build(workers_beside_main_thread());
+    reading_ = std::async(kReading, [] { return Files{EAGLView::defaultPicture(), read_interface_font()}; });
+}
+
+StartUp::Files& StartUp::files() {
+    if (!read_) {
+        files_ = reading_.get();
+        read_ = true;
+    }
+    return files_;
+}
+
+ViewContents StartUp::takeViewContents() { return ViewContents{std::move(surface_), std::move(files().picture)}; }
+
+std::vector<char> StartUp::takeFontFile() { return std::move(files().font); }
+
+}  // namespace lumo

@@ -1,0 +1,41 @@
+#pragma once
+// What the first picture needs that no window is needed for, begun before
+// the window is opened. SDL and Mesa spend over a hundred milliseconds on
+// one core opening the window and its GL context (loading the driver,
+// choosing a visual); meanwhile the influence table is built for the default
+// dome on the build's workers (all but one core's), and another thread
+// decodes the default picture and reads the interface font.
+
+#include <future>
+#include <memory>
+#include <vector>
+
+#include "render/eagl_view.h"
+
+namespace lumo {
+
+class StartUp {
+public:
+    StartUp();  // returns at once: everything above is under way
+    StartUp(const StartUp&) = delete;
+    StartUp& operator=(const StartUp&) = delete;
+
+    // The surface with its table build running (or done) and the decoded
+    // picture; waits for the decode. Once.
+    ViewContents takeViewContents();
+    std::vector<char> takeFontFile();  // waits for the read; once
+
+private:
+    struct Files {
+        std::shared_ptr<const Picture> picture;
+        std::vector<char> font;
+    };
+    Files& files();
+
+    std::unique_ptr<LUMOTransform> surface_;
+    std::future<Files> reading_;
+    Files files_;
+    bool read_ = false;
+};
+
+}  // namespace lumo
