@@ -103,10 +103,17 @@ public:
     float _total_volume = 0.0f;
     std::array<float, kVertexCount> _distance_for_gravity{};
     std::array<InputForce, kForceCount> _input_forces{};
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // Built in slices between frames on the main thread: zeroed with the
+    // object, so that no slice pays for touching its pages the first time
+    // (the transposed half touches thousands of them per slice).
+    std::array<float, kVertexCount * kVertexCount> _distance_table{};
+#else
     // Left unzeroed: a build writes every entry before it publishes -1, and
     // nothing reads it sooner. Zeroing 25 MB would hold up the start-up, and
     // the build's workers, not the main thread, fault its pages in.
     std::array<float, kVertexCount * kVertexCount> _distance_table;
+#endif
     float _time_interval = 0.05f;
     float _last_time = 0.0f;
     std::atomic<int32_t> _initializing_index{0};
