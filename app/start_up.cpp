@@ -39,7 +39,11 @@ StartUp::Files& StartUp::files() {
     return files_;
 }
 
-ViewContents StartUp::takeViewContents() { return ViewContents{std::move(surface_), std::move(files().picture)}; }
+// The window is open: the build, if still running, may have every core.
+ViewContents StartUp::takeViewContents() {
+    surface_->table_builder().set_worker_limit(0);
+    return ViewContents{std::move(surface_), std::move(files().picture)};
+}
 
 std::vector<char> StartUp::takeFontFile() { return std::move(files().font); }
 

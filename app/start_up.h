@@ -20,8 +20,9 @@ public:
     StartUp(const StartUp&) = delete;
     StartUp& operator=(const StartUp&) = delete;
 
-    // The surface with its table build running (or done) and the decoded
-    // picture; waits for the decode. Once.
+    // The surface with its table build running (or done), from now on on
+    // every worker, and the decoded picture; waits for the decode. Once,
+    // when the window is open.
     ViewContents takeViewContents();
     std::vector<char> takeFontFile();  // waits for the read; once
 

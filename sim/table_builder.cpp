@@ -99,6 +99,15 @@ void TableBuilder::start(const Job& job, int workers) {
     work_ready_.notify_all();
 }
 
+void TableBuilder::set_worker_limit(int workers) {
+    {
+        std::lock_guard lock(state_mutex_);
+        job_workers_ = workers;
+        ++generation_;  // wakes the workers kept out, to try again
+    }
+    work_ready_.notify_all();
+}
+
 void TableBuilder::run(const Job& job) {
     open_job(job, 0);
     work_ready_.notify_all();

@@ -53,6 +53,9 @@ public:
     // At most `workers` of them take part (0: all): the program's first build
     // leaves a core to the main thread, which is opening the window.
     void start(const Job& job, int workers = 0);
+    // How many may take part in the running build from now on (0: all);
+    // workers kept out so far join at once.
+    void set_worker_limit(int workers);
     // Stops a running build, then builds on the calling thread with the
     // workers helping; returns once -1 has been published.
     void run(const Job& job);

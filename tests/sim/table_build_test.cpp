@@ -172,6 +172,18 @@ TEST(TableBuild, AStartForOneWorkerBuildsOnOneThreadAlone) {
     EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
 }
 
+TEST(TableBuild, LiftingTheWorkerLimitMidBuildEndsWithTheSameTable) {
+    for (int rows : {0, 300, 1200}) {
+        auto trans = std::make_unique<LUMOTransform>(3);
+        trans->set_init_position_and_mass_at_startup(true);
+        trans->start_table_build(1);
+        while (trans->initializing_index() >= 0 && trans->initializing_index() < rows) std::this_thread::yield();
+        trans->table_builder().set_worker_limit(0);
+        wait_for_build(*trans);
+        EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data())) << rows;
+    }
+}
+
 TEST(TableBuild, StartPublishesZeroBeforeReturning) {
     auto trans = make_dome(true);
     ASSERT_EQ(trans->initializing_index(), -1);
