@@ -15,9 +15,9 @@ constexpr std::launch kReading = std::launch::deferred;  // no threads: read whe
 constexpr std::launch kReading = std::launch::async;
 #endif
 
-// All cores but one: while the window opens, the main thread (and under X11
-// the X server) need it. On two cores a second worker made the first
-// picture about 20 ms later under X11 and no sooner without it; one alone
+// All cores but one, which the main thread (and under X11 the X server)
+// needs while the window opens. On two cores a second worker made the first
+// picture about 20 ms later under X11 and no sooner without X; one alone
 // still finishes the table before the first frame.
 int workers_beside_main_thread() {
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
