@@ -3,6 +3,8 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
+
 #include "tilt/tilt_device_motion.h"
 
 EM_JS(double, lumo_screen_angle, (), {
@@ -48,10 +50,12 @@ public:
 private:
     static EM_BOOL on_motion(int, const EmscriptenDeviceMotionEvent* event, void* self) {
         auto* source = static_cast<DeviceMotionTilt*>(self);
-        if ((event->supportedFields & EMSCRIPTEN_DEVICE_MOTION_EVENT_SUPPORTS_ACCELERATION_INCLUDING_GRAVITY) == 0)
-            return EM_FALSE;
+        // Emscripten 3.1.6 works out supportedFields but never stores it, so
+        // the field holds whatever its buffer held; a missing reading arrives
+        // as NaN instead, and that is what tells one apart.
         const double x = event->accelerationIncludingGravityX, y = event->accelerationIncludingGravityY,
                      z = event->accelerationIncludingGravityZ;
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return EM_FALSE;
         // Browsers without a sensor may still send events, with nothing in them.
         if (x == 0.0 && y == 0.0 && z == 0.0) return EM_FALSE;
         source->latest_ = tilt_from_device_motion(x, y, z, lumo_screen_angle());
