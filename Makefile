@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps configure build build-lumo run test test-sanitizers test-web web web-serve fuzz fuzz-smoke bench clean build-dist install uninstall deb
+.PHONY: all deps configure build build-lumo run test test-sanitizers test-web web web-serve fuzz fuzz-smoke bench bench-web clean build-dist install uninstall deb
 
 all: build
 
@@ -90,6 +90,11 @@ fuzz: deps
 
 bench: build
 	$(BUILD)/bench/lumo_bench
+
+# The page under a 12-megapixel photo, in headless Chromium.
+bench-web: web
+	@scripts/install-web-tools
+	node bench/web/photo_pick_bench.mjs
 
 clean:
 	rm -rf build

@@ -182,8 +182,8 @@ Module.lumoHost = (function () {
     });
   }
 
-  // Decoded off the page's thread by createImageBitmap, turned upright from
-  // its Exif orientation, and halved while the shorter side keeps min_side.
+  // Decoded away from the page's thread (picture_decoder.js), turned upright
+  // from its Exif orientation, and halved while the shorter side keeps min_side.
   async function readPicture(file, limits) {
     let size;
     try {
@@ -199,17 +199,8 @@ Module.lumoHost = (function () {
     const width = Math.max(1, Math.round(size.width / divisor));
     const height = Math.max(1, Math.round(size.height / divisor));
     try {
-      const bitmap = await createImageBitmap(file, {
-        imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'default',
-        resizeWidth: width, resizeHeight: height, resizeQuality: 'high' });
-      const canvas = typeof OffscreenCanvas !== 'undefined' ? new OffscreenCanvas(bitmap.width, bitmap.height)
-                                                            : Object.assign(document.createElement('canvas'), { width: bitmap.width, height: bitmap.height });
-      const context = canvas.getContext('2d');
-      context.drawImage(bitmap, 0, 0);
-      const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
-      const answer = { kind: Kind.picture, width: bitmap.width, height: bitmap.height, bytes: new Uint8Array(pixels.buffer) };
-      bitmap.close();
-      return answer;
+      const decoded = await Module.lumoPictureDecoder.decode(file, width, height);
+      return { kind: Kind.picture, width: decoded.width, height: decoded.height, bytes: decoded.bytes };
     } catch (error) {
       console.warn('lumo: the picture does not decode:', error);
       return { kind: Kind.undecodable };

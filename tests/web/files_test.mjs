@@ -32,9 +32,9 @@ after(async () => {
 });
 
 // Each test its own profile: nothing stored by one is seen by another.
-async function freshPage(viewport = desk) {
+async function freshPage(viewport = desk, options = {}) {
   const context = await browser.createBrowserContext();
-  const opened = await openLumo(context, server, viewport);
+  const opened = await openLumo(context, server, viewport, options);
   return { ...opened, context };
 }
 
@@ -234,35 +234,53 @@ async function exifJpeg(page, file) {
   fs.writeFileSync(file, Buffer.from(bytes));
 }
 
-test('a photo chosen in the browser\'s chooser goes on the dome upright', async () => {
-  const { page, problems, context } = await freshPage();
-  await waitForTable(page);
-  const photo = path.join(scratch, 'sideways.jpg');
-  await exifJpeg(page, photo);
-  await clickCaption(page, 'Load');
-  // No camera here: the photo library opens at once.
-  const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 15000 }), clickCaption(page, 'Texutre')]);
-  assert.equal(await page.evaluate(() => document.querySelector('input[type=file]').accept), 'image/*');
-  assert.ok(!(await animating(page)), 'the frame timer waits while the chooser is open');
-  await chooser.accept([photo]);
-  await waitGone(page, 'Choose a Picture');
-  await page.waitForFunction(() => Module.ccall('lumo_animating', 'number', [], []) === 1);
-  await page.mouse.click(160, 240);  // a tap hides the panel
-  await pause(1500);
-  const shot = decodePng(Buffer.from(await page.screenshot({ type: 'png' })));
-  fs.writeFileSync(path.join(os.tmpdir(), 'lumo-picked-photo.png'), await page.screenshot({ type: 'png' }));
-  const at = (x, y) => shot.pixels.subarray((y * shot.width + x) * 4, (y * shot.width + x) * 4 + 3);
-  for (const [x, y] of [[160, 110], [110, 140], [210, 140]]) {
-    const [r, , b] = at(x, y);
-    assert.ok(r > b + 60, `red above at ${x}, ${y}: ${at(x, y)}`);
-  }
-  for (const [x, y] of [[160, 350], [110, 330], [210, 330]]) {
-    const [r, , b] = at(x, y);
-    assert.ok(b > r + 60, `blue below at ${x}, ${y}: ${at(x, y)}`);
-  }
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+// Decoded in a worker where the browser has one, on the page's thread where
+// it has none: upright and at its upright size either way.
+for (const where of ['worker', 'page']) {
+  test(`a photo chosen in the browser's chooser goes on the dome upright (decoded by the ${where})`, async () => {
+    const beforeLoad = where === 'page' ? () => { delete window.Worker; } : null;
+    const { page, problems, context } = await freshPage(desk, { beforeLoad });
+    await waitForTable(page);
+    assert.equal(await page.evaluate(() => Module.lumoPictureDecoder.where()), where);
+    const photo = path.join(scratch, 'sideways.jpg');
+    await exifJpeg(page, photo);
+    // What the decoder hands the program.
+    await page.evaluate(() => {
+      const decoder = Module.lumoPictureDecoder;
+      const decode = decoder.decode;
+      decoder.decode = (...request) => decode(...request).then((answer) => {
+        window.decodedSize = [answer.width, answer.height, answer.bytes.length];
+        return answer;
+      });
+    });
+    await clickCaption(page, 'Load');
+    // No camera here: the photo library opens at once.
+    const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 15000 }), clickCaption(page, 'Texutre')]);
+    assert.equal(await page.evaluate(() => document.querySelector('input[type=file]').accept), 'image/*');
+    assert.ok(!(await animating(page)), 'the frame timer waits while the chooser is open');
+    await chooser.accept([photo]);
+    await waitGone(page, 'Choose a Picture');
+    await page.waitForFunction(() => Module.ccall('lumo_animating', 'number', [], []) === 1);
+    assert.deepEqual(await page.evaluate(() => window.decodedSize), [400, 600, 400 * 600 * 4], 'stood upright, not squeezed');
+    assert.equal(await page.evaluate(() => Module.lumoPictureDecoder.where()), where);
+    await page.mouse.click(160, 240);  // a tap hides the panel
+    await pause(1500);
+    const png = await page.screenshot({ type: 'png' });
+    const shot = decodePng(Buffer.from(png));
+    fs.writeFileSync(path.join(os.tmpdir(), `lumo-picked-photo-${where}.png`), png);
+    const at = (x, y) => shot.pixels.subarray((y * shot.width + x) * 4, (y * shot.width + x) * 4 + 3);
+    for (const [x, y] of [[160, 110], [110, 140], [210, 140]]) {
+      const [r, , b] = at(x, y);
+      assert.ok(r > b + 60, `red above at ${x}, ${y}: ${at(x, y)}`);
+    }
+    for (const [x, y] of [[160, 350], [110, 330], [210, 330]]) {
+      const [r, , b] = at(x, y);
+      assert.ok(b > r + 60, `blue below at ${x}, ${y}: ${at(x, y)}`);
+    }
+    assert.deepEqual(problems, []);
+    await context.close();
+  });
+}
 
 test('a picture too large is refused, and dismissing the chooser starts the frame timer again', async () => {
   const { page, context } = await freshPage();

@@ -48,9 +48,10 @@ export async function openBrowser(extraArguments = []) {
 }
 
 // A page with lumo running and its first frame drawn; console errors and
-// page errors collected.
-export async function openLumo(browser, server, viewport) {
+// page errors collected. beforeLoad runs in the page ahead of its own scripts.
+export async function openLumo(browser, server, viewport, { beforeLoad = null } = {}) {
   const page = await browser.newPage();
+  if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   const problems = [];
   page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
   page.on('pageerror', (error) => problems.push(error.message));

@@ -1,0 +1,121 @@
+// Pictures decoded into RGBA away from the page's thread, packed into lumo.js
+// ahead of the program. Chromium decodes for createImageBitmap on a thread of
+// its own but scales and turns the result on the thread that asked: for a
+// 12-megapixel photo that is 150 ms or more, so a worker asks. Where a
+// worker cannot (no OffscreenCanvas there), the page's thread does it.
+
+Module.lumoPictureDecoder = (function () {
+  // Runs in the worker: one picture per message, answered with its pixels
+  // (the buffer moved, not copied) or why not.
+  function workerMain() {
+    async function decode(file, width, height) {
+      const bitmap = await createImageBitmap(file, {
+        imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'default',
+        resizeWidth: width, resizeHeight: height, resizeQuality: 'high' });
+      try {
+        const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+        const context = canvas.getContext('2d', { willReadFrequently: true });
+        context.drawImage(bitmap, 0, 0);
+        const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+        return { width: bitmap.width, height: bitmap.height, pixels: pixels.buffer };
+      } finally {
+        bitmap.close();
+      }
+    }
+    self.onmessage = async function (message) {
+      const { id, file, width, height } = message.data;
+      if (typeof OffscreenCanvas === 'undefined' || typeof createImageBitmap === 'undefined') {
+        self.postMessage({ id: id, unsupported: true });
+        return;
+      }
+      try {
+        const answer = await decode(file, width, height);
+        self.postMessage({ id: id, width: answer.width, height: answer.height, pixels: answer.pixels }, [answer.pixels]);
+      } catch (error) {
+        self.postMessage({ id: id, error: String(error && error.message || error) });
+      }
+    };
+  }
+
+  let worker = null;      // made at the first picture; null once it proved unusable
+  let workerUsable = typeof Worker !== 'undefined' && typeof Blob !== 'undefined';
+  let nextId = 1;
+  const waiting = new Map();  // id -> { resolve, reject, fallback }
+
+  function startWorker() {
+    const source = '(' + workerMain.toString() + ')();';
+    const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+    const made = new Worker(url);
+    URL.revokeObjectURL(url);
+    made.onmessage = function (message) {
+      const answer = message.data;
+      const request = waiting.get(answer.id);
+      if (!request) return;
+      waiting.delete(answer.id);
+      if (answer.unsupported) {
+        giveUpWorker();
+        request.fallback();
+      } else if (answer.error) {
+        request.reject(new Error(answer.error));
+      } else {
+        request.resolve({ width: answer.width, height: answer.height, bytes: new Uint8Array(answer.pixels) });
+      }
+    };
+    // A worker that fails to start or dies: everything it held is decoded here.
+    made.onerror = function (event) {
+      event.preventDefault();
+      giveUpWorker();
+    };
+    return made;
+  }
+
+  function giveUpWorker() {
+    workerUsable = false;
+    if (worker) worker.terminate();
+    worker = null;
+    const pending = [...waiting.values()];
+    waiting.clear();
+    for (const request of pending) request.fallback();
+  }
+
+  // On the page's thread: the same steps as the worker's.
+  async function decodeHere(file, width, height) {
+    const bitmap = await createImageBitmap(file, {
+      imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'default',
+      resizeWidth: width, resizeHeight: height, resizeQuality: 'high' });
+    try {
+      const canvas = typeof OffscreenCanvas !== 'undefined'
+        ? new OffscreenCanvas(bitmap.width, bitmap.height)
+        : Object.assign(document.createElement('canvas'), { width: bitmap.width, height: bitmap.height });
+      const context = canvas.getContext('2d', { willReadFrequently: true });
+      context.drawImage(bitmap, 0, 0);
+      const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+      return { width: bitmap.width, height: bitmap.height, bytes: new Uint8Array(pixels.buffer) };
+    } finally {
+      bitmap.close();
+    }
+  }
+
+  // The picture upright, scaled to width x height, as straight RGBA;
+  // rejects when it does not decode.
+  function decode(file, width, height) {
+    if (!workerUsable) return decodeHere(file, width, height);
+    try {
+      if (!worker) worker = startWorker();
+    } catch (error) {
+      workerUsable = false;
+      return decodeHere(file, width, height);
+    }
+    return new Promise(function (resolve, reject) {
+      const id = nextId++;
+      const fallback = function () { decodeHere(file, width, height).then(resolve, reject); };
+      waiting.set(id, { resolve: resolve, reject: reject, fallback: fallback });
+      worker.postMessage({ id: id, file: file, width: width, height: height });
+    });
+  }
+
+  // Which thread decodes: for the page's tests.
+  function where() { return workerUsable ? 'worker' : 'page'; }
+
+  return { decode: decode, where: where };
+})();
