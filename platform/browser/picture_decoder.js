@@ -5,23 +5,27 @@
 // worker cannot (no OffscreenCanvas there), the page's thread does it.
 
 Module.lumoPictureDecoder = (function () {
+  // The steps, on whichever thread runs them; the worker gets their source.
+  async function decodeToRgba(file, width, height) {
+    const bitmap = await createImageBitmap(file, {
+      imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'default',
+      resizeWidth: width, resizeHeight: height, resizeQuality: 'high' });
+    try {
+      const canvas = typeof OffscreenCanvas !== 'undefined'
+        ? new OffscreenCanvas(bitmap.width, bitmap.height)
+        : Object.assign(document.createElement('canvas'), { width: bitmap.width, height: bitmap.height });
+      const context = canvas.getContext('2d', { willReadFrequently: true });
+      context.drawImage(bitmap, 0, 0);
+      const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+      return { width: bitmap.width, height: bitmap.height, bytes: new Uint8Array(pixels.buffer) };
+    } finally {
+      bitmap.close();
+    }
+  }
+
   // Runs in the worker: one picture per message, answered with its pixels
   // (the buffer moved, not copied) or why not.
   function workerMain() {
-    async function decode(file, width, height) {
-      const bitmap = await createImageBitmap(file, {
-        imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'default',
-        resizeWidth: width, resizeHeight: height, resizeQuality: 'high' });
-      try {
-        const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
-        const context = canvas.getContext('2d', { willReadFrequently: true });
-        context.drawImage(bitmap, 0, 0);
-        const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
-        return { width: bitmap.width, height: bitmap.height, pixels: pixels.buffer };
-      } finally {
-        bitmap.close();
-      }
-    }
     self.onmessage = async function (message) {
       const { id, file, width, height } = message.data;
       if (typeof OffscreenCanvas === 'undefined' || typeof createImageBitmap === 'undefined') {
@@ -29,8 +33,9 @@ Module.lumoPictureDecoder = (function () {
         return;
       }
       try {
-        const answer = await decode(file, width, height);
-        self.postMessage({ id: id, width: answer.width, height: answer.height, pixels: answer.pixels }, [answer.pixels]);
+        const answer = await decodeToRgba(file, width, height);
+        const pixels = answer.bytes.buffer;
+        self.postMessage({ id: id, width: answer.width, height: answer.height, pixels: pixels }, [pixels]);
       } catch (error) {
         self.postMessage({ id: id, error: String(error && error.message || error) });
       }
@@ -43,10 +48,11 @@ Module.lumoPictureDecoder = (function () {
   const waiting = new Map();  // id -> { resolve, reject, fallback }
 
   function startWorker() {
-    const source = '(' + workerMain.toString() + ')();';
+    const source = decodeToRgba.toString() + '\n(' + workerMain.toString() + ')();';
+    // Kept for the page's life: a browser may still be fetching it after the
+    // constructor returns, and there is only ever one.
     const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     const made = new Worker(url);
-    URL.revokeObjectURL(url);
     made.onmessage = function (message) {
       const answer = message.data;
       const request = waiting.get(answer.id);
@@ -78,37 +84,19 @@ Module.lumoPictureDecoder = (function () {
     for (const request of pending) request.fallback();
   }
 
-  // On the page's thread: the same steps as the worker's.
-  async function decodeHere(file, width, height) {
-    const bitmap = await createImageBitmap(file, {
-      imageOrientation: 'from-image', premultiplyAlpha: 'none', colorSpaceConversion: 'default',
-      resizeWidth: width, resizeHeight: height, resizeQuality: 'high' });
-    try {
-      const canvas = typeof OffscreenCanvas !== 'undefined'
-        ? new OffscreenCanvas(bitmap.width, bitmap.height)
-        : Object.assign(document.createElement('canvas'), { width: bitmap.width, height: bitmap.height });
-      const context = canvas.getContext('2d', { willReadFrequently: true });
-      context.drawImage(bitmap, 0, 0);
-      const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
-      return { width: bitmap.width, height: bitmap.height, bytes: new Uint8Array(pixels.buffer) };
-    } finally {
-      bitmap.close();
-    }
-  }
-
   // The picture upright, scaled to width x height, as straight RGBA;
   // rejects when it does not decode.
   function decode(file, width, height) {
-    if (!workerUsable) return decodeHere(file, width, height);
+    if (!workerUsable) return decodeToRgba(file, width, height);
     try {
       if (!worker) worker = startWorker();
     } catch (error) {
       workerUsable = false;
-      return decodeHere(file, width, height);
+      return decodeToRgba(file, width, height);
     }
     return new Promise(function (resolve, reject) {
       const id = nextId++;
-      const fallback = function () { decodeHere(file, width, height).then(resolve, reject); };
+      const fallback = function () { decodeToRgba(file, width, height).then(resolve, reject); };
       waiting.set(id, { resolve: resolve, reject: reject, fallback: fallback });
       worker.postMessage({ id: id, file: file, width: width, height: height });
     });
