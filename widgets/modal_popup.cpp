@@ -24,7 +24,14 @@ bool begin(const PopupName& name, ImGuiWindowFlags flags, ImGuiID* popup_id, boo
         ImGui::OpenPopup(name.text);
         *opened = true;
     }
-    return ImGui::BeginPopupModal(name.text, nullptr, flags);
+    // Opaque: what lies under a menu or a dialog (the control panel's
+    // captions, the picture) must not show through its text.
+    ImVec4 background = ImGui::GetStyleColorVec4(ImGuiCol_PopupBg);
+    background.w = 1.0f;
+    ImGui::PushStyleColor(ImGuiCol_PopupBg, background);
+    const bool begun = ImGui::BeginPopupModal(name.text, nullptr, flags);
+    ImGui::PopStyleColor();
+    return begun;
 }
 
 void close(ImGuiID popup_id, bool* opened) {
@@ -48,13 +55,8 @@ bool begin_full_screen(const PopupName& name, ImGuiID* popup_id, bool* opened) {
     // Read by Begin only, so they can go again at once.
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 0.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
-    // Opaque: the control panel must not show through a screen's text.
-    ImVec4 background = ImGui::GetStyleColorVec4(ImGuiCol_PopupBg);
-    background.w = 1.0f;
-    ImGui::PushStyleColor(ImGuiCol_PopupBg, background);
     const bool begun =
         begin(name, kPopupFlags | ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse, popup_id, opened);
-    ImGui::PopStyleColor();
     ImGui::PopStyleVar(2);
     return begun;
 }

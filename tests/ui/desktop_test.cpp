@@ -137,6 +137,27 @@ TEST_F(Desktop, MenusAndThePickerSitOverThePictureNotOverTheBars) {
     }
 }
 
+// The menu's background down its left margin, from the title to the last
+// button, is one colour: nothing of the sky or the panel's captions under it.
+TEST_F(Desktop, AMenuHidesWhatLiesUnderIt) {
+    click_control(ControlPanel::load);
+    finder_.forget();
+    app().runFor(0.2);
+    ImVec2 first, cancel;
+    ASSERT_TRUE(finder_.find("Texutre and Shape", &first));
+    ASSERT_TRUE(finder_.find("Cancel", &cancel));
+    const Picture shot = screen();
+    const int x = 14;  // between the menu's edge and its buttons
+    const uint8_t* reference = shot.pixel(x, static_cast<int>(first.y));
+    int differing = 0;
+    for (int y = static_cast<int>(first.y); y <= static_cast<int>(cancel.y); ++y) {
+        const uint8_t* p = shot.pixel(x, y);
+        for (int c = 0; c < 3; ++c) differing += std::abs(p[c] - reference[c]) > 1;
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_LT(reference[0], 40) << "the menu's own dark background";
+}
+
 // A folder, three pictures of their own colours, and the picker started there.
 class DesktopPicker : public Desktop {
 protected:
