@@ -17,50 +17,15 @@ import struct
 import sys
 import zlib
 
-_CHANNELS = {0: 1, 2: 3, 4: 2, 6: 4}  # colour type -> samples per pixel
-
-
-def _paeth(left, up, corner):
-    p = left + up - corner
-    pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-    return left if pa <= pb and pa <= pc else (up if pb <= pc else corner)
+from png_file import chunk, paeth, read_png
 
 
 def read_rgb(path):
     """Returns (width, height, rows), each row a list of r, g, b values."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError(f"{path}: not a PNG")
-    pos, idat = 8, b""
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            if depth != 8 or colour not in _CHANNELS or interlace:
-                raise ValueError(f"{path}: only 8-bit, non-interlaced PNGs")
-            channels = _CHANNELS[colour]
-        elif kind == b"IDAT":
-            idat += body
-        elif kind == b"IEND":
-            break
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        start = y * (stride + 1)
-        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
-        for i in range(stride):
-            left = line[i - channels] if i >= channels else 0
-            corner = previous[i - channels] if i >= channels else 0
-            up = previous[i]
-            line[i] = (line[i] + (0, left, up, (left + up) // 2, _paeth(left, up, corner))[kind]) & 0xFF
-        previous = line
-        grey = channels < 3
-        rows.append([line[x * channels + (0 if grey else c)] for x in range(width) for c in range(3)])
-    return width, height, rows
+    width, height, channels, rows = read_png(path)
+    grey = channels < 3
+    return width, height, [[line[x * channels + (0 if grey else c)] for x in range(width) for c in range(3)]
+                           for line in rows]
 
 
 def area_weights(first, side, size):
@@ -123,7 +88,7 @@ def _filtered(line, previous):
             left = line[i - 3] if i >= 3 else 0
             corner = previous[i - 3] if i >= 3 else 0
             up = previous[i]
-            out.append((value - (0, left, up, (left + up) // 2, _paeth(left, up, corner))[kind]) & 0xFF)
+            out.append((value - (0, left, up, (left + up) // 2, paeth(left, up, corner))[kind]) & 0xFF)
         cost = sum(b if b < 128 else 256 - b for b in out[1:])
         if best is None or cost < best[0]:
             best = (cost, out)
@@ -131,9 +96,6 @@ def _filtered(line, previous):
 
 
 def write_rgb(path, rows):
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-
     width, height = len(rows[0]) // 3, len(rows)
     previous, data = [0] * (width * 3), bytearray()
     for line in rows:

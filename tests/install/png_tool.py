@@ -11,63 +11,14 @@
   png_tool.py plist-keys FILE                prints the top-level keys, one a line
 """
 
+import os
 import plistlib
 import struct
 import sys
 import zlib
 
-_CHANNELS = {0: 1, 2: 3, 4: 2, 6: 4}  # colour type -> samples per pixel (8-bit only)
-
-
-def read_png(path):
-    """Returns (width, height, channels, rows of bytes), for 8-bit non-interlaced PNGs."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError(f"{path}: not a PNG")
-    pos = 8
-    idat = b""
-    width = height = channels = None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            if depth != 8 or colour not in _CHANNELS or interlace:
-                raise ValueError(f"{path}: only 8-bit non-interlaced grey/RGB/RGBA PNGs are handled")
-            channels = _CHANNELS[colour]
-        elif kind == b"IDAT":
-            idat += body
-        elif kind == b"IEND":
-            break
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows = []
-    previous = bytearray(stride)
-    at = 0
-    for _ in range(height):
-        kind = raw[at]
-        line = bytearray(raw[at + 1:at + 1 + stride])
-        at += 1 + stride
-        for i in range(stride):
-            left = line[i - channels] if i >= channels else 0
-            up = previous[i]
-            corner = previous[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + up) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 0xFF
-            elif kind == 4:
-                p = left + up - corner
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                predictor = left if pa <= pb and pa <= pc else (up if pb <= pc else corner)
-                line[i] = (line[i] + predictor) & 0xFF
-        rows.append(bytes(line))
-        previous = line
-    return width, height, channels, rows
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from png_file import chunk, read_png  # noqa: E402
 
 
 def rgb(channels, row, x):
@@ -78,9 +29,6 @@ def rgb(channels, row, x):
 
 
 def write_png(path, width, height, colour):
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-
     row = b"\x00" + bytes(colour) * width
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n")
