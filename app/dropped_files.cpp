@@ -56,11 +56,11 @@ void Application::receive_dropped_files() {
                 interface_->panel()->reportCannotOpen(shown + ": " + error);
                 break;
             }
-            if (is_shape_file(path)) {
-                openFile(path);
-                break;
-            }
+            // Read whole (or refused) before openFile returns: the copy goes at once.
+            const bool shape = is_shape_file(path);
+            if (shape) openFile(path);
             std::filesystem::remove(path, ignored);
+            if (shape) break;
             std::optional<Picture> picture =
                 decode_picture_reduced(file.bytes, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
             if (!picture) {

@@ -36,7 +36,8 @@ std::string shape_problem(std::span<const uint8_t> bytes) {
 
 std::string stem_of(std::string_view name) {
     const std::string extension = "." + std::string(kShapeFileExtension);
-    std::string stem(name.substr(name.find_last_of('/') == std::string_view::npos ? 0 : name.find_last_of('/') + 1));
+    const std::size_t slash = name.find_last_of('/');
+    std::string stem(slash == std::string_view::npos ? name : name.substr(slash + 1));
     if (stem.size() > extension.size() && stem.ends_with(extension)) stem.resize(stem.size() - extension.size());
     // No hidden files, and nothing the saved-file list could not load.
     if (!is_valid_stem(stem) || stem.front() == '.') return current_shape_file_stem();
