@@ -15,10 +15,9 @@
 #include "files/file_io.h"
 #include "picture/picture.h"
 #include "platform/log.h"
-#include "platform/main_loop.h"
-#include "platform/metrics.h"
+#include "platform/host.h"
 #include "platform/startup_trace.h"
-#include "tilt/host_motion_sensor.h"
+#include "tilt/tilt_device_motion.h"
 #include "ui/shape_file.h"
 #include "widgets/preview_texture.h"
 
@@ -28,10 +27,6 @@ namespace {
 
 constexpr double kInterfaceInterval = 1.0 / 30.0;  // recomposes the interface while no frames come
 constexpr SDL_TouchID kScriptTouchDevice = 77;
-// The clock adds up intervals of 0.05 s, which binary fractions cannot hold
-// exactly: frame n's time may land a hair below n x 0.05. Comparisons of the
-// clock with a frame's time allow this much, far below any interval.
-constexpr double kClockTolerance = 1e-9;
 // The longest a frame waits on the table when it is built between frames.
 constexpr double kTableSliceSeconds = 0.008;
 
@@ -84,7 +79,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     TiltSelector::Options tilt_options;
     tilt_options.use_iio = !options.headless;
     tilt_options.use_controllers = false;
-    tilt_options.open_sensor = host_motion_sensor();
+    if (host_has_motion_events()) tilt_options.open_sensor = &open_device_motion;
     app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
     startup_mark("tilt sources opened");
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
@@ -99,9 +94,11 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     view.context->setPresenter(&app->compositor_);
     app->compositor_.setOverlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
-    app->touches_->setCapturePredicate(&Application::ui_captures, app.get());
-    app->run_loop_.setEventPump(&Application::pump, app.get());
-    if (options.headless) app->run_loop_.setBeforeVirtualTick(&Application::settle_build, app.get());
+    ControlPanel* panel = app->interface_->panel();
+    app->touches_->set_capture_predicate([panel](float x, float y) { return panel->captures(x, y); });
+    Application* self = app.get();
+    app->run_loop_.setEventPump([self](double wait_seconds) { self->pump(wait_seconds); });
+    if (options.headless) app->run_loop_.setBeforeVirtualTick([self] { self->settle_build(); });
     app->pending_screenshots_ = options.screenshots_at;
     return app;
 }
@@ -126,7 +123,7 @@ void Application::launch() {
     if (!run_loop_.is_virtual()) view().renderFrame();
     if (!options_.headless) tilt_->start_controllers();
     startup_mark("controllers started");
-    ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, &Application::ui_tick, this);
+    ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, [this] { ui_tick(); });
     allow_dropped_files();
     for (const std::string& file : options_.files) openFile(file);
 }
@@ -135,13 +132,12 @@ void Application::launch() {
 // race the frames: each tick sees the build finished, so runs repeat exactly.
 // The same for a picture being prepared: it arrives before the frame it is
 // waited for.
-void Application::settle_build(void* self) {
-    auto* app = static_cast<Application*>(self);
-    app->view().trans()->wait_for_table_build();
-    if (app->waits_for_pictures_) {
-        app->view().waitForPreparedPicture();
-        app->receive_picture();
-        app->interface_->imagePicker()->waitForPicture();  // its next draw takes it
+void Application::settle_build() {
+    view().trans()->wait_for_table_build();
+    if (waits_for_pictures_) {
+        view().waitForPreparedPicture();
+        receive_picture();
+        interface_->imagePicker()->waitForPicture();  // its next draw takes it
     }
 }
 
@@ -153,32 +149,24 @@ void Application::receive_picture() {
     interface_->panel()->reportCannotOpen(failure);
 }
 
-void Application::ui_tick(void* self) {
-    auto* app = static_cast<Application*>(self);
-    if (!app->view().animating()) app->compositor_.recompose();
+void Application::ui_tick() {
+    if (!view().animating()) compositor_.recompose();
 }
 
-bool Application::ui_captures(void* self, float x, float y) {
-    return static_cast<Application*>(self)->interface_->panel()->captures(x, y);
-}
-
-void Application::pump(void* self, double wait_seconds) {
-    auto* app = static_cast<Application*>(self);
-    app->inject_script_events();
-    app->pacer_.release(app->imgui_->frames(), app->run_loop_.now());
+void Application::pump(double wait_seconds) {
+    inject_script_events();
+    pacer_.release(imgui_->frames(), run_loop_.now());
     SDL_Event event;
     bool have = wait_seconds > 0 ? SDL_WaitEventTimeout(&event, static_cast<int>(wait_seconds * 1000.0 + 0.5)) != 0
                                  : SDL_PollEvent(&event) != 0;
     while (have) {
-        app->pacer_.offer(event, app->imgui_->frames(), app->run_loop_.now());
+        pacer_.offer(event, imgui_->frames(), run_loop_.now());
         have = SDL_PollEvent(&event) != 0;
     }
-    app->touches_->flush();
-    app->receive_picture();
-    app->receive_dropped_files();
+    touches_->flush();
+    receive_picture();
+    receive_dropped_files();
 }
-
-void Application::dispatch(void* self, const SDL_Event& event) { static_cast<Application*>(self)->handle_event(event); }
 
 void Application::handle_event(const SDL_Event& event) {
     view().setNeedsDisplay();  // anything may answer an event on screen
@@ -283,9 +271,10 @@ bool Application::openFile(const std::filesystem::path& path) {
     return true;
 }
 
+// Timers due after the end do not fire: the clock stops there.
 void Application::runFor(double seconds) {
-    const double end = run_loop_.now() + seconds;
-    while (run_loop_.now() < end - kClockTolerance && !quit_) runOnce();
+    const Ticks end = run_loop_.now_ticks() + ticks_from_seconds(seconds);
+    while (run_loop_.now_ticks() < end && !quit_) run_loop_.runOnce(seconds_from_ticks(end - run_loop_.now_ticks()));
 }
 
 Application* Application::running_ = nullptr;
@@ -293,7 +282,7 @@ Application* Application::running_ = nullptr;
 int Application::run(std::unique_ptr<Application> app) {
     Application* running = app.release();
     running_ = running;
-    run_main_loop(&Application::turn, running);
+    host_run_main_loop([running] { return running->turn(); });
     if (!running->quit_) return 0;  // the browser goes on calling turns
     const int status = running->screenshot_failed_ ? 1 : 0;
     running_ = nullptr;
@@ -301,25 +290,24 @@ int Application::run(std::unique_ptr<Application> app) {
     return status;
 }
 
-bool Application::turn(void* self) {
-    auto* app = static_cast<Application*>(self);
+bool Application::turn() {
     const auto started = std::chrono::steady_clock::now();
-    app->run_loop_.runOnce(main_loop_turn_wait());
-    app->take_due_screenshots();
+    run_loop_.runOnce(host_turn_wait());
+    take_due_screenshots();
     const auto turned = std::chrono::steady_clock::now();
     // Without threads the table is built here, between frames.
-    TableBuilder& builder = app->view().trans()->table_builder();
-    if (builder.builds_in_slices()) app->build_table_slice(builder, turned);
-    const double interval = app->run_loop_.interval(app->view().animationTimer);
-    if (interval != app->interval_reported_) {
-        app->interval_reported_ = interval;
+    TableBuilder& builder = view().trans()->table_builder();
+    if (builder.builds_in_slices()) build_table_slice(builder, turned);
+    const double interval = run_loop_.interval(view().animationTimer);
+    if (interval != interval_reported_) {
+        interval_reported_ = interval;
         host_report_metric("frameIntervalMs", interval * 1000.0);
     }
-    if (app->framesDrawn() != app->frames_timed_) {
-        app->frames_timed_ = app->framesDrawn();
+    if (framesDrawn() != frames_timed_) {
+        frames_timed_ = framesDrawn();
         host_report_metric("frameMs", std::chrono::duration<double, std::milli>(turned - started).count());
     }
-    return !app->quit_;
+    return !quit_;
 }
 
 void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now) {
@@ -342,9 +330,9 @@ void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_c
 }
 
 int Application::run_headless() {
-    const double end = options_.frames * kScriptFrameSeconds;
-    while (run_loop_.now() < end - kClockTolerance && !quit_) {
-        run_loop_.runOnce();
+    const Ticks end = options_.frames * kTicksPerFrame;
+    while (run_loop_.now_ticks() < end && !quit_) {
+        run_loop_.runOnce(seconds_from_ticks(end - run_loop_.now_ticks()));
         take_due_screenshots();
     }
     if (!options_.screenshot.empty() && write_screenshot(options_.screenshot))
@@ -361,7 +349,7 @@ int Application::run_headless() {
 // A screenshot of frame n shows the window as it stands once frame n has been drawn.
 void Application::take_due_screenshots() {
     for (auto it = pending_screenshots_.begin(); it != pending_screenshots_.end();) {
-        if (run_loop_.now() + kClockTolerance >= it->first * kScriptFrameSeconds) {
+        if (run_loop_.now_ticks() >= it->first * kTicksPerFrame) {
             write_screenshot(it->second);
             it = pending_screenshots_.erase(it);
         } else {
@@ -393,7 +381,7 @@ bool Application::write_screenshot(const std::string& path) {
 // --- Scripted input -----------------------------------------------------------
 
 void Application::inject_script_events() {
-    while (next_script_event_ < script_.size() && script_[next_script_event_].time <= run_loop_.now() + kClockTolerance)
+    while (next_script_event_ < script_.size() && script_[next_script_event_].time <= run_loop_.now_ticks())
         inject(script_[next_script_event_++]);
 }
 

@@ -85,13 +85,11 @@ public:
 
 private:
     explicit Application(const AppOptions& options);
-    static bool turn(void* self);
+    bool turn();
     void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now);
-    static void pump(void* self, double wait_seconds);
-    static void dispatch(void* self, const SDL_Event& event);
-    static void ui_tick(void* self);
-    static void settle_build(void* self);
-    static bool ui_captures(void* self, float x, float y);
+    void pump(double wait_seconds);
+    void ui_tick();
+    void settle_build();
     void handle_event(const SDL_Event& event);
     void handle_key(const SDL_KeyboardEvent& key);
     void receive_picture();
@@ -127,7 +125,7 @@ private:
     bool table_build_timed_ = false;
     double table_slice_longest_ms_ = 0.0;
     std::chrono::steady_clock::time_point table_build_started_;
-    EventPacer pacer_{&Application::dispatch, this};
+    EventPacer pacer_{[this](const SDL_Event& event) { handle_event(event); }};
 };
 
 }  // namespace lumo

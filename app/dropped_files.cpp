@@ -13,7 +13,7 @@
 #include "files/file_io.h"
 #include "picture/picture.h"
 #include "picture/picture_prepare.h"
-#include "platform/file_chooser.h"
+#include "platform/host.h"
 #include "platform/log.h"
 #include "ui/control_panel.h"
 #include "ui/shape_file.h"

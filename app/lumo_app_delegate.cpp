@@ -3,7 +3,7 @@
 #include "files/app_paths.h"
 #include "picture/picture_prepare.h"
 #include "platform/log.h"
-#include "platform/persistent_files.h"
+#include "platform/host.h"
 #include "render/eagl_view.h"
 #include "ui/lumo_view_controller.h"
 #include "ui/shape_file.h"
@@ -11,7 +11,6 @@
 namespace lumo {
 
 namespace {
-constexpr double kActiveFrameInterval = 0.05;
 constexpr double kInactiveFrameInterval = 0.2;
 constexpr double kAccelerometerInterval = 1.0 / 30.0;
 constexpr double kNewSampleWeight = 0.1;  // first-order low-pass filter
@@ -28,7 +27,7 @@ void lumoAppDelegate::applicationDidFinishLaunching() {
     accelerometer_->setDelegate(this);
     glView = _viewcontroller->view();
     // The view is the window's content from the start: nothing to add.
-    glView->setAnimationInterval(kActiveFrameInterval);
+    glView->setAnimationInterval(kFrameInterval);
     glView->startAnimation();
     glView->set_vertices();
 }
@@ -45,7 +44,7 @@ void lumoAppDelegate::applicationWillResignActive() {
 }
 
 void lumoAppDelegate::applicationDidBecomeActive() {
-    if (glView != nullptr) glView->setAnimationInterval(kActiveFrameInterval);
+    if (glView != nullptr) glView->setAnimationInterval(kFrameInterval);
 }
 
 std::filesystem::path lumoAppDelegate::documentsFolder() const { return documents_folder(home_); }
@@ -76,7 +75,7 @@ void lumoAppDelegate::saveShapeAndImage() {
     }
     // "saved" only once the file is kept: the browser stores it later, and a
     // file it could not store is taken back, so the list shows what is kept.
-    persist_files([this, path](bool stored, const std::string& note) {
+    host_persist_files([this, path](bool stored, const std::string& note) {
         if (stored) {
             show_alert("saved", "Shape and Texutre have been saved",
                        note.empty() ? path.string() : note + ": " + path.filename().string());

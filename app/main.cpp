@@ -6,7 +6,7 @@
 
 #include "app/application.h"
 #include "app/options.h"
-#include "platform/main_loop.h"
+#include "platform/host.h"
 #include "platform/startup_trace.h"
 
 int main(int argc, char** argv) {

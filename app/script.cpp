@@ -38,9 +38,10 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
     Parser p{std::istringstream(line)};
     double frame = 0;
     std::string command;
-    if (!p.number(&frame) || frame < 0) return *problem = "expected a frame number first", false;
+    if (!p.number(&frame) || !(frame >= 0 && frame <= kMaxScriptFrame))
+        return *problem = "expected a frame number first, from 0 to 1000000000", false;
     if (!p.word(&command)) return *problem = "expected a command after the frame number", false;
-    event->time = frame * kScriptFrameSeconds;
+    event->time = static_cast<Ticks>(std::llround(frame * static_cast<double>(kTicksPerFrame)));
     using K = ScriptEvent::Kind;
     if (command == "down" || command == "move" || command == "up") {
         event->kind = command == "down" ? K::down : command == "move" ? K::move : K::up;

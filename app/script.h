@@ -15,8 +15,9 @@
 //   <frame> press <control>           a click on a control of the panel, wherever the
 //                                     layout puts it: save, initialize, load, edit, fix, lines
 //
-// Frame n is the time n x 0.05 s on the run loop's clock: its events arrive
-// just before frame n is drawn. Frames may be fractional (10.5).
+// Frame n is the time n frame intervals (n x 0.05 s) on the run loop's
+// clock: its events arrive just before frame n is drawn. Frames may be
+// fractional (10.5); times are kept in the run loop's whole ticks.
 // Positions lie within kScriptCoordinateLimit of the view, in view points;
 // tilts are finite (the accelerometer clamps them to a few g).
 
@@ -28,19 +29,23 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/run_loop.h"
+#include "sim/surface_grid.h"
 #include "tilt/tilt_source.h"
 
 namespace lumo {
 
-inline constexpr double kScriptFrameSeconds = 0.05;
+inline constexpr Ticks kTicksPerFrame = static_cast<Ticks>(kFrameInterval * kTicksPerSecond);
+static_assert(kTicksPerFrame * 20 == kTicksPerSecond, "a frame is a whole number of ticks");
 inline constexpr float kScriptCoordinateLimit = 100000.0f;
+inline constexpr double kMaxScriptFrame = 1e9;  // more than a year of frames
 // A script is typed or generated text: far below this. The cap keeps a
 // mistaken path (a log, a device) from being read into memory.
 inline constexpr std::uintmax_t kMaxScriptBytes = 1u << 20;
 
 struct ScriptEvent {
     enum class Kind { down, move, up, click, mouse_down, mouse_move, mouse_up, tilt, tilt_off, key, focus_lost, focus_gained, drop, press };
-    double time = 0;  // seconds
+    Ticks time = 0;
     Kind kind = Kind::down;
     int finger = 0;
     float x = 0, y = 0;

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_copy.h"
+#include "platform/host.h"
+#include "platform/eagl_context.h"
 #include "platform/gl.h"
 #include "platform/gl_window.h"
 #include "platform/startup_trace.h"
@@ -133,7 +134,7 @@ int main() {
     glViewport(0, 0, width, height);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    lumo::copy_frame_to_window(lumo::ViewFrame{framebuffer, colour, view.width, view.height}, view.x,
+    lumo::host_copy_frame_to_window(lumo::ViewFrame{framebuffer, colour, view.width, view.height}, view.x,
                                height - view.y - view.height, width, height);
     lumo::startup_mark("frame copied");
     draw_interface_quad(width, height);

@@ -20,7 +20,7 @@ void EAGLView::setEditMode(const UISwitch* edit_switch) {
 // Frames keep coming at the frame interval; each advances a tenth of it.
 void EAGLView::startAnimationForEditMode() {
     _lumo_trans->set_time_interval(static_cast<float>(animationInterval / 10.0));
-    setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, &EAGLView::fire_frame_timer, this));
+    setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, [this] { drawView(); }));
 }
 
 void EAGLView::surfaceEditFixed() { set_rest_shape(false); }

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "platform/log.h"
-#include "platform/resources.h"
+#include "platform/host.h"
 
 namespace lumo {
 
 std::shared_ptr<const Picture> imageNamed(std::string_view name) {
-    const std::filesystem::path path = find_resource(name);
+    const std::filesystem::path path = host_find_resource(name);
     if (path.empty()) {
         log_line("lumo: picture %.*s not found next to the program or in its share folder", static_cast<int>(name.size()),
                  name.data());

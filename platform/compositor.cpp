@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/frame_copy.h"
+#include "platform/host.h"
 #include "platform/gl_window.h"
 #include "platform/startup_trace.h"
 
@@ -31,7 +31,7 @@ void Compositor::compose() {
     if (source_.framebuffer != 0 && glIsFramebuffer(source_.framebuffer) && glIsTexture(source_.texture)) {
         // GL counts rows from the bottom; the view's rectangle from the top.
         const ViewRect r = window_->view_rect_pixels();
-        copy_frame_to_window(source_, r.x, dh - r.y - source_.height, dw, dh);
+        host_copy_frame_to_window(source_, r.x, dh - r.y - source_.height, dw, dh);
     }
     startup_mark("frame copied");
     if (overlay_ != nullptr) overlay_->draw_overlay();

@@ -13,9 +13,6 @@ namespace lumo {
 
 class GLWindow;
 
-// Told of each frame put on the screen (the browser's page watches it).
-void host_frame_presented(long frames_presented);
-
 class Overlay {
 public:
     virtual ~Overlay() = default;

@@ -16,7 +16,7 @@ EventPacer::~EventPacer() {
 }
 
 void EventPacer::handle(const SDL_Event& event, long frame, double now) {
-    handler_(context_, event);
+    handler_(event);
     if (changes_a_mouse_button(event)) {
         holding_ = true;
         hold_frame_ = frame;
@@ -44,7 +44,7 @@ void EventPacer::offer(const SDL_Event& event, long frame, double now) {
         const SDL_Event oldest = events_[first_];
         first_ = (first_ + 1) % events_.size();
         --count_;
-        handler_(context_, oldest);
+        handler_(oldest);
     }
     events_[(first_ + count_) % events_.size()] = event;
     ++count_;

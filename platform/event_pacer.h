@@ -11,15 +11,16 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 
 namespace lumo {
 
 class EventPacer {
 public:
-    using Handler = void (*)(void* context, const SDL_Event& event);
+    using Handler = std::function<void(const SDL_Event& event)>;
     static constexpr double kLongestWait = 0.1;  // seconds
 
-    EventPacer(Handler handler, void* context) : handler_(handler), context_(context) {}
+    explicit EventPacer(Handler handler) : handler_(std::move(handler)) {}
     ~EventPacer();  // frees the names of dropped files still held
     EventPacer(const EventPacer&) = delete;
     EventPacer& operator=(const EventPacer&) = delete;
@@ -35,7 +36,6 @@ private:
     void handle(const SDL_Event& event, long frame, double now);
 
     Handler handler_;
-    void* context_;
     bool holding_ = false;
     long hold_frame_ = 0;
     double hold_since_ = 0;

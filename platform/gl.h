@@ -1,11 +1,10 @@
 #pragma once
-// OpenGL as the host offers it. The desktop has the compatibility profile
-// through libepoxy. The browser has WebGL 2 (OpenGL ES 3.0), over which the
-// few fixed-function calls the drawing view makes are emulated with the
-// same per-vertex lighting (platform/browser/fixed_function.h).
+// OpenGL as the host offers it: the desktop's compatibility profile through
+// libepoxy, the browser's WebGL 2 (OpenGL ES 3.0). Files that draw with the
+// fixed-function calls include platform/fixed_function_gl.h instead.
 
 #ifdef __EMSCRIPTEN__
-#include "platform/browser/fixed_function.h"
+#include <GLES3/gl3.h>
 #else
 #include <epoxy/gl.h>
 #endif

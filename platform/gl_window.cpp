@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/gl_context_request.h"
+#include "platform/host.h"
 #include "platform/startup_trace.h"
 #include "platform/window_metrics.h"
 
@@ -36,7 +36,7 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
         size = window_size_for_display(usable.w, usable.h);
     }
 
-    request_host_gl_context();
+    host_request_gl_context();
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);

@@ -7,11 +7,9 @@
 #include <fstream>
 
 #include "platform/gl_window.h"
-#include "platform/imgui_renderer.h"
-#include "platform/interface_scale.h"
+#include "platform/host.h"
 #include "platform/log.h"
 #include "platform/startup_trace.h"
-#include "platform/resources.h"
 #include "platform/window_metrics.h"
 
 namespace lumo {
@@ -25,7 +23,7 @@ const ImWchar kGlyphRanges[] = {0x0020, 0x017F, 0x2010, 0x2027, 0};
 
 // In one read: a character at a time took ten milliseconds of the start-up.
 std::vector<char> read_interface_font() {
-    const std::filesystem::path path = find_font();
+    const std::filesystem::path path = host_find_font();
     std::vector<char> data;
     std::error_code error;
     const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, error);
@@ -68,11 +66,11 @@ ImGuiLayer::ImGuiLayer(GLWindow* window, std::vector<char> font_file) : window_(
     style.ItemSpacing = ImVec2(8, 8);
     style.WindowPadding = ImVec2(10, 10);
     base_style_ = style;
-    imgui_renderer_init();
+    host_imgui_renderer_init();
 }
 
 ImGuiLayer::~ImGuiLayer() {
-    imgui_renderer_shutdown();
+    host_imgui_renderer_shutdown();
     ImGui::DestroyContext();
 }
 
@@ -161,7 +159,7 @@ void ImGuiLayer::rebuild_font() {
         io.FontGlobalScale = 1.0f / pixel_ratio_;
     }
     // The renderer makes the new atlas's texture at its next frame.
-    imgui_renderer_forget_font();
+    host_imgui_renderer_forget_font();
 }
 
 void ImGuiLayer::begin_frame(double now_seconds) {
@@ -184,7 +182,7 @@ void ImGuiLayer::begin_frame(double now_seconds) {
         io.KeysDown[code] = keys_held_[code] || keys_pressed_[code];
     keys_pressed_.reset();
     ++frames_;
-    imgui_renderer_new_frame();  // builds the font atlas and its texture when there is none
+    host_imgui_renderer_new_frame();  // builds the font atlas and its texture when there is none
     startup_mark("font atlas built");
     ImGui::NewFrame();
     // Menus, lists and the picker place themselves in the work area.
@@ -198,7 +196,7 @@ void ImGuiLayer::end_frame() {
     ImGui::Render();
     // The renderer saves and restores the GL state it touches, the
     // surface's texture binding included.
-    imgui_renderer_draw(ImGui::GetDrawData());
+    host_imgui_renderer_draw(ImGui::GetDrawData());
 }
 
 }  // namespace lumo

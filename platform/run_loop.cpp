@@ -2,36 +2,42 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <limits>
 
 namespace lumo {
 
 namespace {
-double steady_seconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+constexpr Ticks kNoDeadline = std::numeric_limits<Ticks>::max();
+
+int64_t steady_nanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 }  // namespace
 
-RunLoop::RunLoop(ClockKind clock) : clock_(clock), real_origin_(steady_seconds()) {}
+Ticks ticks_from_seconds(double seconds) { return static_cast<Ticks>(std::llround(seconds * kTicksPerSecond)); }
 
-double RunLoop::now() const {
-    return clock_ == ClockKind::virtual_time ? virtual_now_ : steady_seconds() - real_origin_;
+RunLoop::RunLoop(ClockKind clock) : clock_(clock), real_origin_ns_(steady_nanoseconds()) {}
+
+Ticks RunLoop::now_ticks() const {
+    if (clock_ == ClockKind::virtual_time) return virtual_now_;
+    return (steady_nanoseconds() - real_origin_ns_) * kTicksPerSecond / 1'000'000'000;
 }
 
 void RunLoop::advance_virtual_clock(double seconds) {
-    if (clock_ == ClockKind::virtual_time && seconds > 0) virtual_now_ += seconds;
+    if (clock_ == ClockKind::virtual_time && seconds > 0) virtual_now_ += ticks_from_seconds(seconds);
 }
 
-Timer RunLoop::scheduleRepeating(double interval, Callback callback, void* context) {
+Timer RunLoop::scheduleRepeating(double interval, Callback callback) {
     for (int s = 0; s < kMaxTimers; ++s) {
         Slot& slot = slots_[s];
-        if (slot.active) continue;
+        if (slot.active || slot.firing) continue;
         slot.active = true;
         ++slot.generation;
-        slot.interval = std::max(interval, 0.001);
-        slot.next_fire = now() + slot.interval;
-        slot.callback = callback;
-        slot.context = context;
+        slot.interval = std::max(ticks_from_seconds(interval), kTicksPerSecond / 1000);
+        slot.next_fire = now_ticks() + slot.interval;
+        slot.callback = std::move(callback);
         return Timer{s, slot.generation};
     }
     return Timer{};
@@ -44,47 +50,40 @@ const RunLoop::Slot* RunLoop::find(Timer timer) const {
 }
 
 void RunLoop::invalidate(Timer timer) {
-    if (find(timer) != nullptr) slots_[timer.slot].active = false;
+    if (find(timer) == nullptr) return;
+    Slot& slot = slots_[timer.slot];
+    slot.active = false;
+    if (!slot.firing) slot.callback = nullptr;  // what it captured goes now
 }
 
 bool RunLoop::isValid(Timer timer) const { return find(timer) != nullptr; }
 
 double RunLoop::interval(Timer timer) const {
     const Slot* slot = find(timer);
-    return slot ? slot->interval : 0;
+    return slot ? seconds_from_ticks(slot->interval) : 0;
 }
 
 int RunLoop::validTimerCount() const {
     return static_cast<int>(std::count_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.active; }));
 }
 
-void RunLoop::setEventPump(EventPump pump, void* context) {
-    pump_ = pump;
-    pump_context_ = context;
-}
-
-void RunLoop::setBeforeVirtualTick(Callback hook, void* context) {
-    before_tick_ = hook;
-    before_tick_context_ = context;
-}
-
-double RunLoop::next_deadline() const {
-    double deadline = std::numeric_limits<double>::infinity();
+Ticks RunLoop::next_deadline() const {
+    Ticks deadline = kNoDeadline;
     for (const Slot& slot : slots_)
         if (slot.active) deadline = std::min(deadline, slot.next_fire);
     return deadline;
 }
 
 void RunLoop::runOnce(double max_wait) {
-    const double deadline = next_deadline();
+    const Ticks deadline = next_deadline();
     if (clock_ == ClockKind::virtual_time) {
         // Jump to the next deadline first: input due by then arrives before the timers fire.
-        virtual_now_ = deadline < std::numeric_limits<double>::infinity() ? std::max(virtual_now_, deadline)
-                                                                          : virtual_now_ + max_wait;
-        if (pump_) pump_(pump_context_, 0);
+        virtual_now_ = std::max(virtual_now_, std::min(deadline, virtual_now_ + ticks_from_seconds(max_wait)));
+        if (pump_) pump_(0);
     } else {
-        const double wait = std::clamp(deadline - now(), 0.0, max_wait);
-        if (pump_) pump_(pump_context_, wait);
+        const double wait = deadline == kNoDeadline ? max_wait
+                                                    : std::clamp(seconds_from_ticks(deadline - now_ticks()), 0.0, max_wait);
+        if (pump_) pump_(wait);
     }
     fire_due_timers();
 }
@@ -94,12 +93,17 @@ void RunLoop::runOnce(double max_wait) {
 void RunLoop::fire_due_timers() {
     for (int s = 0; s < kMaxTimers; ++s) {
         Slot& slot = slots_[s];
-        if (!slot.active || slot.next_fire > now()) continue;
+        const Ticks now = now_ticks();
+        if (!slot.active || slot.next_fire > now) continue;
         slot.next_fire += slot.interval;
-        if (slot.next_fire <= now()) slot.next_fire = now() + slot.interval;
-        if (clock_ == ClockKind::virtual_time && before_tick_) before_tick_(before_tick_context_);
-        // The callback may invalidate this or any timer, or schedule new ones.
-        slot.callback(slot.context);
+        if (slot.next_fire <= now) slot.next_fire = now + slot.interval;
+        if (clock_ == ClockKind::virtual_time && before_tick_) before_tick_();
+        // The callback may invalidate this or any timer, or schedule new
+        // ones; a slot is not reused while its callback runs.
+        slot.firing = true;
+        slot.callback();
+        slot.firing = false;
+        if (!slot.active) slot.callback = nullptr;
     }
 }
 

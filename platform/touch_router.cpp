@@ -1,13 +1,10 @@
 #include "platform/touch_router.h"
 
+#include "platform/host.h"
+
 namespace lumo {
 
 TouchRouter::TouchRouter(GLWindow* window, TouchHandler* handler) : window_(window), handler_(handler) {}
-
-void TouchRouter::setCapturePredicate(CapturePredicate predicate, void* context) {
-    capture_ = predicate;
-    capture_context_ = context;
-}
 
 int TouchRouter::active_count() const {
     int n = 0;
@@ -71,7 +68,7 @@ void TouchRouter::begin(SDL_TouchID device, SDL_FingerID finger, float window_x,
     const ViewRect r = window_->view_rect_points();
     const bool in_view = window_x >= r.x && window_y >= r.y && window_x < r.x + r.width && window_y < r.y + r.height;
     if (!in_view) return;
-    if (capture_ != nullptr && capture_(capture_context_, window_x, window_y)) return;
+    if (capture_ && capture_(window_x, window_y)) return;
     for (Entry& e : entries_) {
         if (e.active) continue;
         e = Entry{};

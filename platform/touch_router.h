@@ -9,16 +9,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "platform/gl_window.h"
 #include "platform/touch.h"
 
 namespace lumo {
-
-// Whether the finger that SDL reports lifted was in fact taken away by the
-// system (a browser's touchcancel, which SDL reports as a lift). The host
-// answers; a desktop never takes fingers away.
-bool host_finger_was_cancelled(SDL_FingerID finger);
 
 class TouchHandler {
 public:
@@ -32,10 +28,10 @@ public:
 class TouchRouter {
 public:
     // Whether the interface over the view takes a press at this window point.
-    using CapturePredicate = bool (*)(void* context, float window_x, float window_y);
+    using CapturePredicate = std::function<bool(float window_x, float window_y)>;
 
     TouchRouter(GLWindow* window, TouchHandler* handler);
-    void setCapturePredicate(CapturePredicate predicate, void* context);
+    void set_capture_predicate(CapturePredicate predicate) { capture_ = std::move(predicate); }
 
     void handle_event(const SDL_Event& event);
     void flush();        // delivers the set being gathered; call after each batch
@@ -63,8 +59,7 @@ private:
 
     GLWindow* window_;
     TouchHandler* handler_;
-    CapturePredicate capture_ = nullptr;
-    void* capture_context_ = nullptr;
+    CapturePredicate capture_;
     std::array<Entry, TouchSet::kCapacity> entries_{};
     uint64_t next_serial_ = 1;
     Phase pending_phase_ = Phase::none;

@@ -145,7 +145,7 @@ public:
     GLuint viewFramebuffer = 0;
     GLuint depthRenderbuffer = 0;
     Timer animationTimer;  // not owned: the run loop keeps it until invalidated
-    double animationInterval = 0.05;
+    double animationInterval = kFrameInterval;
     float* _surface_vertices = nullptr;  // the transform's current surface, never copied
     std::array<float, kSurfaceFloatCount> _surface_normals{};
     std::array<uint16_t, kSurfaceIndexCount> _surface_indices{};
@@ -165,7 +165,6 @@ public:
 
 private:
     EAGLView() = default;
-    static void fire_frame_timer(void* view);
     void set_rest_shape(bool from_default_dome);
     void upload_picture(const Picture* picture);
 

@@ -4,6 +4,7 @@
 
 
 #include "platform/startup_trace.h"
+#include "platform/fixed_function_gl.h"
 #include "render/eagl_view.h"
 #include "render/mesh_buffers.h"
 
@@ -46,8 +47,6 @@ void EAGLView::init_texture_coordinates() { fill_texture_coordinates(_texture_co
 
 void EAGLView::calculate_normals() { compute_normals(_surface_vertices, _surface_normals); }
 
-void EAGLView::fire_frame_timer(void* view) { static_cast<EAGLView*>(view)->drawView(); }
-
 // Mended: the timer restarts after every menu, picker, list and focus change.
 // Restarting with the full step while the edit switch still shows on left the
 // user sculpting at ten times the speed the switch promised, so a restart
@@ -59,7 +58,7 @@ void EAGLView::startAnimation() {
         return;
     }
     _lumo_trans->set_time_interval(static_cast<float>(animationInterval));
-    setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, &EAGLView::fire_frame_timer, this));
+    setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, [this] { drawView(); }));
 }
 
 void EAGLView::stopAnimation() { setAnimationTimer(Timer{}); }

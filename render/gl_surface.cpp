@@ -4,6 +4,7 @@
 #include "platform/gl_window.h"
 #include "platform/log.h"
 #include "picture/image_named.h"
+#include "platform/fixed_function_gl.h"
 #include "render/eagl_view.h"
 
 namespace lumo {
@@ -33,7 +34,7 @@ std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run
 
     view->_lumo_trans = std::move(contents.surface);
     view->_surface_vertices = view->_lumo_trans->surface_vertices();
-    view->animationInterval = 0.05;
+    view->animationInterval = kFrameInterval;
     view->_display_surface = true;
     view->updateScreenSize();
     view->_touches.fill(0);

@@ -114,7 +114,7 @@ public:
     // the build's workers, not the main thread, fault its pages in.
     std::array<float, kVertexCount * kVertexCount> _distance_table;
 #endif
-    float _time_interval = 0.05f;
+    float _time_interval = static_cast<float>(kFrameInterval);
     float _last_time = 0.0f;
     std::atomic<int32_t> _initializing_index{0};
 

@@ -12,6 +12,10 @@ inline constexpr int kCellCount = (kGridSize - 1) * (kGridSize - 1);  // quads b
 inline constexpr int kForceCount = 5;                       // body record + four touch handles
 inline constexpr int kTouchHandleCount = 4;
 
+// Seconds between frames while the application is active: the frame timer's
+// interval and the simulation's step.
+inline constexpr double kFrameInterval = 0.05;
+
 // Heights of a normalised rest shape: the rim sits at the bottom, the top at 0.11.
 inline constexpr float kRestHeightMin = 0.01f;
 inline constexpr float kRestHeightMax = 0.11f;

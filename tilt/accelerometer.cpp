@@ -26,17 +26,16 @@ void UIAccelerometer::setDelegate(UIAccelerometerDelegate* delegate) {
 
 void UIAccelerometer::restart() {
     run_loop_->invalidate(timer_);
-    timer_ = delegate_ != nullptr ? run_loop_->scheduleRepeating(interval_, &UIAccelerometer::fire, this) : Timer{};
+    timer_ = delegate_ != nullptr ? run_loop_->scheduleRepeating(interval_, [this] { fire(); }) : Timer{};
 }
 
-void UIAccelerometer::fire(void* self) {
-    auto* accelerometer = static_cast<UIAccelerometer*>(self);
+void UIAccelerometer::fire() {
     Acceleration sample;
-    if (accelerometer->override_) sample = *accelerometer->override_;
-    else if (!accelerometer->source_->poll(&sample)) return;  // no reading this time
+    if (override_) sample = *override_;
+    else if (!source_->poll(&sample)) return;  // no reading this time
     // Every source and the scripted override pass here: one clamp covers them all.
     sample = clamped_tilt(sample);
-    if (accelerometer->delegate_ != nullptr) accelerometer->delegate_->accelerometer_didAccelerate(accelerometer, sample);
+    if (delegate_ != nullptr) delegate_->accelerometer_didAccelerate(this, sample);
 }
 
 }  // namespace lumo

@@ -32,7 +32,7 @@ public:
     void overrideReading(std::optional<Acceleration> reading) { override_ = reading; }
 
 private:
-    static void fire(void* self);
+    void fire();
     void restart();
 
     RunLoop* run_loop_;

@@ -1,77 +1,57 @@
-// The browser's device motion as a tilt source.
-
-#include <emscripten.h>
-#include <emscripten/html5.h>
-
-#include <cmath>
+// The host's own motion sensor (the browser's device motion) as a tilt source.
 
 #include "tilt/tilt_device_motion.h"
 
-EM_JS(double, lumo_screen_angle, (), {
-    const o = screen.orientation;
-    if (o && typeof o.angle === 'number') return o.angle;
-    return typeof window.orientation === 'number' ? window.orientation : 0;
-});
+#include <algorithm>
+#include <cmath>
 
-// Safari asks the user before it sends motion events, and only from inside
-// a tap's own handler: the page answers taps on the control (lumo.js).
-EM_JS(int, lumo_motion_needs_permission, (), {
-    return Module.lumoMotionPermission === 'needed' ? 1 : 0;
-});
-
-EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown), {
-    Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null;
-});
+#include "platform/host.h"
 
 namespace lumo {
 
 namespace {
 
+constexpr double kStandardGravity = 9.80665;  // m/s² in one g
+constexpr double kMaxG = 4.0;
+
 class DeviceMotionTilt : public TiltSource {
 public:
-    DeviceMotionTilt() { emscripten_set_devicemotion_callback(this, EM_FALSE, &DeviceMotionTilt::on_motion); }
-    ~DeviceMotionTilt() override { emscripten_set_devicemotion_callback(nullptr, EM_FALSE, nullptr); }
-
     const char* name() const override { return "this device's motion sensor"; }
 
     bool poll(Acceleration* out) override {
-        if (!have_) return false;
-        *out = latest_;
+        HostMotion reading;
+        if (!host_latest_motion(&reading)) return false;
+        *out = tilt_from_device_motion(reading.x, reading.y, reading.z, reading.screen_angle_degrees);
         return true;
     }
 
-    // Readings flowing means nothing is left to allow.
-    bool needs_permission() const override { return !have_ && lumo_motion_needs_permission() != 0; }
+    bool needs_permission() const override { return host_motion_needs_permission(); }
 
     void set_permission_control(float x, float y, float width, float height, bool shown) override {
-        lumo_place_permission_control(x, y, width, height, shown ? 1 : 0);
+        host_place_motion_permission_control(x, y, width, height, shown);
     }
-
-private:
-    static EM_BOOL on_motion(int, const EmscriptenDeviceMotionEvent* event, void* self) {
-        auto* source = static_cast<DeviceMotionTilt*>(self);
-        // Emscripten 3.1.6 works out supportedFields but never stores it, so
-        // the field holds whatever its buffer held; a missing reading arrives
-        // as NaN instead, and that is what tells one apart.
-        const double x = event->accelerationIncludingGravityX, y = event->accelerationIncludingGravityY,
-                     z = event->accelerationIncludingGravityZ;
-        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return EM_FALSE;
-        // Browsers without a sensor may still send events, with nothing in them.
-        if (x == 0.0 && y == 0.0 && z == 0.0) return EM_FALSE;
-        source->latest_ = tilt_from_device_motion(x, y, z, lumo_screen_angle());
-        source->have_ = true;
-        return EM_FALSE;
-    }
-
-    Acceleration latest_;
-    bool have_ = false;
 };
 
 }  // namespace
 
+Acceleration tilt_from_device_motion(double x, double y, double z, double screen_angle_degrees) {
+    // The sensor reports the push that holds the device up, opposite to gravity.
+    const double gx = -x / kStandardGravity, gy = -y / kStandardGravity, gz = -z / kStandardGravity;
+    // A device turned counter-clockwise by the angle shows the screen turned
+    // back: its right is the device's -y at 90 degrees, its top the device's +x.
+    const double a = screen_angle_degrees * (M_PI / 180.0);
+    const double c = std::round(std::cos(a) * 1e9) / 1e9, s = std::round(std::sin(a) * 1e9) / 1e9;
+    Acceleration out;
+    out.x = std::clamp(gx * c - gy * s, -kMaxG, kMaxG);
+    out.y = std::clamp(gx * s + gy * c, -kMaxG, kMaxG);
+    out.z = std::clamp(gz, -kMaxG, kMaxG);
+    if (!std::isfinite(out.x) || !std::isfinite(out.y) || !std::isfinite(out.z)) return Acceleration{0.0, 0.0, -1.0};
+    return out;
+}
+
 std::unique_ptr<TiltSource> open_device_motion(std::string* problem) {
-    if (!EM_ASM_INT({ return typeof DeviceMotionEvent !== 'undefined' ? 1 : 0; })) {
-        *problem = "this browser has no motion events";
+    if (!host_has_motion_events()) {
+        *problem = "this machine sends no motion events";
         return nullptr;
     }
     return std::make_unique<DeviceMotionTilt>();

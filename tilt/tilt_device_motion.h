@@ -1,7 +1,7 @@
 #pragma once
 // The browser's motion sensor: `devicemotion` events, acceleration including
 // gravity, turned into the tilt convention (tilt_source.h) for the screen's
-// current orientation. Browser build only.
+// current orientation, as the host (the browser) hands them over.
 
 #include <memory>
 #include <string>
@@ -18,7 +18,7 @@ namespace lumo {
 // are clamped to a few g: a sensor that reports nonsense cannot fling the body.
 Acceleration tilt_from_device_motion(double x, double y, double z, double screen_angle_degrees);
 
-// Null (with *problem set) where the browser has no motion events at all.
+// Null (with *problem set) where the host has no motion events at all.
 std::unique_ptr<TiltSource> open_device_motion(std::string* problem);
 
 }  // namespace lumo

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
+#include <cstdlib>
 #include <cmath>
 #include <system_error>
 #include <vector>
@@ -220,10 +220,17 @@ std::unique_ptr<TiltSource> open_device(const fs::path& device, std::string* pro
 std::optional<double> parse_sysfs_number(std::string_view text) {
     text = trimmed(text);
     if (text.empty()) return std::nullopt;
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
+    // strtod on a copy: the browser build's C++ library has no from_chars for
+    // doubles. The program never sets a locale, so the point is '.'.
+    char copy[64];
+    if (text.size() >= sizeof copy || text.find_first_not_of("0123456789+-.eE") != std::string_view::npos)
+        return std::nullopt;  // decimal only: strtod would take hex, inf and nan
+    text.copy(copy, text.size());
+    copy[text.size()] = '\0';
+    char* stop = nullptr;
+    errno = 0;
+    const double value = std::strtod(copy, &stop);
+    if (errno != 0 || stop != copy + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 

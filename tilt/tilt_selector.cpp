@@ -8,7 +8,7 @@ namespace lumo {
 TiltSelector::TiltSelector() : TiltSelector(Options{}) {}
 
 TiltSelector::TiltSelector(const Options& options) {
-    if (options.use_iio && options.open_sensor != nullptr) {
+    if (options.use_iio && options.open_sensor) {
         iio_ = options.open_sensor(&iio_problem_);
     } else if (options.use_iio) {
         iio_ = open_iio_accelerometer(options.iio_root, &iio_problem_);

@@ -11,6 +11,7 @@
 #include <SDL.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,7 +30,7 @@ public:
         // Opens the machine's own accelerometer instead of reading IIO (the
         // browser's device motion); null when there is none, with *problem
         // set. Such a sensor counts as present from its first reading on.
-        std::unique_ptr<TiltSource> (*open_sensor)(std::string* problem) = nullptr;
+        std::function<std::unique_ptr<TiltSource>(std::string* problem)> open_sensor;
     };
     // Consecutive failed IIO samples (one second at 30 samples a second)
     // before the next best source takes over.

@@ -2,9 +2,8 @@
 
 #include "app/lumo_app_delegate.h"
 #include "picture/picture.h"
-#include "platform/file_chooser.h"
+#include "platform/host.h"
 #include "platform/log.h"
-#include "platform/persistent_files.h"
 #include "ui/lumo_view_controller.h"
 #include "ui/shape_dates.h"
 #include "ui/shape_file.h"
@@ -86,7 +85,7 @@ void fileListViewController::tableView_commitDeleteRowAtIndexPath(TableView* /*t
         table_.setStatusText("Cannot delete " + readable_shape_date(fileList[row]) + ": " + why);
     } else {
         table_.setStatusText("");
-        persist_files([this](bool stored, const std::string& why) {
+        host_persist_files([this](bool stored, const std::string& why) {
             if (!stored) table_.setStatusText("Deleted here, but the stored copy remains: " + why);
         });
     }
@@ -177,7 +176,7 @@ void fileListViewController::take_import(ArrivingFile file) {
     table_.setStatusText("Importing " + name + "...");
     reload();
     const std::filesystem::path path = shape_file_path(documents_, imported.stem);
-    persist_files([this, path, name, stem = imported.stem](bool stored, const std::string& why) {
+    host_persist_files([this, path, name, stem = imported.stem](bool stored, const std::string& why) {
         if (stored) {
             table_.setStatusText("Imported " + readable_shape_date(stem));
             return;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_chooser.h"
+#include "platform/host.h"
 #include "widgets/table_view.h"
 
 namespace lumo {

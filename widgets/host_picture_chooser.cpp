@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/file_chooser.h"
+#include "platform/host.h"
 #include "widgets/modal_popup.h"
 #include "widgets/tap_controls.h"
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/file_chooser.h"
+#include "platform/host.h"
 #include "widgets/host_picture_chooser.h"
 #include "widgets/modal_popup.h"
 #include "widgets/image_picker.h"

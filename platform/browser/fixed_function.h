@@ -8,7 +8,7 @@
 // positional or directional light, no attenuation, infinite viewer, the
 // scene's ambient of 0.2), interpolated across each triangle, so that a
 // surface looks as it does on the desktop. The calls below are renamed by
-// macros only in files that include platform/gl.h.
+// macros only in files that include platform/fixed_function_gl.h.
 
 #include <GLES3/gl3.h>
 

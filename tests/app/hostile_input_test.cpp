@@ -132,7 +132,7 @@ TEST_F(AppTest, AClickFollowedOneFrameLaterByATapIsNotLost) {
         app().pushMouse(SDL_MOUSEBUTTONUP, x, y);
     };
     click_now(save.x + save.width / 2, save.y + save.height / 2);
-    app().runFor(kScriptFrameSeconds);
+    app().runFor(kFrameInterval);
     click_now(160, 265);
     app().runFor(0.5);
     EXPECT_EQ(saved_files(home_).size(), 1u);

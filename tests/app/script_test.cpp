@@ -28,7 +28,7 @@ TEST(ScriptFormat, ParsesEveryCommandInTimeOrder) {
     ASSERT_TRUE(events) << error;
     ASSERT_EQ(events->size(), 9u);
     EXPECT_EQ((*events)[0].kind, ScriptEvent::Kind::down);
-    EXPECT_DOUBLE_EQ((*events)[0].time, 0.5);
+    EXPECT_EQ((*events)[0].time, kTicksPerSecond / 2);  // frame 10
     EXPECT_EQ((*events)[1].kind, ScriptEvent::Kind::mouse_down);
     EXPECT_EQ((*events)[2].x, 170.5f);
     EXPECT_FALSE((*events)[3].has_position);

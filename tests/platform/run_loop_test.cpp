@@ -11,10 +11,9 @@ struct Counter {
     int fired = 0;
     RunLoop* loop = nullptr;
     Timer self;
-    static void tick(void* c) {
-        auto* counter = static_cast<Counter*>(c);
-        ++counter->fired;
-        counter->loop->invalidate(counter->self);  // from inside its own callback
+    void tick() {
+        ++fired;
+        loop->invalidate(self);  // from inside its own callback
     }
 };
 
@@ -22,12 +21,12 @@ TEST(RunLoop, ATimerMayInvalidateItselfAndHandlesOutliveIt) {
     RunLoop loop(RunLoop::ClockKind::virtual_time);
     Counter counter;
     counter.loop = &loop;
-    counter.self = loop.scheduleRepeating(0.1, &Counter::tick, &counter);
+    counter.self = loop.scheduleRepeating(0.1, [&counter] { counter.tick(); });
     for (int turn = 0; turn < 5; ++turn) loop.runOnce();
     EXPECT_EQ(counter.fired, 1);
     EXPECT_FALSE(loop.isValid(counter.self));
     // A new timer in the same slot is not mistaken for the old handle.
-    const Timer fresh = loop.scheduleRepeating(0.1, &Counter::tick, &counter);
+    const Timer fresh = loop.scheduleRepeating(0.1, [&counter] { counter.tick(); });
     EXPECT_EQ(fresh.slot, counter.self.slot);
     EXPECT_FALSE(loop.isValid(counter.self));
     loop.invalidate(counter.self);
@@ -37,7 +36,7 @@ TEST(RunLoop, ATimerMayInvalidateItselfAndHandlesOutliveIt) {
 TEST(RunLoop, SkipsMissedFiringsInsteadOfBunchingThem) {
     RunLoop loop(RunLoop::ClockKind::virtual_time);
     int fired = 0;
-    loop.scheduleRepeating(0.05, [](void* n) { ++*static_cast<int*>(n); }, &fired);
+    loop.scheduleRepeating(0.05, [&fired] { ++fired; });
     loop.advance_virtual_clock(1.0);  // twenty intervals late
     loop.runOnce();
     EXPECT_EQ(fired, 1);

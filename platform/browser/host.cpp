@@ -1,0 +1,292 @@
+// The browser host: a WebGL 2 canvas through SDL, turns on
+// requestAnimationFrame, the page's file chooser, drops, downloads and
+// IndexedDB storage (host_files.js), pictures decoded by the browser
+// (picture_decoder.js), and the device's motion events.
+
+#include "platform/host.h"
+
+#include <SDL.h>
+#include <backends/imgui_impl_opengl3.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+#include <imgui.h>
+
+#include <cmath>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <system_error>
+#include <utility>
+
+#include "platform/eagl_context.h"
+#include "platform/gl.h"
+
+EM_JS(void, lumo_report_frame, (double count), {
+    if (!Module.lumoFirstFrameAt) Module.lumoFirstFrameAt = performance.now();
+    Module.lumoFramesPresented = count;
+});
+
+EM_JS(void, lumo_set_metric, (const char* name, double value), {
+    Module.lumoMetrics = Module.lumoMetrics || {};
+    Module.lumoMetrics[UTF8ToString(name)] = value;
+});
+
+EM_JS(int, lumo_pointer_is_coarse, (), {
+    return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0;
+});
+
+// The page records the identifiers of cancelled touches (page.js) before
+// SDL turns the same touchcancel into a lift; each is answered once.
+EM_JS(int, lumo_take_cancelled_touch, (double identifier), {
+    const cancelled = Module.lumoCancelledTouches;
+    if (!cancelled || !cancelled.has(identifier)) return 0;
+    cancelled.delete(identifier);
+    return 1;
+});
+
+EM_JS(double, lumo_screen_angle, (), {
+    const o = screen.orientation;
+    if (o && typeof o.angle === 'number') return o.angle;
+    return typeof window.orientation === 'number' ? window.orientation : 0;
+});
+
+// Safari asks the user before it sends motion events, and only from inside
+// a tap's own handler: the page answers taps on the control (page.js).
+EM_JS(int, lumo_motion_needs_permission, (), {
+    return Module.lumoMotionPermission === 'needed' ? 1 : 0;
+});
+
+EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown), {
+    Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null;
+});
+
+namespace lumo {
+
+namespace {
+
+// --- The loop ---
+std::function<bool()> main_loop_turn;
+
+void animation_frame(void*) {
+    if (!main_loop_turn()) emscripten_cancel_main_loop();
+}
+
+// --- Motion ---
+struct Motion {
+    bool listening = false;
+    bool have = false;
+    HostMotion latest;
+};
+Motion motion;
+
+EM_BOOL on_motion(int, const EmscriptenDeviceMotionEvent* event, void*) {
+    // Emscripten 3.1.6 works out supportedFields but never stores it, so the
+    // field holds whatever its buffer held; a missing reading arrives as NaN
+    // instead, and that is what tells one apart.
+    const double x = event->accelerationIncludingGravityX, y = event->accelerationIncludingGravityY,
+                 z = event->accelerationIncludingGravityZ;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return EM_FALSE;
+    // Browsers without a sensor may still send events, with nothing in them.
+    if (x == 0.0 && y == 0.0 && z == 0.0) return EM_FALSE;
+    motion.latest = {x, y, z, lumo_screen_angle()};
+    motion.have = true;
+    return EM_FALSE;
+}
+
+// --- Files ---
+constexpr int kChosen = 0;
+constexpr int kDropped = 1;
+constexpr std::size_t kMaxWaitingDrops = 8;  // a pile dropped at once: the first ones
+
+ArrivingFile chosen;
+std::deque<ArrivingFile> dropped;
+std::map<int, PersistDone> waiting_persists;
+int next_persist_request = 1;
+
+}  // namespace
+
+// --- The outermost loop ---------------------------------------------------
+
+// On requestAnimationFrame. Returns to the caller at once (no simulated
+// infinite loop), so everything the turns use must live on the heap.
+void host_run_main_loop(std::function<bool()> turn) {
+    main_loop_turn = std::move(turn);
+    emscripten_set_main_loop_arg(&animation_frame, nullptr, 0, 0);
+}
+
+double host_turn_wait() { return 0.0; }
+
+bool host_display_available() { return true; }
+
+// --- OpenGL and drawing -----------------------------------------------------
+
+// OpenGL ES 3.0 is WebGL 2: framebuffer blits and RGBA8 renderbuffers, as
+// the compositor and the view's framebuffer need. No multisampling, which a
+// blit into the canvas would not allow.
+void host_request_gl_context() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+}
+
+void host_copy_frame_to_window(const ViewFrame& frame, int x, int y, int, int) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, frame.framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, frame.width, frame.height, x, y, x + frame.width, y + frame.height, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+// GLSL ES 1.00 runs on WebGL 1 and 2 alike.
+void host_imgui_renderer_init() { ImGui_ImplOpenGL3_Init("#version 100"); }
+void host_imgui_renderer_shutdown() { ImGui_ImplOpenGL3_Shutdown(); }
+void host_imgui_renderer_new_frame() { ImGui_ImplOpenGL3_NewFrame(); }
+void host_imgui_renderer_draw(ImDrawData* data) { ImGui_ImplOpenGL3_RenderDrawData(data); }
+void host_imgui_renderer_forget_font() { ImGui_ImplOpenGL3_DestroyFontsTexture(); }
+
+// --- The interface ----------------------------------------------------------
+
+// Under fingers every control is at least 44 CSS pixels tall: the interface's
+// smallest control (a checkbox, 29 points) grows by 44 / 29.
+float host_interface_scale() { return lumo_pointer_is_coarse() ? 44.0f / 29.0f : 1.0f; }
+
+// --- The program's own files ----------------------------------------------
+
+// The page packs the program's own files, the interface font among them,
+// into this folder of its virtual file system.
+std::filesystem::path host_find_resource(std::string_view name) {
+    const std::filesystem::path candidate = std::filesystem::path("/resources") / name;
+    std::error_code error;
+    return std::filesystem::is_regular_file(candidate, error) ? candidate : std::filesystem::path();
+}
+
+std::filesystem::path host_find_font(std::string_view name) { return host_find_resource(name); }
+
+// --- Telling the world --------------------------------------------------------
+
+void host_report_metric(const char* name, double value) { lumo_set_metric(name, value); }
+
+void host_frame_presented(long frames_presented) { lumo_report_frame(static_cast<double>(frames_presented)); }
+
+// --- Touches and the motion sensor ----------------------------------------------
+
+bool host_finger_was_cancelled(int64_t finger) {
+    return lumo_take_cancelled_touch(static_cast<double>(finger)) != 0;
+}
+
+bool host_has_motion_events() {
+    return EM_ASM_INT({ return typeof DeviceMotionEvent !== 'undefined' ? 1 : 0; }) != 0;
+}
+
+bool host_latest_motion(HostMotion* out) {
+    if (!motion.listening) {
+        emscripten_set_devicemotion_callback(nullptr, EM_FALSE, &on_motion);
+        motion.listening = true;
+    }
+    if (!motion.have) return false;
+    *out = motion.latest;
+    return true;
+}
+
+// Readings flowing means nothing is left to allow.
+bool host_motion_needs_permission() { return !motion.have && lumo_motion_needs_permission() != 0; }
+
+void host_place_motion_permission_control(float x, float y, float width, float height, bool shown) {
+    lumo_place_permission_control(x, y, width, height, shown ? 1 : 0);
+}
+
+// --- Files ----------------------------------------------------------------------
+// The page's file chooser and drops (host_files.js) hand their answers over
+// through lumo_host_file_arrived; they wait here until polled.
+
+bool host_has_file_chooser() { return true; }
+
+bool host_has_camera() { return EM_ASM_INT({ return Module.lumoHost.hasCamera() ? 1 : 0; }) != 0; }
+
+void host_open_file_chooser(ChooserRequest request, const ChooserLimits& limits) {
+    chosen = {};
+    EM_ASM({ Module.lumoHost.openChooser($0, {maxSide: $1, minSide: $2, maxBytes: $3}); },
+           static_cast<int>(request), limits.max_side, limits.min_side, static_cast<double>(limits.max_bytes));
+}
+
+ChooserState host_chooser_state() {
+    switch (EM_ASM_INT({ return Module.lumoHost.chooserState(); })) {
+    case 1: return ChooserState::waiting;
+    case 2: return ChooserState::needs_tap;
+    case 3: return ChooserState::reading;
+    default: return ChooserState::idle;
+    }
+}
+
+void host_close_file_chooser() {
+    chosen = {};
+    EM_ASM({ Module.lumoHost.closeChooser(); });
+}
+
+ArrivingFile host_take_chosen_file() { return std::exchange(chosen, {}); }
+
+void host_set_drop_limits(const ChooserLimits& limits) {
+    EM_ASM({ Module.lumoHost.setDropLimits({maxSide: $0, minSide: $1, maxBytes: $2}); }, limits.max_side,
+           limits.min_side, static_cast<double>(limits.max_bytes));
+}
+
+ArrivingFile host_take_dropped_file() {
+    if (dropped.empty()) return {};
+    ArrivingFile file = std::move(dropped.front());
+    dropped.pop_front();
+    return file;
+}
+
+// The application's folder lives in the browser's IndexedDB (host_files.js
+// mounts it): each request copies the folder there, and the page answers
+// through lumo_host_persisted.
+void host_persist_files(PersistDone done) {
+    const int request = next_persist_request++;
+    waiting_persists.emplace(request, std::move(done));
+    EM_ASM({ Module.lumoHost.persist($0); }, request);
+}
+
+bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes) {
+    return EM_ASM_INT({ return Module.lumoHost.download(UTF8ToString($0), $1, $2) ? 1 : 0; }, name.c_str(),
+                      bytes.data(), static_cast<int>(bytes.size())) != 0;
+}
+
+}  // namespace lumo
+
+extern "C" {
+
+// From the page: queue 0 is the chooser's answer, 1 a dropped file. The
+// bytes are copied; the page frees its buffers.
+EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char* name, int width, int height,
+                                                 double size, const uint8_t* bytes, int byte_count) {
+    using lumo::ArrivingFile;
+    ArrivingFile file;
+    switch (kind) {
+    case 1: file.kind = ArrivingFile::Kind::cancelled; break;
+    case 2: file.kind = ArrivingFile::Kind::picture; break;
+    case 3: file.kind = ArrivingFile::Kind::file; break;
+    case 4: file.kind = ArrivingFile::Kind::too_large; break;
+    default: file.kind = ArrivingFile::Kind::undecodable; break;
+    }
+    if (name != nullptr) file.name = name;
+    file.width = width;
+    file.height = height;
+    file.size = size > 0 ? static_cast<uint64_t>(size) : 0;
+    if (bytes != nullptr && byte_count > 0) file.bytes.assign(bytes, bytes + byte_count);
+    if (queue == lumo::kChosen) {
+        lumo::chosen = std::move(file);
+    } else if (queue == lumo::kDropped && lumo::dropped.size() < lumo::kMaxWaitingDrops) {
+        lumo::dropped.push_back(std::move(file));
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void lumo_host_persisted(int request, int stored, const char* why) {
+    const auto found = lumo::waiting_persists.find(request);
+    if (found == lumo::waiting_persists.end()) return;
+    lumo::PersistDone done = std::move(found->second);
+    lumo::waiting_persists.erase(found);
+    if (done) done(stored != 0, why != nullptr ? why : "");
+}
+
+}  // extern "C"

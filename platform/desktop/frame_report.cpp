@@ -1,7 +1,0 @@
-#include "platform/compositor.h"
-
-namespace lumo {
-
-void host_frame_presented(long) {}
-
-}  // namespace lumo

@@ -1,0 +1,177 @@
+// The desktop host: an X11 or Wayland window through SDL, OpenGL's
+// compatibility profile through libepoxy, files by path.
+
+#include "platform/host.h"
+
+#include <SDL.h>
+#include <backends/imgui_impl_opengl2.h>
+#include <imgui.h>
+
+#include <cstdlib>
+#include <initializer_list>
+#include <system_error>
+#include <vector>
+
+#include "platform/eagl_context.h"
+#include "platform/gl.h"
+
+namespace lumo {
+
+namespace {
+
+std::filesystem::path executable_folder() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : exe.parent_path();
+}
+
+#if defined(LUMO_SOURCE_DIR) && defined(LUMO_BINARY_DIR)
+// The source tree serves only programs run from the build tree: an installed
+// lumo finds its files in its share folder or not at all.
+bool inside_build_tree(const std::filesystem::path& folder) {
+    std::error_code error;
+    const auto build = std::filesystem::weakly_canonical(LUMO_BINARY_DIR, error);
+    if (error) return false;
+    const auto relative = folder.lexically_relative(build);
+    return !relative.empty() && *relative.begin() != "..";
+}
+#endif
+
+}  // namespace
+
+// --- The outermost loop ---------------------------------------------------
+
+void host_run_main_loop(std::function<bool()> turn) {
+    while (turn()) {
+    }
+}
+
+double host_turn_wait() { return 0.25; }
+
+// An explicit SDL driver counts as a display: the user asked for it.
+bool host_display_available() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') return true;
+    }
+    return false;
+}
+
+// --- OpenGL and drawing -----------------------------------------------------
+
+// A 2.1 context is the compatibility profile: lights, materials, client arrays.
+void host_request_gl_context() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+}
+
+void host_copy_frame_to_window(const ViewFrame& frame, int x, int y, int window_width, int window_height) {
+    const float left = static_cast<float>(x), bottom = static_cast<float>(y);
+    const float right = left + static_cast<float>(frame.width), top = bottom + static_cast<float>(frame.height);
+    // Corners on whole pixels and texels sampled nearest: texel (i, j) lands on pixel (x + i, y + j).
+    const GLfloat corners[] = {left, bottom, right, bottom, right, top, left, top};
+    const GLfloat texels[] = {0, 0, 1, 0, 1, 1, 0, 1};
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // Saved and restored: the enables, the texture binding and its
+    // environment, the matrix mode, the viewport and the client arrays.
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_TRANSFORM_BIT | GL_VIEWPORT_BIT);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glViewport(0, 0, window_width, window_height);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, frame.texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);  // the texel as it is, alpha included
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, window_width, 0, window_height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, corners);
+    glTexCoordPointer(2, GL_FLOAT, 0, texels);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
+void host_imgui_renderer_init() { ImGui_ImplOpenGL2_Init(); }
+void host_imgui_renderer_shutdown() { ImGui_ImplOpenGL2_Shutdown(); }
+void host_imgui_renderer_new_frame() { ImGui_ImplOpenGL2_NewFrame(); }
+void host_imgui_renderer_draw(ImDrawData* data) { ImGui_ImplOpenGL2_RenderDrawData(data); }
+void host_imgui_renderer_forget_font() { ImGui_ImplOpenGL2_DestroyFontsTexture(); }
+
+// --- The interface ----------------------------------------------------------
+
+float host_interface_scale() { return 1.0f; }
+
+// --- The program's own files ----------------------------------------------
+
+std::filesystem::path host_find_resource(std::string_view name) {
+    const std::filesystem::path folder = executable_folder();
+    std::vector<std::filesystem::path> candidates = {
+        folder / name,
+        folder / ".." / "share" / "lumo" / name,
+    };
+#if defined(LUMO_SOURCE_DIR) && defined(LUMO_BINARY_DIR)
+    if (inside_build_tree(folder)) candidates.push_back(std::filesystem::path(LUMO_SOURCE_DIR) / "assets" / name);
+#endif
+    for (const auto& candidate : candidates) {
+        std::error_code error;
+        if (!folder.empty() && std::filesystem::is_regular_file(candidate, error)) return candidate;
+    }
+    return {};
+}
+
+std::filesystem::path host_find_font(std::string_view name) {
+    if (std::filesystem::path found = host_find_resource(name); !found.empty()) return found;
+    const std::filesystem::path system = std::filesystem::path("/usr/share/fonts/truetype/dejavu") / name;
+    std::error_code error;
+    return std::filesystem::is_regular_file(system, error) ? system : std::filesystem::path();
+}
+
+// --- Telling the world --------------------------------------------------------
+
+void host_report_metric(const char*, double) {}
+void host_frame_presented(long) {}
+
+// --- Touches and the motion sensor ----------------------------------------------
+
+bool host_finger_was_cancelled(int64_t) { return false; }
+
+bool host_has_motion_events() { return false; }
+bool host_latest_motion(HostMotion*) { return false; }
+bool host_motion_needs_permission() { return false; }
+void host_place_motion_permission_control(float, float, float, float, bool) {}
+
+// --- Files ----------------------------------------------------------------------
+
+bool host_has_file_chooser() { return false; }
+bool host_has_camera() { return false; }
+void host_open_file_chooser(ChooserRequest, const ChooserLimits&) {}
+ChooserState host_chooser_state() { return ChooserState::idle; }
+void host_close_file_chooser() {}
+ArrivingFile host_take_chosen_file() { return {}; }
+void host_set_drop_limits(const ChooserLimits&) {}
+ArrivingFile host_take_dropped_file() { return {}; }
+
+// Files are written whole and flushed before they are renamed into place.
+void host_persist_files(PersistDone done) {
+    if (done) done(true, {});
+}
+
+bool host_offer_download(const std::string&, std::span<const uint8_t>) { return false; }
+
+}  // namespace lumo

@@ -1,7 +1,0 @@
-#include "platform/touch_router.h"
-
-namespace lumo {
-
-bool host_finger_was_cancelled(SDL_FingerID) { return false; }
-
-}  // namespace lumo

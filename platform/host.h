@@ -1,0 +1,168 @@
+#pragma once
+// Everything a host provides, in one place. The desktop implements it in
+// platform/desktop/host.cpp, the browser in platform/browser/host.cpp (with
+// the page's side in host_files.js and picture_decoder.js); CMake builds
+// one of the two. The rest of the program is written against this header
+// and the shared SDL code beside it, and never asks which host it runs on.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ImDrawData;
+
+namespace lumo {
+
+struct ViewFrame;
+
+// --- The outermost loop ---------------------------------------------------
+// The desktop calls turn() back to back, each turn waiting for input or the
+// next timer; the browser calls it once per animation frame and must never
+// be kept waiting, so there a turn only polls. Returns once a turn returned
+// false; in the browser it returns at once and the turns go on from the
+// browser's event loop, so what they use must outlive the call.
+void host_run_main_loop(std::function<bool()> turn);
+// How long one turn may wait for input, in seconds.
+double host_turn_wait();
+// Whether there is a screen to open a window on.
+bool host_display_available();
+
+// --- OpenGL and drawing -----------------------------------------------------
+// Which OpenGL the window's context is: asked of SDL before the window
+// exists (the desktop's compatibility profile, the browser's WebGL 2).
+void host_request_gl_context();
+// Copies the view's frame into the window's framebuffer pixel for pixel,
+// its lower-left corner at (x, y) in window pixels (rows from the bottom, as
+// GL counts them). Leaves the window's framebuffer bound and every other GL
+// state as it was. The desktop draws the frame's texture as a quad (Mesa's
+// software driver compiles a blit's pipeline on first use, about 45 ms of a
+// 250 ms launch, where a quad costs 10); the browser blits.
+void host_copy_frame_to_window(const ViewFrame& frame, int x, int y, int window_width, int window_height);
+// Dear ImGui's output drawn with the host's OpenGL (the fixed-function
+// renderer on the desktop, the OpenGL ES one in the browser); each saves and
+// restores the GL state it touches.
+void host_imgui_renderer_init();
+void host_imgui_renderer_shutdown();
+void host_imgui_renderer_new_frame();
+void host_imgui_renderer_draw(ImDrawData* data);
+void host_imgui_renderer_forget_font();  // the atlas changed: made again at the next frame
+
+// --- The interface ----------------------------------------------------------
+// The least scale of the interface over its design size (a 320 x 480 point
+// view under a mouse): fingers need bigger targets than a mouse.
+float host_interface_scale();
+
+// --- The program's own files ----------------------------------------------
+// The default picture and the interface font: next to the binary, in the
+// installed share folder or, for builds run uninstalled, the source tree;
+// in the browser, packed into the page. Empty when nowhere to be found.
+inline constexpr std::string_view kInterfaceFontFile = "DejaVuSans.ttf";
+std::filesystem::path host_find_resource(std::string_view name);
+// Where resources are, else where the system keeps its fonts.
+std::filesystem::path host_find_font(std::string_view name = kInterfaceFontFile);
+
+// --- Telling the world --------------------------------------------------------
+// Figures the program measures about itself (the page keeps them for its
+// tests as Module.lumoMetrics; the desktop has benchmarks and ignores them).
+void host_report_metric(const char* name, double value);
+// Each frame put on the screen (the page watches them).
+void host_frame_presented(long frames_presented);
+
+// --- Touches ------------------------------------------------------------------
+// Whether the finger that SDL reports lifted was in fact taken away by the
+// system (a browser's touchcancel, which SDL reports as a lift); answered
+// once per finger. A desktop never takes fingers away.
+bool host_finger_was_cancelled(int64_t finger);
+
+// --- The machine's motion sensor, where the host reads it itself ---------------
+// (the browser's devicemotion; on the desktop, Linux IIO is read directly by
+// tilt/ and there is nothing here).
+struct HostMotion {
+    // Acceleration including gravity in m/s² along the device's natural
+    // axes (lying face up: 0, 0, +9.81), and the screen's orientation angle
+    // in degrees.
+    double x = 0, y = 0, z = 0;
+    double screen_angle_degrees = 0;
+};
+bool host_has_motion_events();
+// Listening starts with the first call; false until a reading has come.
+bool host_latest_motion(HostMotion* out);
+// Whether the host asks the user before it sends readings (Safari), and has
+// not been answered yet: the page answers taps on the control placed here.
+bool host_motion_needs_permission();
+void host_place_motion_permission_control(float x, float y, float width, float height, bool shown);
+
+// --- Files that arrive through the host ------------------------------------------
+// The browser's file chooser (on a phone, the photo library or the camera)
+// and files dropped on the page arrive later, between frames, and are
+// polled. The desktop has no chooser of its own (the program browses folders
+// itself) and gets drops as paths from SDL.
+enum class ChooserRequest { picture, camera, shape_file };
+
+struct ArrivingFile {
+    enum class Kind {
+        none,         // nothing has arrived
+        cancelled,    // the chooser was dismissed without a file
+        picture,      // decoded by the host: straight-alpha RGBA rows, top first, upright
+        file,         // the file's bytes as they are
+        too_large,    // a picture wider or taller than allowed (width, height), or a file over the cap (bytes)
+        undecodable,  // not a picture the host can decode
+    };
+    Kind kind = Kind::none;
+    std::string name;            // the file's own name, no folder
+    int width = 0, height = 0;   // picture and too_large: the picture's size, upright
+    uint64_t size = 0;           // file and too_large: the file's size in bytes
+    std::vector<uint8_t> bytes;  // picture: its pixels; file: its contents
+};
+
+bool host_has_file_chooser();
+bool host_has_camera();
+
+// Pictures are decoded by the host, upright, reduced by a power of two while
+// the shorter side keeps at least min_side pixels; one larger than max_side
+// on a side is reported too_large without being decoded. A file other than a
+// picture over max_bytes is reported too_large unread.
+struct ChooserLimits {
+    int max_side = 0;
+    int min_side = 0;
+    uint64_t max_bytes = 0;
+};
+// A second request while one is open replaces it.
+void host_open_file_chooser(ChooserRequest request, const ChooserLimits& limits);
+
+enum class ChooserState {
+    idle,       // nothing asked, or the answer has arrived
+    waiting,    // the chooser is open
+    needs_tap,  // the host opens choosers only from a tap: the next tap on the page opens it
+    reading,    // a file was chosen and is being read or decoded
+};
+ChooserState host_chooser_state();
+// Forgets the open request: its answer, if it still comes, is dropped.
+void host_close_file_chooser();
+// The chooser's answer, once; Kind::none until it arrives.
+ArrivingFile host_take_chosen_file();
+// The next file dropped on the program, once; Kind::none when there is none.
+// Limits as for the chooser; set before the first drop.
+void host_set_drop_limits(const ChooserLimits& limits);
+ArrivingFile host_take_dropped_file();
+
+// --- Keeping files, and handing one to the user ----------------------------------
+// On the desktop a file is durable once written (whole, flushed and renamed
+// into place). The browser keeps the application's folder in memory and
+// copies it into its own storage only when asked.
+//
+// stored: true once every change so far is kept, with a note on where
+// (empty: the file's own path says it); false with why, in words. Called
+// once: at once on the desktop, later (between frames) in the browser;
+// requests are answered in order.
+using PersistDone = std::function<void(bool stored, const std::string& note)>;
+void host_persist_files(PersistDone done);
+// Offers bytes to the user as a file named `name` to keep (the browser's
+// download). false where the host has no such thing.
+bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes);
+
+}  // namespace lumo
