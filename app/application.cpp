@@ -18,7 +18,8 @@
 #include "platform/host.h"
 #include "platform/startup_trace.h"
 #include "tilt/tilt_device_motion.h"
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 #include "widgets/preview_texture.h"
 
 namespace lumo {
@@ -245,21 +246,7 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
 }
 
 bool Application::openFile(const std::filesystem::path& path) {
-    if (is_shape_file(path)) {
-        if (const std::string problem = shape_file_problem(path); !problem.empty()) {
-            log_line("lumo: cannot open %s: %s", path.c_str(), problem.c_str());
-            interface_->panel()->reportCannotOpen(path.filename().string() + ": " + problem);
-            return false;
-        }
-        // As a row of the saved-file list: load, upload the picture, fix the
-        // shape; but a file whose shape was not taken leaves the rest shape be.
-        std::string problem;
-        const bool loaded = delegate().loadShapeAndImageAtPath(path, &problem);
-        view().load_texture();
-        if (loaded) view().surfaceEditFixed();
-        else interface_->panel()->reportCannotOpen(problem);
-        return loaded;
-    }
+    if (is_shape_file(path)) return delegate().open_shape_file(path);
     std::error_code missing;
     if (!std::filesystem::is_regular_file(path, missing)) {
         const std::string error = path.string() + ": no such picture file";

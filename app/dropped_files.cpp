@@ -16,7 +16,8 @@
 #include "platform/host.h"
 #include "platform/log.h"
 #include "ui/control_panel.h"
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 
 namespace lumo {
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 
 namespace lumo {
 

@@ -5,8 +5,9 @@
 #include "platform/log.h"
 #include "platform/host.h"
 #include "render/eagl_view.h"
+#include "shape/shape_names.h"
+#include "ui/control_panel.h"
 #include "ui/lumo_view_controller.h"
-#include "ui/shape_file.h"
 
 namespace lumo {
 
@@ -15,8 +16,6 @@ constexpr double kInactiveFrameInterval = 0.2;
 constexpr double kAccelerometerInterval = 1.0 / 30.0;
 constexpr double kNewSampleWeight = 0.1;  // first-order low-pass filter
 constexpr double kHistoryWeight = 0.9;
-// A shape file's picture larger than this on a side is shrunk as it is decoded.
-constexpr int kShapePictureSide = 2048;
 }  // namespace
 
 lumoAppDelegate::lumoAppDelegate(std::filesystem::path home, UIAccelerometer* shared_accelerometer)
@@ -93,46 +92,34 @@ bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {
         log_line("lumo: not a shape file name: \"%s\"", stem.c_str());
         return false;
     }
-    return loadShapeAndImageAtPath(shape_file_path(documentsFolder(), stem));
+    return open_shape_file(shape_file_path(documentsFolder(), stem));
 }
 
-// The picture is taken before the positions are looked at, as the file
-// format has always been read: a file with a good picture and bad positions
-// changes the picture only. A file that cannot be read at all, or whose
-// picture is too large to take, changes nothing.
-bool lumoAppDelegate::loadShapeAndImageAtPath(const std::filesystem::path& path, std::string* problem) {
-    std::string error;
-    const auto refuse = [&](const std::string& why) {
-        if (problem) *problem = why;
+bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    std::string problem;
+    std::optional<LoadedShape> shape = load_shape_file(path, &problem);
+    if (!shape) {
+        log_line("lumo: cannot open %s: %s", path.c_str(), problem.c_str());
+        if (panel_ != nullptr) panel_->reportCannotOpen(name + ": " + problem);
         return false;
-    };
-    const std::optional<ShapeFileContents> contents = read_shape_file(path, &error);
-    if (!contents) {
-        log_line("lumo: cannot load %s: %s", path.c_str(), error.c_str());
-        return refuse(error);
     }
-    std::shared_ptr<const Picture> picture;
-    if (contents->image) {
-        PictureError kind = PictureError::none;
-        // Shown stretched over the dome as stored, so only shrunk (keeping
-        // its aspect) when larger than kShapePictureSide.
-        std::optional<Picture> decoded = decode_picture_reduced(
-            *contents->image, DecodeTarget{DecodeTarget::Kind::bound, kShapePictureSide}, &error, &kind);
-        if (kind == PictureError::too_large) {
-            log_line("lumo: cannot load %s: %s", path.c_str(), error.c_str());
-            return refuse(error);
-        }
-        if (decoded) picture = std::make_shared<const Picture>(std::move(*decoded));
-        else log_line("lumo: %s: its picture does not decode: %s", path.c_str(), error.c_str());
+    take_loaded_shape(std::move(*shape), name);
+    return true;
+}
+
+// The picture first (uploaded at once), then the rest shape, which starts
+// the table build and leaves edit mode: no frame runs in between.
+void lumoAppDelegate::take_loaded_shape(LoadedShape shape, const std::string& name) {
+    if (shape.picture) {
+        glView->setTexture(std::move(shape.picture));
+        glView->load_texture();
+    } else {
+        log_line("lumo: %s: %s; the current picture is kept", name.c_str(), shape.picture_problem.c_str());
+        if (panel_ != nullptr)
+            panel_->showNotice("Picture kept", name + ": " + shape.picture_problem + ". The shape was opened; the current picture is kept.");
     }
-    glView->setTexture(std::move(picture));
-    const std::vector<float> none;
-    const bool taken = glView->trans()->setInitSurfacePositionBy(contents->positions ? *contents->positions : none);
-    if (!taken) {
-        log_line("lumo: %s: its shape is not 7500 finite numbers; the surface is unchanged", path.c_str());
-        return refuse(path.filename().string() + ": its shape is not 7500 finite numbers; the surface is unchanged");
-    }
-    return taken;
+    glView->takeRestShape(shape.positions);
 }
 
 }  // namespace lumo

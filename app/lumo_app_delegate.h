@@ -8,12 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "shape/loaded_shape.h"
+#include "shape/shape_file.h"
 #include "tilt/accelerometer.h"
-#include "ui/shape_file.h"
 #include "widgets/alert_view.h"
 
 namespace lumo {
 
+class ControlPanel;
 class EAGLView;
 class GLWindow;
 class lumo_view_controller;
@@ -32,10 +34,20 @@ public:
     // says how it went in an alert: under its message, where the file went
     // or why it was not saved.
     void saveShapeAndImage();
-    // true when the file's positions were taken into the current surface.
+    // Opens a shape file, the one way every caller (the saved-file list, the
+    // command line, drops) opens one: read and checked first, then its
+    // picture and its rest shape replace the current ones at once, and the
+    // table is built for it. A file that cannot be taken changes nothing and
+    // says why in a notice, naming the file once; one whose picture is
+    // unusable takes the shape, keeps the current picture and says so.
+    // true when the shape was taken.
+    bool open_shape_file(const std::filesystem::path& path);
+    // A row of the saved-file list: open_shape_file() in the documents folder.
     bool loadShapeAndImage(const std::string& stem);
-    // *problem (when given) says in words why the file was not taken whole.
-    bool loadShapeAndImageAtPath(const std::filesystem::path& path, std::string* problem = nullptr);
+    // The main thread's half of opening: shows what load_shape_file() read.
+    void take_loaded_shape(LoadedShape shape, const std::string& name);
+    // Where notices go (the control panel).
+    void set_panel(ControlPanel* panel) { panel_ = panel; }
 
     std::filesystem::path documentsFolder() const;
     AlertView* alert() const { return alert_.get(); }
@@ -53,6 +65,7 @@ private:
     std::filesystem::path home_;
     UIAccelerometer* accelerometer_;
     std::unique_ptr<AlertView> alert_;
+    ControlPanel* panel_ = nullptr;
 };
 
 }  // namespace lumo

@@ -14,7 +14,8 @@
 #include "platform/gl_window.h"
 #include "render/eagl_view.h"
 #include "support/picture_samples.h"
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 
 namespace {
 

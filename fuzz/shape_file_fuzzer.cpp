@@ -13,7 +13,8 @@
 #include <string>
 
 #include "files/property_list.h"
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 
 namespace {
 

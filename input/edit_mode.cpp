@@ -27,10 +27,22 @@ void EAGLView::surfaceEditFixed() { set_rest_shape(false); }
 
 void EAGLView::initializeShape() { set_rest_shape(true); }
 
-// The set-up first (the build reads the new rest shape), then the build,
-// then leaving edit mode.
+void EAGLView::takeRestShape(std::span<const float> positions) {
+    if (!_lumo_trans->set_rest_shape_exactly(positions)) {
+        if (!_lumo_trans->setInitSurfacePositionBy(positions)) return;  // not 7500 finite values: nothing changes
+        _lumo_trans->set_init_position_and_mass_at_startup(false);
+    }
+    rest_shape_changed();
+}
+
 void EAGLView::set_rest_shape(bool from_default_dome) {
     _lumo_trans->set_init_position_and_mass_at_startup(from_default_dome);
+    rest_shape_changed();
+}
+
+// After the set-up (the build reads the new rest shape): the build, then
+// leaving edit mode.
+void EAGLView::rest_shape_changed() {
     set_vertices();
     if (_edit_switch) {
         _edit_switch->setOn(false);

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "picture/picture.h"
@@ -134,6 +135,11 @@ public:
     void startAnimationForEditMode();
     void surfaceEditFixed();
     void initializeShape();
+    // A stored rest shape (kSurfaceFloatCount finite values) becomes the rest
+    // shape: as it is when it is one already (LUMOTransform::set_rest_shape_exactly),
+    // else sampled and normalised like a fixed sculpture. Then the build
+    // starts and edit mode ends, as after Fix.
+    void takeRestShape(std::span<const float> positions);
     void set_vertices();
 
     // --- Members, in declaration order ---------------------------------------
@@ -166,6 +172,7 @@ public:
 private:
     EAGLView() = default;
     void set_rest_shape(bool from_default_dome);
+    void rest_shape_changed();
     void upload_picture(const Picture* picture);
 
     RunLoop* run_loop_ = nullptr;

@@ -82,7 +82,34 @@ void LUMOTransform::set_init_position_and_mass_at_startup(bool from_default_dome
         }
     }
     normalizeToZDirection();
+    finish_set_up();
+}
 
+// A rest shape as set-ups make it: every x and y on the grid, every height
+// within the normalised range and the rim at its floor.
+bool is_rest_shape(std::span<const float> positions) {
+    if (positions.size() != static_cast<std::size_t>(kSurfaceFloatCount)) return false;
+    for (int row = 0; row < kGridSize; ++row) {
+        for (int column = 0; column < kGridSize; ++column) {
+            const float* vertex = &positions[3 * vertex_index(row, column)];
+            if (vertex[0] != grid_coordinate(column) || vertex[1] != grid_coordinate(row)) return false;
+            // A normalised top may round a unit or two above kRestHeightMax.
+            if (!(vertex[2] >= kRestHeightMin && vertex[2] <= kRestHeightMax + 1e-7f)) return false;
+            if (is_rim(row, column) && vertex[2] != kRestHeightMin) return false;
+        }
+    }
+    return true;
+}
+
+bool LUMOTransform::set_rest_shape_exactly(std::span<const float> positions) {
+    if (!is_rest_shape(positions)) return false;
+    stop_table_build();
+    std::copy(positions.begin(), positions.end(), _init_surface_pos.begin());
+    finish_set_up();
+    return true;
+}
+
+void LUMOTransform::finish_set_up() {
     // Volume and centre of mass: each vertex stands for a column of height z
     // over one grid cell, whose centre lies at z / 2.
     _total_volume = 0.0f;

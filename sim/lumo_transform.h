@@ -18,6 +18,11 @@
 
 namespace lumo {
 
+// Whether 7500 floats form a rest shape as a set-up leaves one: x and y on
+// the grid points exactly, heights between kRestHeightMin and
+// kRestHeightMax, and the rim at kRestHeightMin.
+bool is_rest_shape(std::span<const float> positions);
+
 class LUMOTransform {
 public:
     // build_workers: threads that build the influence table; 0 = one per core.
@@ -39,6 +44,11 @@ public:
     // true: the default dome; false: sample the current surface at the grid
     // points. Stops a running table build first: it reads the rest shape.
     void set_init_position_and_mass_at_startup(bool from_default_dome);
+    // A stored rest shape taken as it is (is_rest_shape), without sampling
+    // or normalising it again, so that a shape saved and opened again keeps
+    // every bit; then the rest of the set-up. false, changing nothing, for
+    // positions that are no such rest shape.
+    bool set_rest_shape_exactly(std::span<const float> positions);
     void normalizeToZDirection();
     void copy_init_surface_pos_to_cur();
     void copy_init_surface_pos_to_target();
@@ -120,6 +130,7 @@ public:
 
 private:
     TableBuilder::Job build_job();
+    void finish_set_up();  // volume, centroid and records from the rest shape; the copies
     void reset_force_records(float cx, float cy, float cz);
     float* influence_row_of(int vertex) { return _distance_table.data() + vertex * kVertexCount; }
 

@@ -5,9 +5,9 @@
 #include "platform/host.h"
 #include "platform/log.h"
 #include "ui/lumo_view_controller.h"
-#include "ui/shape_dates.h"
-#include "ui/shape_file.h"
-#include "ui/shape_transfer.h"
+#include "shape/shape_names.h"
+#include "shape/shape_file.h"
+#include "shape/shape_transfer.h"
 #include "widgets/preview_texture.h"
 
 namespace lumo {
@@ -92,18 +92,15 @@ void fileListViewController::tableView_commitDeleteRowAtIndexPath(TableView* /*t
     reload();
 }
 
-// Load, close the list (restarting the frame timer), upload the picture the
-// load stored, then fix the loaded surface: all in one go, so no frame runs
-// between the load and the fix. A file that does not load still ends the same
-// way: the list closes and the current surface becomes the rest shape.
+// Open the file (picture, rest shape and table build in one go), then close
+// the list, which restarts the frame timer. A file that does not open
+// changes nothing; the list closes all the same and a notice says why.
 void fileListViewController::tableView_didSelectRowAtIndexPath(TableView* /*table*/, int /*section*/, int row) {
     if (row < 0 || row >= static_cast<int>(fileList.size()) || _lumo_view_controller == nullptr) return;
     const std::string stem = fileList[row];
     lumo_view_controller* controller = _lumo_view_controller;
     controller->appDelegate()->loadShapeAndImage(stem);
     cancelButtonPressed();
-    controller->view()->load_texture();
-    controller->view()->surfaceEditFixed();
 }
 
 void fileListViewController::reload() {

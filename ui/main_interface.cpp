@@ -32,6 +32,7 @@ std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* ru
 
     ui->panel_ = std::make_unique<ControlPanel>(imgui, window, run_loop, ui->delegate_.get(), ui->view_controller_.get(),
                                                 &ui->controllers, &ui->edit_switch, &ui->edit_fix_button, tilt);
+    ui->delegate_->set_panel(ui->panel_.get());
     ui->view_controller_->viewDidLoad();
     return ui;
 }

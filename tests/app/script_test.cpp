@@ -5,7 +5,8 @@
 
 #include "app_harness.h"
 #include "picture/picture.h"
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 
 namespace lumo::testing {
 namespace {

@@ -3,7 +3,8 @@
 #include <fstream>
 
 #include "../app/app_harness.h"
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 #include "support/sample_shapes.h"
 
 namespace lumo::testing {

@@ -6,8 +6,8 @@
 
 #include "../app/app_harness.h"
 #include "ui/file_list_view_controller.h"
-#include "ui/shape_dates.h"
-#include "ui/shape_file.h"
+#include "shape/shape_names.h"
+#include "shape/shape_file.h"
 #include "widget_finder.h"
 
 namespace lumo::testing {

@@ -1,4 +1,4 @@
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
 
 #include <algorithm>
 #include <chrono>
@@ -48,14 +48,6 @@ std::optional<std::vector<float>> read_positions(plist_t root) {
         positions.push_back(narrow_to_float(*value));
     }
     return positions;
-}
-
-// ISO 8601: a week belongs to the year that holds its Thursday.
-int week_based_year(std::chrono::sys_days date) {
-    using namespace std::chrono;
-    const unsigned iso_weekday = weekday{date}.iso_encoding();  // Monday 1 ... Sunday 7
-    const sys_days thursday = date + days{4 - static_cast<int>(iso_weekday)};
-    return static_cast<int>(year_month_day{thursday}.year());
 }
 
 // libplist writes both zeros as "0.0", which reads back as +0: put the sign
@@ -155,70 +147,6 @@ bool write_shape_file(const std::filesystem::path& path, std::span<const float> 
         return false;
     }
     return write_file_atomically(path, bytes, error);
-}
-
-std::filesystem::path shape_file_path(const std::filesystem::path& documents, std::string_view stem) {
-    std::string name(stem);
-    name += '.';
-    name += kShapeFileExtension;
-    return documents / name;
-}
-
-bool is_valid_stem(std::string_view stem) {
-    return !stem.empty() && stem != "." && stem != ".." && stem.find('/') == std::string_view::npos &&
-           stem.find('\0') == std::string_view::npos;
-}
-
-std::string shape_file_stem(const std::tm& local_time) {
-    using namespace std::chrono;
-    // Months out of 0..11 and days past the month's end roll over, as mktime would.
-    const int months = local_time.tm_year * 12 + local_time.tm_mon;
-    const int month_index = ((months % 12) + 12) % 12;
-    const year first_year{1900 + (months - month_index) / 12};
-    const sys_days date =
-        sys_days{first_year / month{static_cast<unsigned>(month_index + 1)} / 1} + days{local_time.tm_mday - 1};
-    const year_month_day ymd{date};
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d_%02u_%02u_%02d_%02d_%02d", week_based_year(date),
-                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()), local_time.tm_hour,
-                  local_time.tm_min, local_time.tm_sec);
-    return text;
-}
-
-std::string current_shape_file_stem() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return shape_file_stem(local);
-}
-
-std::vector<std::string> list_shape_stems(const std::filesystem::path& documents) {
-    std::error_code code;
-    std::filesystem::directory_iterator entries(documents, code);
-    if (code) return {};
-    std::vector<std::string> names;
-    for (const std::filesystem::directory_iterator end; entries != end; entries.increment(code)) {
-        if (code) return {};
-        names.push_back(entries->path().filename().string());
-    }
-    if (code) return {};
-    std::sort(names.begin(), names.end());  // char_traits<char> compares as unsigned: byte order
-
-    std::vector<std::string> stems;
-    for (const std::string& name : names) {
-        const std::size_t dot = name.rfind('.');
-        if (dot == std::string::npos || std::string_view(name).substr(dot + 1) != kShapeFileExtension) continue;
-        std::string stem = name.substr(0, dot);
-        if (is_valid_stem(stem)) stems.push_back(std::move(stem));
-    }
-    // Each one goes in front of those before it.
-    std::reverse(stems.begin(), stems.end());
-    return stems;
-}
-
-void remove_stale_shape_temporaries(const std::filesystem::path& documents) {
-    constexpr std::chrono::seconds kStale{60};
-    remove_stale_temporaries(documents, "." + std::string(kShapeFileExtension), kStale);
 }
 
 }  // namespace lumo

@@ -1,38 +1,19 @@
-#include "ui/shape_transfer.h"
+#include "shape/shape_transfer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <system_error>
 
 #include "files/app_paths.h"
 #include "files/file_io.h"
-#include "picture/picture.h"
-#include "picture/picture_header.h"
-#include "sim/surface_grid.h"
-#include "ui/shape_file.h"
+#include "shape/loaded_shape.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 
 namespace lumo {
 
 namespace {
 
 constexpr int kMaxNameTries = 99;
-
-// Why bytes would not load as a shape; empty when they would.
-std::string shape_problem(std::span<const uint8_t> bytes) {
-    if (bytes.size() > kMaxShapeFileBytes) return "the file is larger than a shape file can be";
-    std::string error;
-    const std::optional<ShapeFileContents> contents = parse_shape_file(bytes, &error);
-    if (!contents) return error;
-    if (!contents->positions || contents->positions->size() != static_cast<std::size_t>(kSurfaceFloatCount) ||
-        !std::all_of(contents->positions->begin(), contents->positions->end(), [](float v) { return std::isfinite(v); }))
-        return "its shape is not 7500 finite numbers";
-    if (contents->image) {
-        const PictureHeader header = read_picture_header(*contents->image);
-        if (header.width > static_cast<uint32_t>(kMaxPictureSide) || header.height > static_cast<uint32_t>(kMaxPictureSide))
-            return "its " + picture_too_large_message(header.width, header.height);
-    }
-    return {};
-}
 
 std::string stem_of(std::string_view name) {
     const std::string extension = "." + std::string(kShapeFileExtension);
@@ -55,7 +36,7 @@ bool same_bytes(const std::filesystem::path& path, std::span<const uint8_t> byte
 ImportedShape import_shape_file(const std::filesystem::path& documents, std::string_view name,
                                 std::span<const uint8_t> bytes) {
     ImportedShape result;
-    if (std::string problem = shape_problem(bytes); !problem.empty()) {
+    if (std::string problem = shape_bytes_problem(bytes); !problem.empty()) {
         result.problem = std::move(problem);
         return result;
     }

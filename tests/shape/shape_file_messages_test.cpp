@@ -8,7 +8,8 @@
 #include <fstream>
 
 #include "support/temp_folder.h"
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 #include "support/text_bytes.h"
 
 namespace lumo::testing {

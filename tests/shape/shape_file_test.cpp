@@ -2,7 +2,8 @@
 // user or another program could leave in the documents folder, stems, and
 // the saved-file listing.
 
-#include "ui/shape_file.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -5,7 +5,6 @@
 // "SurfaceImage" (PNG bytes).
 
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -18,7 +17,6 @@ namespace lumo {
 inline constexpr std::uintmax_t kMaxShapeFileBytes = 64ull << 20;
 inline constexpr const char* kShapePositionsKey = "InitSurfacePosition";
 inline constexpr const char* kShapeImageKey = "SurfaceImage";
-inline constexpr std::string_view kShapeFileExtension = "lumo";
 
 struct ShapeFileContents {
     // "InitSurfacePosition": nullopt when missing or not an array. Every
@@ -54,29 +52,5 @@ std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std:
 // Positions that are not all finite are refused and nothing is written.
 bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions,
                       std::span<const uint8_t> png, std::string* error);
-
-// documents/<stem>.lumo. The stem should pass is_valid_stem().
-std::filesystem::path shape_file_path(const std::filesystem::path& documents, std::string_view stem);
-
-// A stem names a file in the documents folder and nothing else: refuses "",
-// ".", "..", and anything containing '/' or NUL.
-bool is_valid_stem(std::string_view stem);
-
-// "YYYY_MM_dd_HH_mm_ss" of a local time, where YYYY is the ISO 8601
-// week-based year (strftime's %G), which differs from the calendar year for a
-// few days around new year. Only the calendar fields of local_time are read.
-std::string shape_file_stem(const std::tm& local_time);
-std::string current_shape_file_stem();
-
-// The stems of the shape files in documents, as the saved-file list shows
-// them: the folder's entries sorted by name (byte order), each entry whose
-// extension (after its last dot) is exactly "lumo" put in front of the
-// previous ones, so the newest date stamp comes first. Folders count as
-// entries. A stem that is_valid_stem() refuses (".lumo", "..lumo") is left
-// out: it could not be loaded. An unlistable folder gives no stems.
-std::vector<std::string> list_shape_stems(const std::filesystem::path& documents);
-
-// Removes the temporary files of saves killed more than a minute ago.
-void remove_stale_shape_temporaries(const std::filesystem::path& documents);
 
 }  // namespace lumo

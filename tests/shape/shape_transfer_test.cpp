@@ -9,8 +9,9 @@
 #include "picture/picture.h"
 #include "support/sample_shapes.h"
 #include "support/temp_folder.h"
-#include "ui/shape_file.h"
-#include "ui/shape_transfer.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
+#include "shape/shape_transfer.h"
 
 namespace lumo::testing {
 namespace {
