@@ -92,7 +92,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     }
     startup_mark("view and interface made");
     EAGLView& view = app->view();
-    view.context->setPresenter(&app->compositor_);
+    view.eagl_context()->setPresenter(&app->compositor_);
     app->compositor_.setOverlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
     ControlPanel* panel = app->interface_->panel();
@@ -239,7 +239,7 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
     // Escape and the rest reach the modal screen through the ImGui layer.
     if (panel->modalOpen()) return;
     if (key.keysym.sym == SDLK_l && key.repeat == 0) {
-        view().setDisplaySurface(!view()._display_surface);
+        view().setDisplaySurface(!view().displays_surface());
         return;
     }
     tilt_->handle_key(key.keysym.sym);
@@ -285,7 +285,7 @@ bool Application::turn() {
     // Without threads the table is built here, between frames.
     TableBuilder& builder = view().trans()->table_builder();
     if (builder.builds_in_slices()) build_table_slice(builder, turned);
-    const double interval = run_loop_.interval(view().animationTimer);
+    const double interval = run_loop_.interval(view().animation_timer());
     if (interval != interval_reported_) {
         interval_reported_ = interval;
         host_report_metric("frameIntervalMs", interval * 1000.0);

@@ -33,9 +33,9 @@ void lumoAppDelegate::applicationDidFinishLaunching() {
 
 void lumoAppDelegate::accelerometer_didAccelerate(UIAccelerometer* /*accelerometer*/, const Acceleration& sample) {
     if (glView == nullptr) return;
-    glView->setAccel0(sample.x * kNewSampleWeight + glView->getAccel0() * kHistoryWeight);
-    glView->setAccel1(sample.y * kNewSampleWeight + glView->getAccel1() * kHistoryWeight);
-    glView->setAccel2(sample.z * kNewSampleWeight + glView->getAccel2() * kHistoryWeight);
+    glView->setAccel0(sample.x * kNewSampleWeight + glView->accel(0) * kHistoryWeight);
+    glView->setAccel1(sample.y * kNewSampleWeight + glView->accel(1) * kHistoryWeight);
+    glView->setAccel2(sample.z * kNewSampleWeight + glView->accel(2) * kHistoryWeight);
 }
 
 void lumoAppDelegate::applicationWillResignActive() {
@@ -64,7 +64,7 @@ void lumoAppDelegate::saveShapeAndImage() {
     if (saved) {
         remove_stale_shape_temporaries(documentsFolder());
         const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
-        const std::vector<uint8_t> png = glView->texture ? encode_png(*glView->texture) : std::vector<uint8_t>();
+        const std::vector<uint8_t> png = glView->picture() ? encode_png(*glView->picture()) : std::vector<uint8_t>();
         saved = write_shape_file(path, positions, png, &error);
     }
     if (!saved) {

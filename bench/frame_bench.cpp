@@ -26,7 +26,7 @@ struct Scene {
         compositor = std::make_unique<Compositor>(window.get());
         view = EAGLView::initWithCoder(window.get(), &run_loop);
         if (!view) return false;
-        view->context->setPresenter(compositor.get());
+        view->eagl_context()->setPresenter(compositor.get());
         view->layoutSubviews();
         view->set_vertices();
         view->trans()->wait_for_table_build();

@@ -108,11 +108,8 @@ public:
     void renderFrame();
     // Something shown over or by the surface may have changed: draw the next frames.
     void setNeedsDisplay() { frame_changes_.setNeedsDisplay(); }
-    FrameChanges& frameChanges() { return frame_changes_; }
+    FrameChanges& frame_changes() { return frame_changes_; }
     void setDisplaySurface(bool filled) { _display_surface = filled; }
-    double getAccel0() const { return accel0; }
-    double getAccel1() const { return accel1; }
-    double getAccel2() const { return accel2; }
     void setAccel0(double value) { accel0 = value; }
     void setAccel1(double value) { accel1 = value; }
     void setAccel2(double value) { accel2 = value; }
@@ -142,11 +139,39 @@ public:
     void takeRestShape(std::span<const float> positions);
     void set_vertices();
 
-    // --- Members, in declaration order ---------------------------------------
+    // --- What the view holds, read by those who show or test it -----------------
+    const std::shared_ptr<const Picture>& picture() const { return texture; }
+    EAGLContext* eagl_context() const { return context.get(); }
+    // The framebuffer, its colour texture and its size in pixels.
+    ViewFrame frame() const { return {viewFramebuffer, viewColorTexture, backingWidth, backingHeight}; }
+    GLuint depth_buffer() const { return depthRenderbuffer; }
+    GLuint texture_name() const { return _texture_num; }  // 0 before the first upload
+    Timer animation_timer() const { return animationTimer; }
+    double animation_interval() const { return animationInterval; }
+    bool displays_surface() const { return _display_surface; }  // triangles, not lines
+    Size screen_size() const { return _screen_size; }
+    bool touch_slot_held(int slot) const { return _touches[slot] != 0; }
+    bool tap_pending() const { return touch_time.has_value(); }
+    double accel(int axis) const { return axis == 0 ? accel0 : axis == 1 ? accel1 : accel2; }
+    // The control panel, the edit switch and the fix button, as the main
+    // interface connects them.
+    void connect_controls(UIView* panel, UISwitch* edit_switch, UIButton* fix_button) {
+        controllers = panel;
+        _edit_switch = edit_switch;
+        _edit_fix_button = fix_button;
+    }
+
+private:
+    EAGLView() = default;
+    void set_rest_shape(bool from_default_dome);
+    void rest_shape_changed();
+    void upload_picture(const Picture* picture);
+
+    // The design's members, in declaration order.
     int backingWidth = 0;
     int backingHeight = 0;
     std::unique_ptr<EAGLContext> context;
-    void* _viewcontroller = nullptr;  // nothing reads it
+    void* _viewcontroller = nullptr;  // declared by the design; nothing reads or assigns it
     GLuint viewColorTexture = 0;  // the framebuffer's colour buffer (EAGLContext::colorBufferStorage)
     GLuint viewFramebuffer = 0;
     GLuint depthRenderbuffer = 0;
@@ -168,12 +193,6 @@ public:
     UIButton* _edit_fix_button = nullptr;
     UISwitch* _edit_switch = nullptr;
     double accel0 = 0, accel1 = 0, accel2 = 0;
-
-private:
-    EAGLView() = default;
-    void set_rest_shape(bool from_default_dome);
-    void rest_shape_changed();
-    void upload_picture(const Picture* picture);
 
     RunLoop* run_loop_ = nullptr;
     GLWindow* window_ = nullptr;

@@ -103,7 +103,7 @@ void ControlPanel::draw_panel() {
         remember(edit);
         EAGLView* view = controller_->view();
         ImGui::SameLine();
-        bool lines = !view->_display_surface;
+        bool lines = !view->displays_surface();
         if (ImGui::Checkbox("Lines", &lines)) view->setDisplaySurface(!lines);
         remember(Control::lines);
         if (!fix_button_->isHidden()) {

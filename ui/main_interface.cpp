@@ -22,9 +22,7 @@ std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* ru
     ui->image_picker_->setVisiblePart(shown.left, shown.top, shown.right, shown.bottom);
 
     EAGLView* glView = ui->view_controller_->view();
-    glView->controllers = &ui->controllers;
-    glView->_edit_switch = &ui->edit_switch;
-    glView->_edit_fix_button = &ui->edit_fix_button;
+    glView->connect_controls(&ui->controllers, &ui->edit_switch, &ui->edit_fix_button);
     ui->view_controller_->controllers = &ui->controllers;
     // Launch runs the normal time step: the switch starts off, the fix button hidden.
     ui->edit_switch.setOn(false);

@@ -72,7 +72,7 @@ protected:
     }
     int slots_taken() const {
         int n = 0;
-        for (int j = 1; j <= 4; ++j) n += app_->view()._touches[j] != 0;
+        for (int j = 1; j <= 4; ++j) n += app_->view().touch_slot_held(j);
         return n;
     }
 

@@ -166,12 +166,12 @@ TEST_F(AppTest, AHugeTiltIsClampedAndTheSurfaceStaysFinite) {
     launch();
     app().accelerometer().overrideReading(Acceleration{3e38, -3e38, 3e38});
     app().runFor(2.0);
-    EXPECT_LE(std::fabs(view().getAccel0()), kMaxTiltG);
-    EXPECT_LE(std::fabs(view().getAccel1()), kMaxTiltG);
+    EXPECT_LE(std::fabs(view().accel(0)), kMaxTiltG);
+    EXPECT_LE(std::fabs(view().accel(1)), kMaxTiltG);
     for (int k = 0; k < kSurfaceFloatCount; ++k) ASSERT_TRUE(std::isfinite(trans().surface_vertices()[k])) << k;
     app().accelerometer().overrideReading(Acceleration{NAN, 0, -1});
     app().runFor(0.5);
-    EXPECT_TRUE(std::isfinite(view().getAccel0()));
+    EXPECT_TRUE(std::isfinite(view().accel(0)));
 }
 
 TEST_F(AppTest, AScriptedDropTakesTheEventPath) {
@@ -181,9 +181,9 @@ TEST_F(AppTest, AScriptedDropTakesTheEventPath) {
     options_.script = (home_ / "drop.txt").string();
     options_.frames = 5;
     launch();
-    const auto before = view().texture;
+    const auto before = view().picture();
     EXPECT_EQ(app().run_headless(), 0);
-    EXPECT_NE(view().texture, before);
+    EXPECT_NE(view().picture(), before);
 }
 
 }  // namespace

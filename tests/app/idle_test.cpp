@@ -34,9 +34,9 @@ protected:
 
 TEST_F(Idle, AtRestTheDrawIsSkippedButTheSimulationSteps) {
     settle();
-    const long skipped = view().frameChanges().skipped();
+    const long skipped = view().frame_changes().skipped();
     EXPECT_EQ(drawn_during(2.0), 0);
-    EXPECT_EQ(view().frameChanges().skipped() - skipped, 40);  // every interval still ran
+    EXPECT_EQ(view().frame_changes().skipped() - skipped, 40);  // every interval still ran
     // A tilt is no event: only the stepping simulation can notice it.
     app().accelerometer().overrideReading(Acceleration{0.6, 0, -0.8});
     EXPECT_GE(drawn_during(0.2), 3);
@@ -97,9 +97,9 @@ TEST_F(AppTest, SkippingChangesNoFrameOfAScriptedRun) {
         }
         options_.frames = 360;
         launch();
-        view().frameChanges().setEnabled(skipping == 1);
+        view().frame_changes().setEnabled(skipping == 1);
         EXPECT_EQ(app().run_headless(), 0);
-        if (skipping == 1) EXPECT_GT(view().frameChanges().skipped(), 10);
+        if (skipping == 1) EXPECT_GT(view().frame_changes().skipped(), 10);
         surfaces[skipping].assign(trans()._cur_surface_pos.begin(), trans()._cur_surface_pos.end());
         app_.reset();
     }

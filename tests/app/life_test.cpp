@@ -25,7 +25,7 @@ TEST_F(Life, LaunchStartsTheTimerTheBuildAndTheSensor) {
     EXPECT_EQ(app().delegate().kInitSurfacePosKey, "InitSurfacePosition");
     EXPECT_EQ(app().delegate().kSurfaceImageKey, "SurfaceImage");
     EXPECT_TRUE(view().animating());
-    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
+    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
     EXPECT_EQ(trans().time_interval(), 0.05f);
     EXPECT_EQ(app().accelerometer().updateInterval(), 1.0 / 30.0);
     EXPECT_EQ(app().delegate().glView, &view());
@@ -40,7 +40,7 @@ TEST_F(Life, TheEditSwitchCutsTheTimeStepToATenth) {
     set_edit(true);
     EXPECT_EQ(trans().time_interval(), 0.005f);
     EXPECT_TRUE(fix_shown());
-    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);  // frames keep their pace
+    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);  // frames keep their pace
     set_edit(false);
     EXPECT_EQ(trans().time_interval(), 0.05f);
     EXPECT_FALSE(fix_shown());
@@ -106,11 +106,11 @@ TEST_F(Life, ResigningSlowsTheFrameTimerAndBecomingActiveRestoresIt) {
     app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     turn();
     EXPECT_FALSE(app().active());
-    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.2);
+    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.2);
     EXPECT_EQ(trans().time_interval(), 0.2f);
     app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     turn();
-    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
+    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
     EXPECT_EQ(trans().time_interval(), 0.05f);
 }
 
@@ -120,13 +120,13 @@ TEST_F(Life, ResigningWhileStoppedStartsNothing) {
     turn();
     EXPECT_FALSE(view().animating());
     view().startAnimation();
-    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.2);
+    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.2);
     view().stopAnimation();
     app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     turn();
     EXPECT_FALSE(view().animating());
     view().startAnimation();
-    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
+    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
 }
 
 // The mend: a restart with the switch on keeps the edit step (see frame_loop.cpp).
@@ -140,7 +140,7 @@ TEST_F(Life, EditModeSurvivesResigningWithTheEditStep) {
     EXPECT_TRUE(app().ui().edit_switch.isOn());
     EXPECT_TRUE(fix_shown());
     EXPECT_EQ(trans().time_interval(), 0.005f);
-    EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05);
+    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
 }
 
 TEST_F(Life, SamplesAreSmoothedAxisByAxis) {
@@ -151,31 +151,31 @@ TEST_F(Life, SamplesAreSmoothedAxisByAxis) {
     for (int n = 1; n <= 12; ++n) {
         app().delegate().accelerometer_didAccelerate(&app().accelerometer(), tilt);
         x = tilt.x * 0.1 + x * 0.9, y = tilt.y * 0.1 + y * 0.9, z = tilt.z * 0.1 + z * 0.9;
-        ASSERT_EQ(view().accel0, x);
-        ASSERT_EQ(view().accel1, y);
-        ASSERT_EQ(view().accel2, z);
+        ASSERT_EQ(view().accel(0), x);
+        ASSERT_EQ(view().accel(1), y);
+        ASSERT_EQ(view().accel(2), z);
         if (n == 1) {
-            EXPECT_EQ(view().accel0, 0.05);
+            EXPECT_EQ(view().accel(0), 0.05);
         }
     }
-    EXPECT_NEAR(view().accel0, 0.5 * (1 - std::pow(0.9, 12)), 1e-12);
+    EXPECT_NEAR(view().accel(0), 0.5 * (1 - std::pow(0.9, 12)), 1e-12);
 }
 
 TEST_F(Life, TheSensorFeedsTheBodyThroughTheRunLoop) {
     app().accelerometer().overrideReading(Acceleration{1, 0, 0});  // right side down
     app().runFor(3.0);
-    EXPECT_NEAR(view().accel0, 1.0, 0.01);
+    EXPECT_NEAR(view().accel(0), 1.0, 0.01);
     EXPECT_GT(trans()._input_forces[0].cur_pos[0] - trans()._input_forces[0].init_pos[0], 0.05f);
 }
 
 TEST_F(Life, WithoutAViewSamplesAreDropped) {
-    const double before[3] = {view().accel0, view().accel1, view().accel2};
+    const double before[3] = {view().accel(0), view().accel(1), view().accel(2)};
     app().delegate().glView = nullptr;
     app().delegate().accelerometer_didAccelerate(&app().accelerometer(), Acceleration{1, 1, 1});
     app().delegate().glView = &view();
-    EXPECT_EQ(view().accel0, before[0]);
-    EXPECT_EQ(view().accel1, before[1]);
-    EXPECT_EQ(view().accel2, before[2]);
+    EXPECT_EQ(view().accel(0), before[0]);
+    EXPECT_EQ(view().accel(1), before[1]);
+    EXPECT_EQ(view().accel(2), before[2]);
 }
 
 }  // namespace

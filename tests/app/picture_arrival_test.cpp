@@ -28,13 +28,13 @@ protected:
         EXPECT_TRUE(save_png_file(picture, home_ / name));
         return home_ / name;
     }
-    uint8_t texture_red() const { return app_->view().texture->pixel(256, 256)[0]; }
+    uint8_t texture_red() const { return app_->view().picture()->pixel(256, 256)[0]; }
 };
 
 TEST_F(PictureArrival, FramesKeepFiringWhileAPictureIsPrepared) {
     launch();
     app().setWaitsForPictures(false);  // as with a display: nobody waits
-    const auto before = view().texture;
+    const auto before = view().picture();
     PrepareGate gate;
     drop(plain("red.png", 220, 0, 0));
     gate.wait_for_started(1);
@@ -42,7 +42,7 @@ TEST_F(PictureArrival, FramesKeepFiringWhileAPictureIsPrepared) {
     app().runFor(0.5);
     EXPECT_GE(app().framesDrawn() - frames, 9) << "the frame timer kept its 0.05 s interval";
     EXPECT_TRUE(view().animating());
-    EXPECT_EQ(view().texture, before) << "nothing arrives while the decode is held";
+    EXPECT_EQ(view().picture(), before) << "nothing arrives while the decode is held";
     // The dome is still pressed by a finger meanwhile.
     const float rest = trans().surface_vertices()[3 * 1275 + 2];
     finger(SDL_FINGERDOWN, 1, 160, 240);
@@ -53,8 +53,8 @@ TEST_F(PictureArrival, FramesKeepFiringWhileAPictureIsPrepared) {
     gate.release();
     view().waitForPreparedPicture();
     turn();
-    ASSERT_NE(view().texture, before);
-    EXPECT_EQ(view().texture->width(), kTextureSide);
+    ASSERT_NE(view().picture(), before);
+    EXPECT_EQ(view().picture()->width(), kTextureSide);
     EXPECT_EQ(texture_red(), 220);
 }
 
@@ -73,18 +73,18 @@ TEST_F(PictureArrival, ASecondDropReplacesTheFirstStillBeingPrepared) {
     view().waitForPreparedPicture();
     turn();
     EXPECT_EQ(texture_red(), 0);
-    EXPECT_EQ(view().texture->pixel(256, 256)[2], 220);
+    EXPECT_EQ(view().picture()->pixel(256, 256)[2], 220);
 }
 
 TEST_F(PictureArrival, HeadlessRunsTakeThePictureBeforeTheNextFrame) {
     launch();
     drop(plain("green.png", 0, 200, 0));
-    EXPECT_EQ(view().texture->pixel(256, 256)[1], 200) << "waited for at the tick, as the table build is";
+    EXPECT_EQ(view().picture()->pixel(256, 256)[1], 200) << "waited for at the tick, as the table build is";
 }
 
 TEST_F(PictureArrival, APictureTooLargeToOpenIsReportedAndChangesNothing) {
     launch();
-    const auto before = view().texture;
+    const auto before = view().picture();
     std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 0, 0x20, 0, 0x20, 0, 0, 0,
                                 0x2C, 0, 0, 0, 0, 0, 0x20, 0, 0x20, 0, 2, 0, 0x3B};
     {
@@ -96,7 +96,7 @@ TEST_F(PictureArrival, APictureTooLargeToOpenIsReportedAndChangesNothing) {
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("huge.gif"), std::string::npos) << log;
     EXPECT_NE(log.find("8192 x 8192"), std::string::npos) << log;
-    EXPECT_EQ(view().texture, before);
+    EXPECT_EQ(view().picture(), before);
     ASSERT_NE(app().ui().panel()->notice(), nullptr);
     EXPECT_TRUE(app().ui().panel()->notice()->isVisible());
 }

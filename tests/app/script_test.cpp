@@ -73,9 +73,9 @@ TEST_F(AppTest, PressedControlsActWhereverTheLayoutPutsThem) {
         app_.reset();
         launch();
         app().runFor(0.75);
-        EXPECT_FALSE(view()._edit_fix_button->isHidden()) << width << ": edit mode, Fix shown";
+        EXPECT_FALSE(app().ui().edit_fix_button.isHidden()) << width << ": edit mode, Fix shown";
         app().runFor(0.5);
-        EXPECT_TRUE(view()._edit_fix_button->isHidden()) << width << ": fixed";
+        EXPECT_TRUE(app().ui().edit_fix_button.isHidden()) << width << ": fixed";
         app().runFor(0.5);
         EXPECT_EQ(list_shape_stems(app().delegate().documentsFolder()).size(), 1u) << width << ": saved";
     }

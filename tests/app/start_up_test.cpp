@@ -34,9 +34,9 @@ TEST_F(StartUp, ThePictureDecodedBesideTheWindowIsTheDefaultOne) {
     create();
     const auto expected = EAGLView::defaultPicture();
     ASSERT_NE(expected, nullptr) << "texture.png next to the tests";
-    ASSERT_NE(view().texture, nullptr);
-    ASSERT_EQ(view().texture->byte_count(), expected->byte_count());
-    EXPECT_EQ(std::memcmp(view().texture->pixels(), expected->pixels(), expected->byte_count()), 0);
+    ASSERT_NE(view().picture(), nullptr);
+    ASSERT_EQ(view().picture()->byte_count(), expected->byte_count());
+    EXPECT_EQ(std::memcmp(view().picture()->pixels(), expected->pixels(), expected->byte_count()), 0);
     EXPECT_TRUE(app().imgui().hasTrueTypeFont()) << "the font read beside the window reached the interface";
 }
 

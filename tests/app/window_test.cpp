@@ -24,9 +24,9 @@ TEST_F(AppTest, AResizedWindowLetterboxesTheViewAndTouchesFollowIt) {
     const ViewRect r = app().window().view_rect_points();
     EXPECT_EQ(r.x, 160);
     EXPECT_EQ(r.width, 320);
-    EXPECT_EQ(view().backingWidth, 320);
-    EXPECT_EQ(view().backingHeight, 480);
-    EXPECT_EQ(view()._screen_size.width, 320.0f);
+    EXPECT_EQ(view().frame().width, 320);
+    EXPECT_EQ(view().frame().height, 480);
+    EXPECT_EQ(view().screen_size().width, 320.0f);
     app().ui().controllers.setHidden(true);
     // The window's centre is the view's centre: surface point (0, 0).
     SDL_Event event{};
@@ -66,9 +66,9 @@ TEST_F(AppTest, TheWindowShowsTheViewsFramePixelForPixel) {
         if (height > 480) view().load_texture(std::make_shared<const Picture>(translucent));
         app().runFor(0.3);
         const ViewRect r = app().window().view_rect_pixels();
-        ASSERT_EQ(view().backingWidth, r.width);
+        ASSERT_EQ(view().frame().width, r.width);
         std::vector<unsigned char> frame(static_cast<size_t>(r.width) * r.height * 4);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, view().viewFramebuffer);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, view().frame().framebuffer);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, r.width, r.height, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -123,7 +123,7 @@ TEST_F(AppTest, AGivenSizeOpensThatWindow) {
     app().window().window_size_points(&w, &h);
     EXPECT_EQ(w, 480);
     EXPECT_EQ(h, 720);
-    EXPECT_EQ(view().backingWidth, 480);
+    EXPECT_EQ(view().frame().width, 480);
     EXPECT_EQ(interface_of(app()).font_pixels, 20);  // 13 x 1.5, rounded
 }
 
@@ -140,7 +140,7 @@ TEST_F(AppTest, AHighDensityScreenKeepsTheLayoutAndDoublesThePixels) {
     app().window().drawable_size_pixels(&dw, &dh);
     EXPECT_EQ(w, 320);
     EXPECT_EQ(dw, 640);
-    EXPECT_EQ(view().backingWidth, 640);
+    EXPECT_EQ(view().frame().width, 640);
     const Interface doubled = interface_of(app());
     EXPECT_EQ(doubled.font_pixels, 26);
     EXPECT_FLOAT_EQ(doubled.font_points, 13.0f);

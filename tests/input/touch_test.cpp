@@ -12,7 +12,7 @@ protected:
         launch();
         app().ui().controllers.setHidden(true);  // the whole view takes touches
     }
-    bool slot_holds_a_touch(int j) { return view()._touches[j] != 0; }
+    bool slot_holds_a_touch(int j) { return view().touch_slot_held(j); }
 };
 
 TEST_F(Touches, FingersTakeSlotsTwoAfterTheLastOne) {
@@ -53,7 +53,7 @@ TEST_F(Touches, TwoFingersInOneEventBothPressAndAreNoTap) {
     turn();
     EXPECT_TRUE(slot_holds_a_touch(2));
     EXPECT_TRUE(slot_holds_a_touch(4));
-    EXPECT_FALSE(view().touch_time.has_value());
+    EXPECT_FALSE(view().tap_pending());
     app().pushFinger(SDL_FINGERUP, 1, 100, 240);
     app().pushFinger(SDL_FINGERUP, 2, 220, 240);
     turn();

@@ -16,8 +16,8 @@ using FrameDrawing = OffscreenView;
 TEST_F(FrameDrawing, NothingButTheClearColourBeforeTheFirstRow) {
     ASSERT_EQ(view_->trans()->initializing_index(), 0);
     view_->drawView();
-    for (int y = 0; y < view_->backingHeight; y += 23)
-        for (int x = 0; x < view_->backingWidth; x += 17) ASSERT_TRUE(pixel(x, y).is_clear_colour()) << x << "," << y;
+    for (int y = 0; y < view_->frame().height; y += 23)
+        for (int x = 0; x < view_->frame().width; x += 17) ASSERT_TRUE(pixel(x, y).is_clear_colour()) << x << "," << y;
 }
 
 TEST_F(FrameDrawing, RevealsTheFirstCellsFromTheTopWhileBuilding) {
@@ -98,15 +98,6 @@ TEST_F(FrameDrawing, TiltBecomesTheBodyForceDirection) {
     }
 }
 
-TEST_F(FrameDrawing, TheBoundsAreRewrittenEveryFrame) {
-    view_->_screen_min_x = 5, view_->_screen_max_y = -3;
-    view_->drawView();
-    EXPECT_EQ(view_->_screen_min_x, -0.12666667f);
-    EXPECT_EQ(view_->_screen_max_x, 0.12666667f);
-    EXPECT_EQ(view_->_screen_min_y, -0.19f);
-    EXPECT_EQ(view_->_screen_max_y, 0.19f);
-}
-
 TEST_F(FrameDrawing, TheStepWaitsForTheTables) {
     view_->drawView();
     EXPECT_EQ(view_->trans()->_cur_surface_pos, view_->trans()->_init_surface_pos);  // held off
@@ -144,7 +135,7 @@ TEST_F(FrameDrawing, TheVisiblePartOfThePictureIsWhatTheViewShows) {
     view_->trans()->set_initializing_index(-1);
     // How many of the pixels just inside the view's four edges are more red than blue.
     const auto red_at_the_edges = [this] {
-        const int w = view_->backingWidth, h = view_->backingHeight;
+        const int w = view_->frame().width, h = view_->frame().height;
         int red = 0;
         for (int k = 0; k < 16; ++k) {
             const int x = 2 + k * (w - 5) / 15, y = 2 + k * (h - 5) / 15;

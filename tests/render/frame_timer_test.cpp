@@ -22,16 +22,16 @@ TEST_F(FrameTimer, ChangingTheIntervalWhileStoppedStartsNothing) {
     EXPECT_FALSE(view_->animating());
     EXPECT_EQ(view_->trans()->time_interval(), 0.05f);
     view_->startAnimation();
-    EXPECT_EQ(run_loop_.interval(view_->animationTimer), 0.2);
+    EXPECT_EQ(run_loop_.interval(view_->animation_timer()), 0.2);
     EXPECT_EQ(view_->trans()->time_interval(), 0.2f);
 }
 
 TEST_F(FrameTimer, ChangingTheIntervalWhileRunningReplacesTheTimer) {
     view_->startAnimation();
-    const Timer before = view_->animationTimer;
+    const Timer before = view_->animation_timer();
     view_->setAnimationInterval(0.2);
     EXPECT_FALSE(run_loop_.isValid(before));
-    EXPECT_EQ(run_loop_.interval(view_->animationTimer), 0.2);
+    EXPECT_EQ(run_loop_.interval(view_->animation_timer()), 0.2);
     EXPECT_EQ(view_->trans()->time_interval(), 0.2f);
     EXPECT_EQ(run_loop_.validTimerCount(), 1);
 }

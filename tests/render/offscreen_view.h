@@ -42,14 +42,14 @@ protected:
     // Colour at (x, y) in view pixels from the top-left, from the view's framebuffer.
     Rgb pixel(int x, int y) {
         unsigned char p[4] = {};
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, view_->viewFramebuffer);
-        glReadPixels(x, view_->backingHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, view_->frame().framebuffer);
+        glReadPixels(x, view_->frame().height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         return {p[0], p[1], p[2]};
     }
     // Pixel of a point in surface coordinates (y grows down the view).
     Rgb pixel_at_surface(float sx, float sy) {
-        const float px = (sx + 0.12666667f) / 0.25333334f * static_cast<float>(view_->backingWidth);
-        const float py = (sy + 0.19f) / 0.38f * static_cast<float>(view_->backingHeight);
+        const float px = (sx + 0.12666667f) / 0.25333334f * static_cast<float>(view_->frame().width);
+        const float py = (sy + 0.19f) / 0.38f * static_cast<float>(view_->frame().height);
         return pixel(static_cast<int>(px), static_cast<int>(py));
     }
 

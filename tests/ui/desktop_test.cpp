@@ -212,8 +212,8 @@ TEST_F(DesktopPicker, ArrowsPagesHomeEndMoveTheSelectionAndReturnOpensOrPicks) {
     press(SDLK_DOWN);  // b.png: red
     press(SDLK_RETURN);
     EXPECT_FALSE(picker().isVisible());
-    ASSERT_NE(view().texture, nullptr);
-    const uint8_t* centre = view().texture->pixel(256, 256);
+    ASSERT_NE(view().picture(), nullptr);
+    const uint8_t* centre = view().picture()->pixel(256, 256);
     EXPECT_EQ(centre[0], 255);
     EXPECT_EQ(centre[1], 0);
 }

@@ -44,7 +44,7 @@ public:
         EXPECT_TRUE(app().ui().edit_switch.isOn()) << path;
         EXPECT_FALSE(app().ui().edit_fix_button.isHidden()) << path;
         EXPECT_EQ(trans().time_interval(), 0.005f) << path;
-        EXPECT_EQ(app().runLoop().interval(view().animationTimer), 0.05) << path;
+        EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05) << path;
     }
     WidgetFinder finder_;
 };
@@ -98,7 +98,7 @@ const RestartPath kPaths[] = {
          t.click_caption("Texutre");
          ASSERT_TRUE(t.app().ui().imagePicker()->enter("square.png"));
          t.click_caption("Use Picture");
-         EXPECT_EQ(t.view().texture->width(), 512);
+         EXPECT_EQ(t.view().picture()->width(), 512);
      }},
     {"SavedListCancel",
      [](EditRestart& t) {

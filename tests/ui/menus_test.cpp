@@ -71,9 +71,9 @@ TEST_F(Menus, InitializeTextureBringsBackTheDefaultPictureFitted) {
     view().setTexture(std::make_shared<const Picture>(Picture(10, 20)));
     click_control(ControlPanel::initialize);
     click_caption("Texutre");
-    ASSERT_NE(view().texture, nullptr);
-    EXPECT_EQ(view().texture->width(), 512);
-    EXPECT_EQ(view().texture->height(), 512);
+    ASSERT_NE(view().picture(), nullptr);
+    EXPECT_EQ(view().picture()->width(), 512);
+    EXPECT_EQ(view().picture()->height(), 512);
     EXPECT_TRUE(view().animating());
 }
 
@@ -101,7 +101,7 @@ TEST_F(Menus, PickingAPictureFitsItAndRestartsTheTimer) {
     ASSERT_TRUE(app().ui().imagePicker()->enter("wide.png"));
     ASSERT_TRUE(app().ui().imagePicker()->pick());
     EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::none);
-    EXPECT_EQ(view().texture->width(), 512);
+    EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_TRUE(view().animating());
 }
 

@@ -81,9 +81,9 @@ TEST_F(SavedList, RowsShowDatesAndLoadTheirOwnFile) {
     EXPECT_EQ(list().tableView()->rowText(1), "7 Dec 2026, 20:38:27");
     click_caption("7 Dec 2026, 20:38:27");
     EXPECT_FALSE(list().tableView()->isVisible());
-    ASSERT_NE(view().texture, nullptr);
-    EXPECT_EQ(view().texture->pixel(16, 16)[0], 200);  // the red one: the stem is still the file
-    EXPECT_EQ(view().texture->pixel(16, 16)[1], 0);
+    ASSERT_NE(view().picture(), nullptr);
+    EXPECT_EQ(view().picture()->pixel(16, 16)[0], 200);  // the red one: the stem is still the file
+    EXPECT_EQ(view().picture()->pixel(16, 16)[1], 0);
 }
 
 TEST_F(SavedList, EachRowShowsAThumbnailOfItsPictureDecodedOnce) {
@@ -125,10 +125,10 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     click_caption("Edit");
     EXPECT_TRUE(list().tableView()->isEditing());
     // In edit mode a click on a row loads nothing.
-    const auto picture = view().texture;
+    const auto picture = view().picture();
     click_caption("7 Dec 2026, 20:38:27");
     EXPECT_TRUE(list().tableView()->isVisible());
-    EXPECT_EQ(view().texture, picture);
+    EXPECT_EQ(view().picture(), picture);
 
     // The second row's Delete: the lower of the two buttons.
     ImVec2 first, second;

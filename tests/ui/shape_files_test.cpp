@@ -50,7 +50,7 @@ protected:
 TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     sculpt();
     const auto saved_shape = trans()._init_surface_pos;
-    const auto saved_picture = view().texture;
+    const auto saved_picture = view().picture();
     const std::string stem = save();
     ASSERT_FALSE(stem.empty());
     EXPECT_EQ(app().delegate().alert()->title(), "saved");
@@ -61,9 +61,9 @@ TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     ASSERT_TRUE(app().delegate().loadShapeAndImage(stem));
     EXPECT_EQ(trans()._init_surface_pos, saved_shape);
     EXPECT_EQ(trans()._cur_surface_pos, saved_shape);
-    ASSERT_NE(view().texture, nullptr);
-    ASSERT_EQ(view().texture->byte_count(), saved_picture->byte_count());
-    EXPECT_EQ(std::memcmp(view().texture->pixels(), saved_picture->pixels(), saved_picture->byte_count()), 0);
+    ASSERT_NE(view().picture(), nullptr);
+    ASSERT_EQ(view().picture()->byte_count(), saved_picture->byte_count());
+    EXPECT_EQ(std::memcmp(view().picture()->pixels(), saved_picture->pixels(), saved_picture->byte_count()), 0);
 }
 
 TEST_F(ShapeFiles, TwoSavesInOneSecondLeaveOneFile) {
@@ -115,12 +115,12 @@ TEST_F(ShapeFiles, StemsThatNameAnythingButADocumentAreRefused) {
     std::filesystem::create_directories(documents());
     std::ofstream(home_ / "outside.lumo") << "x";
     const auto surface = trans()._cur_surface_pos;
-    const auto picture = view().texture;
+    const auto picture = view().picture();
     for (const std::string& stem : {std::string(), std::string("."), std::string(".."), std::string("../outside"),
                                    std::string("a\0b", 3), std::string("/etc/passwd")})
         EXPECT_FALSE(app().delegate().loadShapeAndImage(stem)) << stem;
     EXPECT_EQ(trans()._cur_surface_pos, surface);
-    EXPECT_EQ(view().texture, picture);
+    EXPECT_EQ(view().picture(), picture);
 }
 
 // A shape file written by hand: any positions (NaN included, which the
@@ -158,12 +158,12 @@ TEST_F(ShapeFiles, AFileThatCannotBeTakenChangesNothingAndSaysWhy) {
     for (const auto& row : rows) {
         const auto rest = trans()._init_surface_pos;
         const auto surface = trans()._cur_surface_pos;
-        const auto picture = view().texture;
+        const auto picture = view().picture();
         if (app().ui().panel()->notice() != nullptr) app().ui().panel()->notice()->dismiss();
         EXPECT_FALSE(app().delegate().loadShapeAndImage(row.stem)) << row.stem;
         EXPECT_EQ(trans()._init_surface_pos, rest) << row.stem;
         EXPECT_EQ(trans()._cur_surface_pos, surface) << row.stem;
-        EXPECT_EQ(view().texture, picture) << row.stem;
+        EXPECT_EQ(view().picture(), picture) << row.stem;
         const AlertView* notice = app().ui().panel()->notice();
         ASSERT_TRUE(notice != nullptr && notice->isVisible()) << row.stem;
         const std::string name = std::string(row.stem) + ".lumo";
@@ -185,10 +185,10 @@ TEST_F(ShapeFiles, AFileWithAnUnusablePictureKeepsTheCurrentOne) {
     write_file(shape_file_path(documents(), "empty"), shape, {});
     for (const char* stem : {"junk", "empty"}) {
         view().initializeShape();
-        const auto picture = view().texture;
+        const auto picture = view().picture();
         ASSERT_NE(picture, nullptr);
         EXPECT_TRUE(app().delegate().loadShapeAndImage(stem)) << stem;
-        EXPECT_EQ(view().texture, picture) << stem;
+        EXPECT_EQ(view().picture(), picture) << stem;
         EXPECT_EQ(trans().getInitSurfacePosition(), shape) << stem;
         const AlertView* notice = app().ui().panel()->notice();
         ASSERT_TRUE(notice != nullptr && notice->isVisible()) << stem;
