@@ -71,7 +71,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->window_ = GLWindow::create(window_options, error);
     if (!app->window_) return nullptr;
 
-    app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get(), start_up.takeFontFile());
+    app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get(), start_up.take_font_file());
     startup_mark("interface layer made");
     ImagePickerController::setPreviewTextureHooks(&create_preview_texture, &destroy_preview_texture);
     app->compositor_ = Compositor(app->window_.get());
@@ -85,7 +85,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     startup_mark("tilt sources opened");
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
     app->interface_ = MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
-                                          app->tilt_.get(), app->home_, start_up.takeViewContents());
+                                          app->tilt_.get(), app->home_, start_up.take_view_contents());
     if (!app->interface_) {
         *error = "cannot make the drawing view's OpenGL context current";
         return nullptr;
@@ -93,7 +93,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     startup_mark("view and interface made");
     EAGLView& view = app->view();
     view.eagl_context()->setPresenter(&app->compositor_);
-    app->compositor_.setOverlay(app->interface_->panel());
+    app->compositor_.set_overlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
     ControlPanel* panel = app->interface_->panel();
     app->touches_->set_capture_predicate([panel](float x, float y) { return panel->captures(x, y); });
@@ -121,12 +121,12 @@ void Application::launch() {
     startup_mark("timers started");
     // The first picture now rather than one interval later. Not on the virtual
     // clock: what it shows depends on how far the table build has got.
-    if (!run_loop_.is_virtual()) view().renderFrame();
+    if (!run_loop_.isVirtual()) view().render_frame();
     if (!options_.headless) tilt_->start_controllers();
     startup_mark("controllers started");
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, [this] { ui_tick(); });
     allow_dropped_files();
-    for (const std::string& file : options_.files) openFile(file);
+    for (const std::string& file : options_.files) open_file(file);
 }
 
 // A scripted or headless run advances without waiting for the table build to
@@ -136,18 +136,18 @@ void Application::launch() {
 void Application::settle_build() {
     view().trans()->wait_for_table_build();
     if (waits_for_pictures_) {
-        view().waitForPreparedPicture();
+        view().wait_for_prepared_picture();
         receive_picture();
-        interface_->imagePicker()->waitForPicture();  // its next draw takes it
+        interface_->image_picker()->waitForPicture();  // its next draw takes it
     }
 }
 
 // Between frames: a prepared picture onto the dome, or why it could not be.
 void Application::receive_picture() {
     std::string failure;
-    if (view().takePreparedPicture(&failure) || failure.empty()) return;
+    if (view().take_prepared_picture(&failure) || failure.empty()) return;
     log_line("lumo: %s", failure.c_str());
-    interface_->panel()->reportCannotOpen(failure);
+    interface_->panel()->report_cannot_open(failure);
 }
 
 void Application::ui_tick() {
@@ -191,7 +191,7 @@ void Application::handle_event(const SDL_Event& event) {
                     active_ = true;
                     break;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    view().updateScreenSize();
+                    view().update_screen_size();
                     view().layoutSubviews();
                     break;
                 default:
@@ -203,14 +203,14 @@ void Application::handle_event(const SDL_Event& event) {
             break;
         case SDL_TEXTINPUT:
             // '?' as typed, whatever the keyboard layout puts it on.
-            if (std::strcmp(event.text.text, "?") == 0 && !interface_->panel()->modalOpen())
-                interface_->panel()->showKeyHelp();
+            if (std::strcmp(event.text.text, "?") == 0 && !interface_->panel()->modal_open())
+                interface_->panel()->show_key_help();
             break;
         case SDL_DROPFILE:
-            if (interface_->panel()->modalOpen()) {
+            if (interface_->panel()->modal_open()) {
                 log_line("lumo: close the open menu before dropping a file");
             } else {
-                openFile(event.drop.file);
+                open_file(event.drop.file);
             }
             SDL_free(event.drop.file);
             break;
@@ -232,12 +232,12 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
     }
     ControlPanel* panel = interface_->panel();
     if (key.keysym.sym == SDLK_F1 && key.repeat == 0) {
-        if (panel->keyHelp().isVisible()) panel->keyHelp().dismiss();
-        else if (!panel->modalOpen()) panel->showKeyHelp();
+        if (panel->key_help().isVisible()) panel->key_help().dismiss();
+        else if (!panel->modal_open()) panel->show_key_help();
         return;
     }
     // Escape and the rest reach the modal screen through the ImGui layer.
-    if (panel->modalOpen()) return;
+    if (panel->modal_open()) return;
     if (key.keysym.sym == SDLK_l && key.repeat == 0) {
         view().setDisplaySurface(!view().displays_surface());
         return;
@@ -245,23 +245,23 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
     tilt_->handle_key(key.keysym.sym);
 }
 
-bool Application::openFile(const std::filesystem::path& path) {
+bool Application::open_file(const std::filesystem::path& path) {
     if (is_shape_file(path)) return delegate().open_shape_file(path);
     std::error_code missing;
     if (!std::filesystem::is_regular_file(path, missing)) {
         const std::string error = path.string() + ": no such picture file";
         log_line("lumo: cannot open %s", error.c_str());
-        interface_->panel()->reportCannotOpen(error);
+        interface_->panel()->report_cannot_open(error);
         return false;
     }
-    view().preparePicture(path);
+    view().prepare_picture(path);
     return true;
 }
 
 // Timers due after the end do not fire: the clock stops there.
-void Application::runFor(double seconds) {
-    const Ticks end = run_loop_.now_ticks() + ticks_from_seconds(seconds);
-    while (run_loop_.now_ticks() < end && !quit_) run_loop_.runOnce(seconds_from_ticks(end - run_loop_.now_ticks()));
+void Application::run_for(double seconds) {
+    const Ticks end = run_loop_.nowTicks() + ticks_from_seconds(seconds);
+    while (run_loop_.nowTicks() < end && !quit_) run_loop_.runOnce(seconds_from_ticks(end - run_loop_.nowTicks()));
 }
 
 Application* Application::running_ = nullptr;
@@ -290,8 +290,8 @@ bool Application::turn() {
         interval_reported_ = interval;
         host_report_metric("frameIntervalMs", interval * 1000.0);
     }
-    if (framesDrawn() != frames_timed_) {
-        frames_timed_ = framesDrawn();
+    if (frames_drawn() != frames_timed_) {
+        frames_timed_ = frames_drawn();
         host_report_metric("frameMs", std::chrono::duration<double, std::milli>(turned - started).count());
     }
     return !quit_;
@@ -318,8 +318,8 @@ void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_c
 
 int Application::run_headless() {
     const Ticks end = options_.frames * kTicksPerFrame;
-    while (run_loop_.now_ticks() < end && !quit_) {
-        run_loop_.runOnce(seconds_from_ticks(end - run_loop_.now_ticks()));
+    while (run_loop_.nowTicks() < end && !quit_) {
+        run_loop_.runOnce(seconds_from_ticks(end - run_loop_.nowTicks()));
         take_due_screenshots();
     }
     if (!options_.screenshot.empty() && write_screenshot(options_.screenshot))
@@ -336,7 +336,7 @@ int Application::run_headless() {
 // A screenshot of frame n shows the window as it stands once frame n has been drawn.
 void Application::take_due_screenshots() {
     for (auto it = pending_screenshots_.begin(); it != pending_screenshots_.end();) {
-        if (run_loop_.now_ticks() >= it->first * kTicksPerFrame) {
+        if (run_loop_.nowTicks() >= it->first * kTicksPerFrame) {
             write_screenshot(it->second);
             it = pending_screenshots_.erase(it);
         } else {
@@ -348,13 +348,13 @@ void Application::take_due_screenshots() {
 // Written like a shape file: a temporary file, every write checked, flushed
 // and renamed, so a full or read-only disk leaves nothing and says so.
 bool Application::write_screenshot(const std::string& path) {
-    compositor_.captureNextComposition();
+    compositor_.capture_next_composition();
     compositor_.recompose();
-    Picture frame(compositor_.capturedWidth(), compositor_.capturedHeight());
+    Picture frame(compositor_.captured_width(), compositor_.captured_height());
     std::string error = "nothing was drawn";
     bool written = false;
-    if (!frame.empty() && frame.byte_count() == compositor_.capturedPixels().size()) {
-        std::memcpy(frame.pixels(), compositor_.capturedPixels().data(), frame.byte_count());
+    if (!frame.empty() && frame.byte_count() == compositor_.captured_pixels().size()) {
+        std::memcpy(frame.pixels(), compositor_.captured_pixels().data(), frame.byte_count());
         const std::vector<uint8_t> png = encode_png(frame);
         error = "the picture could not be encoded as PNG";
         written = !png.empty() && write_file_atomically(path, png, &error);
@@ -368,32 +368,32 @@ bool Application::write_screenshot(const std::string& path) {
 // --- Scripted input -----------------------------------------------------------
 
 void Application::inject_script_events() {
-    while (next_script_event_ < script_.size() && script_[next_script_event_].time <= run_loop_.now_ticks())
+    while (next_script_event_ < script_.size() && script_[next_script_event_].time <= run_loop_.nowTicks())
         inject(script_[next_script_event_++]);
 }
 
 void Application::inject(const ScriptEvent& e) {
     using K = ScriptEvent::Kind;
     switch (e.kind) {
-        case K::down: pushFinger(SDL_FINGERDOWN, e.finger, e.x, e.y); break;
-        case K::move: pushFinger(SDL_FINGERMOTION, e.finger, e.x, e.y); break;
-        case K::up: pushFinger(SDL_FINGERUP, e.finger, e.has_position ? e.x : -1, e.has_position ? e.y : -1); break;
-        case K::click: pushClick(e.x, e.y); break;
-        case K::mouse_down: pushMouse(SDL_MOUSEBUTTONDOWN, e.x, e.y); break;
-        case K::mouse_move: pushMouse(SDL_MOUSEMOTION, e.x, e.y); break;
-        case K::mouse_up: pushMouse(SDL_MOUSEBUTTONUP, e.x, e.y); break;
+        case K::down: push_finger(SDL_FINGERDOWN, e.finger, e.x, e.y); break;
+        case K::move: push_finger(SDL_FINGERMOTION, e.finger, e.x, e.y); break;
+        case K::up: push_finger(SDL_FINGERUP, e.finger, e.has_position ? e.x : -1, e.has_position ? e.y : -1); break;
+        case K::click: push_click(e.x, e.y); break;
+        case K::mouse_down: push_mouse(SDL_MOUSEBUTTONDOWN, e.x, e.y); break;
+        case K::mouse_move: push_mouse(SDL_MOUSEMOTION, e.x, e.y); break;
+        case K::mouse_up: push_mouse(SDL_MOUSEBUTTONUP, e.x, e.y); break;
         case K::tilt: accelerometer_->overrideReading(e.tilt); break;
         case K::tilt_off: accelerometer_->overrideReading(std::nullopt); break;
         case K::key:
-            pushKeyEvent(SDL_KEYDOWN, e.key, e.modifiers);
-            pushKeyEvent(SDL_KEYUP, e.key, e.modifiers);
+            push_key_event(SDL_KEYDOWN, e.key, e.modifiers);
+            push_key_event(SDL_KEYUP, e.key, e.modifiers);
             break;
-        case K::focus_lost: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST); break;
-        case K::focus_gained: pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); break;
-        case K::drop: pushDrop(e.file); break;
+        case K::focus_lost: push_window_event(SDL_WINDOWEVENT_FOCUS_LOST); break;
+        case K::focus_gained: push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED); break;
+        case K::drop: push_drop(e.file); break;
         case K::press: {
             // Where the panel drew the control last; nothing when it has not.
-            const PanelRect rect = interface_->panel()->rectOf(static_cast<ControlPanel::Control>(e.control));
+            const PanelRect rect = interface_->panel()->rect_of(static_cast<ControlPanel::Control>(e.control));
             if (rect.width <= 0 || rect.height <= 0) {
                 log_line("lumo: script: the %s control is not on screen", kScriptControlNames[e.control]);
                 break;
@@ -401,7 +401,7 @@ void Application::inject(const ScriptEvent& e) {
             const ViewRect view_rect = window_->view_rect_points();
             const float x = rect.x + rect.width * 0.5f - static_cast<float>(view_rect.x);
             const float y = rect.y + rect.height * 0.5f - static_cast<float>(view_rect.y);
-            pushClick(x, y);
+            push_click(x, y);
             break;
         }
     }
@@ -410,7 +410,7 @@ void Application::inject(const ScriptEvent& e) {
 // View points to SDL's normalised window coordinates. A lift without a
 // position ends where the finger last was: SDL always gives one, so use the
 // view's centre as a stand-in that the lift does not read.
-void Application::pushFinger(Uint32 type, int finger, float x, float y) {
+void Application::push_finger(Uint32 type, int finger, float x, float y) {
     const ViewRect r = window_->view_rect_points();
     int w = 1, h = 1;
     window_->window_size_points(&w, &h);
@@ -427,13 +427,13 @@ void Application::pushFinger(Uint32 type, int finger, float x, float y) {
     SDL_PushEvent(&event);
 }
 
-void Application::pushClick(float x, float y) {
-    pushMouse(SDL_MOUSEMOTION, x, y);
-    pushMouse(SDL_MOUSEBUTTONDOWN, x, y);
-    pushMouse(SDL_MOUSEBUTTONUP, x, y);
+void Application::push_click(float x, float y) {
+    push_mouse(SDL_MOUSEMOTION, x, y);
+    push_mouse(SDL_MOUSEBUTTONDOWN, x, y);
+    push_mouse(SDL_MOUSEBUTTONUP, x, y);
 }
 
-void Application::pushMouse(Uint32 type, float x, float y) {
+void Application::push_mouse(Uint32 type, float x, float y) {
     const ViewRect r = window_->view_rect_points();
     SDL_Event event{};
     event.type = type;
@@ -456,11 +456,11 @@ void Application::pushMouse(Uint32 type, float x, float y) {
     SDL_PushEvent(&event);
 }
 
-void Application::pushKey(SDL_Keycode key) {
-    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) pushKeyEvent(type, key);
+void Application::push_key(SDL_Keycode key) {
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) push_key_event(type, key);
 }
 
-void Application::pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers) {
+void Application::push_key_event(Uint32 type, SDL_Keycode key, Uint16 modifiers) {
     SDL_Event event{};
     event.type = type;
     event.key.windowID = SDL_GetWindowID(window_->sdl_window());
@@ -471,7 +471,7 @@ void Application::pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers) {
     SDL_PushEvent(&event);
 }
 
-void Application::pushText(const char* text) {
+void Application::push_text(const char* text) {
     SDL_Event event{};
     event.type = SDL_TEXTINPUT;
     event.text.windowID = SDL_GetWindowID(window_->sdl_window());
@@ -480,7 +480,7 @@ void Application::pushText(const char* text) {
 }
 
 // As a file manager drops it: SDL hands the name over, the handler frees it.
-void Application::pushDrop(const std::string& file) {
+void Application::push_drop(const std::string& file) {
     SDL_Event event{};
     event.type = SDL_DROPFILE;
     event.drop.file = SDL_strdup(file.c_str());
@@ -488,7 +488,7 @@ void Application::pushDrop(const std::string& file) {
     if (event.drop.file != nullptr && SDL_PushEvent(&event) != 1) SDL_free(event.drop.file);
 }
 
-void Application::pushWindowEvent(Uint8 window_event) {
+void Application::push_window_event(Uint8 window_event) {
     SDL_Event event{};
     event.type = SDL_WINDOWEVENT;
     event.window.windowID = SDL_GetWindowID(window_->sdl_window());

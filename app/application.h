@@ -42,23 +42,23 @@ public:
     // The application run() is running, if any (the browser's test hooks).
     static Application* running() { return running_; }
     int run_headless();  // --frames intervals on the virtual clock, with screenshots
-    void runOnce() { run_loop_.runOnce(); }
+    void run_once() { run_loop_.runOnce(); }
     // Turns of the run loop until its clock has moved on by `seconds`.
-    void runFor(double seconds);
-    void requestQuit() { quit_ = true; }
-    bool quitRequested() const { return quit_; }
+    void run_for(double seconds);
+    void request_quit() { quit_ = true; }
+    bool quit_requested() const { return quit_; }
 
     // Opens a shape file as a row of the list would, or starts preparing a
     // picture, which replaces the texture when ready (a picture that turns out
     // not to open is reported then, on stderr and in a notice). false when the
     // file cannot be opened, or is not there: a line on stderr, and a notice
     // that says why.
-    bool openFile(const std::filesystem::path& path);
+    bool open_file(const std::filesystem::path& path);
     // Headless runs wait for a picture being prepared before each frame, so
     // they repeat exactly; tests of the waiting itself turn that off.
-    void setWaitsForPictures(bool waits) { waits_for_pictures_ = waits; }
+    void set_waits_for_pictures(bool waits) { waits_for_pictures_ = waits; }
 
-    RunLoop& runLoop() { return run_loop_; }
+    RunLoop& run_loop() { return run_loop_; }
     GLWindow& window() { return *window_; }
     Compositor& compositor() { return compositor_; }
     ImGuiLayer& imgui() { return *imgui_; }
@@ -68,20 +68,20 @@ public:
     TiltSelector& tilt() { return *tilt_; }
     UIAccelerometer& accelerometer() { return *accelerometer_; }
     TouchRouter& touches() { return *touches_; }
-    long framesDrawn() const { return compositor_.framesPresented(); }
+    long frames_drawn() const { return compositor_.frames_presented(); }
     bool active() const { return active_; }
     const std::filesystem::path& home() const { return home_; }
 
     // Pushes events as the script would (tests): a finger at view points.
-    void pushFinger(Uint32 type, int finger, float x, float y);
-    void pushMouse(Uint32 type, float x, float y);
-    void pushClick(float x, float y);  // as pushMouse: moved there, pressed, released
-    void pushKey(SDL_Keycode key);  // pressed and let go before the next frame
+    void push_finger(Uint32 type, int finger, float x, float y);
+    void push_mouse(Uint32 type, float x, float y);
+    void push_click(float x, float y);  // as push_mouse: moved there, pressed, released
+    void push_key(SDL_Keycode key);  // pressed and let go before the next frame
     // One half of a key press, with modifiers (KMOD_CTRL ...): a key held across frames.
-    void pushKeyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
-    void pushText(const char* text);  // typed text, as SDL_TEXTINPUT
-    void pushWindowEvent(Uint8 window_event);
-    void pushDrop(const std::string& file);
+    void push_key_event(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE);
+    void push_text(const char* text);  // typed text, as SDL_TEXTINPUT
+    void push_window_event(Uint8 window_event);
+    void push_drop(const std::string& file);
 
 private:
     explicit Application(const AppOptions& options);

@@ -146,13 +146,13 @@ EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {
     }
     json = "[";
     lumo::Application* app = lumo::Application::running();
-    if (app != nullptr && !app->ui().panel()->modalOpen()) {
+    if (app != nullptr && !app->ui().panel()->modal_open()) {
         using lumo::ControlPanel;
         const struct { ControlPanel::Control control; const char* caption; } panel[] = {
             {ControlPanel::save, "Save"}, {ControlPanel::initialize, "Initialize"}, {ControlPanel::load, "Load"},
             {ControlPanel::edit, "Edit shape"}, {ControlPanel::fix, "Fix"}, {ControlPanel::lines, "Lines"}};
         for (const auto& [control, caption] : panel) {
-            const lumo::PanelRect rect = app->ui().panel()->rectOf(control);
+            const lumo::PanelRect rect = app->ui().panel()->rect_of(control);
             if (rect.width > 0 && rect.height > 0)
                 append_item(json, "panel", caption, rect.x, rect.y, rect.width, rect.height, true);
         }

@@ -31,7 +31,7 @@ void Application::receive_dropped_files() {
         view().setNeedsDisplay();
         const std::string name = std::filesystem::path(file.name).filename().string();
         const std::string shown = name.empty() ? "the dropped file" : name;
-        if (interface_->panel()->modalOpen()) {
+        if (interface_->panel()->modal_open()) {
             log_line("lumo: close the open menu before dropping a file");
             continue;
         }
@@ -39,7 +39,7 @@ void Application::receive_dropped_files() {
         case ArrivingFile::Kind::picture: {
             Picture picture = picture_from_straight_rgba(file.width, file.height, file.bytes);
             if (picture.empty()) {
-                interface_->panel()->reportCannotOpen(shown + ": the picture could not be opened");
+                interface_->panel()->report_cannot_open(shown + ": the picture could not be opened");
                 break;
             }
             view().load_texture(std::make_shared<const Picture>(std::move(picture)));
@@ -54,30 +54,30 @@ void Application::receive_dropped_files() {
             std::filesystem::create_directories(folder, ignored);
             std::string error;
             if (!write_file_atomically(path, file.bytes, &error)) {
-                interface_->panel()->reportCannotOpen(shown + ": " + error);
+                interface_->panel()->report_cannot_open(shown + ": " + error);
                 break;
             }
-            // Read whole (or refused) before openFile returns: the copy goes at once.
+            // Read whole (or refused) before open_file returns: the copy goes at once.
             const bool shape = is_shape_file(path);
-            if (shape) openFile(path);
+            if (shape) open_file(path);
             std::filesystem::remove(path, ignored);
             if (shape) break;
             std::optional<Picture> picture =
                 decode_picture_reduced(file.bytes, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
             if (!picture) {
-                interface_->panel()->reportCannotOpen(shown + ": " + error);
+                interface_->panel()->report_cannot_open(shown + ": " + error);
                 break;
             }
             view().load_texture(std::make_shared<const Picture>(std::move(*picture)));
             break;
         }
         case ArrivingFile::Kind::too_large:
-            interface_->panel()->reportCannotOpen(
+            interface_->panel()->report_cannot_open(
                 shown + ": " + (file.width > 0 ? picture_too_large_message(file.width, file.height)
                                                 : std::string("the file is larger than a shape file can be")));
             break;
         default:
-            interface_->panel()->reportCannotOpen(shown + ": not a picture or shape file lumo can read");
+            interface_->panel()->report_cannot_open(shown + ": not a picture or shape file lumo can read");
             break;
         }
     }

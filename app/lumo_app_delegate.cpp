@@ -46,7 +46,7 @@ void lumoAppDelegate::applicationDidBecomeActive() {
     if (glView != nullptr) glView->setAnimationInterval(kFrameInterval);
 }
 
-std::filesystem::path lumoAppDelegate::documentsFolder() const { return documents_folder(home_); }
+std::filesystem::path lumoAppDelegate::documents() const { return documents_folder(home_); }
 
 void lumoAppDelegate::show_alert(const char* title, const char* message, std::string detail) {
     alert_ = std::make_unique<AlertView>(title, message, "OK");
@@ -58,11 +58,11 @@ void lumoAppDelegate::show_alert(const char* title, const char* message, std::st
 // sculpted and not yet fixed is not what gets saved.
 void lumoAppDelegate::saveShapeAndImage() {
     const std::string stem = current_shape_file_stem();
-    const std::filesystem::path path = shape_file_path(documentsFolder(), stem);
+    const std::filesystem::path path = shape_file_path(documents(), stem);
     std::string error;
     bool saved = ensure_documents_folder(home_, &error);
     if (saved) {
-        remove_stale_shape_temporaries(documentsFolder());
+        remove_stale_shape_temporaries(documents());
         const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
         const std::vector<uint8_t> png = glView->picture() ? encode_png(*glView->picture()) : std::vector<uint8_t>();
         saved = write_shape_file(path, positions, png, &error);
@@ -92,7 +92,7 @@ bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {
         log_line("lumo: not a shape file name: \"%s\"", stem.c_str());
         return false;
     }
-    return open_shape_file(shape_file_path(documentsFolder(), stem));
+    return open_shape_file(shape_file_path(documents(), stem));
 }
 
 bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
@@ -101,7 +101,7 @@ bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
     std::optional<LoadedShape> shape = load_shape_file(path, &problem);
     if (!shape) {
         log_line("lumo: cannot open %s: %s", path.c_str(), problem.c_str());
-        if (panel_ != nullptr) panel_->reportCannotOpen(name + ": " + problem);
+        if (panel_ != nullptr) panel_->report_cannot_open(name + ": " + problem);
         return false;
     }
     take_loaded_shape(std::move(*shape), name);
@@ -117,9 +117,9 @@ void lumoAppDelegate::take_loaded_shape(LoadedShape shape, const std::string& na
     } else {
         log_line("lumo: %s: %s; the current picture is kept", name.c_str(), shape.picture_problem.c_str());
         if (panel_ != nullptr)
-            panel_->showNotice("Picture kept", name + ": " + shape.picture_problem + ". The shape was opened; the current picture is kept.");
+            panel_->show_notice("Picture kept", name + ": " + shape.picture_problem + ". The shape was opened; the current picture is kept.");
     }
-    glView->takeRestShape(shape.positions);
+    glView->take_rest_shape(shape.positions);
 }
 
 }  // namespace lumo

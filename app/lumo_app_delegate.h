@@ -49,7 +49,7 @@ public:
     // Where notices go (the control panel).
     void set_panel(ControlPanel* panel) { panel_ = panel; }
 
-    std::filesystem::path documentsFolder() const;
+    std::filesystem::path documents() const;
     AlertView* alert() const { return alert_.get(); }
 
     // The shape file's keys, under the names the delegate has always used.

@@ -26,9 +26,9 @@ int workers_beside_main_thread() {
 
 }  // namespace
 
-StartUp::StartUp() : surface_(EAGLView::defaultSurface()) {
+StartUp::StartUp() : surface_(EAGLView::default_surface()) {
     surface_->start_table_build(workers_beside_main_thread());
-    reading_ = std::async(kReading, [] { return Files{EAGLView::defaultPicture(), read_interface_font()}; });
+    reading_ = std::async(kReading, [] { return Files{EAGLView::default_picture(), read_interface_font()}; });
 }
 
 StartUp::Files& StartUp::files() {
@@ -40,11 +40,11 @@ StartUp::Files& StartUp::files() {
 }
 
 // The window is open: the build, if still running, may have every core.
-ViewContents StartUp::takeViewContents() {
+ViewContents StartUp::take_view_contents() {
     surface_->table_builder().set_worker_limit(0);
     return ViewContents{std::move(surface_), std::move(files().picture)};
 }
 
-std::vector<char> StartUp::takeFontFile() { return std::move(files().font); }
+std::vector<char> StartUp::take_font_file() { return std::move(files().font); }
 
 }  // namespace lumo

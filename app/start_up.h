@@ -23,8 +23,8 @@ public:
     // The surface with its table build running (or done), from now on on
     // every worker, and the decoded picture; waits for the decode. Once,
     // when the window is open.
-    ViewContents takeViewContents();
-    std::vector<char> takeFontFile();  // waits for the read; once
+    ViewContents take_view_contents();
+    std::vector<char> take_font_file();  // waits for the read; once
 
 private:
     struct Files {

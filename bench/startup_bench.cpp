@@ -50,7 +50,7 @@ void BM_StartUpToFirstPicture(benchmark::State& state) {
             state.SkipWithError("no window or GL context");
             return;
         }
-        while (app->framesDrawn() < 1) app->runOnce();
+        while (app->frames_drawn() < 1) app->run_once();
         state.PauseTiming();
         app.reset();
         state.ResumeTiming();
@@ -67,9 +67,9 @@ void BM_StartUpToWholeDome(benchmark::State& state) {
             return;
         }
         long drawn = -1;
-        while (drawn < 0 || app->framesDrawn() <= drawn) {
-            app->runOnce();
-            if (drawn < 0 && app->view().trans()->initializing_index() < 0) drawn = app->framesDrawn();
+        while (drawn < 0 || app->frames_drawn() <= drawn) {
+            app->run_once();
+            if (drawn < 0 && app->view().trans()->initializing_index() < 0) drawn = app->frames_drawn();
         }
         state.PauseTiming();
         app.reset();
@@ -89,10 +89,10 @@ void BM_RestingInterval(benchmark::State& state) {
     app->view().trans()->wait_for_table_build();
     app->view().setAccel2(-1.0);  // lying face up, as the smoothed sensor reads once settled
     for (int n = 0; n < 600; ++n) app->view().drawView();  // 30 s of simulated time: at rest
-    const long drawn = app->framesDrawn();
+    const long drawn = app->frames_drawn();
     for (auto _ : state) app->view().drawView();
     // A surface at rest may still change a last bit now and then; those frames are drawn.
-    state.counters["drawn"] = static_cast<double>(app->framesDrawn() - drawn);
+    state.counters["drawn"] = static_cast<double>(app->frames_drawn() - drawn);
 }
 BENCHMARK(BM_RestingInterval)->Unit(benchmark::kMicrosecond);
 

@@ -27,7 +27,7 @@ void EAGLView::surfaceEditFixed() { set_rest_shape(false); }
 
 void EAGLView::initializeShape() { set_rest_shape(true); }
 
-void EAGLView::takeRestShape(std::span<const float> positions) {
+void EAGLView::take_rest_shape(std::span<const float> positions) {
     if (!_lumo_trans->set_rest_shape_exactly(positions)) {
         if (!_lumo_trans->setInitSurfacePositionBy(positions)) return;  // not 7500 finite values: nothing changes
         _lumo_trans->set_init_position_and_mass_at_startup(false);

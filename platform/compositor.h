@@ -25,16 +25,16 @@ public:
 
     void present_frame(const ViewFrame& frame) override;
     void recompose();
-    void setOverlay(Overlay* overlay) { overlay_ = overlay; }
-    long framesPresented() const { return frames_presented_; }
+    void set_overlay(Overlay* overlay) { overlay_ = overlay; }
+    long frames_presented() const { return frames_presented_; }
 
     // The next composition is also read back: opaque RGBA rows, top first,
     // kept until the next capture. Writing them is the caller's business, so
     // that the file is written like every other file of the program.
-    void captureNextComposition() { capture_requested_ = true; }
-    const std::vector<unsigned char>& capturedPixels() const { return capture_pixels_; }
-    int capturedWidth() const { return capture_width_; }
-    int capturedHeight() const { return capture_height_; }
+    void capture_next_composition() { capture_requested_ = true; }
+    const std::vector<unsigned char>& captured_pixels() const { return capture_pixels_; }
+    int captured_width() const { return capture_width_; }
+    int captured_height() const { return capture_height_; }
 
 private:
     void compose();

@@ -37,9 +37,9 @@ public:
     long frames() const { return frames_; }  // frames begun so far
 
     // As the last begin_frame() set them.
-    float interfaceScale() const { return scale_; }
-    int fontPixelSize() const { return font_pixels_; }
-    bool hasTrueTypeFont() const { return !font_data_.empty(); }
+    float scale() const { return scale_; }
+    int font_pixels() const { return font_pixels_; }
+    bool has_true_type_font() const { return !font_data_.empty(); }
 
 private:
     void fit_to_window();  // the style and font for the window's present size

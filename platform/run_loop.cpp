@@ -20,12 +20,12 @@ Ticks ticks_from_seconds(double seconds) { return static_cast<Ticks>(std::llroun
 
 RunLoop::RunLoop(ClockKind clock) : clock_(clock), real_origin_ns_(steady_nanoseconds()) {}
 
-Ticks RunLoop::now_ticks() const {
+Ticks RunLoop::nowTicks() const {
     if (clock_ == ClockKind::virtual_time) return virtual_now_;
     return (steady_nanoseconds() - real_origin_ns_) * kTicksPerSecond / 1'000'000'000;
 }
 
-void RunLoop::advance_virtual_clock(double seconds) {
+void RunLoop::advanceVirtualClock(double seconds) {
     if (clock_ == ClockKind::virtual_time && seconds > 0) virtual_now_ += ticks_from_seconds(seconds);
 }
 
@@ -36,7 +36,7 @@ Timer RunLoop::scheduleRepeating(double interval, Callback callback) {
         slot.active = true;
         ++slot.generation;
         slot.interval = std::max(ticks_from_seconds(interval), kTicksPerSecond / 1000);
-        slot.next_fire = now_ticks() + slot.interval;
+        slot.next_fire = nowTicks() + slot.interval;
         slot.callback = std::move(callback);
         return Timer{s, slot.generation};
     }
@@ -82,7 +82,7 @@ void RunLoop::runOnce(double max_wait) {
         if (pump_) pump_(0);
     } else {
         const double wait = deadline == kNoDeadline ? max_wait
-                                                    : std::clamp(seconds_from_ticks(deadline - now_ticks()), 0.0, max_wait);
+                                                    : std::clamp(seconds_from_ticks(deadline - nowTicks()), 0.0, max_wait);
         if (pump_) pump_(wait);
     }
     fire_due_timers();
@@ -93,7 +93,7 @@ void RunLoop::runOnce(double max_wait) {
 void RunLoop::fire_due_timers() {
     for (int s = 0; s < kMaxTimers; ++s) {
         Slot& slot = slots_[s];
-        const Ticks now = now_ticks();
+        const Ticks now = nowTicks();
         if (!slot.active || slot.next_fire > now) continue;
         slot.next_fire += slot.interval;
         if (slot.next_fire <= now) slot.next_fire = now + slot.interval;

@@ -42,11 +42,11 @@ public:
     enum class ClockKind { real, virtual_time };
     explicit RunLoop(ClockKind clock = ClockKind::real);
 
-    double now() const { return seconds_from_ticks(now_ticks()); }
-    Ticks now_ticks() const;
-    bool is_virtual() const { return clock_ == ClockKind::virtual_time; }
+    double now() const { return seconds_from_ticks(nowTicks()); }
+    Ticks nowTicks() const;
+    bool isVirtual() const { return clock_ == ClockKind::virtual_time; }
     // Moves the virtual clock forward (tests and scripted input); no effect on a real clock.
-    void advance_virtual_clock(double seconds);
+    void advanceVirtualClock(double seconds);
 
     // A repeating timer: first fires one interval from now. No free slot: an empty handle.
     Timer scheduleRepeating(double interval, Callback callback);

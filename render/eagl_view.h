@@ -54,8 +54,8 @@ public:
     static std::unique_ptr<EAGLView> initWithCoder(GLWindow* window, RunLoop* run_loop, ViewContents contents);
     // The default dome, set up with no table build started, and the default
     // picture at its own size. Any thread.
-    static std::unique_ptr<LUMOTransform> defaultSurface();
-    static std::shared_ptr<const Picture> defaultPicture();
+    static std::unique_ptr<LUMOTransform> default_surface();
+    static std::shared_ptr<const Picture> default_picture();
     ~EAGLView() override;
     EAGLView(const EAGLView&) = delete;
     EAGLView& operator=(const EAGLView&) = delete;
@@ -63,7 +63,7 @@ public:
     // --- View set-up, framebuffer, pictures ---------------------------------
     void layoutSubviews();
     // Takes the view's size in points from the window (at creation and after a resize).
-    void updateScreenSize();
+    void update_screen_size();
     bool createFramebuffer();
     void destroyFramebuffer();
     void load_texture();                                       // uploads `texture` as it is
@@ -80,13 +80,13 @@ public:
     // --- Pictures prepared off the frame's thread (render/picture_arrival.cpp) ---
     // Starts preparing a picture file (decoded, fitted); it replaces any
     // picture still being prepared, and becomes the texture when it arrives.
-    void preparePicture(const std::filesystem::path& path);
+    void prepare_picture(const std::filesystem::path& path);
     // Main thread, between frames: uploads a prepared picture that has
     // arrived. false when none has; a picture that could not be prepared
     // leaves the texture as it was and says why in *failure.
-    bool takePreparedPicture(std::string* failure);
-    void waitForPreparedPicture() { picture_jobs_->wait(); }
-    bool preparingPicture() const { return picture_jobs_->busy(); }
+    bool take_prepared_picture(std::string* failure);
+    void wait_for_prepared_picture() { picture_jobs_->wait(); }
+    bool preparing_picture() const { return picture_jobs_->busy(); }
 
     // --- Mesh buffers -------------------------------------------------------
     void calculate_indices();
@@ -96,7 +96,7 @@ public:
     // --- Frame loop ---------------------------------------------------------
     // The part of the 512 x 512 picture the view shows over the resting
     // dome: the view is narrower than the grid, so less than the whole.
-    static PicturePart visiblePicturePart();
+    static PicturePart visible_picture_part();
     void startAnimation();
     void stopAnimation();
     void setAnimationTimer(Timer timer);
@@ -105,9 +105,9 @@ public:
     // it would show nothing new.
     void drawView();
     // Draws and presents without stepping (the first picture, before the first interval).
-    void renderFrame();
+    void render_frame();
     // Something shown over or by the surface may have changed: draw the next frames.
-    void setNeedsDisplay() { frame_changes_.setNeedsDisplay(); }
+    void setNeedsDisplay() { frame_changes_.set_needs_display(); }
     FrameChanges& frame_changes() { return frame_changes_; }
     void setDisplaySurface(bool filled) { _display_surface = filled; }
     void setAccel0(double value) { accel0 = value; }
@@ -136,7 +136,7 @@ public:
     // shape: as it is when it is one already (LUMOTransform::set_rest_shape_exactly),
     // else sampled and normalised like a fixed sculpture. Then the build
     // starts and edit mode ends, as after Fix.
-    void takeRestShape(std::span<const float> positions);
+    void take_rest_shape(std::span<const float> positions);
     void set_vertices();
 
     // --- What the view holds, read by those who show or test it -----------------

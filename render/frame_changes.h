@@ -26,14 +26,14 @@ public:
     // whatever the surface does, since the interface over it settles over a
     // couple of frames (a press shows, a menu opens, a window sizes itself).
     static constexpr int kSettleFrames = 3;
-    void setNeedsDisplay() { pending_ = kSettleFrames; }
+    void set_needs_display() { pending_ = kSettleFrames; }
     bool pending() const { return pending_ > 0; }
 
     // True when the frame must be drawn; then it is taken as drawn.
     bool take(const float* vertices, const FrameLook& look);
 
     // Off: every frame is drawn (to compare the two ways in tests).
-    void setEnabled(bool enabled) { enabled_ = enabled; }
+    void set_enabled(bool enabled) { enabled_ = enabled; }
     long skipped() const { return skipped_; }
 
 private:

@@ -35,7 +35,7 @@ constexpr GLfloat kLightPosition[] = {-1.0f, -1.5f, 2.0f, 1.0f};
 // Seen from straight above (the projection is orthographic), a resting
 // vertex's x and y are its grid coordinates, and its texture coordinate
 // runs linearly with them from the first grid line to the last.
-PicturePart EAGLView::visiblePicturePart() {
+PicturePart EAGLView::visible_picture_part() {
     const float first = grid_coordinate(0), span = grid_coordinate(kGridSize - 1) - first;
     return {(kScreenMinX - first) / span, (kScreenMinY - first) / span, (kScreenMaxX - first) / span,
             (kScreenMaxY - first) / span};
@@ -85,10 +85,10 @@ void EAGLView::drawView() {
     const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
     const FrameLook look{_display_surface, cells, viewFramebuffer, backingWidth, backingHeight};
     if (!frame_changes_.take(_surface_vertices, look)) return;  // the window keeps the last frame
-    renderFrame();
+    render_frame();
 }
 
-void EAGLView::renderFrame() {
+void EAGLView::render_frame() {
     calculate_normals();
 
     EAGLContext::setCurrentContext(context.get());

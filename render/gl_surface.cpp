@@ -13,16 +13,16 @@ namespace {
 constexpr const char* kDefaultPicture = "texture.png";
 }
 
-std::unique_ptr<LUMOTransform> EAGLView::defaultSurface() {
+std::unique_ptr<LUMOTransform> EAGLView::default_surface() {
     auto surface = std::make_unique<LUMOTransform>();
     surface->set_init_position_and_mass_at_startup(true);
     return surface;
 }
 
-std::shared_ptr<const Picture> EAGLView::defaultPicture() { return imageNamed(kDefaultPicture); }
+std::shared_ptr<const Picture> EAGLView::default_picture() { return imageNamed(kDefaultPicture); }
 
 std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run_loop) {
-    return initWithCoder(window, run_loop, ViewContents{defaultSurface(), defaultPicture()});
+    return initWithCoder(window, run_loop, ViewContents{default_surface(), default_picture()});
 }
 
 std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run_loop, ViewContents contents) {
@@ -36,7 +36,7 @@ std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run
     view->_surface_vertices = view->_lumo_trans->surface_vertices();
     view->animationInterval = kFrameInterval;
     view->_display_surface = true;
-    view->updateScreenSize();
+    view->update_screen_size();
     view->_touches.fill(0);
     view->setTexture(std::move(contents.picture));
     view->picture_jobs_ = make_picture_jobs();
@@ -54,7 +54,7 @@ EAGLView::~EAGLView() {
 }
 
 // The view's size in points: touch mapping and the tap band follow it.
-void EAGLView::updateScreenSize() {
+void EAGLView::update_screen_size() {
     const ViewRect rect = window_->view_rect_points();
     _screen_size = {static_cast<float>(rect.width), static_cast<float>(rect.height)};
 }

@@ -4,13 +4,13 @@
 
 namespace lumo {
 
-void EAGLView::preparePicture(const std::filesystem::path& path) {
+void EAGLView::prepare_picture(const std::filesystem::path& path) {
     PictureRequest request;
     request.path = path;
     picture_jobs_->submit(std::move(request));
 }
 
-bool EAGLView::takePreparedPicture(std::string* failure) {
+bool EAGLView::take_prepared_picture(std::string* failure) {
     std::optional<PreparedPicture> prepared = picture_jobs_->take();
     if (!prepared) return false;
     if (!prepared->ok()) {

@@ -25,27 +25,27 @@ ControlPanel::ControlPanel(ImGuiLayer* imgui, GLWindow* window, RunLoop* run_loo
       fix_button_(fix_button),
       tilt_(tilt) {}
 
-bool ControlPanel::modalOpen() const {
-    return controller_->hasModalScreen() || (delegate_->alert() != nullptr && delegate_->alert()->isVisible()) ||
+bool ControlPanel::modal_open() const {
+    return controller_->has_modal_screen() || (delegate_->alert() != nullptr && delegate_->alert()->isVisible()) ||
            (notice_ != nullptr && notice_->isVisible()) || key_help_.isVisible();
 }
 
-void ControlPanel::showNotice(const std::string& title, const std::string& message) {
+void ControlPanel::show_notice(const std::string& title, const std::string& message) {
     notice_ = std::make_unique<AlertView>(title, message, "OK");
     notice_->show();
 }
 
-void ControlPanel::reportCannotOpen(const std::string& why) {
+void ControlPanel::report_cannot_open(const std::string& why) {
     constexpr const char* kTitle = "Cannot open";
     if (notice_ != nullptr && notice_->isVisible() && notice_->title() == kTitle) {
-        showNotice(kTitle, notice_->message() + "\n" + why);
+        show_notice(kTitle, notice_->message() + "\n" + why);
     } else {
-        showNotice(kTitle, why);
+        show_notice(kTitle, why);
     }
 }
 
 bool ControlPanel::captures(float window_x, float window_y) const {
-    if (modalOpen()) return true;
+    if (modal_open()) return true;
     return !panel_->isHidden() && panel_rect_.contains(window_x, window_y);
 }
 
@@ -59,7 +59,7 @@ void ControlPanel::draw_overlay() {
         tilt_->set_permission_control(0, 0, 0, 0, false);
         permission_control_shown_ = false;
     }
-    controller_->drawModalScreens();
+    controller_->draw_modal_screens();
     if (AlertView* alert = delegate_->alert(); alert != nullptr && alert->isVisible()) alert->draw();
     if (notice_ != nullptr && notice_->isVisible()) notice_->draw();
     key_help_.draw();

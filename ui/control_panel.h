@@ -36,21 +36,21 @@ public:
     void draw_overlay() override;
     // Whether a press at this window point belongs to the interface rather than the surface.
     bool captures(float window_x, float window_y) const;
-    bool modalOpen() const;
+    bool modal_open() const;
     // A short message over everything, with an OK button.
-    void showNotice(const std::string& title, const std::string& message);
+    void show_notice(const std::string& title, const std::string& message);
     // A file dropped or named on the command line that cannot be opened: one
     // notice says why, a line per file while it stays open.
-    void reportCannotOpen(const std::string& why);
+    void report_cannot_open(const std::string& why);
     AlertView* notice() const { return notice_.get(); }
     // The list of keys and gestures (F1 or ?), over everything like a notice.
-    void showKeyHelp() { key_help_.show(); }
-    KeyHelp& keyHelp() { return key_help_; }
+    void show_key_help() { key_help_.show(); }
+    KeyHelp& key_help() { return key_help_; }
 
     // Where the named control was drawn last time (empty when it was not drawn).
     enum Control { save, initialize, load, edit, fix, lines, keys, kControlCount };
-    PanelRect rectOf(Control control) const { return rects_[control]; }
-    PanelRect panelRect() const { return panel_rect_; }
+    PanelRect rect_of(Control control) const { return rects_[control]; }
+    PanelRect panel_rect() const { return panel_rect_; }
 
 private:
     void draw_panel();

@@ -109,18 +109,18 @@ void fileListViewController::reload() {
 }
 
 void fileListViewController::tableView_didPressAction(TableView* /*table*/, int action, int row) {
-    if (row < 0 && action == kImportAction) importShapeFile();
-    else if (row >= 0 && action == kExportAction) exportRow(row);
+    if (row < 0 && action == kImportAction) choose_import();
+    else if (row >= 0 && action == kExportAction) export_row(row);
 }
 
-void fileListViewController::importShapeFile() {
+void fileListViewController::choose_import() {
     if (!host_has_file_chooser()) return;
     importing_ = true;
     table_.setStatusText("Choose a shape file (.lumo) to import");
     host_open_file_chooser(ChooserRequest::shape_file, ChooserLimits{0, 0, kMaxShapeFileBytes});
 }
 
-void fileListViewController::exportRow(int row) {
+void fileListViewController::export_row(int row) {
     if (row < 0 || row >= static_cast<int>(fileList.size())) return;
     const std::string& stem = fileList[row];
     std::string error;
@@ -186,7 +186,7 @@ void fileListViewController::take_import(ArrivingFile file) {
     });
 }
 
-void fileListViewController::listWillClose() {
+void fileListViewController::list_will_close() {
     if (importing_) host_close_file_chooser();
     importing_ = false;
 }

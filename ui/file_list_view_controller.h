@@ -40,15 +40,15 @@ public:
     // takes a file the host's chooser has brought.
     void update();
     // The list is closing: an import still being chosen is dropped.
-    void listWillClose();
+    void list_will_close();
 
-    void importShapeFile();
-    void exportRow(int row);
+    void choose_import();  // opens the host's chooser for a shape file
+    void export_row(int row);
 
     TableView* tableView() { return &table_; }
     const std::filesystem::path& documents() const { return documents_; }
     // How many shape files have been opened for their thumbnail so far.
-    long thumbnailsDecoded() const { return thumbnails_decoded_; }
+    long thumbnails_decoded() const { return thumbnails_decoded_; }
 
     lumo_view_controller* _lumo_view_controller = nullptr;  // not owned; set before each showing
     std::vector<std::string> fileList;

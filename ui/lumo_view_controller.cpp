@@ -99,7 +99,7 @@ void lumo_view_controller::presentModalViewController(Modal modal) {
 
 void lumo_view_controller::dismissModalViewControllerAnimated() {
     if (presented_ == Modal::file_list) {
-        _fileListViewController->listWillClose();
+        _fileListViewController->list_will_close();
         _fileListViewController->tableView()->dismiss();
     } else if (presented_ == Modal::picker) {
         _image_picker_controller->dismiss();
@@ -107,13 +107,13 @@ void lumo_view_controller::dismissModalViewControllerAnimated() {
     presented_ = Modal::none;
 }
 
-bool lumo_view_controller::hasModalScreen() const {
+bool lumo_view_controller::has_modal_screen() const {
     for (const auto* sheet : {_loadSheet.get(), _textureSheet.get(), _initSheet.get()})
         if (sheet != nullptr && sheet->isVisible()) return true;
     return presented_ != Modal::none;
 }
 
-void lumo_view_controller::drawModalScreens() {
+void lumo_view_controller::draw_modal_screens() {
     if (presented_ == Modal::file_list) {
         _fileListViewController->update();
         _fileListViewController->tableView()->draw();

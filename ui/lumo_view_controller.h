@@ -43,9 +43,9 @@ public:
     enum class Modal { none, file_list, picker };
     void presentModalViewController(Modal modal);
     void dismissModalViewControllerAnimated();
-    Modal presentedModal() const { return presented_; }
-    bool hasModalScreen() const;  // a menu, the list or the picker
-    void drawModalScreens();
+    Modal presented_modal() const { return presented_; }
+    bool has_modal_screen() const;  // a menu, the list or the picker
+    void draw_modal_screens();
 
     ImagePickerController* _image_picker_controller;
     UIView* controllers = nullptr;

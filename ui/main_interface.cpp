@@ -18,7 +18,7 @@ std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* ru
                                                                   documents_folder(home));
     ui->delegate_->_viewcontroller = ui->view_controller_.get();
     ui->image_picker_->setDelegate(ui->view_controller_.get());
-    const PicturePart shown = EAGLView::visiblePicturePart();
+    const PicturePart shown = EAGLView::visible_picture_part();
     ui->image_picker_->setVisiblePart(shown.left, shown.top, shown.right, shown.bottom);
 
     EAGLView* glView = ui->view_controller_->view();

@@ -29,10 +29,10 @@ public:
     ~MainInterface();
 
     lumoAppDelegate* delegate() { return delegate_.get(); }
-    lumo_view_controller* viewController() { return view_controller_.get(); }
+    lumo_view_controller* view_controller() { return view_controller_.get(); }
     EAGLView* view() { return view_controller_->view(); }
     ControlPanel* panel() { return panel_.get(); }
-    ImagePickerController* imagePicker() { return image_picker_.get(); }
+    ImagePickerController* image_picker() { return image_picker_.get(); }
 
     UIView controllers;       // the control panel's visibility
     UISwitch edit_switch;

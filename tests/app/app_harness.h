@@ -30,43 +30,43 @@ protected:
         app_ = Application::create(options_, &error);
         ASSERT_NE(app_, nullptr) << error;
         app_->launch();
-        app_->runOnce();
+        app_->run_once();
     }
     Application& app() { return *app_; }
     EAGLView& view() { return app_->view(); }
     LUMOTransform& trans() { return *app_->view().trans(); }
-    void turn() { app_->runOnce(); }
+    void turn() { app_->run_once(); }
     // What the window shows now, read back from its framebuffer, top row first.
     Picture window_picture() {
         Compositor& compositor = app_->compositor();
-        compositor.captureNextComposition();
+        compositor.capture_next_composition();
         compositor.recompose();
-        Picture shot(compositor.capturedWidth(), compositor.capturedHeight());
-        const std::vector<unsigned char>& pixels = compositor.capturedPixels();
+        Picture shot(compositor.captured_width(), compositor.captured_height());
+        const std::vector<unsigned char>& pixels = compositor.captured_pixels();
         if (!shot.empty() && pixels.size() == static_cast<size_t>(shot.width()) * shot.height() * 4)
             std::copy(pixels.begin(), pixels.end(), shot.pixel(0, 0));  // opaque: premultiplied already
         return shot;
     }
     void finger(Uint32 type, int id, float x, float y) {
-        app_->pushFinger(type, id, x, y);
+        app_->push_finger(type, id, x, y);
         turn();
     }
     void tap(float x, float y, double hold_seconds = 0.1) {
         finger(SDL_FINGERDOWN, 9, x, y);
-        app_->runFor(hold_seconds);
+        app_->run_for(hold_seconds);
         finger(SDL_FINGERUP, 9, x, y);
     }
     void click(float x, float y) {
-        app_->pushMouse(SDL_MOUSEMOTION, x, y);
-        app_->pushMouse(SDL_MOUSEBUTTONDOWN, x, y);
-        app_->runFor(0.15);  // the interface is drawn a few times in between
-        app_->pushMouse(SDL_MOUSEBUTTONUP, x, y);
-        app_->runFor(0.15);
+        app_->push_mouse(SDL_MOUSEMOTION, x, y);
+        app_->push_mouse(SDL_MOUSEBUTTONDOWN, x, y);
+        app_->run_for(0.15);  // the interface is drawn a few times in between
+        app_->push_mouse(SDL_MOUSEBUTTONUP, x, y);
+        app_->run_for(0.15);
     }
     // The centre of a panel control, in view points (the view fills the window).
     void click_control(ControlPanel::Control control) {
-        app_->runFor(0.2);  // the panel has found its place and size
-        const PanelRect r = app_->ui().panel()->rectOf(control);
+        app_->run_for(0.2);  // the panel has found its place and size
+        const PanelRect r = app_->ui().panel()->rect_of(control);
         ASSERT_GT(r.width, 0.0f) << "control not drawn";
         click(r.x + r.width / 2, r.y + r.height / 2);
     }

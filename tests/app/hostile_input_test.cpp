@@ -112,10 +112,10 @@ TEST_F(AppTest, AScreenshotFramePastTheEndIsRefusedNotDropped) {
 TEST_F(AppTest, HugeMouseCoordinatesAreClampedNotConverted) {
     launch();
     // Under UndefinedBehaviorSanitizer a float outside int's range converted to int aborts.
-    app().pushMouse(SDL_MOUSEMOTION, 1e30f, 1e30f);
-    app().pushMouse(SDL_MOUSEBUTTONDOWN, -3e9f, 240.0f);
-    app().pushMouse(SDL_MOUSEBUTTONUP, NAN, NAN);
-    app().runFor(0.2);
+    app().push_mouse(SDL_MOUSEMOTION, 1e30f, 1e30f);
+    app().push_mouse(SDL_MOUSEBUTTONDOWN, -3e9f, 240.0f);
+    app().push_mouse(SDL_MOUSEBUTTONUP, NAN, NAN);
+    app().run_for(0.2);
     EXPECT_EQ(slots_taken(), 0);
 }
 
@@ -123,18 +123,18 @@ TEST_F(AppTest, HugeMouseCoordinatesAreClampedNotConverted) {
 // second press reached ImGui before the first release, and Save was lost.
 TEST_F(AppTest, AClickFollowedOneFrameLaterByATapIsNotLost) {
     launch();
-    app().runFor(0.2);
-    const PanelRect save = app().ui().panel()->rectOf(ControlPanel::save);
+    app().run_for(0.2);
+    const PanelRect save = app().ui().panel()->rect_of(ControlPanel::save);
     ASSERT_GT(save.width, 0.0f);
     const auto click_now = [&](float x, float y) {
-        app().pushMouse(SDL_MOUSEMOTION, x, y);
-        app().pushMouse(SDL_MOUSEBUTTONDOWN, x, y);
-        app().pushMouse(SDL_MOUSEBUTTONUP, x, y);
+        app().push_mouse(SDL_MOUSEMOTION, x, y);
+        app().push_mouse(SDL_MOUSEBUTTONDOWN, x, y);
+        app().push_mouse(SDL_MOUSEBUTTONUP, x, y);
     };
     click_now(save.x + save.width / 2, save.y + save.height / 2);
-    app().runFor(kFrameInterval);
+    app().run_for(kFrameInterval);
     click_now(160, 265);
-    app().runFor(0.5);
+    app().run_for(0.5);
     EXPECT_EQ(saved_files(home_).size(), 1u);
     ASSERT_NE(app().delegate().alert(), nullptr);
     EXPECT_EQ(app().delegate().alert()->title(), "saved");
@@ -155,8 +155,8 @@ TEST_F(AppTest, AQuickEnterClosesTheAlert) {
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
     ASSERT_TRUE(alert->isVisible());
-    app().pushKey(SDLK_RETURN);  // down and up between two frames
-    app().runFor(0.2);
+    app().push_key(SDLK_RETURN);  // down and up between two frames
+    app().run_for(0.2);
     EXPECT_FALSE(alert->isVisible());
 }
 
@@ -165,12 +165,12 @@ TEST_F(AppTest, AQuickEnterClosesTheAlert) {
 TEST_F(AppTest, AHugeTiltIsClampedAndTheSurfaceStaysFinite) {
     launch();
     app().accelerometer().overrideReading(Acceleration{3e38, -3e38, 3e38});
-    app().runFor(2.0);
+    app().run_for(2.0);
     EXPECT_LE(std::fabs(view().accel(0)), kMaxTiltG);
     EXPECT_LE(std::fabs(view().accel(1)), kMaxTiltG);
     for (int k = 0; k < kSurfaceFloatCount; ++k) ASSERT_TRUE(std::isfinite(trans().surface_vertices()[k])) << k;
     app().accelerometer().overrideReading(Acceleration{NAN, 0, -1});
-    app().runFor(0.5);
+    app().run_for(0.5);
     EXPECT_TRUE(std::isfinite(view().accel(0)));
 }
 

@@ -19,16 +19,16 @@ protected:
     // Runs until no frame has been drawn for a whole second.
     void settle() {
         for (int second = 0; second < 30; ++second) {
-            const long before = app().framesDrawn();
-            app().runFor(1.0);
-            if (app().framesDrawn() == before) return;
+            const long before = app().frames_drawn();
+            app().run_for(1.0);
+            if (app().frames_drawn() == before) return;
         }
         FAIL() << "the surface never came to rest";
     }
     long drawn_during(double seconds) {
-        const long before = app().framesDrawn();
-        app().runFor(seconds);
-        return app().framesDrawn() - before;
+        const long before = app().frames_drawn();
+        app().run_for(seconds);
+        return app().frames_drawn() - before;
     }
 };
 
@@ -44,7 +44,7 @@ TEST_F(Idle, AtRestTheDrawIsSkippedButTheSimulationSteps) {
 
 TEST_F(Idle, InputDrawsTheNextFramesThenRestsAgain) {
     settle();
-    app().pushMouse(SDL_MOUSEMOTION, 30, 400);  // over the panel: no press, nothing moves
+    app().push_mouse(SDL_MOUSEMOTION, 30, 400);  // over the panel: no press, nothing moves
     EXPECT_EQ(drawn_during(0.05), 1);
     EXPECT_EQ(drawn_during(1.0), FrameChanges::kSettleFrames - 1);
     EXPECT_EQ(drawn_during(1.0), 0);
@@ -62,7 +62,7 @@ TEST_F(Idle, ChangesThatAreNotTheSurfaceAreDrawn) {
     view().layoutSubviews();  // a resized window: a new framebuffer
     EXPECT_GE(drawn_during(0.1), 1);
     settle();
-    app().pushWindowEvent(SDL_WINDOWEVENT_EXPOSED);
+    app().push_window_event(SDL_WINDOWEVENT_EXPOSED);
     EXPECT_GE(drawn_during(0.1), 1);
 }
 
@@ -70,9 +70,9 @@ TEST_F(Idle, ChangesThatAreNotTheSurfaceAreDrawn) {
 TEST_F(Idle, ASkippedFrameLeavesThePictureOnScreen) {
     settle();
     const auto shot = [&] {
-        app().compositor().captureNextComposition();
+        app().compositor().capture_next_composition();
         app().compositor().recompose();
-        return app().compositor().capturedPixels();
+        return app().compositor().captured_pixels();
     };
     const std::vector<unsigned char> drawn = shot();
     ASSERT_GT(drawn.size(), 1000u);
@@ -97,7 +97,7 @@ TEST_F(AppTest, SkippingChangesNoFrameOfAScriptedRun) {
         }
         options_.frames = 360;
         launch();
-        view().frame_changes().setEnabled(skipping == 1);
+        view().frame_changes().set_enabled(skipping == 1);
         EXPECT_EQ(app().run_headless(), 0);
         if (skipping == 1) EXPECT_GT(view().frame_changes().skipped(), 10);
         surfaces[skipping].assign(trans()._cur_surface_pos.begin(), trans()._cur_surface_pos.end());

@@ -25,22 +25,22 @@ TEST_F(Life, LaunchStartsTheTimerTheBuildAndTheSensor) {
     EXPECT_EQ(app().delegate().kInitSurfacePosKey, "InitSurfacePosition");
     EXPECT_EQ(app().delegate().kSurfaceImageKey, "SurfaceImage");
     EXPECT_TRUE(view().animating());
-    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
+    EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.05);
     EXPECT_EQ(trans().time_interval(), 0.05f);
     EXPECT_EQ(app().accelerometer().updateInterval(), 1.0 / 30.0);
     EXPECT_EQ(app().delegate().glView, &view());
     EXPECT_FALSE(app().ui().edit_switch.isOn());
     EXPECT_FALSE(fix_shown());
-    app().runFor(0.2);
+    app().run_for(0.2);
     EXPECT_EQ(trans().initializing_index(), -1);
-    EXPECT_GT(app().framesDrawn(), 2);
+    EXPECT_GT(app().frames_drawn(), 2);
 }
 
 TEST_F(Life, TheEditSwitchCutsTheTimeStepToATenth) {
     set_edit(true);
     EXPECT_EQ(trans().time_interval(), 0.005f);
     EXPECT_TRUE(fix_shown());
-    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);  // frames keep their pace
+    EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.05);  // frames keep their pace
     set_edit(false);
     EXPECT_EQ(trans().time_interval(), 0.05f);
     EXPECT_FALSE(fix_shown());
@@ -67,10 +67,10 @@ TEST_F(Life, TheEditSwitchOnThePanelWorksByClick) {
 }
 
 TEST_F(Life, FixingMakesTheSculptedSurfaceTheRestShape) {
-    app().runFor(1.0);
+    app().run_for(1.0);
     set_edit(true);
-    app().pushFinger(SDL_FINGERDOWN, 1, 160, 200);
-    app().runFor(1.0);
+    app().push_finger(SDL_FINGERDOWN, 1, 160, 200);
+    app().run_for(1.0);
     view().surfaceEditFixed();
     EXPECT_FALSE(app().ui().edit_switch.isOn());
     EXPECT_FALSE(fix_shown());
@@ -81,8 +81,8 @@ TEST_F(Life, FixingMakesTheSculptedSurfaceTheRestShape) {
     for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans()._input_forces[j].apply_pos_to_force, 0);
     // The dent stays in the new rest shape.
     EXPECT_LT(trans()._init_surface_pos[3 * vertex_index(20, 25) + 2], 0.09f);
-    app().pushFinger(SDL_FINGERUP, 1, 160, 200);
-    app().runFor(0.2);
+    app().push_finger(SDL_FINGERUP, 1, 160, 200);
+    app().run_for(0.2);
     EXPECT_EQ(trans().initializing_index(), -1);
 }
 
@@ -103,44 +103,44 @@ TEST_F(Life, ResetBringsBackTheDefaultDomeAndLeavesEditMode) {
 }
 
 TEST_F(Life, ResigningSlowsTheFrameTimerAndBecomingActiveRestoresIt) {
-    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    app().push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
     turn();
     EXPECT_FALSE(app().active());
-    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.2);
+    EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.2);
     EXPECT_EQ(trans().time_interval(), 0.2f);
-    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    app().push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED);
     turn();
-    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
+    EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.05);
     EXPECT_EQ(trans().time_interval(), 0.05f);
 }
 
 TEST_F(Life, ResigningWhileStoppedStartsNothing) {
     view().stopAnimation();
-    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    app().push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
     turn();
     EXPECT_FALSE(view().animating());
     view().startAnimation();
-    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.2);
+    EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.2);
     view().stopAnimation();
-    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    app().push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED);
     turn();
     EXPECT_FALSE(view().animating());
     view().startAnimation();
-    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
+    EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.05);
 }
 
 // The mend: a restart with the switch on keeps the edit step (see frame_loop.cpp).
 TEST_F(Life, EditModeSurvivesResigningWithTheEditStep) {
     set_edit(true);
-    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    app().push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
     turn();
     EXPECT_EQ(trans().time_interval(), 0.02f);  // a tenth of the slow interval
-    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    app().push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED);
     turn();
     EXPECT_TRUE(app().ui().edit_switch.isOn());
     EXPECT_TRUE(fix_shown());
     EXPECT_EQ(trans().time_interval(), 0.005f);
-    EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05);
+    EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.05);
 }
 
 TEST_F(Life, SamplesAreSmoothedAxisByAxis) {
@@ -163,7 +163,7 @@ TEST_F(Life, SamplesAreSmoothedAxisByAxis) {
 
 TEST_F(Life, TheSensorFeedsTheBodyThroughTheRunLoop) {
     app().accelerometer().overrideReading(Acceleration{1, 0, 0});  // right side down
-    app().runFor(3.0);
+    app().run_for(3.0);
     EXPECT_NEAR(view().accel(0), 1.0, 0.01);
     EXPECT_GT(trans()._input_forces[0].cur_pos[0] - trans()._input_forces[0].init_pos[0], 0.05f);
 }

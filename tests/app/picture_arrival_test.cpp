@@ -33,25 +33,25 @@ protected:
 
 TEST_F(PictureArrival, FramesKeepFiringWhileAPictureIsPrepared) {
     launch();
-    app().setWaitsForPictures(false);  // as with a display: nobody waits
+    app().set_waits_for_pictures(false);  // as with a display: nobody waits
     const auto before = view().picture();
     PrepareGate gate;
     drop(plain("red.png", 220, 0, 0));
     gate.wait_for_started(1);
-    const long frames = app().framesDrawn();
-    app().runFor(0.5);
-    EXPECT_GE(app().framesDrawn() - frames, 9) << "the frame timer kept its 0.05 s interval";
+    const long frames = app().frames_drawn();
+    app().run_for(0.5);
+    EXPECT_GE(app().frames_drawn() - frames, 9) << "the frame timer kept its 0.05 s interval";
     EXPECT_TRUE(view().animating());
     EXPECT_EQ(view().picture(), before) << "nothing arrives while the decode is held";
     // The dome is still pressed by a finger meanwhile.
     const float rest = trans().surface_vertices()[3 * 1275 + 2];
     finger(SDL_FINGERDOWN, 1, 160, 240);
-    app().runFor(0.3);
+    app().run_for(0.3);
     EXPECT_NE(trans().surface_vertices()[3 * 1275 + 2], rest);
     finger(SDL_FINGERUP, 1, 160, 240);
 
     gate.release();
-    view().waitForPreparedPicture();
+    view().wait_for_prepared_picture();
     turn();
     ASSERT_NE(view().picture(), before);
     EXPECT_EQ(view().picture()->width(), kTextureSide);
@@ -60,17 +60,17 @@ TEST_F(PictureArrival, FramesKeepFiringWhileAPictureIsPrepared) {
 
 TEST_F(PictureArrival, ASecondDropReplacesTheFirstStillBeingPrepared) {
     launch();
-    app().setWaitsForPictures(false);
+    app().set_waits_for_pictures(false);
     PrepareGate gate;
     drop(plain("red.png", 220, 0, 0));
     gate.wait_for_started(1);
     drop(plain("blue.png", 0, 0, 220));
     gate.release();
-    for (int i = 0; i < 400 && view().preparingPicture(); ++i) {
+    for (int i = 0; i < 400 && view().preparing_picture(); ++i) {
         turn();
         ASSERT_NE(texture_red(), 220) << "the first picture never shows";
     }
-    view().waitForPreparedPicture();
+    view().wait_for_prepared_picture();
     turn();
     EXPECT_EQ(texture_red(), 0);
     EXPECT_EQ(view().picture()->pixel(256, 256)[2], 220);

@@ -72,12 +72,12 @@ TEST_F(AppTest, PressedControlsActWhereverTheLayoutPutsThem) {
         options_.window_height = height;
         app_.reset();
         launch();
-        app().runFor(0.75);
+        app().run_for(0.75);
         EXPECT_FALSE(app().ui().edit_fix_button.isHidden()) << width << ": edit mode, Fix shown";
-        app().runFor(0.5);
+        app().run_for(0.5);
         EXPECT_TRUE(app().ui().edit_fix_button.isHidden()) << width << ": fixed";
-        app().runFor(0.5);
-        EXPECT_EQ(list_shape_stems(app().delegate().documentsFolder()).size(), 1u) << width << ": saved";
+        app().run_for(0.5);
+        EXPECT_EQ(list_shape_stems(app().delegate().documents()).size(), 1u) << width << ": saved";
     }
 }
 

@@ -26,23 +26,23 @@ TEST_F(StartUp, TheTableIsBuiltFromBeforeTheWindowAndLaunchingKeepsIt) {
     EXPECT_EQ(trans().initializing_index(), -1) << "nothing was built before launch";
     app().launch();
     EXPECT_EQ(trans().initializing_index(), -1) << "launching built the same table again";
-    app().runFor(0.2);
-    EXPECT_GT(app().framesDrawn(), 2);
+    app().run_for(0.2);
+    EXPECT_GT(app().frames_drawn(), 2);
 }
 
 TEST_F(StartUp, ThePictureDecodedBesideTheWindowIsTheDefaultOne) {
     create();
-    const auto expected = EAGLView::defaultPicture();
+    const auto expected = EAGLView::default_picture();
     ASSERT_NE(expected, nullptr) << "texture.png next to the tests";
     ASSERT_NE(view().picture(), nullptr);
     ASSERT_EQ(view().picture()->byte_count(), expected->byte_count());
     EXPECT_EQ(std::memcmp(view().picture()->pixels(), expected->pixels(), expected->byte_count()), 0);
-    EXPECT_TRUE(app().imgui().hasTrueTypeFont()) << "the font read beside the window reached the interface";
+    EXPECT_TRUE(app().imgui().has_true_type_font()) << "the font read beside the window reached the interface";
 }
 
 TEST_F(StartUp, HeadlessRunsNeverLookForControllers) {
     launch();
-    app().runFor(0.2);
+    app().run_for(0.2);
     EXPECT_FALSE(app().tilt().controllers_started());
     EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
 }
@@ -57,18 +57,18 @@ TEST_F(StartUp, ControllersAreLookedForOnceTheFirstPictureIsUp) {
     EXPECT_FALSE(app().tilt().controllers_started());
     EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
     app().launch();
-    EXPECT_EQ(app().framesDrawn(), 1);
+    EXPECT_EQ(app().frames_drawn(), 1);
     EXPECT_TRUE(app().tilt().controllers_started());
     EXPECT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
     // A controller coming and going reaches the tilt sources through the
     // event pump; one without an accelerometer leaves the keyboard in charge.
     const int joystick = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0);
     ASSERT_GE(joystick, 0) << SDL_GetError();
-    app().runFor(0.2);
+    app().run_for(0.2);
     SDL_JoystickDetachVirtual(joystick);
-    app().runFor(0.2);
+    app().run_for(0.2);
     EXPECT_TRUE(app().tilt().keyboard_active());
-    EXPECT_GT(app().framesDrawn(), 2);
+    EXPECT_GT(app().frames_drawn(), 2);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 TEST_F(AppTest, AResizedWindowLetterboxesTheViewAndTouchesFollowIt) {
     launch();
     SDL_SetWindowSize(app().window().sdl_window(), 640, 480);
-    app().runFor(0.1);
+    app().run_for(0.1);
     const ViewRect r = app().window().view_rect_points();
     EXPECT_EQ(r.x, 160);
     EXPECT_EQ(r.width, 320);
@@ -64,7 +64,7 @@ TEST_F(AppTest, TheWindowShowsTheViewsFramePixelForPixel) {
         launch();
         app().ui().controllers.setHidden(true);  // nothing over the view
         if (height > 480) view().load_texture(std::make_shared<const Picture>(translucent));
-        app().runFor(0.3);
+        app().run_for(0.3);
         const ViewRect r = app().window().view_rect_pixels();
         ASSERT_EQ(view().frame().width, r.width);
         std::vector<unsigned char> frame(static_cast<size_t>(r.width) * r.height * 4);
@@ -97,14 +97,14 @@ struct Interface {
 };
 
 Interface interface_of(Application& app) {
-    app.runFor(0.2);
-    return {app.ui().panel()->rectOf(ControlPanel::save), app.imgui().fontPixelSize(), ImGui::GetFontSize()};
+    app.run_for(0.2);
+    return {app.ui().panel()->rect_of(ControlPanel::save), app.imgui().font_pixels(), ImGui::GetFontSize()};
 }
 
 TEST_F(AppTest, TheInterfaceGrowsWithTheWindowInATrueTypeFontOfTheRightSize) {
     launch();
     const Interface small = interface_of(app());
-    EXPECT_TRUE(app().imgui().hasTrueTypeFont()) << "fonts-dejavu-core is one of the packages";
+    EXPECT_TRUE(app().imgui().has_true_type_font()) << "fonts-dejavu-core is one of the packages";
     EXPECT_EQ(small.font_pixels, 13);
     SDL_SetWindowSize(app().window().sdl_window(), 640, 960);
     const Interface large = interface_of(app());

@@ -48,28 +48,28 @@ TEST_F(Touches, OneFingerThreeTimesGetsSlotsTwoFourTwo) {
 }
 
 TEST_F(Touches, TwoFingersInOneEventBothPressAndAreNoTap) {
-    app().pushFinger(SDL_FINGERDOWN, 1, 100, 240);
-    app().pushFinger(SDL_FINGERDOWN, 2, 220, 240);
+    app().push_finger(SDL_FINGERDOWN, 1, 100, 240);
+    app().push_finger(SDL_FINGERDOWN, 2, 220, 240);
     turn();
     EXPECT_TRUE(slot_holds_a_touch(2));
     EXPECT_TRUE(slot_holds_a_touch(4));
     EXPECT_FALSE(view().tap_pending());
-    app().pushFinger(SDL_FINGERUP, 1, 100, 240);
-    app().pushFinger(SDL_FINGERUP, 2, 220, 240);
+    app().push_finger(SDL_FINGERUP, 1, 100, 240);
+    app().push_finger(SDL_FINGERUP, 2, 220, 240);
     turn();
     EXPECT_EQ(slots_taken(), 0);
     EXPECT_TRUE(app().ui().controllers.isHidden());
 }
 
 TEST_F(Touches, APressDentsTheSurfaceUnderTheFingerAndItSpringsBack) {
-    app().runFor(3.0);  // the start-up sag settles
+    app().run_for(3.0);  // the start-up sag settles
     const float rest = trans()._cur_surface_pos[3 * 1275 + 2];
     finger(SDL_FINGERDOWN, 1, 160, 240);  // the centre of the view: surface point (0, 0)
     EXPECT_EQ(trans()._input_forces[2].init_index, 1275);
-    app().runFor(0.5);
+    app().run_for(0.5);
     EXPECT_LT(trans()._cur_surface_pos[3 * 1275 + 2], rest - 0.04f);
     finger(SDL_FINGERUP, 1, 160, 240);
-    app().runFor(3.0);
+    app().run_for(3.0);
     EXPECT_NEAR(trans()._cur_surface_pos[3 * 1275 + 2], rest, 0.001f);
 }
 
@@ -106,7 +106,7 @@ TEST_F(Touches, TwoFingersLiftedOneAfterTheOtherAreNoTap) {
 TEST_F(Touches, LosingTheFocusReleasesEveryHandleWithoutATap) {
     finger(SDL_FINGERDOWN, 1, 160, 240);
     EXPECT_EQ(trans()._input_forces[2].apply_pos_to_force, 0);
-    app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    app().push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
     turn();
     EXPECT_EQ(slots_taken(), 0);
     EXPECT_EQ(trans()._input_forces[2].apply_pos_to_force, 1);  // springs back at once
@@ -115,13 +115,13 @@ TEST_F(Touches, LosingTheFocusReleasesEveryHandleWithoutATap) {
 }
 
 TEST_F(Touches, TheMouseIsOneMoreTouch) {
-    app().pushMouse(SDL_MOUSEBUTTONDOWN, 160, 240);
+    app().push_mouse(SDL_MOUSEBUTTONDOWN, 160, 240);
     turn();
     EXPECT_TRUE(slot_holds_a_touch(2));
-    app().pushMouse(SDL_MOUSEMOTION, 200, 300);
+    app().push_mouse(SDL_MOUSEMOTION, 200, 300);
     turn();
     EXPECT_EQ(trans()._input_forces[2].cur_pos[0], view().touch_to_cgpoint({0, 200, 300}).x);
-    app().pushMouse(SDL_MOUSEBUTTONUP, 200, 300);
+    app().push_mouse(SDL_MOUSEBUTTONUP, 200, 300);
     turn();
     EXPECT_EQ(slots_taken(), 0);
 }
@@ -133,8 +133,8 @@ TEST_F(Touches, MouseEventsMadeFromTouchesAreNotASecondTouch) {
     event.button.button = SDL_BUTTON_LEFT;
     event.button.x = 160, event.button.y = 240;
     SDL_PushEvent(&event);
-    app().pushFinger(SDL_FINGERDOWN, 1, 160, 240);
-    app().runFor(0.1);  // events after a button change wait for the interface's next frame
+    app().push_finger(SDL_FINGERDOWN, 1, 160, 240);
+    app().run_for(0.1);  // events after a button change wait for the interface's next frame
     EXPECT_EQ(slots_taken(), 1);
 }
 
@@ -151,7 +151,7 @@ TEST_F(Touches, PointsMapThroughTheVisibleArea) {
 TEST_F(Touches, ThePanelTakesPressesOverItAndTheViewTheRest) {
     app().ui().controllers.setHidden(false);
     turn();
-    const PanelRect r = app().ui().panel()->panelRect();
+    const PanelRect r = app().ui().panel()->panel_rect();
     ASSERT_GT(r.height, 0.0f);
     finger(SDL_FINGERDOWN, 1, r.x + r.width / 2, r.y + r.height - 4);
     EXPECT_EQ(slots_taken(), 0);

@@ -37,7 +37,7 @@ TEST(RunLoop, SkipsMissedFiringsInsteadOfBunchingThem) {
     RunLoop loop(RunLoop::ClockKind::virtual_time);
     int fired = 0;
     loop.scheduleRepeating(0.05, [&fired] { ++fired; });
-    loop.advance_virtual_clock(1.0);  // twenty intervals late
+    loop.advanceVirtualClock(1.0);  // twenty intervals late
     loop.runOnce();
     EXPECT_EQ(fired, 1);
     loop.runOnce();

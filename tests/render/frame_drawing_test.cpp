@@ -129,7 +129,7 @@ std::shared_ptr<const Picture> red_around(PicturePart part) {
 }
 
 TEST_F(FrameDrawing, TheVisiblePartOfThePictureIsWhatTheViewShows) {
-    const PicturePart part = EAGLView::visiblePicturePart();
+    const PicturePart part = EAGLView::visible_picture_part();
     EXPECT_GT(part.left, 0.1f);  // the view is narrower than the grid
     EXPECT_LT(part.right, 0.9f);
     view_->trans()->set_initializing_index(-1);

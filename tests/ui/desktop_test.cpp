@@ -17,13 +17,13 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         launch();
-        app().runFor(0.2);
+        app().run_for(0.2);
     }
-    lumo_view_controller& controller() { return *app().ui().viewController(); }
-    ImagePickerController& picker() { return *app().ui().imagePicker(); }
+    lumo_view_controller& controller() { return *app().ui().view_controller(); }
+    ImagePickerController& picker() { return *app().ui().image_picker(); }
     void click_caption(const std::string& caption) {
         finder_.forget();
-        app().runFor(0.2);
+        app().run_for(0.2);
         ImVec2 c;
         ASSERT_TRUE(finder_.find(caption, &c)) << "no control \"" << caption << "\" on screen";
         const ViewRect r = app().window().view_rect_points();
@@ -31,10 +31,10 @@ protected:
     }
     // Held across a frame or two, as a person's key press is.
     void press(SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
-        app().pushKeyEvent(SDL_KEYDOWN, key, modifiers);
-        app().runFor(0.1);
-        app().pushKeyEvent(SDL_KEYUP, key, modifiers);
-        app().runFor(0.1);
+        app().push_key_event(SDL_KEYDOWN, key, modifiers);
+        app().run_for(0.1);
+        app().push_key_event(SDL_KEYUP, key, modifiers);
+        app().run_for(0.1);
     }
     void open_picker() {
         click_control(ControlPanel::load);
@@ -56,7 +56,7 @@ TEST_F(Desktop, EscapeClosesTheTopmostMenuOrDialogAsCancelWould) {
     open_picker();
     press(SDLK_ESCAPE);
     EXPECT_FALSE(picker().isVisible());
-    EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::none);
+    EXPECT_EQ(controller().presented_modal(), lumo_view_controller::Modal::none);
     EXPECT_TRUE(view().animating());
 
     click_control(ControlPanel::save);
@@ -67,21 +67,21 @@ TEST_F(Desktop, EscapeClosesTheTopmostMenuOrDialogAsCancelWould) {
 
     // With nothing open Escape does nothing at all.
     press(SDLK_ESCAPE);
-    EXPECT_FALSE(app().quitRequested());
-    EXPECT_FALSE(app().ui().panel()->modalOpen());
+    EXPECT_FALSE(app().quit_requested());
+    EXPECT_FALSE(app().ui().panel()->modal_open());
 }
 
 TEST_F(Desktop, CtrlQQuitsEvenOverAMenuAndQAloneDoesNot) {
     press(SDLK_q);
-    EXPECT_FALSE(app().quitRequested());
+    EXPECT_FALSE(app().quit_requested());
     click_control(ControlPanel::initialize);
-    ASSERT_TRUE(app().ui().panel()->modalOpen());
+    ASSERT_TRUE(app().ui().panel()->modal_open());
     press(SDLK_q, KMOD_LCTRL);
-    EXPECT_TRUE(app().quitRequested());
+    EXPECT_TRUE(app().quit_requested());
 }
 
 TEST_F(Desktop, F1OrAQuestionMarkListsTheKeysOverEverything) {
-    KeyHelp& help = app().ui().panel()->keyHelp();
+    KeyHelp& help = app().ui().panel()->key_help();
     press(SDLK_F1);
     EXPECT_TRUE(help.isVisible());
     // Modal: a press on the dome presses nothing while the list is up.
@@ -92,13 +92,13 @@ TEST_F(Desktop, F1OrAQuestionMarkListsTheKeysOverEverything) {
     press(SDLK_F1);
     EXPECT_FALSE(help.isVisible());
 
-    app().pushText("?");
-    app().runFor(0.1);
+    app().push_text("?");
+    app().run_for(0.1);
     EXPECT_TRUE(help.isVisible());
     press(SDLK_ESCAPE);
     EXPECT_FALSE(help.isVisible());
-    app().pushText("/");
-    app().runFor(0.1);
+    app().push_text("/");
+    app().run_for(0.1);
     EXPECT_FALSE(help.isVisible());
 
     // Not over a menu: the menu keeps the keyboard.
@@ -110,15 +110,15 @@ TEST_F(Desktop, F1OrAQuestionMarkListsTheKeysOverEverything) {
 
 TEST_F(Desktop, MenusAndThePickerSitOverThePictureNotOverTheBars) {
     SDL_SetWindowSize(app().window().sdl_window(), 320, 960);
-    app().runFor(0.2);
+    app().run_for(0.2);
     const ViewRect r = app().window().view_rect_points();
     ASSERT_EQ(r.y, 240);
     // click_control() takes the window for the view; here they differ.
-    app().runFor(0.2);
-    const PanelRect load = app().ui().panel()->rectOf(ControlPanel::load);
+    app().run_for(0.2);
+    const PanelRect load = app().ui().panel()->rect_of(ControlPanel::load);
     click(load.x + load.width / 2 - r.x, load.y + load.height / 2 - r.y);
     finder_.forget();
-    app().runFor(0.2);
+    app().run_for(0.2);
     for (const char* caption : {"Texutre and Shape", "Cancel"}) {
         ImVec2 c;
         ASSERT_TRUE(finder_.find(caption, &c)) << caption;
@@ -127,7 +127,7 @@ TEST_F(Desktop, MenusAndThePickerSitOverThePictureNotOverTheBars) {
     }
     click_caption("Texutre");
     finder_.forget();
-    app().runFor(0.2);
+    app().run_for(0.2);
     ImVec2 cancel, up;
     ASSERT_TRUE(finder_.find("Cancel", &cancel));
     ASSERT_TRUE(finder_.find("Up", &up));
@@ -142,7 +142,7 @@ TEST_F(Desktop, MenusAndThePickerSitOverThePictureNotOverTheBars) {
 TEST_F(Desktop, AMenuHidesWhatLiesUnderIt) {
     click_control(ControlPanel::load);
     finder_.forget();
-    app().runFor(0.2);
+    app().run_for(0.2);
     ImVec2 first, cancel;
     ASSERT_TRUE(finder_.find("Texutre and Shape", &first));
     ASSERT_TRUE(finder_.find("Cancel", &cancel));
@@ -220,7 +220,7 @@ TEST_F(DesktopPicker, ArrowsPagesHomeEndMoveTheSelectionAndReturnOpensOrPicks) {
 
 TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {
     open_picker();
-    app().runFor(0.2);
+    app().run_for(0.2);
     // Where the panel's Save button is, and over the dome, the picker's own
     // background alone (ImGui's dark popup colour, 0.08 grey, made opaque).
     {
@@ -233,7 +233,7 @@ TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {
     }
     press(SDLK_END);  // d.png: white
     ASSERT_EQ(picker().selection(), "d.png");
-    app().runFor(0.2);
+    app().run_for(0.2);
     const Picture shot = screen();
 
     // In the preview box (lower left): white where the dome shows the
@@ -266,7 +266,7 @@ TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {
     while (x < shot.width() && dim(x, y)) ++x;
     const float box = static_cast<float>(x - dim_left);
     ASSERT_GT(box, 60.0f);
-    const PicturePart part = EAGLView::visiblePicturePart();
+    const PicturePart part = EAGLView::visible_picture_part();
     EXPECT_NEAR((white_right - white_left) / box, part.right - part.left, 0.03f);
     EXPECT_NEAR((white_left - dim_left) / box, part.left, 0.03f);
     // The whole height shows: the marked part runs nearly from top to bottom.

@@ -22,21 +22,21 @@ public:
         AppTest::SetUp();
         std::filesystem::create_directories(home_ / "Pictures");
         launch();
-        app().ui().imagePicker()->setStartFolder(home_ / "Pictures");
-        app().runFor(0.2);
+        app().ui().image_picker()->setStartFolder(home_ / "Pictures");
+        app().run_for(0.2);
     }
     void click_caption(const std::string& caption) {
         finder_.forget();
-        app().runFor(0.2);
+        app().run_for(0.2);
         ImVec2 c;
         ASSERT_TRUE(finder_.find(caption, &c)) << "no control \"" << caption << "\" on screen";
         click(c.x, c.y);
     }
     void focus_change() {
-        app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-        app().runFor(0.5);
-        app().pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-        app().runFor(0.1);
+        app().push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
+        app().run_for(0.5);
+        app().push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED);
+        app().run_for(0.1);
     }
     // What the switch promises, checked on the running simulation.
     void expect_edit_step(const char* path) {
@@ -44,7 +44,7 @@ public:
         EXPECT_TRUE(app().ui().edit_switch.isOn()) << path;
         EXPECT_FALSE(app().ui().edit_fix_button.isHidden()) << path;
         EXPECT_EQ(trans().time_interval(), 0.005f) << path;
-        EXPECT_EQ(app().runLoop().interval(view().animation_timer()), 0.05) << path;
+        EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.05) << path;
     }
     WidgetFinder finder_;
 };
@@ -96,7 +96,7 @@ const RestartPath kPaths[] = {
          ASSERT_TRUE(save_png_file(Picture(40, 40), t.home_ / "Pictures" / "square.png"));
          t.click_control(ControlPanel::load);
          t.click_caption("Texutre");
-         ASSERT_TRUE(t.app().ui().imagePicker()->enter("square.png"));
+         ASSERT_TRUE(t.app().ui().image_picker()->enter("square.png"));
          t.click_caption("Use Picture");
          EXPECT_EQ(t.view().picture()->width(), 512);
      }},
@@ -141,10 +141,10 @@ TEST_F(EditRestart, ARowOfTheSavedListStillLeavesEditMode) {
     click_control(ControlPanel::edit);
     click_control(ControlPanel::load);
     click_caption("Texutre and Shape");
-    auto* list = app().ui().viewController()->fileList();
+    auto* list = app().ui().view_controller()->fileList();
     ASSERT_EQ(list->tableView()->rowCount(), 1);
     list->tableView()->selectRow(0);
-    app().runFor(0.1);
+    app().run_for(0.1);
     EXPECT_TRUE(view().animating());
     EXPECT_FALSE(app().ui().edit_switch.isOn());
     EXPECT_TRUE(app().ui().edit_fix_button.isHidden());

@@ -34,7 +34,7 @@ protected:
         event.type = SDL_DROPFILE;
         event.drop.file = SDL_strdup(path.c_str());
         SDL_PushEvent(&event);
-        app().runFor(0.2);
+        app().run_for(0.2);
     }
     AlertView* notice() { return app().ui().panel()->notice(); }
     TextProbe texts_;
@@ -42,17 +42,17 @@ protected:
 
 TEST_F(Feedback, ASavedShapeSaysWhereItWentInASmallerLine) {
     launch();
-    app().runFor(0.2);
+    app().run_for(0.2);
     click_control(ControlPanel::save);
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), "saved");
     EXPECT_EQ(alert->message(), "Shape and Texutre have been saved");
     const std::filesystem::path where = alert->detail();
-    EXPECT_EQ(where.parent_path(), app().delegate().documentsFolder());
+    EXPECT_EQ(where.parent_path(), app().delegate().documents());
     EXPECT_TRUE(std::filesystem::is_regular_file(where));
     texts_.forget();
-    app().runFor(0.2);
+    app().run_for(0.2);
     ASSERT_TRUE(texts_.shown(alert->message()));
     ASSERT_TRUE(texts_.shown(alert->detail()));
     // One line of the message against the smaller lines of the (possibly wrapped) path.
@@ -65,7 +65,7 @@ TEST_F(Feedback, ASavedShapeSaysWhereItWentInASmallerLine) {
 TEST_F(Feedback, AFailedSaveShowsItsReason) {
     std::ofstream(home_ / "Documents") << "in the way";
     launch();
-    app().runFor(0.2);
+    app().run_for(0.2);
     click_control(ControlPanel::save);
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
@@ -73,7 +73,7 @@ TEST_F(Feedback, AFailedSaveShowsItsReason) {
     EXPECT_EQ(alert->message(), "Shape and Texutre have NOT been saved");
     EXPECT_NE(alert->detail().find("Documents"), std::string::npos) << alert->detail();
     texts_.forget();
-    app().runFor(0.2);
+    app().run_for(0.2);
     EXPECT_TRUE(texts_.shown(alert->detail()));
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));  // nothing lost
 }
@@ -103,7 +103,7 @@ TEST_F(Feedback, ADroppedShapeFileThatIsBrokenIsShownToo) {
 TEST_F(Feedback, MissingFilesOnTheCommandLineAreShownTogether) {
     options_.files = {(home_ / "missing.lumo").string(), (home_ / "gone.jpg").string()};
     launch();
-    app().runFor(0.2);
+    app().run_for(0.2);
     ASSERT_NE(notice(), nullptr);
     EXPECT_TRUE(notice()->isVisible());
     EXPECT_EQ(notice()->title(), "Cannot open");
@@ -112,7 +112,7 @@ TEST_F(Feedback, MissingFilesOnTheCommandLineAreShownTogether) {
     EXPECT_TRUE(texts_.shown(notice()->message()));
     // OK closes it and the program carries on as launched.
     WidgetFinder finder;
-    app().runFor(0.2);
+    app().run_for(0.2);
     ImVec2 ok;
     ASSERT_TRUE(finder.find("OK", &ok));
     click(ok.x, ok.y);

@@ -15,13 +15,13 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         launch();
-        app().runFor(0.2);
+        app().run_for(0.2);
     }
-    lumo_view_controller& controller() { return *app().ui().viewController(); }
+    lumo_view_controller& controller() { return *app().ui().view_controller(); }
     // Draws the interface a few times, then clicks the control with this caption.
     void click_caption(const std::string& caption) {
         finder_.forget();
-        app().runFor(0.2);
+        app().run_for(0.2);
         ImVec2 c;
         ASSERT_TRUE(finder_.find(caption, &c)) << "no control \"" << caption << "\" on screen";
         click(c.x, c.y);
@@ -81,12 +81,12 @@ TEST_F(Menus, WithoutACameraTexutreOpensThePictureBrowserDirectly) {
     ASSERT_FALSE(ImagePickerController::isSourceTypeAvailable(ImagePickerController::Camera));
     click_control(ControlPanel::load);
     click_caption("Texutre");
-    EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::picker);
-    EXPECT_TRUE(app().ui().imagePicker()->isVisible());
-    EXPECT_EQ(app().ui().imagePicker()->sourceType(), ImagePickerController::PhotoLibrary);
+    EXPECT_EQ(controller().presented_modal(), lumo_view_controller::Modal::picker);
+    EXPECT_TRUE(app().ui().image_picker()->isVisible());
+    EXPECT_EQ(app().ui().image_picker()->sourceType(), ImagePickerController::PhotoLibrary);
     EXPECT_FALSE(view().animating());  // stays stopped until the picker closes
-    app().ui().imagePicker()->cancel();
-    EXPECT_FALSE(app().ui().imagePicker()->isVisible());
+    app().ui().image_picker()->cancel();
+    EXPECT_FALSE(app().ui().image_picker()->isVisible());
     EXPECT_TRUE(view().animating());
 }
 
@@ -95,12 +95,12 @@ TEST_F(Menus, PickingAPictureFitsItAndRestartsTheTimer) {
     std::filesystem::create_directories(folder);
     Picture wide(200, 100);
     ASSERT_TRUE(save_png_file(wide, folder / "wide.png"));
-    app().ui().imagePicker()->setStartFolder(folder);
+    app().ui().image_picker()->setStartFolder(folder);
     view().stopAnimation();
     controller().loadTexture();
-    ASSERT_TRUE(app().ui().imagePicker()->enter("wide.png"));
-    ASSERT_TRUE(app().ui().imagePicker()->pick());
-    EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::none);
+    ASSERT_TRUE(app().ui().image_picker()->enter("wide.png"));
+    ASSERT_TRUE(app().ui().image_picker()->pick());
+    EXPECT_EQ(controller().presented_modal(), lumo_view_controller::Modal::none);
     EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_TRUE(view().animating());
 }
@@ -113,13 +113,13 @@ TEST_F(Menus, TheTextureMenuDispatchesByIdentity) {
     ActionSheet* sheet = controller()._textureSheet.get();
     controller().actionSheet_clickedButtonAtIndex(sheet, 2);
     EXPECT_TRUE(view().animating());
-    EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::none);
+    EXPECT_EQ(controller().presented_modal(), lumo_view_controller::Modal::none);
     view().stopAnimation();
     controller().actionSheet_clickedButtonAtIndex(sheet, 1);  // no camera: restart only
     EXPECT_TRUE(view().animating());
-    EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::none);
+    EXPECT_EQ(controller().presented_modal(), lumo_view_controller::Modal::none);
     controller().actionSheet_clickedButtonAtIndex(sheet, 0);
-    EXPECT_EQ(controller().presentedModal(), lumo_view_controller::Modal::picker);
+    EXPECT_EQ(controller().presented_modal(), lumo_view_controller::Modal::picker);
     EXPECT_TRUE(view().animating());  // runs behind the picker
     // A sheet that is none of the three is ignored.
     ActionSheet stray("Load", &controller(), {"Texutre and Shape", "Texutre", "Cancel"});
@@ -131,7 +131,7 @@ TEST_F(Menus, TheTextureMenuDispatchesByIdentity) {
 
 TEST_F(Menus, ThePanelIgnoresTouchesWhileAMenuIsOpen) {
     click_control(ControlPanel::load);
-    app().pushFinger(SDL_FINGERDOWN, 1, 160, 100);
+    app().push_finger(SDL_FINGERDOWN, 1, 160, 100);
     turn();
     EXPECT_EQ(slots_taken(), 0);
 }

@@ -15,7 +15,7 @@ void drop(Application& app, const std::filesystem::path& path) {
     event.type = SDL_DROPFILE;
     event.drop.file = SDL_strdup(path.c_str());
     SDL_PushEvent(&event);
-    app.runOnce();
+    app.run_once();
 }
 
 TEST_F(AppTest, ADroppedPictureBecomesTheTexture) {

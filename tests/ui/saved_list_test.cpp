@@ -38,8 +38,8 @@ protected:
         launch();
         std::filesystem::create_directories(documents());
     }
-    std::filesystem::path documents() { return app().delegate().documentsFolder(); }
-    fileListViewController& list() { return *app().ui().viewController()->fileList(); }
+    std::filesystem::path documents() { return app().delegate().documents(); }
+    fileListViewController& list() { return *app().ui().view_controller()->fileList(); }
     // A shape file whose picture is one colour.
     void save_as(const std::string& stem, uint8_t r, uint8_t g, uint8_t b) {
         Picture picture(32, 32);
@@ -64,7 +64,7 @@ protected:
     }
     bool find(const std::string& caption, ImVec2* centre) {
         finder_.forget();
-        app().runFor(0.2);
+        app().run_for(0.2);
         return finder_.find(caption, centre);
     }
     // The window's pixels, top row first.
@@ -91,8 +91,8 @@ TEST_F(SavedList, EachRowShowsAThumbnailOfItsPictureDecodedOnce) {
     save_as("2026_12_08_09_05_00", 20, 20, 230);
     std::ofstream(documents() / "2026_12_09_10_00_00.lumo") << "not a shape file";
     open_list();
-    app().runFor(1.0);  // many frames of the list
-    EXPECT_EQ(list().thumbnailsDecoded(), 3);
+    app().run_for(1.0);  // many frames of the list
+    EXPECT_EQ(list().thumbnails_decoded(), 3);
     const Picture window = window_pixels();
     ASSERT_FALSE(window.empty());
     int seen = 0;
@@ -111,8 +111,8 @@ TEST_F(SavedList, EachRowShowsAThumbnailOfItsPictureDecodedOnce) {
     // Presented again: read afresh.
     click_caption("Cancel");
     open_list();
-    app().runFor(0.3);
-    EXPECT_EQ(list().thumbnailsDecoded(), 6);
+    app().run_for(0.3);
+    EXPECT_EQ(list().thumbnails_decoded(), 6);
 }
 
 TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
@@ -134,7 +134,7 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     ImVec2 first, second;
     ASSERT_TRUE(find("Delete", &first));
     finder_.forget();
-    app().runFor(0.05);
+    app().run_for(0.05);
     std::vector<ImVec2> deletes;
     struct All : WidgetProbe {
         std::vector<ImVec2>* out;
@@ -144,7 +144,7 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     } all;
     all.out = &deletes;
     setWidgetProbe(&all);
-    app().runFor(0.1);
+    app().run_for(0.1);
     setWidgetProbe(&finder_);
     ASSERT_GE(deletes.size(), 2u);
     second = deletes[0].y > deletes[1].y ? deletes[0] : deletes[1];

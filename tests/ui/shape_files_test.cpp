@@ -23,9 +23,9 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         launch();
-        app().runFor(0.2);
+        app().run_for(0.2);
     }
-    std::filesystem::path documents() { return app().delegate().documentsFolder(); }
+    std::filesystem::path documents() { return app().delegate().documents(); }
     std::vector<std::filesystem::path> saved_files() {
         std::vector<std::filesystem::path> files;
         std::error_code error;
@@ -44,7 +44,7 @@ protected:
         view().surfaceEditFixed();
         trans().wait_for_table_build();
     }
-    fileListViewController& list() { return *app().ui().viewController()->fileList(); }
+    fileListViewController& list() { return *app().ui().view_controller()->fileList(); }
 };
 
 TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
@@ -80,7 +80,7 @@ TEST_F(ShapeFiles, TwoSavesInOneSecondLeaveOneFile) {
 TEST_F(ShapeFiles, SavingWhileFingersPressStoresTheRestShape) {
     app().ui().controllers.setHidden(true);
     finger(SDL_FINGERDOWN, 1, 160, 240);
-    app().runFor(0.5);
+    app().run_for(0.5);
     ASSERT_NE(trans()._cur_surface_pos, trans()._init_surface_pos);
     const std::string stem = save();
     std::string error;
@@ -200,23 +200,23 @@ TEST_F(ShapeFiles, AFileWithAnUnusablePictureKeepsTheCurrentOne) {
 TEST_F(ShapeFiles, TheListShowsShapeFilesNewestFirst) {
     std::filesystem::create_directories(documents() / "d.lumo");
     for (const char* name : {"a.lumo", "b.txt", "c.LUMO", "x.y.lumo", "x.lumo.bak"}) std::ofstream(documents() / name) << "";
-    app().ui().viewController()->loadAll();
+    app().ui().view_controller()->loadAll();
     EXPECT_EQ(list().fileList, (std::vector<std::string>{"x.y", "d", "a"}));
     EXPECT_EQ(list().tableView()->rowCount(), 3);
     EXPECT_EQ(list().tableView()->rowText(0), "x.y");
-    EXPECT_EQ(list()._lumo_view_controller, app().ui().viewController());
+    EXPECT_EQ(list()._lumo_view_controller, app().ui().view_controller());
     // A save made while the list was closed shows up next time.
     list().cancelButtonPressed();
     EXPECT_TRUE(view().animating());
     const std::string stem = save();
-    app().ui().viewController()->loadAll();
+    app().ui().view_controller()->loadAll();
     EXPECT_EQ(list().fileList.front(), "x.y");
     EXPECT_NE(std::find(list().fileList.begin(), list().fileList.end(), stem), list().fileList.end());
 }
 
 TEST_F(ShapeFiles, AnEmptyListLeadsBackOnlyThroughCancel) {
     view().stopAnimation();
-    app().ui().viewController()->loadAll();
+    app().ui().view_controller()->loadAll();
     EXPECT_EQ(list().tableView()->rowCount(), 0);
     EXPECT_TRUE(list().tableView()->isVisible());
     list().tableView()->pressCancel();
@@ -233,7 +233,7 @@ TEST_F(ShapeFiles, SelectingARowLoadsFixesAndLeavesEditMode) {
     app().ui().edit_switch.setOn(true);
     view().setEditMode(&app().ui().edit_switch);
     view().stopAnimation();  // as the Load menu leaves it
-    app().ui().viewController()->loadAll();
+    app().ui().view_controller()->loadAll();
     ASSERT_EQ(list().fileList.front(), stem);
 
     list().tableView()->selectRow(0);
@@ -249,9 +249,9 @@ TEST_F(ShapeFiles, SelectingARowLoadsFixesAndLeavesEditMode) {
 
 TEST_F(ShapeFiles, ARowWhoseFileVanishedClosesTheListAndChangesNothing) {
     const std::string stem = save();
-    app().ui().viewController()->loadAll();
+    app().ui().view_controller()->loadAll();
     std::filesystem::remove(shape_file_path(documents(), stem));
-    app().runFor(0.1);
+    app().run_for(0.1);
     const auto surface = trans()._cur_surface_pos;
     list().tableView()->selectRow(0);
     EXPECT_FALSE(list().tableView()->isVisible());
@@ -265,7 +265,7 @@ TEST_F(ShapeFiles, ARowWhoseFileVanishedClosesTheListAndChangesNothing) {
 TEST_F(ShapeFiles, ViewLoadedIsLoggedOnceForManyShowings) {
     ::testing::internal::CaptureStderr();
     for (int n = 0; n < 3; ++n) {
-        app().ui().viewController()->loadAll();
+        app().ui().view_controller()->loadAll();
         list().cancelButtonPressed();
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr().find("view loaded."), std::string::npos);
