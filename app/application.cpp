@@ -161,6 +161,10 @@ void Application::pump(double wait_seconds) {
     bool have = wait_seconds > 0 ? SDL_WaitEventTimeout(&event, static_cast<int>(wait_seconds * 1000.0 + 0.5)) != 0
                                  : SDL_PollEvent(&event) != 0;
     while (have) {
+        // Every event carries its own time, in milliseconds: SDL's, or on the
+        // virtual clock the time it was put in the queue (now, as pushed
+        // events are taken in the same turn). Taps are timed by these.
+        if (run_loop_.isVirtual()) event.common.timestamp = static_cast<Uint32>(run_loop_.nowTicks() / (kTicksPerSecond / 1000));
         pacer_.offer(event, imgui_->frames(), run_loop_.now());
         have = SDL_PollEvent(&event) != 0;
     }

@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kFirstSlot = 1;
 constexpr int kLastSlot = 4;
-constexpr double kTapSeconds = 0.25;  // longest press that still counts as a tap, inclusive
+constexpr uint32_t kTapMilliseconds = 250;  // longest press that still counts as a tap, inclusive
 
 }  // namespace
 
@@ -38,7 +38,9 @@ void EAGLView::touchesBegan(const TouchSet& touches, const UIEvent& event) {
             break;
         }
     }
-    if (event.touchesForView().count() == 1) touch_time = run_loop_->now();
+    // Timed by the touches' own times: however late their events are
+    // handled, the finger decides what is a tap.
+    if (event.touchesForView().count() == 1) touch_time = touches.anyObject()->time_ms;
     else touch_time.reset();
 }
 
@@ -60,7 +62,8 @@ void EAGLView::touchesEnded(const TouchSet& touches, const UIEvent& event) {
         }
     }
     const int on_view = event.touchesForView().count();
-    if (touch_time && run_loop_->now() - *touch_time <= kTapSeconds && on_view == 1) {
+    const uint32_t held_ms = touches.anyObject()->time_ms - touch_time.value_or(0);  // wraps like the clock
+    if (touch_time && held_ms <= kTapMilliseconds && on_view == 1) {
         singleTap(*touches.anyObject());
         touch_time.reset();
     }

@@ -6,6 +6,13 @@ namespace {
 bool changes_a_mouse_button(const SDL_Event& event) {
     return event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP;
 }
+
+// Fingers go to the touch router alone (the interface takes its taps from the
+// mouse events SDL makes of them), so they never wait: the dent follows the
+// finger at once.
+bool from_a_finger(const SDL_Event& event) {
+    return event.type == SDL_FINGERDOWN || event.type == SDL_FINGERMOTION || event.type == SDL_FINGERUP;
+}
 }  // namespace
 
 EventPacer::~EventPacer() {
@@ -36,7 +43,7 @@ void EventPacer::release(long frame, double now) {
 }
 
 void EventPacer::offer(const SDL_Event& event, long frame, double now) {
-    if (!holding_) {
+    if (!holding_ || from_a_finger(event)) {
         handle(event, frame, now);
         return;
     }

@@ -5,7 +5,8 @@
 // (the tap hiding the panel) before ImGui had seen the click's release, and
 // the click would be lost. So once a mouse button has changed, the rest of
 // the batch waits until the interface has drawn a frame (or a short while
-// has passed, should no frame come), in order.
+// has passed, should no frame come), in order. Finger events never wait:
+// only the touch router reads them, and each carries its own time.
 
 #include <SDL.h>
 

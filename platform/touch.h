@@ -11,6 +11,7 @@ namespace lumo {
 struct Touch {
     uint64_t serial = 0;   // identity; 0 for no touch
     float x = 0, y = 0;    // location in the view, points from its top-left corner
+    uint32_t time_ms = 0;  // when its latest phase happened, on the event clock (wraps after 49 days)
 };
 
 // A small set of touches, in the order they were added.

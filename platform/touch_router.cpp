@@ -34,25 +34,27 @@ void TouchRouter::handle_event(const SDL_Event& event) {
             if (event.tfinger.touchId == SDL_MOUSE_TOUCHID) return;  // made from the mouse
             const float x = event.tfinger.x * static_cast<float>(w);
             const float y = event.tfinger.y * static_cast<float>(h);
-            if (event.type == SDL_FINGERDOWN) begin(event.tfinger.touchId, event.tfinger.fingerId, x, y);
-            else if (event.type == SDL_FINGERMOTION) move(event.tfinger.touchId, event.tfinger.fingerId, x, y);
-            else end(event.tfinger.touchId, event.tfinger.fingerId, x, y, host_finger_was_cancelled(event.tfinger.fingerId));
+            const uint32_t time = event.tfinger.timestamp;
+            if (event.type == SDL_FINGERDOWN) begin(event.tfinger.touchId, event.tfinger.fingerId, x, y, time);
+            else if (event.type == SDL_FINGERMOTION) move(event.tfinger.touchId, event.tfinger.fingerId, x, y, time);
+            else end(event.tfinger.touchId, event.tfinger.fingerId, x, y, time, host_finger_was_cancelled(event.tfinger.fingerId));
             return;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             if (event.button.which == SDL_TOUCH_MOUSEID || event.button.button != SDL_BUTTON_LEFT) return;
             if (event.type == SDL_MOUSEBUTTONDOWN) {
-                begin(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y));
+                begin(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y), event.button.timestamp);
             } else {
                 // Let go outside the window: the press is abandoned, not a tap.
                 const bool outside = event.button.x < 0 || event.button.y < 0 || event.button.x >= w || event.button.y >= h;
-                end(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y), outside);
+                end(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y), event.button.timestamp,
+                    outside);
             }
             return;
         case SDL_MOUSEMOTION:
             if (event.motion.which == SDL_TOUCH_MOUSEID || (event.motion.state & SDL_BUTTON_LMASK) == 0) return;
-            move(kMouseDevice, 0, static_cast<float>(event.motion.x), static_cast<float>(event.motion.y));
+            move(kMouseDevice, 0, static_cast<float>(event.motion.x), static_cast<float>(event.motion.y), event.motion.timestamp);
             return;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST || event.window.event == SDL_WINDOWEVENT_HIDDEN)
@@ -63,7 +65,7 @@ void TouchRouter::handle_event(const SDL_Event& event) {
     }
 }
 
-void TouchRouter::begin(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y) {
+void TouchRouter::begin(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, uint32_t time_ms) {
     if (find(device, finger) != nullptr) return;
     const ViewRect r = window_->view_rect_points();
     const bool in_view = window_x >= r.x && window_y >= r.y && window_x < r.x + r.width && window_y < r.y + r.height;
@@ -76,22 +78,26 @@ void TouchRouter::begin(SDL_TouchID device, SDL_FingerID finger, float window_x,
         e.device = device;
         e.finger = finger;
         e.touch.serial = next_serial_++;
+        e.touch.time_ms = time_ms;
         to_view(window_x, window_y, &e.touch);
         gather(Phase::began, &e);
         return;
     }
 }
 
-void TouchRouter::move(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y) {
+void TouchRouter::move(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, uint32_t time_ms) {
     Entry* e = find(device, finger);
     if (e == nullptr || e->ending) return;
+    e->touch.time_ms = time_ms;
     to_view(window_x, window_y, &e->touch);
     gather(Phase::moved, e);
 }
 
-void TouchRouter::end(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, bool cancelled) {
+void TouchRouter::end(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, uint32_t time_ms,
+                      bool cancelled) {
     Entry* e = find(device, finger);
     if (e == nullptr || e->ending) return;
+    e->touch.time_ms = time_ms;
     if (!cancelled) to_view(window_x, window_y, &e->touch);
     gather(cancelled ? Phase::cancelled : Phase::ended, e);
     e->ending = true;

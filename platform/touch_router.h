@@ -4,6 +4,8 @@
 // touch device is one touch, the left mouse button one more; events that SDL
 // makes from the other kind are ignored, so one finger is never two touches.
 // Consecutive events of one phase within a batch of events form one set.
+// Each touch carries the time of its event, so a tap is timed by the finger,
+// not by when its events were handled.
 
 #include <SDL.h>
 
@@ -50,9 +52,9 @@ private:
     static constexpr SDL_TouchID kMouseDevice = -2;  // our own id for the left mouse button
 
     Entry* find(SDL_TouchID device, SDL_FingerID finger);
-    void begin(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y);
-    void move(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y);
-    void end(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, bool cancelled);
+    void begin(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, uint32_t time_ms);
+    void move(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, uint32_t time_ms);
+    void end(SDL_TouchID device, SDL_FingerID finger, float window_x, float window_y, uint32_t time_ms, bool cancelled);
     void gather(Phase phase, Entry* entry);
     void to_view(float window_x, float window_y, Touch* touch) const;
     UIEvent event_for_view() const;

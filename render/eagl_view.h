@@ -188,7 +188,7 @@ private:
     Size _screen_size;
     std::shared_ptr<const Picture> texture;
     std::array<uint64_t, 5> _touches{};  // touch serials; 0 = empty slot
-    std::optional<double> touch_time;    // run-loop seconds when a possible tap began
+    std::optional<uint32_t> touch_time;  // when a possible tap began, on the touches' clock (ms)
     UIView* controllers = nullptr;
     UIButton* _edit_fix_button = nullptr;
     UISwitch* _edit_switch = nullptr;
