@@ -34,6 +34,23 @@ TEST(HomeFolder, OverrideIsMadeAbsolute) {
     EXPECT_EQ(home, std::filesystem::current_path() / "some/where");
 }
 
+TEST(StateFolder, FirstSetSourceWins) {
+    struct Row {
+        StateFolderSources sources;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {{"/override", "/lumo-home", "/state", "/home/me"}, "/override/state"},
+        {{"", "/lumo-home", "/state", "/home/me"}, "/lumo-home/state"},
+        {{"", "", "/state", "/home/me"}, "/state/lumo"},
+        {{"", nullptr, "relative/state", "/home/me"}, "/home/me/.local/state/lumo"},  // XDG ignores a relative one
+        {{"", nullptr, nullptr, "/home/me"}, "/home/me/.local/state/lumo"},
+        {{"", nullptr, nullptr, nullptr}, ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(state_folder_from(row.sources), row.expected) << row.expected;
+    EXPECT_EQ(application_state_folder("some/where"), std::filesystem::current_path() / "some/where/state");
+}
+
 TEST(DocumentsFolder, CreatedWithParentsWhenFirstNeeded) {
     TempFolder folder;
     const auto home = folder / "a" / "b" / "lumo";
