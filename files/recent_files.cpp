@@ -30,10 +30,15 @@ int hex_value(char c) {
 std::string encoded(const std::string& path) {
     std::string out;
     for (const char c : path) {
-        if (c == '%') out += "%25";
-        else if (c == '\r') out += "%0D";
-        else if (c == '\n') out += "%0A";
-        else out += c;
+        if (c == '%') {
+            out += "%25";
+        } else if (c == '\r') {
+            out += "%0D";
+        } else if (c == '\n') {
+            out += "%0A";
+        } else {
+            out += c;
+        }
     }
     return out;
 }

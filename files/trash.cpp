@@ -127,7 +127,7 @@ std::string percent_encoded(std::string_view text) {
 
 std::string local_time_now() {
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
@@ -179,8 +179,8 @@ int rename_no_replace(const std::filesystem::path& from, const std::filesystem::
 
 TrashResult move_into(const TrashFolder& trash, const std::filesystem::path& file) {
     const std::filesystem::path recorded = trash.top.empty() ? file : file.lexically_relative(trash.top);
-    const std::string info = "[Trash Info]\nPath=" + percent_encoded(recorded.string()) +
-                             "\nDeletionDate=" + local_time_now() + "\n";
+    const std::string info =
+        "[Trash Info]\nPath=" + percent_encoded(recorded.string()) + "\nDeletionDate=" + local_time_now() + "\n";
     for (int number = 1; number <= 1000; ++number) {
         const std::string name = numbered_name(file.filename(), number);
         const std::filesystem::path info_path = trash.folder / "info" / (name + ".trashinfo");
@@ -197,11 +197,10 @@ TrashResult move_into(const TrashFolder& trash, const std::filesystem::path& fil
         if (error == EXDEV)
             return failure(TrashResult::Kind::no_trash,
                            "the trash " + trash.folder.string() + " is on another drive than " + file.string());
-        return failure(TrashResult::Kind::failed,
-                       "cannot move " + file.string() + " to the trash: " + describe(error));
+        return failure(TrashResult::Kind::failed, "cannot move " + file.string() + " to the trash: " + describe(error));
     }
-    return failure(TrashResult::Kind::failed, "the trash " + trash.folder.string() + " has no free name for " +
-                                                  file.filename().string());
+    return failure(TrashResult::Kind::failed,
+                   "the trash " + trash.folder.string() + " has no free name for " + file.filename().string());
 }
 
 }  // namespace
@@ -225,13 +224,16 @@ TrashResult move_to_trash(const std::filesystem::path& file, const std::filesyst
         return failure(TrashResult::Kind::failed, "cannot move " + file.string() + " to the trash: " + describe(errno));
     // Its folder with links resolved: the record must name where it really was.
     std::error_code code;
-    const std::filesystem::path folder = std::filesystem::canonical(std::filesystem::absolute(file, code).parent_path(), code);
-    if (code) return failure(TrashResult::Kind::failed, "cannot find the folder of " + file.string() + ": " + code.message());
+    const std::filesystem::path folder =
+        std::filesystem::canonical(std::filesystem::absolute(file, code).parent_path(), code);
+    if (code)
+        return failure(TrashResult::Kind::failed, "cannot find the folder of " + file.string() + ": " + code.message());
     const std::filesystem::path path = folder / name;
 
     if (home_trash.empty()) return failure(TrashResult::Kind::failed, "there is no home folder to keep a trash in");
     std::string home_error;
-    const bool home_ready = ensure_folder(home_trash.parent_path(), &home_error) && make_trash(home_trash, false, &home_error);
+    const bool home_ready =
+        ensure_folder(home_trash.parent_path(), &home_error) && make_trash(home_trash, false, &home_error);
     if (device_of_nearest(home_ready ? home_trash / "files" : home_trash) == info.st_dev) {
         if (!home_ready)
             return failure(TrashResult::Kind::failed, "cannot move " + path.string() + " to the trash: " + home_error);
@@ -240,7 +242,8 @@ TrashResult move_to_trash(const std::filesystem::path& file, const std::filesyst
     const std::filesystem::path top = top_of_file_system(folder, info.st_dev);
     std::string top_error;
     if (const std::optional<TrashFolder> trash = top_trash(top, &top_error)) return move_into(*trash, path);
-    return failure(TrashResult::Kind::no_trash, "there is no trash on the drive of " + path.string() + " (" + top_error + ")");
+    return failure(TrashResult::Kind::no_trash,
+                   "there is no trash on the drive of " + path.string() + " (" + top_error + ")");
 }
 
 }  // namespace lumo

@@ -19,8 +19,7 @@ constexpr int kMaxCoordinate = 1 << 20;
 std::optional<int> number(std::string_view text, int low, int high) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
     return value;
 }
 
@@ -42,21 +41,27 @@ std::optional<WindowState> read_window_state(const std::filesystem::path& store)
         const std::size_t equals = line.find('=');
         if (line.starts_with('#') || equals == std::string_view::npos) continue;
         const std::string_view key = line.substr(0, equals), value = line.substr(equals + 1);
-        if (key == "x") x = number(value, -kMaxCoordinate, kMaxCoordinate);
-        else if (key == "y") y = number(value, -kMaxCoordinate, kMaxCoordinate);
-        else if (key == "width") width = number(value, 1, kMaxCoordinate);
-        else if (key == "height") height = number(value, 1, kMaxCoordinate);
-        else if (key == "full-screen" && (value == "yes" || value == "no")) full_screen = value == "yes";
+        if (key == "x") {
+            x = number(value, -kMaxCoordinate, kMaxCoordinate);
+        } else if (key == "y") {
+            y = number(value, -kMaxCoordinate, kMaxCoordinate);
+        } else if (key == "width") {
+            width = number(value, 1, kMaxCoordinate);
+        } else if (key == "height") {
+            height = number(value, 1, kMaxCoordinate);
+        } else if (key == "full-screen" && (value == "yes" || value == "no")) {
+            full_screen = value == "yes";
+        }
     }
     if (!x || !y || !width || !height || !full_screen) return std::nullopt;
     return WindowState{*x, *y, *width, *height, *full_screen};
 }
 
 bool write_window_state(const std::filesystem::path& store, const WindowState& state, std::string* error) {
-    const std::string text = "# lumo's window: its place and size in points, as when not full screen\n"
-                             "x=" + std::to_string(state.x) + "\ny=" + std::to_string(state.y) +
-                             "\nwidth=" + std::to_string(state.width) + "\nheight=" + std::to_string(state.height) +
-                             "\nfull-screen=" + (state.full_screen ? "yes" : "no") + "\n";
+    std::string text = "# lumo's window: its place and size in points, as when not full screen\n";
+    text += "x=" + std::to_string(state.x) + "\ny=" + std::to_string(state.y) + "\n";
+    text += "width=" + std::to_string(state.width) + "\nheight=" + std::to_string(state.height) + "\n";
+    text += std::string("full-screen=") + (state.full_screen ? "yes" : "no") + "\n";
     const auto* data = reinterpret_cast<const uint8_t*>(text.data());
     return ensure_folder(store.parent_path(), error) &&
            write_file_atomically(store, std::span<const uint8_t>(data, text.size()), error);

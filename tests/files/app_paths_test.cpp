@@ -1,8 +1,9 @@
 // Which home folder wins, and the documents folder inside it.
 
+#include "files/app_paths.h"
+
 #include <gtest/gtest.h>
 
-#include "files/app_paths.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {

@@ -1,12 +1,13 @@
 // The recent files: order, the limit, a restart, files that went away, and
 // a damaged store.
 
+#include "files/recent_files.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "files/recent_files.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {
@@ -21,7 +22,10 @@ TEST(RecentFiles, KeepsTheLastTenNewestFirstAcrossARestart) {
     Paths files;
     for (int i = 1; i <= 12; ++i) {
         // Names a line-per-path store must escape.
-        files.push_back(folder / ("shape " + std::to_string(i) + (i == 2 ? "\nsecond line" : i == 5 ? " 100%.lumo" : ".lumo")));
+        files.push_back(folder / ("shape " + std::to_string(i) +
+                                  (i == 2   ? "\nsecond line"
+                                   : i == 5 ? " 100%.lumo"
+                                            : ".lumo")));
         write_text(files.back(), "x");
     }
     {
@@ -36,10 +40,10 @@ TEST(RecentFiles, KeepsTheLastTenNewestFirstAcrossARestart) {
         ASSERT_TRUE(recent.add(files[1].filename(), &error));
         fs::current_path(here);
     }
-    EXPECT_EQ(folder.names(), std::vector<std::string>({"shape 1.lumo", "shape 10.lumo", "shape 11.lumo",
-                                                        "shape 12.lumo", "shape 2\nsecond line", "shape 3.lumo",
-                                                        "shape 4.lumo", "shape 5 100%.lumo", "shape 6.lumo",
-                                                        "shape 7.lumo", "shape 8.lumo", "shape 9.lumo", "state"}));
+    EXPECT_EQ(folder.names(),
+              std::vector<std::string>({"shape 1.lumo", "shape 10.lumo", "shape 11.lumo", "shape 12.lumo",
+                                        "shape 2\nsecond line", "shape 3.lumo", "shape 4.lumo", "shape 5 100%.lumo",
+                                        "shape 6.lumo", "shape 7.lumo", "shape 8.lumo", "shape 9.lumo", "state"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "state"), fs::directory_iterator()), 1)
         << "the store alone: no temporary left";
 
@@ -81,7 +85,8 @@ TEST(RecentFiles, ADamagedStoreGivesWhatCanBeRead) {
     const Row rows[] = {
         {"empty", "", {}},
         {"garbage around good lines",
-         std::string("\x89PNG") + '\0' + "\xff\n/a/one\nrelative/path\n/a/bad%zz\n/a/nul%00\n\n/a/three\r\n/a/one\n/a/t",
+         std::string("\x89PNG") + '\0' +
+             "\xff\n/a/one\nrelative/path\n/a/bad%zz\n/a/nul%00\n\n/a/three\r\n/a/one\n/a/t",
          {"/a/one", "/a/three", "/a/t"}},
         {"escapes", "# comment\n/x/new%0Aline.lumo\n/x/100%25\n/x/%", {"/x/new\nline.lumo", "/x/100%"}},
         {"too many lines", eleven, {"/f/0", "/f/1", "/f/2", "/f/3", "/f/4", "/f/5", "/f/6", "/f/7", "/f/8", "/f/9"}},

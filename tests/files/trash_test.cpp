@@ -1,6 +1,8 @@
 // Moving files to the freedesktop.org trash: where they go, their records,
 // names that collide, other file systems, and moves that fail.
 
+#include "files/trash.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +10,6 @@
 #include <regex>
 #include <string>
 
-#include "files/trash.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 
@@ -136,7 +137,8 @@ TEST(Trash, AMoveThatFailsLeavesTheFileWhereItWasAndNoRecord) {
 // /dev/shm is a file system of its own (tmpfs) on Linux: the home trash
 // cannot take its files; the trash at its top can, where it can be made.
 TEST(Trash, AFileOnAnotherFileSystemGoesToThatFileSystemsTrashOrNowhere) {
-    struct stat shm {}, tmp {};
+    struct stat shm {
+    }, tmp{};
     if (::stat("/dev/shm", &shm) != 0 || ::stat(fs::temp_directory_path().c_str(), &tmp) != 0 ||
         shm.st_dev == tmp.st_dev || ::access("/dev/shm", W_OK) != 0)
         GTEST_SKIP() << "/dev/shm is not a writable file system apart from " << fs::temp_directory_path();

@@ -1,12 +1,13 @@
 // The window's place and size kept between runs, and stores that are damaged.
 
+#include "files/window_state.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <optional>
 #include <string>
 
-#include "files/window_state.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {
@@ -41,7 +42,8 @@ TEST(WindowState, ADamagedStoreIsNoStateAtAll) {
     };
     const Row rows[] = {
         {"as written", good, true},
-        {"with CRLF, comments and keys of a later version", "# c\r\nx=10\r\ny=20\r\ndisplay=2\r\nwidth=300\r\nheight=450\r\nfull-screen=no\r\n", true},
+        {"with CRLF, comments and keys of a later version",
+         "# c\r\nx=10\r\ny=20\r\ndisplay=2\r\nwidth=300\r\nheight=450\r\nfull-screen=no\r\n", true},
         {"empty", "", false},
         {"a value missing", "x=10\ny=20\nwidth=300\nfull-screen=no\n", false},
         {"not a number", "x=10\ny=20\nwidth=3OO\nheight=450\nfull-screen=no\n", false},

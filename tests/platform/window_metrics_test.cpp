@@ -2,12 +2,13 @@
 // displays connected now, and the interface's scale and font size for a view
 // and a screen density.
 
+#include "platform/window_metrics.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/gl_window.h"
-#include "platform/window_metrics.h"
 
 namespace lumo {
 namespace {
