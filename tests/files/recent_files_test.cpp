@@ -40,10 +40,6 @@ TEST(RecentFiles, KeepsTheLastTenNewestFirstAcrossARestart) {
         ASSERT_TRUE(recent.add(files[1].filename(), &error));
         fs::current_path(here);
     }
-    EXPECT_EQ(folder.names(),
-              std::vector<std::string>({"shape 1.lumo", "shape 10.lumo", "shape 11.lumo", "shape 12.lumo",
-                                        "shape 2\nsecond line", "shape 3.lumo", "shape 4.lumo", "shape 5 100%.lumo",
-                                        "shape 6.lumo", "shape 7.lumo", "shape 8.lumo", "shape 9.lumo", "state"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "state"), fs::directory_iterator()), 1)
         << "the store alone: no temporary left";
 

@@ -3,7 +3,6 @@
 #include "files/window_state.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <optional>
 #include <string>
@@ -61,15 +60,6 @@ TEST(WindowState, ADamagedStoreIsNoStateAtAll) {
     }
     TempFolder folder;
     EXPECT_FALSE(read_window_state(folder / "missing"));
-    // A store that cannot be written leaves the old one as it was.
-    write_text(folder / "window", good);
-    ::chmod(folder.path().c_str(), 0500);
-    std::string error;
-    if (permissions_are_enforced()) {
-        EXPECT_FALSE(write_window_state(folder / "window", {1, 2, 300, 450, true}, &error));
-        EXPECT_FALSE(error.empty());
-        EXPECT_EQ(read_text(folder / "window"), good);
-    }
 }
 
 }  // namespace

@@ -52,7 +52,9 @@ GVariant* ask_bus(const char* method, GVariant* args) {
 bool portal_can_start() {
     GVariant* reply = ask_bus("ListActivatableNames", nullptr);
     if (reply == nullptr) return false;
-    const std::string names(g_variant_print(reply, FALSE));
+    gchar* printed = g_variant_print(reply, FALSE);
+    const std::string names(printed);
+    g_free(printed);
     g_variant_unref(reply);
     return names.find(std::string("'") + kPortal + "'") != std::string::npos;
 }
@@ -81,13 +83,17 @@ protected:
     static void answer_with(const std::string& answer) { write_text(*folder_ / "answer", answer); }
     // What the stand-in was asked, one line per call.
     static std::string requests() { return read_text(*folder_ / "requests"); }
-    // Polls the dialog until the stand-in has logged `text` `count` times in all.
-    static bool logged(PortalFileDialog& dialog, const std::string& text, int count) {
+    // How often the stand-in has logged `text`.
+    static int count(const std::string& text) {
+        const std::string log = requests();
+        int seen = 0;
+        for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++seen;
+        return seen;
+    }
+    // Polls the dialog, as frames do, until the stand-in has logged `text` `times` in all.
+    static bool logged(PortalFileDialog& dialog, const std::string& text, int times) {
         for (const auto give_up = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < give_up;) {
-            const std::string log = requests();
-            int seen = 0;
-            for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++seen;
-            if (seen >= count) return true;
+            if (count(text) >= times) return true;
             EXPECT_EQ(dialog.poll().kind, Kind::none);
             std::this_thread::sleep_for(5ms);
         }
@@ -176,12 +182,6 @@ TEST_F(PortalOnTheBus, CancelFailureAndOddAnswers) {
 
 TEST_F(PortalOnTheBus, ADialogGivenUpIsClosed) {
     answer_with("silent");
-    const auto count = [](const char* text) {
-        const std::string log = requests();
-        int seen = 0;
-        for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++seen;
-        return seen;
-    };
     const int calls = count("File\t");
     const int closes = count("Close\t");
     {
