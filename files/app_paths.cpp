@@ -12,6 +12,13 @@ namespace {
 
 bool is_set(const char* value) { return value != nullptr && value[0] != '\0'; }
 
+std::filesystem::path made_absolute(const std::filesystem::path& folder) {
+    if (folder.empty()) return folder;
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
+    return absolute.empty() ? folder : absolute;
+}
+
 }  // namespace
 
 std::filesystem::path user_home_folder() {
@@ -41,11 +48,26 @@ std::filesystem::path application_home_folder(std::string_view home_override) {
     sources.lumo_home = std::getenv("LUMO_HOME");
     sources.xdg_data_home = std::getenv("XDG_DATA_HOME");
     sources.user_home = home.c_str();
-    const std::filesystem::path folder = home_folder_from(sources);
-    if (folder.empty()) return folder;
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
-    return absolute.empty() ? folder : absolute;
+    return made_absolute(home_folder_from(sources));
+}
+
+std::filesystem::path state_folder_from(const StateFolderSources& sources) {
+    if (!sources.home_override.empty()) return std::filesystem::path(sources.home_override) / "state";
+    if (is_set(sources.lumo_home)) return std::filesystem::path(sources.lumo_home) / "state";
+    if (is_set(sources.xdg_state_home) && sources.xdg_state_home[0] == '/')
+        return std::filesystem::path(sources.xdg_state_home) / "lumo";
+    if (is_set(sources.user_home)) return std::filesystem::path(sources.user_home) / ".local" / "state" / "lumo";
+    return {};
+}
+
+std::filesystem::path application_state_folder(std::string_view home_override) {
+    const std::string home = user_home_folder().string();
+    StateFolderSources sources;
+    sources.home_override = home_override;
+    sources.lumo_home = std::getenv("LUMO_HOME");
+    sources.xdg_state_home = std::getenv("XDG_STATE_HOME");
+    sources.user_home = home.c_str();
+    return made_absolute(state_folder_from(sources));
 }
 
 std::filesystem::path documents_folder(const std::filesystem::path& home) { return home / "Documents"; }

@@ -16,6 +16,29 @@ WindowSize window_size_for_display(int usable_width, int usable_height) {
     return {height * 2 / 3, height};
 }
 
+std::optional<std::size_t> window_fits_display(const DesktopRect& window, std::span<const DesktopRect> usable) {
+    if (window.width < kMinimumWindowSize.width || window.height < kMinimumWindowSize.height) return std::nullopt;
+    const long long area = static_cast<long long>(window.width) * window.height;
+    std::optional<std::size_t> best;
+    long long best_shared = 0;
+    for (std::size_t i = 0; i < usable.size(); ++i) {
+        const DesktopRect& display = usable[i];
+        if (window.width > display.width || window.height > display.height) continue;
+        if (window.y < display.y || window.y >= display.y + display.height) continue;
+        // Overlap in 64 bits: coordinates far apart must not overflow.
+        const long long left = std::max<long long>(window.x, display.x);
+        const long long right = std::min<long long>(0LL + window.x + window.width, 0LL + display.x + display.width);
+        const long long top = std::max<long long>(window.y, display.y);
+        const long long bottom = std::min<long long>(0LL + window.y + window.height, 0LL + display.y + display.height);
+        const long long shared = std::max(0LL, right - left) * std::max(0LL, bottom - top);
+        if (shared * 4 >= area * 3 && shared > best_shared) {
+            best = i;
+            best_shared = shared;
+        }
+    }
+    return best;
+}
+
 float pixels_per_point(int window_points, int drawable_pixels) {
     if (window_points <= 0 || drawable_pixels <= 0) return 1.0f;
     return static_cast<float>(drawable_pixels) / static_cast<float>(window_points);

@@ -1,13 +1,23 @@
 #pragma once
 // Sizes that follow from the display and the window: how big the window
 // opens, how large the interface is drawn, and at what pixel size its font
-// is rasterised. Plain arithmetic, so that any host (desktop or browser)
+// is rasterised, and whether a window put back where it was last time
+// still shows on the screens connected now. Plain arithmetic, so that any host (desktop or browser)
 // can use it and tests can check it without a display.
+
+#include <cstddef>
+#include <optional>
+#include <span>
 
 namespace lumo {
 
 struct WindowSize {
     int width = 0, height = 0;
+};
+
+// A rectangle on the desktop, in points (x grows right, y down).
+struct DesktopRect {
+    int x = 0, y = 0, width = 0, height = 0;
 };
 
 // The interface was laid out for a 320 x 480 point view; it grows with the view.
@@ -23,6 +33,14 @@ inline constexpr WindowSize kMinimumWindowSize{kDesignViewWidth / 2, kDesignView
 // width, never below the minimum. A display that reports no size gets the
 // design size.
 WindowSize window_size_for_display(int usable_width, int usable_height);
+
+// The display a window saved at `window` goes back on: the one among
+// `usable` (each connected display's usable bounds, without panels and
+// docks) that holds the most of it, provided it holds at least three
+// quarters of its area, the whole of its size, and its top edge (where the
+// title bar is grabbed). nullopt when none does (a display was unplugged,
+// or the window is smaller than the minimum): open where the default puts it.
+std::optional<std::size_t> window_fits_display(const DesktopRect& window, std::span<const DesktopRect> usable);
 
 // Drawable pixels per window point: 2 on a doubled (high-DPI) screen, 1 when
 // either size is unknown.

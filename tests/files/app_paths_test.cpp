@@ -1,8 +1,9 @@
 // Which home folder wins, and the documents folder inside it.
 
+#include "files/app_paths.h"
+
 #include <gtest/gtest.h>
 
-#include "files/app_paths.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {
@@ -32,6 +33,23 @@ TEST(HomeFolder, OverrideIsMadeAbsolute) {
     const auto home = application_home_folder("some/where");
     EXPECT_TRUE(home.is_absolute());
     EXPECT_EQ(home, std::filesystem::current_path() / "some/where");
+}
+
+TEST(StateFolder, FirstSetSourceWins) {
+    struct Row {
+        StateFolderSources sources;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {{"/override", "/lumo-home", "/state", "/home/me"}, "/override/state"},
+        {{"", "/lumo-home", "/state", "/home/me"}, "/lumo-home/state"},
+        {{"", "", "/state", "/home/me"}, "/state/lumo"},
+        {{"", nullptr, "relative/state", "/home/me"}, "/home/me/.local/state/lumo"},  // XDG ignores a relative one
+        {{"", nullptr, nullptr, "/home/me"}, "/home/me/.local/state/lumo"},
+        {{"", nullptr, nullptr, nullptr}, ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(state_folder_from(row.sources), row.expected) << row.expected;
+    EXPECT_EQ(application_state_folder("some/where"), std::filesystem::current_path() / "some/where/state");
 }
 
 TEST(DocumentsFolder, CreatedWithParentsWhenFirstNeeded) {

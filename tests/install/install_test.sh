@@ -6,12 +6,14 @@
 #   install_test.sh CASE BUILD_DIR VERSION
 #
 # CASE is one of:
-#   tree       desktop entry, metainfo, MIME package, icons, manual page
+#   tree       desktop entry, metainfo, MIME package, icons, manual page,
+#              licence and copyright file
 #   program    --help/--version, finds its picture in share/lumo (and only
 #              there), draws the dome exactly as the build's program does
 #   filetype   a saved shape file is application/x-lumo (by name and by
-#              content, XML and binary), lumo.desktop opens it, and the
-#              desktop entry hands the files to the program
+#              content, XML and binary), lumo.desktop opens it and is among
+#              the applications for JPEG and PNG pictures, and the desktop
+#              entry hands the files to the program
 #   uninstall  an install into a live prefix refreshes the desktop caches;
 #              uninstalling from the manifest removes every file again, also
 #              from a DESTDIR
@@ -97,7 +99,8 @@ case_tree() {
 
     check "desktop-file-validate accepts the entry" desktop-file-validate "$share/applications/lumo.desktop"
     check "the entry runs lumo with the files" contains "$share/applications/lumo.desktop" '^Exec=lumo %F$'
-    check "the entry claims application/x-lumo" contains "$share/applications/lumo.desktop" '^MimeType=application/x-lumo;$'
+    check "the entry claims application/x-lumo, JPEG and PNG" \
+        contains "$share/applications/lumo.desktop" '^MimeType=application/x-lumo;image/jpeg;image/png;$'
     check "the entry names the icon" contains "$share/applications/lumo.desktop" '^Icon=lumo$'
     check "the entry has categories" contains "$share/applications/lumo.desktop" '^Categories=..*;$'
 
@@ -110,6 +113,8 @@ case_tree() {
         appstreamcli validate-tree --no-net "${known[@]}" "$root"
     check "the metainfo carries the version" contains "$share/metainfo/lumo.metainfo.xml" "<release version=\"$version\""
     check "the metainfo describes lumo" contains "$share/metainfo/lumo.metainfo.xml" '<description>'
+    check "the metainfo names lumo's licence" \
+        contains "$share/metainfo/lumo.metainfo.xml" '<project_license>GPL-3.0-or-later</project_license>'
     cmake -DIN="$source_dir/dist/lumo.metainfo.xml.in" -DOUT="$work/with-screenshot.xml" -DVERSION="$version" \
         -DRELEASE_DATE=2026-12-08 -DSCREENSHOT_URL=https://example.org/lumo/screenshot.png \
         -P "$source_dir/dist/metainfo.cmake"
@@ -134,6 +139,12 @@ case_tree() {
     check "scalable icon" xmllint --noout "$share/icons/hicolor/scalable/apps/lumo.svg"
     check "the big icon is drawn, not blank" \
         bash -c "[ \$($png_tool stats $share/icons/hicolor/128x128/apps/lumo.png 0 0 128 128 | cut -d' ' -f4) -gt 500 ]"
+
+    check "the copyright file is installed" test -s "$share/doc/lumo/copyright"
+    check "it is machine-readable (DEP-5), each licence with its text, each linked library named" \
+        /usr/bin/python3 "$here/check_copyright.py" "$share/doc/lumo/copyright" "$root/usr/bin/lumo"
+    check "LICENSE is the GPL, version 3" \
+        bash -c "head -n 2 $source_dir/LICENSE | tr -s ' ' | grep -qx ' Version 3, 29 June 2007'"
 
     local man="$share/man/man1/lumo.1.gz"
     MANWIDTH=80 man -l "$man" >"$work/man.txt" 2>"$work/man.err" || true
@@ -232,6 +243,14 @@ case_filetype() {
         equals "$(XDG_DATA_DIRS=$dirs xdg-mime query default application/x-lumo)" lumo.desktop
     check "GIO: the default application is lumo.desktop" \
         bash -c "PATH=$root/usr/bin:\$PATH XDG_DATA_DIRS=$dirs gio mime application/x-lumo | grep -q '^Default application.*: lumo.desktop$'"
+    for type in image/png image/jpeg; do
+        check "the desktop database lists lumo.desktop for $type" \
+            contains "$share/applications/mimeinfo.cache" "^$type=\(.*;\)\?lumo.desktop;"
+        check "xdg-mime: lumo.desktop opens $type (its entry comes first in XDG_DATA_DIRS)" \
+            equals "$(XDG_DATA_DIRS=$dirs xdg-mime query default $type)" lumo.desktop
+        check "GIO: lumo.desktop is among the applications registered for $type" \
+            bash -c "PATH=$root/usr/bin:\$PATH XDG_DATA_DIRS=$dirs gio mime $type | sed -n '/^Registered/,/^Recommended/p' | grep -q '^	lumo.desktop$'"
+    done
 
     # Opening files through the desktop entry, as a file manager does: GIO
     # expands Exec=lumo %F and starts lumo from PATH. The lumo found first
@@ -266,7 +285,7 @@ case_uninstall() {
     local prefix="$work/prefix"
     cmake --install "$build" --prefix "$prefix" --component lumo >"$work/install.log" 2>&1
     cp "$build/install_manifest_lumo.txt" "$work/manifest"
-    check "the manifest lists 16 files" equals "$(grep -c '' "$work/manifest")" 16
+    check "the manifest lists 17 files" equals "$(grep -c '' "$work/manifest")" 17
     check "the install ran update-mime-database" contains "$prefix/share/mime/globs2" 'application/x-lumo:\*\.lumo'
     check "the install ran update-desktop-database" \
         contains "$prefix/share/applications/mimeinfo.cache" '^application/x-lumo=lumo.desktop;$'
@@ -315,7 +334,8 @@ case_deb() {
     dpkg-deb --contents "$deb" | awk '{print $NF}' >"$work/contents"
     for path in usr/bin/lumo usr/share/lumo/texture.png usr/share/applications/lumo.desktop \
         usr/share/mime/packages/lumo.xml usr/share/metainfo/lumo.metainfo.xml usr/share/man/man1/lumo.1.gz \
-        usr/share/icons/hicolor/scalable/apps/lumo.svg usr/share/icons/hicolor/48x48/apps/lumo.png; do
+        usr/share/icons/hicolor/scalable/apps/lumo.svg usr/share/icons/hicolor/48x48/apps/lumo.png \
+        usr/share/doc/lumo/copyright; do
         check "the package holds /$path" contains "$work/contents" "^\./$path\$"
     done
     check "the package holds no generated caches (dpkg triggers make them)" \

@@ -1,10 +1,14 @@
-// The window's size for a display, and the interface's scale and font size
-// for a view and a screen density.
+// The window's size for a display, whether a saved window still fits the
+// displays connected now, and the interface's scale and font size for a view
+// and a screen density.
+
+#include "platform/window_metrics.h"
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/gl_window.h"
-#include "platform/window_metrics.h"
 
 namespace lumo {
 namespace {
@@ -36,6 +40,38 @@ TEST(WindowSizeForDisplay, NarrowTinyAndUnknownDisplays) {
     const WindowSize unknown = window_size_for_display(0, 0);
     EXPECT_EQ(unknown.width, 320);
     EXPECT_EQ(unknown.height, 480);
+}
+
+TEST(WindowFitsDisplay, ASavedWindowGoesBackOnlyWhereItStillShows) {
+    // A laptop screen under a 32-point panel, and a monitor to its left.
+    const DesktopRect laptop{0, 32, 1920, 1048};
+    const DesktopRect monitor{-2560, 0, 2560, 1440};
+    constexpr int kNone = -1;
+    struct Row {
+        const char* what;
+        DesktopRect window;
+        std::vector<DesktopRect> displays;
+        int expected;  // index into displays, or kNone: the default place
+    };
+    const Row rows[] = {
+        {"inside the laptop's screen", {100, 100, 640, 960}, {laptop}, 0},
+        {"inside the monitor", {-2000, 200, 640, 960}, {laptop, monitor}, 1},
+        {"the monitor unplugged", {-2000, 200, 640, 960}, {laptop}, kNone},
+        {"a fifth off the right edge", {1408, 100, 640, 960}, {laptop}, 0},
+        {"half off the right edge", {1600, 100, 640, 960}, {laptop}, kNone},
+        {"its top under the panel, where its title bar cannot be grabbed", {100, 10, 640, 960}, {laptop}, kNone},
+        {"taller than the screen now (a smaller screen)", {100, 40, 800, 1200}, {laptop}, kNone},
+        {"across both, mostly on the laptop", {-100, 100, 640, 960}, {laptop, monitor}, 0},
+        {"across both, evenly", {-320, 100, 640, 960}, {laptop, monitor}, kNone},
+        {"smaller than the smallest window", {100, 100, 100, 150}, {laptop}, kNone},
+        {"no size", {100, 100, 0, 0}, {laptop}, kNone},
+        {"no display reported", {100, 100, 640, 960}, {}, kNone},
+        {"far beyond any screen, without overflowing", {2'000'000'000, 2'000'000'000, 640, 960}, {laptop}, kNone},
+    };
+    for (const Row& row : rows) {
+        const std::optional<std::size_t> found = window_fits_display(row.window, row.displays);
+        EXPECT_EQ(found ? static_cast<int>(*found) : kNone, row.expected) << row.what;
+    }
 }
 
 TEST(InterfaceScale, FollowsTheViewAndTheScreenDensity) {

@@ -18,8 +18,10 @@ namespace lumo::testing {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumo-test-XXXXXX").string();
+    TempFolder() : TempFolder(std::filesystem::temp_directory_path()) {}
+    // In another folder than the usual temporary one (another file system).
+    explicit TempFolder(const std::filesystem::path& base) {
+        std::string pattern = (base / "lumo-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
         EXPECT_FALSE(path_.empty()) << "cannot create a temporary folder";
     }

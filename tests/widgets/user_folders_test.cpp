@@ -5,12 +5,14 @@
 #include <string>
 
 #include "picture_tree.h"
+#include "support/scoped_environment.h"
 #include "widgets/picture_folder.h"
 #include "widgets/user_folders.h"
 
 namespace lumo {
 namespace {
 
+using testing::ScopedEnvironment;
 using testing::ScratchTree;
 
 TEST(UserDirsFile, ReadsThePicturesEntryInEitherForm) {
@@ -88,30 +90,6 @@ TEST(PicturesFolder, PrefersAnExistingPicturesFolderToTheHomeFolderItself) {
     sources.xdg_user_dir_output = photos;
     EXPECT_EQ(pictures_folder_from(sources), tree / "Photos");
 }
-
-// Sets an environment variable for one test, then puts it back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // With or without xdg-user-dir installed, the user's own file is honoured.
 TEST(PicturesFolder, OfThisUserComesFromTheirUserDirsFile) {
