@@ -7,11 +7,8 @@
 #include <array>
 #include <vector>
 
-#if defined(_OPENMP)
-#include <omp.h>
-#endif
-
 #include "clip/palette_remap.h"
+#include "clip/quantizer_threads.h"
 
 namespace lumo {
 namespace {
@@ -41,13 +38,7 @@ struct GifEncoder::Quantizer {
 GifEncoder::GifEncoder(int width, int height, Sink sink)
     : width_(width), height_(height), sink_(std::move(sink)), quantizer_(std::make_unique<Quantizer>()) {
     if (width < 1 || height < 1 || width > 65535 || height > 65535) return;
-#if defined(_OPENMP)
-    // libimagequant spreads its work over OpenMP threads and sums per thread,
-    // so its palettes would depend on the machine's core count; one thread
-    // (this one's setting only) makes them the same everywhere, the browser
-    // build included, and leaves the other core to the interface.
-    omp_set_num_threads(1);
-#endif
+    use_one_quantizer_thread();  // before the attributes: libimagequant reads the count as they are made
     quantizer_->attr = liq_attr_create();
     if (!quantizer_->attr) return;
     liq_set_speed(quantizer_->attr, kQuantizerSpeed);
