@@ -93,6 +93,7 @@ std::optional<ClipResult> ClipRecorder::poll(double now) {
         std::lock_guard lock(done_mutex_);
         if (!done_) return std::nullopt;
     }
+    ended_ = true;  // the encoder may have ended the clip by itself (a failure)
     result_given_ = true;
     return collect();
 }
