@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -18,8 +19,19 @@ public:
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    // "BM_X/min_time:2.000/real_time" -> "BM_X"
-    static std::string base_name(const std::string& name) { return name.substr(0, name.find('/')); }
+    // "BM_X/640/960/min_time:2.000/real_time" -> "BM_X/640/960": the arguments stay.
+    static std::string base_name(const std::string& name) {
+        std::string kept;
+        std::size_t from = 0;
+        while (from <= name.size()) {
+            const std::size_t to = std::min(name.find('/', from), name.size());
+            const std::string part = name.substr(from, to - from);
+            if (part.find(':') == std::string::npos && part != "real_time" && part != "manual_time")
+                kept += (kept.empty() ? "" : "/") + part;
+            from = to + 1;
+        }
+        return kept;
+    }
     static double to_ns(benchmark::TimeUnit unit) {
         switch (unit) {
             case benchmark::kSecond: return 1e9;
@@ -47,11 +59,20 @@ void print_share(const RecordingReporter& r, const char* label, const std::strin
     }
 }
 
+// A benchmark's time per iteration over `per`, in milliseconds.
+void print_time(const RecordingReporter& r, const char* label, const std::string& name, int per = 1) {
+    const auto it = r.times.find(name);
+    if (it != r.times.end()) std::printf("%-44s %10.3f ms\n", label, it->second / 1e6 / per);
+}
+
 }  // namespace
 
 #ifdef LUMO_PICTURE_BENCH
 void print_picture_memory();
 void print_launch_phases();
+#endif
+#ifdef LUMO_CLIP_BENCH
+void print_clip_figures();
 #endif
 
 int main(int argc, char** argv) {
@@ -84,6 +105,17 @@ int main(int argc, char** argv) {
 #ifdef LUMO_PICTURE_BENCH
     print_launch_phases();
     print_picture_memory();
+#endif
+    std::printf("\nRecording a clip (per frame; goals: hand-off 1 ms, video 33.3 ms, GIF 50 ms):\n");
+    print_time(reporter, "hand-off of a 640 x 960 frame:", "BM_ClipHandOff640x960");
+    print_time(reporter, "video frame, 320 x 480:", "BM_ClipMp4Frame/320/480/1");
+    print_time(reporter, "video frame, 640 x 960:", "BM_ClipMp4Frame/640/960/1");
+    print_time(reporter, "video frame, 640 x 960, repeated (x30):", "BM_ClipMp4Frame/640/960/30", 30);
+    print_time(reporter, "GIF frame, 320 x 480:", "BM_ClipGifFrame/320/480/1");
+    print_time(reporter, "GIF frame, 640 x 960:", "BM_ClipGifFrame/640/960/1");
+    print_time(reporter, "GIF frame, 640 x 960, repeated (x20):", "BM_ClipGifFrame/640/960/20", 20);
+#ifdef LUMO_CLIP_BENCH
+    print_clip_figures();
 #endif
     return 0;
 }

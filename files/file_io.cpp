@@ -4,11 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <system_error>
+
+#include "files/temporary_name.h"
 
 namespace lumo {
 namespace {
@@ -65,25 +66,6 @@ bool write_fully(int fd, const uint8_t* data, std::size_t size) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// Six characters that differ between calls and processes; O_EXCL settles the
-// rare collision by another try.
-std::string unique_suffix() {
-    static std::atomic<uint64_t> counter{0};
-    uint64_t x = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                 (static_cast<uint64_t>(::getpid()) << 32) ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-    // splitmix64 finaliser: spreads every input bit over the output.
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    x ^= x >> 31;
-    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string suffix(6, 'x');
-    for (char& c : suffix) {
-        c = kAlphabet[x % 62];
-        x /= 62;
-    }
-    return suffix;
 }
 
 // Flushes the folder so that the rename itself survives a crash.
@@ -158,7 +140,7 @@ bool write_file_atomically(const std::filesystem::path& path, std::span<const ui
     std::filesystem::path temporary;
     int raw_fd = -1;
     for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
-        temporary = folder / ("." + name.string() + "." + unique_suffix());
+        temporary = temporary_name_for(path);
         raw_fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (raw_fd < 0 && errno != EEXIST) break;
     }

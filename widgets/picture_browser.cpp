@@ -3,9 +3,9 @@
 #include <system_error>
 #include <utility>
 
+#include "files/user_folders.h"
 #include "widgets/modal_popup.h"
 #include "widgets/picture_folder.h"
-#include "widgets/user_folders.h"
 
 namespace lumo {
 namespace {

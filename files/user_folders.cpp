@@ -1,7 +1,4 @@
-#include "widgets/user_folders.h"
-
-#include "files/app_paths.h"
-
+#include "files/user_folders.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +8,8 @@
 #include <iterator>
 #include <string>
 #include <system_error>
+
+#include "files/app_paths.h"
 
 namespace lumo {
 namespace {
@@ -65,11 +64,52 @@ std::string file_text(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+struct KindNames {
+    std::string_view user_dirs_key;  // in user-dirs.dirs
+    std::string_view usual_folder;   // below home, when nothing names one
+    const char* command;             // xdg-user-dir's question
+};
+
+KindNames names_of(UserFolder kind) {
+    if (kind == UserFolder::videos) return {"XDG_VIDEOS_DIR", "Videos", "xdg-user-dir VIDEOS 2>/dev/null"};
+    return {"XDG_PICTURES_DIR", "Pictures", "xdg-user-dir PICTURES 2>/dev/null"};
+}
+
+std::filesystem::path existing_or_empty(const std::filesystem::path& folder) {
+    return is_existing_folder(folder) ? folder : std::filesystem::path();
+}
+
+// What one kind is chosen from on this machine, owned (UserFolderSources only views it).
+struct MachineSources {
+    std::string program_output;
+    std::string user_dirs;
+    UserFolderSources sources;
+};
+
+MachineSources machine_sources(UserFolder kind, const std::filesystem::path& home) {
+    const char* config_home = std::getenv("XDG_CONFIG_HOME");
+    const std::filesystem::path config = is_set(config_home) && config_home[0] == '/'
+                                             ? std::filesystem::path(config_home)
+                                             : home / ".config";
+    MachineSources machine;
+    machine.program_output = output_of(names_of(kind).command);
+    machine.user_dirs = config.is_absolute() ? file_text(config / "user-dirs.dirs") : std::string();
+    return machine;
+}
+
+UserFolderSources view_of(const MachineSources& machine, const std::filesystem::path& home) {
+    UserFolderSources sources;
+    sources.xdg_user_dir_output = machine.program_output;
+    sources.user_dirs_file = machine.user_dirs;
+    sources.home = home;
+    return sources;
+}
+
 }  // namespace
 
-std::optional<std::filesystem::path> pictures_folder_in_user_dirs(std::string_view text,
-                                                                  const std::filesystem::path& home) {
-    constexpr std::string_view key = "XDG_PICTURES_DIR";
+std::optional<std::filesystem::path> folder_in_user_dirs(UserFolder kind, std::string_view text,
+                                                         const std::filesystem::path& home) {
+    const std::string_view key = names_of(kind).user_dirs_key;
     std::optional<std::filesystem::path> found;
     while (!text.empty()) {
         const auto end = text.find('\n');
@@ -94,36 +134,43 @@ std::optional<std::filesystem::path> pictures_folder_in_user_dirs(std::string_vi
     return found;
 }
 
-// xdg-user-dir names the home folder itself when no pictures folder is
-// configured; an existing ~/Pictures is the better guess then.
-std::filesystem::path pictures_folder_from(const PicturesFolderSources& sources) {
+// xdg-user-dir names the home folder itself when the kind is not configured;
+// an existing ~/Pictures (~/Videos) is the better guess then.
+std::filesystem::path own_user_folder(UserFolder kind, const UserFolderSources& sources) {
     const auto is_home = [&](const std::filesystem::path& folder) {
         std::error_code code;
         return !sources.home.empty() && std::filesystem::equivalent(folder, sources.home, code);
     };
     const std::filesystem::path from_program(trimmed(sources.xdg_user_dir_output));
     if (is_existing_folder(from_program) && !is_home(from_program)) return from_program;
-    if (auto from_file = pictures_folder_in_user_dirs(sources.user_dirs_file, sources.home);
+    if (auto from_file = folder_in_user_dirs(kind, sources.user_dirs_file, sources.home);
         from_file && is_existing_folder(*from_file) && !is_home(*from_file))
         return *from_file;
-    if (!sources.home.empty() && is_existing_folder(sources.home / "Pictures")) return sources.home / "Pictures";
-    if (is_existing_folder(sources.home)) return sources.home;
+    if (!sources.home.empty()) return existing_or_empty(sources.home / names_of(kind).usual_folder);
     return {};
+}
+
+std::filesystem::path pictures_folder_from(const UserFolderSources& sources) {
+    if (auto own = own_user_folder(UserFolder::pictures, sources); !own.empty()) return own;
+    return existing_or_empty(sources.home);
+}
+
+std::filesystem::path videos_folder_from(const UserFolderSources& videos, const UserFolderSources& pictures) {
+    if (auto own = own_user_folder(UserFolder::videos, videos); !own.empty()) return own;
+    return pictures_folder_from(pictures);
 }
 
 std::filesystem::path user_pictures_folder() {
     const std::filesystem::path home = user_home_folder();
-    const char* config_home = std::getenv("XDG_CONFIG_HOME");
-    const std::filesystem::path config = is_set(config_home) && config_home[0] == '/'
-                                             ? std::filesystem::path(config_home)
-                                             : home / ".config";
-    const std::string program_output = output_of("xdg-user-dir PICTURES 2>/dev/null");
-    const std::string user_dirs = config.is_absolute() ? file_text(config / "user-dirs.dirs") : std::string();
-    PicturesFolderSources sources;
-    sources.xdg_user_dir_output = program_output;
-    sources.user_dirs_file = user_dirs;
-    sources.home = home;
-    return pictures_folder_from(sources);
+    const MachineSources pictures = machine_sources(UserFolder::pictures, home);
+    return pictures_folder_from(view_of(pictures, home));
+}
+
+std::filesystem::path user_videos_folder() {
+    const std::filesystem::path home = user_home_folder();
+    const MachineSources videos = machine_sources(UserFolder::videos, home);
+    if (auto own = own_user_folder(UserFolder::videos, view_of(videos, home)); !own.empty()) return own;
+    return user_pictures_folder();
 }
 
 }  // namespace lumo

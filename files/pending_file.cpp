@@ -1,0 +1,97 @@
+#include "files/pending_file.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "files/temporary_name.h"
+
+namespace lumo {
+namespace {
+
+// Puts from in place as to, failing with EEXIST rather than replacing a file.
+int place_without_replacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without RENAME_NOREPLACE: a hard link fails on an existing
+    // name too; one without hard links (FAT) gets a check, then a rename.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno == EEXIST) return EEXIST;
+    std::error_code code;
+    if (std::filesystem::exists(to, code) || code) return code ? code.value() : EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// Makes the new name survive a power cut. Some file systems cannot flush a
+// folder at all; the file itself is already safe, so this is best effort.
+void flush_folder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target, int* error_number) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path temporary = temporary_name_for(target);
+        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(std::move(temporary), fd));
+        if (errno != EEXIST) break;
+    }
+    *error_number = errno;
+    return nullptr;
+}
+
+PendingFile::~PendingFile() { abandon(); }
+
+bool PendingFile::write(std::span<const uint8_t> bytes, int* error_number) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            *error_number = n == 0 ? EIO : errno;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool PendingFile::commit(const std::filesystem::path& target, int* error_number) {
+    if (fd_ < 0 || placed_) {
+        *error_number = EBADF;
+        return false;
+    }
+    // Any descriptor of the file flushes what every writer wrote to it.
+    if (::fsync(fd_) != 0) {
+        *error_number = errno;
+        return false;
+    }
+    if (const int error = place_without_replacing(temporary_, target); error != 0) {
+        *error_number = error;
+        return false;
+    }
+    placed_ = true;
+    ::close(fd_);
+    fd_ = -1;
+    flush_folder(target.has_parent_path() ? target.parent_path() : std::filesystem::path("."));
+    return true;
+}
+
+void PendingFile::abandon() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!placed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+}  // namespace lumo

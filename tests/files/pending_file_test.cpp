@@ -1,0 +1,61 @@
+// Files written in pieces under a hidden name, then put in place or removed.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "files/file_io.h"
+#include "files/pending_file.h"
+#include "support/temp_folder.h"
+#include "support/text_bytes.h"
+
+namespace lumo::testing {
+namespace {
+
+TEST(PendingFile, IsPutInPlaceWholeButNeverOverAnotherFile) {
+    TempFolder folder;
+    int error = 0;
+    auto file = PendingFile::create(folder / "clip.gif", &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->temporary().parent_path(), folder.path());
+    ASSERT_TRUE(file->write(as_bytes("GIF89a"), &error));
+    ASSERT_TRUE(file->write(as_bytes("..."), &error));
+    EXPECT_FALSE(std::filesystem::exists(folder / "clip.gif")) << "nothing under the name until it is whole";
+
+    write_text(folder / "taken.gif", "someone else's");
+    EXPECT_FALSE(file->commit(folder / "taken.gif", &error));
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_EQ(read_text(folder / "taken.gif"), "someone else's");
+
+    ASSERT_TRUE(file->commit(folder / "clip.gif", &error)) << error;
+    EXPECT_EQ(read_text(folder / "clip.gif"), "GIF89a...");
+    file.reset();
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"clip.gif", "taken.gif"}));
+}
+
+TEST(PendingFile, IsRemovedUnlessPutInPlace) {
+    TempFolder folder;
+    int error = 0;
+    auto abandoned = PendingFile::create(folder / "a.mp4", &error);
+    auto dropped = PendingFile::create(folder / "b.mp4", &error);
+    ASSERT_TRUE(abandoned && dropped);
+    EXPECT_EQ(folder.names().size(), 2u);
+    abandoned->abandon();
+    dropped.reset();
+    EXPECT_TRUE(folder.names().empty());
+    EXPECT_FALSE(PendingFile::create(folder / "missing" / "c.mp4", &error));
+    EXPECT_EQ(error, ENOENT);
+}
+
+TEST(PendingFile, LeftByAKilledProcessIsATemporaryTheCleanUpKnows) {
+    TempFolder folder;
+    int error = 0;
+    auto file = PendingFile::create(folder / "clip.mp4", &error);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(remove_stale_temporaries(folder.path(), ".mp4", std::chrono::seconds(0)), 1);
+    EXPECT_TRUE(folder.names().empty());
+}
+
+}  // namespace
+}  // namespace lumo::testing
