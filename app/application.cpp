@@ -42,8 +42,7 @@ int window_coordinate(int origin, float points) {
 }  // namespace
 
 Application::Application(const AppOptions& options)
-    : options_(options),
-      run_loop_(options.headless ? RunLoop::ClockKind::virtual_time : RunLoop::ClockKind::real) {}
+    : options_(options), run_loop_(options.headless ? RunLoop::ClockKind::virtual_time : RunLoop::ClockKind::real) {}
 
 std::unique_ptr<Application> Application::create(const AppOptions& options, std::string* error, bool* bad_input) {
     if (bad_input) *bad_input = false;
@@ -84,8 +83,9 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
     startup_mark("tilt sources opened");
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
-    app->interface_ = MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
-                                          app->tilt_.get(), app->home_, start_up.take_view_contents());
+    app->interface_ =
+        MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
+                            app->tilt_.get(), app->home_, start_up.take_view_contents());
     if (!app->interface_) {
         *error = "cannot make the drawing view's OpenGL context current";
         return nullptr;
@@ -164,7 +164,8 @@ void Application::pump(double wait_seconds) {
         // Every event carries its own time, in milliseconds: SDL's, or on the
         // virtual clock the time it was put in the queue (now, as pushed
         // events are taken in the same turn). Taps are timed by these.
-        if (run_loop_.isVirtual()) event.common.timestamp = static_cast<Uint32>(run_loop_.nowTicks() / (kTicksPerSecond / 1000));
+        if (run_loop_.isVirtual())
+            event.common.timestamp = static_cast<Uint32>(run_loop_.nowTicks() / (kTicksPerSecond / 1000));
         pacer_.offer(event, imgui_->frames(), run_loop_.now());
         have = SDL_PollEvent(&event) != 0;
     }
@@ -177,9 +178,7 @@ void Application::handle_event(const SDL_Event& event) {
     view().setNeedsDisplay();  // anything may answer an event on screen
     imgui_->process_event(event);
     switch (event.type) {
-        case SDL_QUIT:
-            quit_ = true;
-            break;
+        case SDL_QUIT: quit_ = true; break;
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:
@@ -198,13 +197,10 @@ void Application::handle_event(const SDL_Event& event) {
                     view().update_screen_size();
                     view().layoutSubviews();
                     break;
-                default:
-                    break;
+                default: break;
             }
             break;
-        case SDL_KEYDOWN:
-            handle_key(event.key);
-            break;
+        case SDL_KEYDOWN: handle_key(event.key); break;
         case SDL_TEXTINPUT:
             // '?' as typed, whatever the keyboard layout puts it on.
             if (std::strcmp(event.text.text, "?") == 0 && !interface_->panel()->modal_open())
@@ -219,11 +215,8 @@ void Application::handle_event(const SDL_Event& event) {
             SDL_free(event.drop.file);
             break;
         case SDL_CONTROLLERDEVICEADDED:
-        case SDL_CONTROLLERDEVICEREMOVED:
-            tilt_->handle_controller_event(event);
-            break;
-        default:
-            break;
+        case SDL_CONTROLLERDEVICEREMOVED: tilt_->handle_controller_event(event); break;
+        default: break;
     }
     touches_->handle_event(event);
 }
@@ -315,8 +308,9 @@ void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_c
         host_report_metric("tableSliceLongestMs", table_slice_longest_ms_);
         // From the first slice to the last, frames in between included.
         table_build_timed_ = false;
-        host_report_metric("tableBuildMs",
-                           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - table_build_started_).count());
+        host_report_metric(
+            "tableBuildMs",
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - table_build_started_).count());
     }
 }
 

@@ -46,7 +46,8 @@ struct Item {
 
 class RecordingProbe : public lumo::WidgetProbe {
 public:
-    void item(lumo::ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled) override {
+    void item(lumo::ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max,
+              bool enabled) override {
         const int frame = ImGui::GetFrameCount();
         if (frame != frame_) {
             items_.clear();
@@ -79,8 +80,8 @@ void append_item(std::string& out, std::string_view kind, std::string_view capti
                  float height, bool enabled) {
     if (out.size() > 1) out += ',';
     char numbers[160];
-    std::snprintf(numbers, sizeof numbers, ",\"x\":%.1f,\"y\":%.1f,\"width\":%.1f,\"height\":%.1f,\"enabled\":%s}",
-                  x, y, width, height, enabled ? "true" : "false");
+    std::snprintf(numbers, sizeof numbers, ",\"x\":%.1f,\"y\":%.1f,\"width\":%.1f,\"height\":%.1f,\"enabled\":%s}", x,
+                  y, width, height, enabled ? "true" : "false");
     out += "{\"kind\":";
     append_json_string(out, kind);
     out += ",\"caption\":";
@@ -148,9 +149,12 @@ EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {
     lumo::Application* app = lumo::Application::running();
     if (app != nullptr && !app->ui().panel()->modal_open()) {
         using lumo::ControlPanel;
-        const struct { ControlPanel::Control control; const char* caption; } panel[] = {
-            {ControlPanel::save, "Save"}, {ControlPanel::initialize, "Initialize"}, {ControlPanel::load, "Load"},
-            {ControlPanel::edit, "Edit shape"}, {ControlPanel::fix, "Fix"}, {ControlPanel::lines, "Lines"}};
+        const struct {
+            ControlPanel::Control control;
+            const char* caption;
+        } panel[] = {{ControlPanel::save, "Save"}, {ControlPanel::initialize, "Initialize"},
+                     {ControlPanel::load, "Load"}, {ControlPanel::edit, "Edit shape"},
+                     {ControlPanel::fix, "Fix"},   {ControlPanel::lines, "Lines"}};
         for (const auto& [control, caption] : panel) {
             const lumo::PanelRect rect = app->ui().panel()->rect_of(control);
             if (rect.width > 0 && rect.height > 0)

@@ -36,49 +36,50 @@ void Application::receive_dropped_files() {
             continue;
         }
         switch (file.kind) {
-        case ArrivingFile::Kind::picture: {
-            Picture picture = picture_from_straight_rgba(file.width, file.height, file.bytes);
-            if (picture.empty()) {
-                interface_->panel()->report_cannot_open(shown + ": the picture could not be opened");
+            case ArrivingFile::Kind::picture: {
+                Picture picture = picture_from_straight_rgba(file.width, file.height, file.bytes);
+                if (picture.empty()) {
+                    interface_->panel()->report_cannot_open(shown + ": the picture could not be opened");
+                    break;
+                }
+                view().load_texture(std::make_shared<const Picture>(std::move(picture)));
                 break;
             }
-            view().load_texture(std::make_shared<const Picture>(std::move(picture)));
-            break;
-        }
-        case ArrivingFile::Kind::file: {
-            // A shape file takes the path a desktop drop takes, from a copy
-            // in memory; anything else is tried as a picture.
-            const std::filesystem::path folder = std::filesystem::temp_directory_path() / "lumo-dropped";
-            const std::filesystem::path path = folder / (name.empty() ? "dropped" : name);
-            std::error_code ignored;
-            std::filesystem::create_directories(folder, ignored);
-            std::string error;
-            if (!write_file_atomically(path, file.bytes, &error)) {
-                interface_->panel()->report_cannot_open(shown + ": " + error);
+            case ArrivingFile::Kind::file: {
+                // A shape file takes the path a desktop drop takes, from a copy
+                // in memory; anything else is tried as a picture.
+                const std::filesystem::path folder = std::filesystem::temp_directory_path() / "lumo-dropped";
+                const std::filesystem::path path = folder / (name.empty() ? "dropped" : name);
+                std::error_code ignored;
+                std::filesystem::create_directories(folder, ignored);
+                std::string error;
+                if (!write_file_atomically(path, file.bytes, &error)) {
+                    interface_->panel()->report_cannot_open(shown + ": " + error);
+                    break;
+                }
+                // Read whole (or refused) before open_file returns: the copy goes at once.
+                const bool shape = is_shape_file(path);
+                if (shape) open_file(path);
+                std::filesystem::remove(path, ignored);
+                if (shape) break;
+                std::optional<Picture> picture =
+                    decode_picture_reduced(file.bytes, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
+                if (!picture) {
+                    interface_->panel()->report_cannot_open(shown + ": " + error);
+                    break;
+                }
+                view().load_texture(std::make_shared<const Picture>(std::move(*picture)));
                 break;
             }
-            // Read whole (or refused) before open_file returns: the copy goes at once.
-            const bool shape = is_shape_file(path);
-            if (shape) open_file(path);
-            std::filesystem::remove(path, ignored);
-            if (shape) break;
-            std::optional<Picture> picture =
-                decode_picture_reduced(file.bytes, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
-            if (!picture) {
-                interface_->panel()->report_cannot_open(shown + ": " + error);
+            case ArrivingFile::Kind::too_large:
+                interface_->panel()->report_cannot_open(
+                    shown + ": " +
+                    (file.width > 0 ? picture_too_large_message(file.width, file.height)
+                                    : std::string("the file is larger than a shape file can be")));
                 break;
-            }
-            view().load_texture(std::make_shared<const Picture>(std::move(*picture)));
-            break;
-        }
-        case ArrivingFile::Kind::too_large:
-            interface_->panel()->report_cannot_open(
-                shown + ": " + (file.width > 0 ? picture_too_large_message(file.width, file.height)
-                                                : std::string("the file is larger than a shape file can be")));
-            break;
-        default:
-            interface_->panel()->report_cannot_open(shown + ": not a picture or shape file lumo can read");
-            break;
+            default:
+                interface_->panel()->report_cannot_open(shown + ": not a picture or shape file lumo can read");
+                break;
         }
     }
 }

@@ -117,7 +117,8 @@ void lumoAppDelegate::take_loaded_shape(LoadedShape shape, const std::string& na
     } else {
         log_line("lumo: %s: %s; the current picture is kept", name.c_str(), shape.picture_problem.c_str());
         if (panel_ != nullptr)
-            panel_->show_notice("Picture kept", name + ": " + shape.picture_problem + ". The shape was opened; the current picture is kept.");
+            panel_->show_notice("Picture kept", name + ": " + shape.picture_problem +
+                                                    ". The shape was opened; the current picture is kept.");
     }
     glView->take_rest_shape(shape.positions);
 }

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options->headless && !lumo::host_display_available()) {
-        std::fprintf(stderr, "lumo: no display (DISPLAY and WAYLAND_DISPLAY are unset); use --headless to run without one\n");
+        std::fprintf(stderr,
+                     "lumo: no display (DISPLAY and WAYLAND_DISPLAY are unset); use --headless to run without one\n");
         return 2;
     }
     bool bad_input = false;

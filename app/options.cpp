@@ -66,7 +66,8 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
             if (v == nullptr) return std::nullopt;
             const char* colon = std::strchr(v, ':');
             int frame = 0;
-            if (colon == nullptr || colon[1] == '\0' || !parse_int(std::string_view(v, colon - v), &frame) || frame < 0) {
+            if (colon == nullptr || colon[1] == '\0' || !parse_int(std::string_view(v, colon - v), &frame) ||
+                frame < 0) {
                 *error = std::string("--screenshot-at takes FRAME:FILE.png, not \"") + v + "\"";
                 return std::nullopt;
             }
@@ -84,8 +85,8 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
             if (v == nullptr) return std::nullopt;
             const char* x = std::strchr(v, 'x');
             if (x == nullptr || !parse_int(std::string_view(v, x - v), &options.window_width) ||
-                !parse_int(x + 1, &options.window_height) || options.window_width < 160 || options.window_height < 240 ||
-                options.window_width > 16384 || options.window_height > 16384) {
+                !parse_int(x + 1, &options.window_height) || options.window_width < 160 ||
+                options.window_height < 240 || options.window_width > 16384 || options.window_height > 16384) {
                 *error = std::string("--size takes WIDTHxHEIGHT in points, at least 160x240, not \"") + v + "\"";
                 return std::nullopt;
             }

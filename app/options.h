@@ -10,15 +10,15 @@ namespace lumo {
 
 struct AppOptions {
     bool headless = false;
-    int frames = 60;                 // headless: frame intervals to run
-    std::string screenshot;          // headless: PNG of the last composed frame
+    int frames = 60;  // headless: frame intervals to run
+    std::string screenshot;  // headless: PNG of the last composed frame
     std::vector<std::pair<int, std::string>> screenshots_at;  // frame number, PNG
-    std::string home;                // --home: the application's home folder
-    std::string script;              // timed input to replay
+    std::string home;  // --home: the application's home folder
+    std::string script;  // timed input to replay
     std::vector<std::string> files;  // shape files or pictures to open after launch
-    int window_width = 0;            // --size: points; 0 x 0 suits the display (320 x 480 headless)
+    int window_width = 0;  // --size: points; 0 x 0 suits the display (320 x 480 headless)
     int window_height = 0;
-    int pixel_ratio = 1;             // --pixel-ratio: headless, pixels per point (2: a high-DPI screen)
+    int pixel_ratio = 1;  // --pixel-ratio: headless, pixels per point (2: a high-DPI screen)
     bool help = false;
     bool version = false;
 };

@@ -19,7 +19,9 @@ struct Parser {
     bool word(std::string* out) { return static_cast<bool>(words >> *out); }
     // A position far outside the view would overflow the window's integer
     // coordinates: refused here, where the line can still be named.
-    bool coordinate(float* out) { return number(out) && std::isfinite(*out) && std::fabs(*out) <= kScriptCoordinateLimit; }
+    bool coordinate(float* out) {
+        return number(out) && std::isfinite(*out) && std::fabs(*out) <= kScriptCoordinateLimit;
+    }
     std::string rest() {
         std::string text;
         std::getline(words >> std::ws, text);
@@ -50,8 +52,10 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         if (event->has_position && !p.coordinate(&event->y)) return *problem = kExpectedPosition, false;
         if (!event->has_position && event->kind != K::up) return *problem = kExpectedPosition, false;
     } else if (command == "click" || command == "mousedown" || command == "mousemove" || command == "mouseup") {
-        event->kind = command == "click" ? K::click : command == "mousedown" ? K::mouse_down
-                    : command == "mousemove" ? K::mouse_move : K::mouse_up;
+        event->kind = command == "click"       ? K::click
+                      : command == "mousedown" ? K::mouse_down
+                      : command == "mousemove" ? K::mouse_move
+                                               : K::mouse_up;
         if (!p.coordinate(&event->x) || !p.coordinate(&event->y)) return *problem = kExpectedPosition, false;
         event->has_position = true;
     } else if (command == "tilt") {
@@ -79,7 +83,8 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         if (event->key == SDLK_UNKNOWN) return *problem = "unknown key \"" + name + "\"", false;
     } else if (command == "focus") {
         std::string state;
-        if (!p.word(&state) || (state != "lost" && state != "gained")) return *problem = "expected lost or gained", false;
+        if (!p.word(&state) || (state != "lost" && state != "gained"))
+            return *problem = "expected lost or gained", false;
         event->kind = state == "lost" ? K::focus_lost : K::focus_gained;
     } else if (command == "drop") {
         event->kind = K::drop;
@@ -118,7 +123,8 @@ std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std:
         }
         events.push_back(event);
     }
-    std::stable_sort(events.begin(), events.end(), [](const ScriptEvent& a, const ScriptEvent& b) { return a.time < b.time; });
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.time < b.time; });
     return events;
 }
 

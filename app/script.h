@@ -44,7 +44,22 @@ inline constexpr double kMaxScriptFrame = 1e9;  // more than a year of frames
 inline constexpr std::uintmax_t kMaxScriptBytes = 1u << 20;
 
 struct ScriptEvent {
-    enum class Kind { down, move, up, click, mouse_down, mouse_move, mouse_up, tilt, tilt_off, key, focus_lost, focus_gained, drop, press };
+    enum class Kind {
+        down,
+        move,
+        up,
+        click,
+        mouse_down,
+        mouse_move,
+        mouse_up,
+        tilt,
+        tilt_off,
+        key,
+        focus_lost,
+        focus_gained,
+        drop,
+        press
+    };
     Ticks time = 0;
     Kind kind = Kind::down;
     int finger = 0;
@@ -54,7 +69,7 @@ struct ScriptEvent {
     SDL_Keycode key = SDLK_UNKNOWN;
     Uint16 modifiers = KMOD_NONE;
     std::string file;  // drop
-    int control = 0;   // press: a ControlPanel::Control
+    int control = 0;  // press: a ControlPanel::Control
 };
 
 // The panel's controls as scripts name them, in ControlPanel::Control order.

@@ -50,8 +50,9 @@ Colour sky(float u, float v) {
     const Colour orange{246, 120, 48};
     const Colour gold{255, 200, 120};
     const Colour haze{255, 226, 170};
-    Colour c = v < 0.28f ? mix(top, orange, v / 0.28f) : v < 0.5f ? mix(orange, gold, (v - 0.28f) / 0.22f)
-                                                                 : mix(gold, haze, (v - 0.5f) / 0.15f);
+    Colour c = v < 0.28f  ? mix(top, orange, v / 0.28f)
+               : v < 0.5f ? mix(orange, gold, (v - 0.28f) / 0.22f)
+                          : mix(gold, haze, (v - 0.5f) / 0.15f);
     // Glow around the sun.
     const float glow = std::exp(-std::pow(distance(u, v, 0.3f, 0.2f) / 0.16f, 2.0f));
     return mix(c, Colour{255, 236, 150}, 0.55f * glow);
@@ -71,8 +72,10 @@ float sun_ray(float u, float v) {
 // A cloud: overlapping round puffs above a flat base.
 bool in_cloud(float u, float v, float cu, float cv, float size) {
     if (v > cv + 0.02f * size) return false;
-    const std::array<std::array<float, 3>, 5> puffs{{{-0.07f, 0.0f, 0.04f}, {-0.025f, -0.025f, 0.05f},
-                                                     {0.03f, -0.02f, 0.045f}, {0.07f, 0.005f, 0.035f},
+    const std::array<std::array<float, 3>, 5> puffs{{{-0.07f, 0.0f, 0.04f},
+                                                     {-0.025f, -0.025f, 0.05f},
+                                                     {0.03f, -0.02f, 0.045f},
+                                                     {0.07f, 0.005f, 0.035f},
                                                      {0.0f, 0.01f, 0.04f}}};
     for (const auto& p : puffs) {
         if (distance(u, v, cu + p[0] * size, cv + p[1] * size) < p[2] * size) return true;
@@ -100,7 +103,7 @@ int arrow(float u, float v) {
 // --- Balloon -----------------------------------------------------------------
 
 constexpr float kBalloonU = 0.5f;
-constexpr float kBalloonV = 0.39f;    // centre of the round top
+constexpr float kBalloonV = 0.39f;  // centre of the round top
 constexpr float kBalloonR = 0.135f;
 constexpr float kMouthV = 0.575f;
 constexpr float kMouthHalf = 0.03f;
@@ -117,8 +120,8 @@ float envelope_half_width(float v) {
 bool balloon(float u, float v, Colour& out) {
     const float half = envelope_half_width(v);
     if (half <= 0.0f || std::abs(u - kBalloonU) >= half) return false;
-    const std::array<Colour, 6> gores{{{232, 52, 64}, {255, 206, 58}, {54, 112, 214},
-                                       {250, 244, 232}, {64, 176, 104}, {150, 72, 190}}};
+    const std::array<Colour, 6> gores{
+        {{232, 52, 64}, {255, 206, 58}, {54, 112, 214}, {250, 244, 232}, {64, 176, 104}, {150, 72, 190}}};
     // Gores follow the meridians, so their width shrinks toward the edges.
     const float across = (u - kBalloonU) / half;  // -1 to 1
     const float meridian = std::asin(std::clamp(across, -1.0f, 1.0f)) / kPi + 0.5f;  // 0 to 1
@@ -221,9 +224,9 @@ Colour scene(float u, float v) {
     if (basket(u, v, thing)) c = thing;
     if (balloon(u, v, thing)) c = thing;
     switch (arrow(u, v)) {
-    case 1: c = Colour{255, 252, 240}; break;
-    case 2: c = Colour{120, 30, 30}; break;
-    default: break;
+        case 1: c = Colour{255, 252, 240}; break;
+        case 2: c = Colour{120, 30, 30}; break;
+        default: break;
     }
     return c;
 }

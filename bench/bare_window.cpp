@@ -35,9 +35,10 @@ void draw_lit_mesh(GLuint framebuffer, int width, int height) {
     for (int r = 0; r + 1 < kSide; ++r) {
         for (int c = 0; c + 1 < kSide; ++c) {
             const auto v = static_cast<unsigned short>(r * kSide + c);
-            indices.insert(indices.end(), {v, static_cast<unsigned short>(v + 1), static_cast<unsigned short>(v + kSide),
-                                           static_cast<unsigned short>(v + 1), static_cast<unsigned short>(v + kSide + 1),
-                                           static_cast<unsigned short>(v + kSide)});
+            indices.insert(indices.end(),
+                           {v, static_cast<unsigned short>(v + 1), static_cast<unsigned short>(v + kSide),
+                            static_cast<unsigned short>(v + 1), static_cast<unsigned short>(v + kSide + 1),
+                            static_cast<unsigned short>(v + kSide)});
         }
     }
     const GLfloat white[] = {0.8f, 0.8f, 0.8f, 1.0f}, light[] = {-1.0f, -1.5f, 2.0f, 1.0f};
@@ -135,7 +136,7 @@ int main() {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     lumo::host_copy_frame_to_window(lumo::ViewFrame{framebuffer, colour, view.width, view.height}, view.x,
-                               height - view.y - view.height, width, height);
+                                    height - view.y - view.height, width, height);
     lumo::startup_mark("frame copied");
     draw_interface_quad(width, height);
     lumo::startup_mark("interface drawn");

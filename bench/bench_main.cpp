@@ -46,16 +46,19 @@ public:
 void print_ratio(const RecordingReporter& r, const char* label, const std::string& slow, const std::string& fast) {
     const auto s = r.times.find(slow), f = r.times.find(fast);
     if (s == r.times.end() || f == r.times.end() || f->second <= 0) return;
-    std::printf("%-44s %10.3f ms vs %10.3f ms: %.2fx\n", label, s->second / 1e6, f->second / 1e6, s->second / f->second);
+    std::printf("%-44s %10.3f ms vs %10.3f ms: %.2fx\n", label, s->second / 1e6, f->second / 1e6,
+                s->second / f->second);
 }
 
 void print_share(const RecordingReporter& r, const char* label, const std::string& name, double budget_ns) {
     const auto it = r.times.find(name);
     if (it == r.times.end()) return;
     if (it->second < 1e4) {
-        std::printf("%-44s %10.1f ns = %.5f%% of a 50 ms frame interval\n", label, it->second, 100.0 * it->second / budget_ns);
+        std::printf("%-44s %10.1f ns = %.5f%% of a 50 ms frame interval\n", label, it->second,
+                    100.0 * it->second / budget_ns);
     } else {
-        std::printf("%-44s %10.3f ms = %.1f%% of a 50 ms frame interval\n", label, it->second / 1e6, 100.0 * it->second / budget_ns);
+        std::printf("%-44s %10.3f ms = %.1f%% of a 50 ms frame interval\n", label, it->second / 1e6,
+                    100.0 * it->second / budget_ns);
     }
 }
 

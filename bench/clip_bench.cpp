@@ -68,14 +68,19 @@ void BM_ClipMp4Frame(benchmark::State& state) {
     for (auto _ : state) encoder.add(frames[i++ % frames.size()], repeats, &error);
     encoder.finish(&error);
     state.SetItemsProcessed(state.iterations() * repeats);
-    state.counters["bytes_per_frame"] = static_cast<double>(std::filesystem::file_size(path)) /
-                                        static_cast<double>(state.iterations() * repeats);
+    state.counters["bytes_per_frame"] =
+        static_cast<double>(std::filesystem::file_size(path)) / static_cast<double>(state.iterations() * repeats);
     std::filesystem::remove(path);
 }
 // {width, height, repeats}: repeats encode one picture that many times, as
 // while the dome rests.
-BENCHMARK(BM_ClipMp4Frame)->Args({320, 480, 1})->Args({640, 960, 1})->Args({640, 960, 30})->Iterations(120)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ClipMp4Frame)
+    ->Args({320, 480, 1})
+    ->Args({640, 960, 1})
+    ->Args({640, 960, 30})
+    ->Iterations(120)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_ClipGifFrame(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
@@ -93,8 +98,13 @@ void BM_ClipGifFrame(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * repeats);
     state.counters["bytes_per_frame"] = static_cast<double>(bytes) / static_cast<double>(state.iterations() * repeats);
 }
-BENCHMARK(BM_ClipGifFrame)->Args({320, 480, 1})->Args({640, 960, 1})->Args({640, 960, 20})->Iterations(80)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ClipGifFrame)
+    ->Args({320, 480, 1})
+    ->Args({640, 960, 1})
+    ->Args({640, 960, 20})
+    ->Iterations(80)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 long long resident_bytes() {
     std::ifstream statm("/proc/self/statm");
@@ -105,9 +115,9 @@ long long resident_bytes() {
 
 struct RealTimeFigures {
     ClipResult result;
-    long long peak_added = 0;     // resident memory above what the process held before, bytes
-    double finish_seconds = 0;    // from stop to the files in place
-    double worst_offer_ms = 0;    // the longest hand-off
+    long long peak_added = 0;  // resident memory above what the process held before, bytes
+    double finish_seconds = 0;  // from stop to the files in place
+    double worst_offer_ms = 0;  // the longest hand-off
 };
 
 // Presents `per_second` frames a second for `seconds` of real time, as the
@@ -137,8 +147,8 @@ RealTimeFigures record_in_real_time(int width, int height, int per_second, doubl
             const auto offered = Clock::now();
             recorder.offer(frames[static_cast<std::size_t>(i) % frames.size()], RowOrder::bottom_first,
                            std::chrono::duration<double>(offered - start).count());
-            figures.worst_offer_ms =
-                std::max(figures.worst_offer_ms, std::chrono::duration<double, std::milli>(Clock::now() - offered).count());
+            figures.worst_offer_ms = std::max(
+                figures.worst_offer_ms, std::chrono::duration<double, std::milli>(Clock::now() - offered).count());
         }
         const auto stopped = Clock::now();
         recorder.stop(std::chrono::duration<double>(stopped - start).count());
@@ -162,17 +172,19 @@ RealTimeFigures record_in_real_time(int width, int height, int per_second, doubl
 }  // namespace
 
 void print_clip_figures() {
-    std::printf("\nA clip fed in real time, 60 presented frames a second, frames dropped when the encoder is behind:\n");
+    std::printf(
+        "\nA clip fed in real time, 60 presented frames a second, frames dropped when the encoder is behind:\n");
     struct Row {
         int width, height;
         double seconds;
     };
     for (const Row row : {Row{320, 480, 20}, Row{640, 960, 20}}) {
         const RealTimeFigures f = record_in_real_time(row.width, row.height, 60, row.seconds);
-        std::printf("%d x %d, %.0f s: %s; %d of %d presented frames dropped; video %d, GIF %d frames;\n"
-                    "    finished %.2f s after stop; longest hand-off %.2f ms; peak memory added %.1f MB (budget 80)\n",
-                    row.width, row.height, row.seconds, f.result.saved() ? "saved" : f.result.error.c_str(),
-                    f.result.frames_dropped, static_cast<int>(row.seconds * 60), f.result.video_frames,
-                    f.result.gif_frames, f.finish_seconds, f.worst_offer_ms, f.peak_added / (1024.0 * 1024.0));
+        std::printf(
+            "%d x %d, %.0f s: %s; %d of %d presented frames dropped; video %d, GIF %d frames;\n"
+            "    finished %.2f s after stop; longest hand-off %.2f ms; peak memory added %.1f MB (budget 80)\n",
+            row.width, row.height, row.seconds, f.result.saved() ? "saved" : f.result.error.c_str(),
+            f.result.frames_dropped, static_cast<int>(row.seconds * 60), f.result.video_frames, f.result.gif_frames,
+            f.finish_seconds, f.worst_offer_ms, f.peak_added / (1024.0 * 1024.0));
     }
 }

@@ -58,7 +58,8 @@ void BM_FitAndUpload4000x3000(benchmark::State& state) {
     for (int y = 0; y < photo.height(); ++y)
         for (int x = 0; x < photo.width(); ++x) {
             uint8_t* p = photo.pixel(x, y);
-            p[0] = static_cast<uint8_t>(x), p[1] = static_cast<uint8_t>(y), p[2] = static_cast<uint8_t>(x ^ y), p[3] = 255;
+            p[0] = static_cast<uint8_t>(x), p[1] = static_cast<uint8_t>(y), p[2] = static_cast<uint8_t>(x ^ y),
+            p[3] = 255;
         }
     const auto shared = std::make_shared<const Picture>(std::move(photo));
     for (auto _ : state) {

@@ -43,7 +43,7 @@ double monotonic_ms() {
 
 struct Mark {
     std::string phase;
-    double at_ms = 0;   // since the spawn
+    double at_ms = 0;  // since the spawn
     double cpu_ms = 0;  // the program's CPU time by then
 };
 
@@ -119,7 +119,8 @@ struct Launches {
     void add(const std::vector<Mark>& marks) {
         Mark previous;  // the spawn: no time, no CPU
         for (const Mark& mark : marks) {
-            auto phase = std::find_if(phases.begin(), phases.end(), [&](const Phase& p) { return p.name == mark.phase; });
+            auto phase =
+                std::find_if(phases.begin(), phases.end(), [&](const Phase& p) { return p.name == mark.phase; });
             if (phase == phases.end()) phase = phases.insert(phases.end(), Phase{mark.phase, 0, 0, 0});
             phase->wall_ms += mark.at_ms - previous.at_ms;
             phase->cpu_ms += mark.cpu_ms - previous.cpu_ms;
@@ -145,7 +146,8 @@ void launch_to_first_swap(benchmark::State& state, std::vector<std::string> argu
             break;
         }
         launches.add(*marks);
-        const auto first_swap = std::find_if(marks->begin(), marks->end(), [](const Mark& m) { return m.phase == kFirstSwap; });
+        const auto first_swap =
+            std::find_if(marks->begin(), marks->end(), [](const Mark& m) { return m.phase == kFirstSwap; });
         cpu_ms += first_swap->cpu_ms;
         whole_dome_ms += at(*marks, kWholeDome);
         state.SetIterationTime(first_swap->at_ms / 1e3);
@@ -179,13 +181,16 @@ void print_launch_phases() {
     for (Launches launches : g_launches) {
         if (launches.count == 0) continue;
         const double n = launches.count;
-        std::printf("\n%s, mean of %d launches (ms; a phase runs from the mark before it, the first from the spawn;\n"
-                    "CPU is the whole process's, every thread):\n",
-                    std::filesystem::path(launches.program).filename().c_str(), launches.count);
+        std::printf(
+            "\n%s, mean of %d launches (ms; a phase runs from the mark before it, the first from the spawn;\n"
+            "CPU is the whole process's, every thread):\n",
+            std::filesystem::path(launches.program).filename().c_str(), launches.count);
         std::printf("  %-28s %8s %8s %8s\n", "phase", "wall", "CPU", "ends at");
         // In the order they end: some (the whole dome) come before or after others from launch to launch.
-        std::sort(launches.phases.begin(), launches.phases.end(), [](const Phase& a, const Phase& b) { return a.end_ms < b.end_ms; });
+        std::sort(launches.phases.begin(), launches.phases.end(),
+                  [](const Phase& a, const Phase& b) { return a.end_ms < b.end_ms; });
         for (const Phase& phase : launches.phases)
-            std::printf("  %-28s %8.1f %8.1f %8.1f\n", phase.name.c_str(), phase.wall_ms / n, phase.cpu_ms / n, phase.end_ms / n);
+            std::printf("  %-28s %8.1f %8.1f %8.1f\n", phase.name.c_str(), phase.wall_ms / n, phase.cpu_ms / n,
+                        phase.end_ms / n);
     }
 }

@@ -162,11 +162,10 @@ void print_picture_memory() {
         bool shape_file;
     };
     const Row rows[] = {
-        {"JPEG 6000 x 4000", &s.jpeg24, false},      {"JPEG 4000 x 3000", &s.jpeg12, false},
-        {"PNG 4000 x 3000", &s.png12, false},
-        {"PNG 8192 x 8192 (photo)", &s.png64, false}, {"JPEG bomb 8192 x 8192", &s.jpeg_bomb, false},
-        {"PNG bomb 8192 x 8192", &s.png_bomb, false}, {"GIF bomb 8192 x 8192", &s.gif_bomb, false},
-        {"shape file with a 8192 x 8192 PNG", &s.shape_file, true},
+        {"JPEG 6000 x 4000", &s.jpeg24, false},         {"JPEG 4000 x 3000", &s.jpeg12, false},
+        {"PNG 4000 x 3000", &s.png12, false},           {"PNG 8192 x 8192 (photo)", &s.png64, false},
+        {"JPEG bomb 8192 x 8192", &s.jpeg_bomb, false}, {"PNG bomb 8192 x 8192", &s.png_bomb, false},
+        {"GIF bomb 8192 x 8192", &s.gif_bomb, false},   {"shape file with a 8192 x 8192 PNG", &s.shape_file, true},
     };
     std::printf("\nPeak memory added by a picture (budget 64 MB), old way vs now:\n");
     for (const Row& row : rows) {

@@ -38,10 +38,10 @@ namespace lumo {
 class ClipRecorder {
 public:
     enum class Offer {
-        taken,    // copied; the encoder has it
+        taken,  // copied; the encoder has it
         dropped,  // every slot was busy (WhenFull::drop): counted in frames_dropped()
-        ended,    // the clip takes no more frames: it reached kMaxClipSeconds, was
-                  // stopped, failed, or the frame is not the clip's size. poll() tells the rest
+        ended,  // the clip takes no more frames: it reached kMaxClipSeconds, was
+        // stopped, failed, or the frame is not the clip's size. poll() tells the rest
     };
 
     // Allocates the slots and starts the encoder thread, which opens both
@@ -97,12 +97,12 @@ private:
     std::atomic<double> end_time_{0};
 
     std::atomic<bool> failed_{false};  // the encoder thread failed: offers end the clip
-    std::atomic<bool> hurry_{false};   // finish with what is encoded; skip the waiting frames
+    std::atomic<bool> hurry_{false};  // finish with what is encoded; skip the waiting frames
     std::mutex done_mutex_;
     std::condition_variable done_changed_;
-    bool done_ = false;           // under done_mutex_
-    ClipResult thread_result_;    // the encoder thread's until done_
-    std::thread thread_;          // last: starts once everything above is ready
+    bool done_ = false;  // under done_mutex_
+    ClipResult thread_result_;  // the encoder thread's until done_
+    std::thread thread_;  // last: starts once everything above is ready
 };
 
 }  // namespace lumo

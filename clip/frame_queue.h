@@ -23,7 +23,7 @@ enum class RowOrder { top_first, bottom_first };
 
 struct QueuedFrame {
     std::vector<uint8_t> rgba;  // width * height * 4 bytes, top row first
-    double time = 0;            // when the frame was presented, seconds
+    double time = 0;  // when the frame was presented, seconds
 };
 
 // Threads: offer(), close() and dropped() belong to the producer; take() and
@@ -56,10 +56,10 @@ private:
     WhenFull when_full_;
     std::vector<QueuedFrame> slots_;
     std::mutex mutex_;
-    std::condition_variable slot_freed_;    // for a producer waiting under WhenFull::wait
+    std::condition_variable slot_freed_;  // for a producer waiting under WhenFull::wait
     std::condition_variable frame_queued_;  // for the consumer
-    std::vector<QueuedFrame*> free_;        // under mutex_; capacity reserved for every slot
-    std::vector<QueuedFrame*> waiting_;     // under mutex_; oldest at waiting_head_
+    std::vector<QueuedFrame*> free_;  // under mutex_; capacity reserved for every slot
+    std::vector<QueuedFrame*> waiting_;  // under mutex_; oldest at waiting_head_
     std::size_t waiting_head_ = 0;
     std::size_t waiting_count_ = 0;
     bool closed_ = false;  // under mutex_

@@ -13,9 +13,7 @@ constexpr double kTolerance = 1e-3;
 
 }  // namespace
 
-double FrameSampler::first_sample_from(double time) const {
-    return std::ceil((time - start_) * rate_ - kTolerance);
-}
+double FrameSampler::first_sample_from(double time) const { return std::ceil((time - start_) * rate_ - kTolerance); }
 
 int FrameSampler::fill_up_to(double end) {
     // Clamped before the conversion: a time far ahead must not overflow.

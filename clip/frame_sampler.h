@@ -36,8 +36,8 @@ private:
     int max_samples_;
     bool started_ = false;
     double start_ = 0;  // the first frame's time: sample 0
-    double last_ = 0;   // the latest frame's time
-    int filled_ = 0;    // samples given out so far
+    double last_ = 0;  // the latest frame's time
+    int filled_ = 0;  // samples given out so far
 };
 
 }  // namespace lumo

@@ -24,7 +24,7 @@ constexpr int kColours = 255;
 
 struct GifEncoder::Quantizer {
     liq_attr* attr = nullptr;
-    std::vector<uint8_t> opaque;   // the frame with alpha 255: a GIF has no translucency
+    std::vector<uint8_t> opaque;  // the frame with alpha 255: a GIF has no translucency
     std::vector<uint8_t> indices;  // one palette index per pixel
     PaletteRemap remap;
     std::array<uint8_t, 256 * 3> palette{};

@@ -50,7 +50,7 @@ struct Mp4Encoder::State {
     SwsContext* scale = nullptr;
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
-    int width = 0;   // the clip's
+    int width = 0;  // the clip's
     int height = 0;
     int64_t next_pts = 0;
     bool header_written = false;
@@ -158,8 +158,8 @@ bool Mp4Encoder::open(const std::filesystem::path& path, int width, int height, 
         return false;
     }
     // Full-range RGB in, limited-range BT.709 out, matching the stream's tags.
-    sws_setColorspaceDetails(s.scale, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0,
-                             0, 1 << 16, 1 << 16);
+    sws_setColorspaceDetails(s.scale, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
+                             1 << 16, 1 << 16);
     return true;
 }
 

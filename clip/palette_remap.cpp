@@ -10,10 +10,9 @@ constexpr int kCellBits = 6;  // per channel: 64 x 64 x 64 cells of 4 values a s
 constexpr int kCellShift = 8 - kCellBits;
 
 // An 8 x 8 Bayer matrix: thresholds 0..63 spread evenly over every window.
-constexpr uint8_t kBayer[64] = {0,  32, 8,  40, 2,  34, 10, 42, 48, 16, 56, 24, 50, 18, 58, 26,
-                                12, 44, 4,  36, 14, 46, 6,  38, 60, 28, 52, 20, 62, 30, 54, 22,
-                                3,  35, 11, 43, 1,  33, 9,  41, 51, 19, 59, 27, 49, 17, 57, 25,
-                                15, 47, 7,  39, 13, 45, 5,  37, 63, 31, 55, 23, 61, 29, 53, 21};
+constexpr uint8_t kBayer[64] = {0,  32, 8,  40, 2,  34, 10, 42, 48, 16, 56, 24, 50, 18, 58, 26, 12, 44, 4,  36, 14, 46,
+                                6,  38, 60, 28, 52, 20, 62, 30, 54, 22, 3,  35, 11, 43, 1,  33, 9,  41, 51, 19, 59, 27,
+                                49, 17, 57, 25, 15, 47, 7,  39, 13, 45, 5,  37, 63, 31, 55, 23, 61, 29, 53, 21};
 // The dither's reach, in colour values either way: enough to break the
 // bands of a smooth gradient over 255 colours, small enough that a decoded
 // frame stays within 3 per channel of its source on average.

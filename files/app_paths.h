@@ -11,10 +11,10 @@ namespace lumo {
 
 // The values the home folder is chosen from; null or empty means unset.
 struct HomeFolderSources {
-    std::string_view home_override;       // --home on the command line
-    const char* lumo_home = nullptr;      // $LUMO_HOME
+    std::string_view home_override;  // --home on the command line
+    const char* lumo_home = nullptr;  // $LUMO_HOME
     const char* xdg_data_home = nullptr;  // $XDG_DATA_HOME (used only when absolute)
-    const char* user_home = nullptr;      // $HOME, or the password entry's folder
+    const char* user_home = nullptr;  // $HOME, or the password entry's folder
 };
 
 // The first that is set wins: --home, $LUMO_HOME, $XDG_DATA_HOME/lumo,
@@ -29,10 +29,10 @@ std::filesystem::path application_home_folder(std::string_view home_override = {
 
 // The values the state folder is chosen from; null or empty means unset.
 struct StateFolderSources {
-    std::string_view home_override;        // --home on the command line
-    const char* lumo_home = nullptr;       // $LUMO_HOME
+    std::string_view home_override;  // --home on the command line
+    const char* lumo_home = nullptr;  // $LUMO_HOME
     const char* xdg_state_home = nullptr;  // $XDG_STATE_HOME (used only when absolute)
-    const char* user_home = nullptr;       // $HOME, or the password entry's folder
+    const char* user_home = nullptr;  // $HOME, or the password entry's folder
 };
 
 // The first that is set wins: <--home>/state, <$LUMO_HOME>/state,

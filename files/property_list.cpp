@@ -96,18 +96,17 @@ plist_t array_element(plist_t array, uint32_t index) {
 std::optional<double> number_value(plist_t node) {
     if (node == nullptr) return std::nullopt;
     switch (plist_get_node_type(node)) {
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return value;
-    }
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return static_cast<double>(static_cast<int64_t>(value));
-    }
-    default:
-        return std::nullopt;
+        case PLIST_REAL: {
+            double value = 0;
+            plist_get_real_val(node, &value);
+            return value;
+        }
+        case PLIST_UINT: {
+            uint64_t value = 0;
+            plist_get_uint_val(node, &value);
+            return static_cast<double>(static_cast<int64_t>(value));
+        }
+        default: return std::nullopt;
     }
 }
 

@@ -53,13 +53,15 @@ const char* section_end(const char* body, const char* end, const SectionRules& r
             continue;
         }
         if (c == '"' || c == '\'') {
-            if (rules.quotes == Quotes::refused) return refuse_section(error, "quote inside a comment or CDATA section");
+            if (rules.quotes == Quotes::refused)
+                return refuse_section(error, "quote inside a comment or CDATA section");
             quote = c;
         } else if (c == '[' && !rules.brackets_allowed) {
             return refuse_section(error, "DOCTYPE with an internal subset");
         } else if (c == '>') {
             const std::size_t closer = rules.closer.size();
-            if (static_cast<std::size_t>(p - body) < closer || std::memcmp(p - closer, rules.closer.data(), closer) != 0)
+            if (static_cast<std::size_t>(p - body) < closer ||
+                std::memcmp(p - closer, rules.closer.data(), closer) != 0)
                 return refuse_section(error, "'>' inside a comment, CDATA section or processing instruction");
             return p;
         }
@@ -75,7 +77,8 @@ bool has_binary_property_list_signature(std::span<const uint8_t> bytes) {
 
 bool check_xml_property_list(std::span<const uint8_t> bytes, const PropertyListLimits& limits, std::string* error) {
     if (bytes.size() > limits.max_bytes) return refuse(error, "property list too big");
-    if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) return refuse(error, "NUL byte in an XML property list");
+    if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr)
+        return refuse(error, "NUL byte in an XML property list");
 
     const char* p = reinterpret_cast<const char*>(bytes.data());
     const char* const end = p + bytes.size();
@@ -162,8 +165,8 @@ struct BinaryLayout {
 };
 
 struct BinaryObject {
-    uint8_t type = 0;         // the marker's high nibble
-    uint64_t count = 0;       // elements of a container, bytes or characters of a string or data
+    uint8_t type = 0;  // the marker's high nibble
+    uint64_t count = 0;  // elements of a container, bytes or characters of a string or data
     uint64_t payload_at = 0;  // where the characters or references start
 };
 
@@ -192,8 +195,10 @@ bool read_object(const BinaryLayout& layout, uint64_t index, BinaryObject* objec
     if (index >= layout.object_count) return refuse(error, "binary property list: reference out of range");
     const uint8_t* const data = layout.bytes.data();
     const uint64_t limit = layout.table_offset;
-    const uint64_t offset = read_big_endian(data + layout.table_offset + index * layout.offset_size, layout.offset_size);
-    if (offset < kHeaderBytes || offset >= limit) return refuse(error, "binary property list: object offset out of range");
+    const uint64_t offset =
+        read_big_endian(data + layout.table_offset + index * layout.offset_size, layout.offset_size);
+    if (offset < kHeaderBytes || offset >= limit)
+        return refuse(error, "binary property list: object offset out of range");
 
     const uint8_t marker = data[offset];
     const uint8_t type = marker >> 4;
@@ -202,44 +207,44 @@ bool read_object(const BinaryLayout& layout, uint64_t index, BinaryObject* objec
     uint64_t count = 0;
     uint64_t element_bytes = 1;
     switch (type) {
-    case 0x0:  // false, true; null and fill are not property-list values
-        if (marker != 0x08 && marker != 0x09) return refuse(error, "binary property list: unsupported object");
-        break;
-    case 0x1:  // integer of 1, 2, 4, 8 or 16 bytes
-        if (info > 4) return refuse(error, "binary property list: bad integer size");
-        count = uint64_t{1} << info;
-        break;
-    case 0x2:  // real of 4 or 8 bytes
-        if (info != 2 && info != 3) return refuse(error, "binary property list: bad real size");
-        count = uint64_t{1} << info;
-        break;
-    case 0x3:  // date
-        if (marker != 0x33) return refuse(error, "binary property list: bad date");
-        count = 8;
-        break;
-    case 0x8:  // UID of 1 to 16 bytes
-        count = uint64_t{info} + 1;
-        break;
-    case 0x4:  // data
-    case 0x5:  // ASCII string
-    case 0x6:  // UTF-16 string
-    case 0xA:  // array
-    case 0xD:  // dictionary: keys, then values
-        count = info;
-        if (info == 0x0F) {  // the length follows as an integer object
-            if (at >= limit) return refuse(error, "binary property list: object runs past its end");
-            const uint8_t length_marker = data[at];
-            if ((length_marker >> 4) != 0x1 || (length_marker & 0x0F) > 3)
-                return refuse(error, "binary property list: bad length");
-            const uint64_t length_bytes = uint64_t{1} << (length_marker & 0x0F);
-            if (length_bytes > limit - at - 1) return refuse(error, "binary property list: object runs past its end");
-            count = read_big_endian(data + at + 1, static_cast<std::size_t>(length_bytes));
-            at += 1 + length_bytes;
-        }
-        element_bytes = type == 0x6 ? 2 : type == 0xA ? layout.ref_size : type == 0xD ? 2 * layout.ref_size : 1;
-        break;
-    default:
-        return refuse(error, "binary property list: unsupported object type");
+        case 0x0:  // false, true; null and fill are not property-list values
+            if (marker != 0x08 && marker != 0x09) return refuse(error, "binary property list: unsupported object");
+            break;
+        case 0x1:  // integer of 1, 2, 4, 8 or 16 bytes
+            if (info > 4) return refuse(error, "binary property list: bad integer size");
+            count = uint64_t{1} << info;
+            break;
+        case 0x2:  // real of 4 or 8 bytes
+            if (info != 2 && info != 3) return refuse(error, "binary property list: bad real size");
+            count = uint64_t{1} << info;
+            break;
+        case 0x3:  // date
+            if (marker != 0x33) return refuse(error, "binary property list: bad date");
+            count = 8;
+            break;
+        case 0x8:  // UID of 1 to 16 bytes
+            count = uint64_t{info} + 1;
+            break;
+        case 0x4:  // data
+        case 0x5:  // ASCII string
+        case 0x6:  // UTF-16 string
+        case 0xA:  // array
+        case 0xD:  // dictionary: keys, then values
+            count = info;
+            if (info == 0x0F) {  // the length follows as an integer object
+                if (at >= limit) return refuse(error, "binary property list: object runs past its end");
+                const uint8_t length_marker = data[at];
+                if ((length_marker >> 4) != 0x1 || (length_marker & 0x0F) > 3)
+                    return refuse(error, "binary property list: bad length");
+                const uint64_t length_bytes = uint64_t{1} << (length_marker & 0x0F);
+                if (length_bytes > limit - at - 1)
+                    return refuse(error, "binary property list: object runs past its end");
+                count = read_big_endian(data + at + 1, static_cast<std::size_t>(length_bytes));
+                at += 1 + length_bytes;
+            }
+            element_bytes = type == 0x6 ? 2 : type == 0xA ? layout.ref_size : type == 0xD ? 2 * layout.ref_size : 1;
+            break;
+        default: return refuse(error, "binary property list: unsupported object type");
     }
     const uint64_t room = limit - at;
     if (count > room / element_bytes) return refuse(error, "binary property list: object runs past its end");
@@ -297,8 +302,8 @@ bool check_binary_property_list(std::span<const uint8_t> bytes, const PropertyLi
                 return refuse(error, "binary property list: a container contains itself");
         }
         const bool dictionary = object.type == 0xD;
-        path[static_cast<std::size_t>(depth++)] = {index, object.payload_at, dictionary ? 2 * object.count : object.count,
-                                                   0, dictionary};
+        path[static_cast<std::size_t>(depth++)] = {index, object.payload_at,
+                                                   dictionary ? 2 * object.count : object.count, 0, dictionary};
         return true;
     };
 

@@ -12,13 +12,13 @@ namespace lumo {
 
 struct TrashResult {
     enum class Kind {
-        trashed,   // the file is in a trash; trashed_as says where
+        trashed,  // the file is in a trash; trashed_as says where
         no_trash,  // no trash can take it (its file system has none we may use): nothing changed
-        failed,    // it could not be moved: nothing changed, message says why
+        failed,  // it could not be moved: nothing changed, message says why
     };
     Kind kind = Kind::failed;
     std::filesystem::path trashed_as;  // trashed: <trash>/files/<name>
-    std::string message;               // no_trash and failed: why, in plain words
+    std::string message;  // no_trash and failed: why, in plain words
 };
 
 // $XDG_DATA_HOME/Trash (when absolute), else <user home>/.local/share/Trash.

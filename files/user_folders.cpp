@@ -66,8 +66,8 @@ std::string file_text(const std::filesystem::path& path) {
 
 struct KindNames {
     std::string_view user_dirs_key;  // in user-dirs.dirs
-    std::string_view usual_folder;   // below home, when nothing names one
-    const char* command;             // xdg-user-dir's question
+    std::string_view usual_folder;  // below home, when nothing names one
+    const char* command;  // xdg-user-dir's question
 };
 
 KindNames names_of(UserFolder kind) {
@@ -88,9 +88,8 @@ struct MachineSources {
 
 MachineSources machine_sources(UserFolder kind, const std::filesystem::path& home) {
     const char* config_home = std::getenv("XDG_CONFIG_HOME");
-    const std::filesystem::path config = is_set(config_home) && config_home[0] == '/'
-                                             ? std::filesystem::path(config_home)
-                                             : home / ".config";
+    const std::filesystem::path config =
+        is_set(config_home) && config_home[0] == '/' ? std::filesystem::path(config_home) : home / ".config";
     MachineSources machine;
     machine.program_output = output_of(names_of(kind).command);
     machine.user_dirs = config.is_absolute() ? file_text(config / "user-dirs.dirs") : std::string();

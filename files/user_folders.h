@@ -13,8 +13,8 @@ enum class UserFolder { pictures, videos };
 // What one kind of folder is chosen from; empty means unknown.
 struct UserFolderSources {
     std::string_view xdg_user_dir_output;  // what `xdg-user-dir PICTURES` (or VIDEOS) printed
-    std::string_view user_dirs_file;       // the text of user-dirs.dirs
-    std::filesystem::path home;            // the user's home folder
+    std::string_view user_dirs_file;  // the text of user-dirs.dirs
+    std::filesystem::path home;  // the user's home folder
 };
 
 // The kind's own folder: the first of these that names an existing folder

@@ -11,7 +11,7 @@
 namespace lumo {
 
 struct WindowState {
-    int x = 0, y = 0;           // the window's top-left corner on the desktop, in points
+    int x = 0, y = 0;  // the window's top-left corner on the desktop, in points
     int width = 0, height = 0;  // its size in points when not full screen
     bool full_screen = false;
 };

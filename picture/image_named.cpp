@@ -10,8 +10,8 @@ namespace lumo {
 std::shared_ptr<const Picture> imageNamed(std::string_view name) {
     const std::filesystem::path path = host_find_resource(name);
     if (path.empty()) {
-        log_line("lumo: picture %.*s not found next to the program or in its share folder", static_cast<int>(name.size()),
-                 name.data());
+        log_line("lumo: picture %.*s not found next to the program or in its share folder",
+                 static_cast<int>(name.size()), name.data());
         return nullptr;
     }
     std::string error;

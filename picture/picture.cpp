@@ -55,15 +55,15 @@ bool fits_size_limit(uint64_t width, uint64_t height) {
 // the size we checked must be the size the decoder uses.
 SDL_Surface* decode_with(PictureFormat format, SDL_RWops* source) {
     switch (format) {
-    case PictureFormat::png: return IMG_LoadPNG_RW(source);
-    case PictureFormat::jpeg: return IMG_LoadJPG_RW(source);
-    case PictureFormat::gif: return IMG_LoadGIF_RW(source);
-    case PictureFormat::bmp: return IMG_LoadBMP_RW(source);
-    case PictureFormat::webp: return IMG_LoadWEBP_RW(source);
-    case PictureFormat::tiff: return IMG_LoadTIF_RW(source);
-    case PictureFormat::qoi: return IMG_LoadQOI_RW(source);
-    case PictureFormat::pnm: return IMG_LoadPNM_RW(source);
-    case PictureFormat::unknown: break;
+        case PictureFormat::png: return IMG_LoadPNG_RW(source);
+        case PictureFormat::jpeg: return IMG_LoadJPG_RW(source);
+        case PictureFormat::gif: return IMG_LoadGIF_RW(source);
+        case PictureFormat::bmp: return IMG_LoadBMP_RW(source);
+        case PictureFormat::webp: return IMG_LoadWEBP_RW(source);
+        case PictureFormat::tiff: return IMG_LoadTIF_RW(source);
+        case PictureFormat::qoi: return IMG_LoadQOI_RW(source);
+        case PictureFormat::pnm: return IMG_LoadPNM_RW(source);
+        case PictureFormat::unknown: break;
     }
     return nullptr;
 }
@@ -141,7 +141,8 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
         decoded.reset(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
         if (!decoded) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
     }
-    Picture picture = premultiplied_copy(decoded->w, decoded->h, static_cast<const uint8_t*>(decoded->pixels), static_cast<std::size_t>(decoded->pitch));
+    Picture picture = premultiplied_copy(decoded->w, decoded->h, static_cast<const uint8_t*>(decoded->pixels),
+                                         static_cast<std::size_t>(decoded->pitch));
     decoded.reset();
     if (header.format == PictureFormat::jpeg) picture = upright_picture(picture, header.orientation);
     return picture;

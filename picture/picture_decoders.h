@@ -47,7 +47,7 @@ std::optional<Picture> decode_jpeg_scaled(EncodedInput input, const DecodeTarget
                                           const std::atomic<bool>* cancel, const DecodeOutcome& outcome);
 // A PNG read row by row into a RowReducer; never holds the full-size picture.
 // Interlaced PNGs are refused (their rows come in seven passes).
-std::optional<Picture> decode_png_rows(EncodedInput input, const DecodeTarget& target,
-                                       const std::atomic<bool>* cancel, const DecodeOutcome& outcome);
+std::optional<Picture> decode_png_rows(EncodedInput input, const DecodeTarget& target, const std::atomic<bool>* cancel,
+                                       const DecodeOutcome& outcome);
 
 }  // namespace lumo

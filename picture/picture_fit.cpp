@@ -30,10 +30,9 @@ Picture fit_picture(const Picture& picture, int side) {
     // so a 512 x 512 picture comes through unchanged.
     const stbir_filter filter = rect.scale >= 1.0f ? STBIR_FILTER_CATMULLROM : STBIR_FILTER_MITCHELL;
     const int done = stbir_resize_subpixel(
-        picture.pixels(), picture.width(), picture.height(), picture.width() * 4,
-        fitted.pixels(), side, side, side * 4, STBIR_TYPE_UINT8, 4, 3, STBIR_FLAG_ALPHA_PREMULTIPLIED,
-        STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, filter, filter, STBIR_COLORSPACE_LINEAR,
-        nullptr, rect.scale, rect.scale, -rect.x, -rect.y);
+        picture.pixels(), picture.width(), picture.height(), picture.width() * 4, fitted.pixels(), side, side, side * 4,
+        STBIR_TYPE_UINT8, 4, 3, STBIR_FLAG_ALPHA_PREMULTIPLIED, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, filter, filter,
+        STBIR_COLORSPACE_LINEAR, nullptr, rect.scale, rect.scale, -rect.x, -rect.y);
     if (!done) return {};
     return fitted;
 }

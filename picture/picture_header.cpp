@@ -82,9 +82,7 @@ bool is_start_of_frame(uint32_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-bool has_no_length(uint32_t marker) {
-    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8);
-}
+bool has_no_length(uint32_t marker) { return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8); }
 
 // Walks the segments as a decoder would, up to the frame header; stops at the
 // first scan, after which no size may appear.
@@ -133,7 +131,7 @@ PictureHeader read_gif(const Bytes& bytes) {
             return sized(PictureFormat::gif, width, height);
         }
         if (block != 0x21) break;  // trailer or garbage: no image
-        at += 2;                   // introducer and label, then sub-blocks to a zero length
+        at += 2;  // introducer and label, then sub-blocks to a zero length
         while (at < bytes.size() && bytes.u8(at) != 0) at += 1 + bytes.u8(at);
         ++at;
     }
@@ -228,15 +226,15 @@ PictureHeader read_picture_header(std::span<const uint8_t> data) {
 
 const char* picture_format_name(PictureFormat format) {
     switch (format) {
-    case PictureFormat::png: return "PNG";
-    case PictureFormat::jpeg: return "JPEG";
-    case PictureFormat::gif: return "GIF";
-    case PictureFormat::bmp: return "BMP";
-    case PictureFormat::webp: return "WebP";
-    case PictureFormat::tiff: return "TIFF";
-    case PictureFormat::qoi: return "QOI";
-    case PictureFormat::pnm: return "PNM";
-    case PictureFormat::unknown: break;
+        case PictureFormat::png: return "PNG";
+        case PictureFormat::jpeg: return "JPEG";
+        case PictureFormat::gif: return "GIF";
+        case PictureFormat::bmp: return "BMP";
+        case PictureFormat::webp: return "WebP";
+        case PictureFormat::tiff: return "TIFF";
+        case PictureFormat::qoi: return "QOI";
+        case PictureFormat::pnm: return "PNM";
+        case PictureFormat::unknown: break;
     }
     return "unknown";
 }

@@ -104,8 +104,9 @@ std::optional<Picture> decode_jpeg_scaled(EncodedInput input, const DecodeTarget
     }
     if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK) {
         *outcome.unsupported = true;
-        return outcome.fail(PictureError::too_large, "a CMYK JPEG this large cannot be opened: " + std::to_string(width) +
-                                                         " x " + std::to_string(height) + " pixels");
+        return outcome.fail(PictureError::too_large,
+                            "a CMYK JPEG this large cannot be opened: " + std::to_string(width) + " x " +
+                                std::to_string(height) + " pixels");
     }
     s.cinfo.scale_num = 1;
     s.cinfo.scale_denom = static_cast<unsigned>(jpeg_denominator(width, height, target));

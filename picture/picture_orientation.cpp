@@ -17,13 +17,28 @@ Picture upright_picture(const Picture& stored, int orientation) {
             // top/right/bottom/left" cases written as coordinates.
             int ux = x, uy = y;
             switch (orientation) {
-            case 2: ux = w - 1 - x; break;                 // mirrored left to right
-            case 3: ux = w - 1 - x; uy = h - 1 - y; break; // turned half round
-            case 4: uy = h - 1 - y; break;                 // mirrored top to bottom
-            case 5: ux = y; uy = x; break;                 // transposed
-            case 6: ux = h - 1 - y; uy = x; break;         // needs a quarter turn clockwise
-            case 7: ux = h - 1 - y; uy = w - 1 - x; break; // transverse
-            case 8: ux = y; uy = w - 1 - x; break;         // needs a quarter turn anticlockwise
+                case 2: ux = w - 1 - x; break;  // mirrored left to right
+                case 3:
+                    ux = w - 1 - x;
+                    uy = h - 1 - y;
+                    break;  // turned half round
+                case 4: uy = h - 1 - y; break;  // mirrored top to bottom
+                case 5:
+                    ux = y;
+                    uy = x;
+                    break;  // transposed
+                case 6:
+                    ux = h - 1 - y;
+                    uy = x;
+                    break;  // needs a quarter turn clockwise
+                case 7:
+                    ux = h - 1 - y;
+                    uy = w - 1 - x;
+                    break;  // transverse
+                case 8:
+                    ux = y;
+                    uy = w - 1 - x;
+                    break;  // needs a quarter turn anticlockwise
             }
             std::memcpy(upright.pixel(ux, uy), stored.pixel(x, y), 4);
         }

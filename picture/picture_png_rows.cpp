@@ -56,8 +56,8 @@ void premultiply(uint8_t* rgba, int width) {
 
 }  // namespace
 
-std::optional<Picture> decode_png_rows(EncodedInput input, const DecodeTarget& target,
-                                       const std::atomic<bool>* cancel, const DecodeOutcome& outcome) {
+std::optional<Picture> decode_png_rows(EncodedInput input, const DecodeTarget& target, const std::atomic<bool>* cancel,
+                                       const DecodeOutcome& outcome) {
     PngState s;
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s.message, on_error, on_warning);
     if (s.png == nullptr) return outcome.fail(PictureError::undecodable, "cannot start the PNG decoder");
@@ -79,9 +79,9 @@ std::optional<Picture> decode_png_rows(EncodedInput input, const DecodeTarget& t
     const int height = static_cast<int>(png_get_image_height(s.png, s.info));
     if (png_get_interlace_type(s.png, s.info) != PNG_INTERLACE_NONE) {
         *outcome.unsupported = true;
-        return outcome.fail(PictureError::too_large, "an interlaced PNG this large cannot be opened: " +
-                                                         std::to_string(width) + " x " + std::to_string(height) +
-                                                         " pixels (save it without interlacing)");
+        return outcome.fail(PictureError::too_large,
+                            "an interlaced PNG this large cannot be opened: " + std::to_string(width) + " x " +
+                                std::to_string(height) + " pixels (save it without interlacing)");
     }
     // Whatever the stored kind, 8-bit RGBA rows.
     png_set_expand(s.png);

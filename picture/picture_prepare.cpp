@@ -41,10 +41,11 @@ std::optional<Picture> decode_routed(const PictureHeader& header, EncodedInput i
         return outcome.fail(PictureError::undecodable, "not a picture SDL2_image can read: unrecognised format");
     }
     if (header.width == 0 || header.height == 0) {
-        return outcome.fail(PictureError::undecodable, "not a picture SDL2_image can read: " + format +
-                                                           " header without a size");
+        return outcome.fail(PictureError::undecodable,
+                            "not a picture SDL2_image can read: " + format + " header without a size");
     }
-    if (header.width > static_cast<uint32_t>(kMaxPictureSide) || header.height > static_cast<uint32_t>(kMaxPictureSide)) {
+    if (header.width > static_cast<uint32_t>(kMaxPictureSide) ||
+        header.height > static_cast<uint32_t>(kMaxPictureSide)) {
         return outcome.fail(PictureError::too_large, "picture too large: " + size_text(header.width, header.height) +
                                                          " (at most " + std::to_string(kMaxPictureSide) + " x " +
                                                          std::to_string(kMaxPictureSide) + ")");
@@ -90,16 +91,16 @@ std::optional<Picture> decode_routed(const PictureHeader& header, EncodedInput i
 }  // namespace
 
 std::optional<Picture> decode_picture_reduced(std::span<const uint8_t> bytes, const DecodeTarget& target,
-                                              std::string* error, PictureError* kind,
-                                              const std::atomic<bool>* cancel, PictureSize* original) {
+                                              std::string* error, PictureError* kind, const std::atomic<bool>* cancel,
+                                              PictureSize* original) {
     std::string ignored_error;
     PictureError ignored_kind = PictureError::none;
     if (error == nullptr) error = &ignored_error;
     if (kind == nullptr) kind = &ignored_kind;
     *kind = PictureError::none;
     const WholeBytes already = [](std::vector<uint8_t>*, std::string*) { return true; };
-    return decode_routed(read_picture_header(bytes), EncodedInput{bytes, nullptr}, already, target, cancel, error,
-                         kind, original);
+    return decode_routed(read_picture_header(bytes), EncodedInput{bytes, nullptr}, already, target, cancel, error, kind,
+                         original);
 }
 
 std::optional<Picture> load_picture_file_reduced(const std::filesystem::path& path, const DecodeTarget& target,

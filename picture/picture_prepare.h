@@ -27,7 +27,7 @@ inline constexpr uint64_t kFullDecodePixels = uint64_t{2048} * 2048;
 // How small a decoded picture may become.
 struct DecodeTarget {
     enum class Kind {
-        fit,    // keep at least `side` pixels on the shorter side (it is fitted next)
+        fit,  // keep at least `side` pixels on the shorter side (it is fitted next)
         bound,  // shrink until both sides are within `side` (shape files keep their aspect)
     };
     Kind kind = Kind::fit;
@@ -53,7 +53,7 @@ std::optional<Picture> decode_picture_reduced(std::span<const uint8_t> bytes, co
 std::optional<Picture> load_picture_file_reduced(const std::filesystem::path& path, const DecodeTarget& target,
                                                  std::string* error = nullptr, PictureError* kind = nullptr,
                                                  const std::atomic<bool>* cancel = nullptr,
-                                              PictureSize* original = nullptr);
+                                                 PictureSize* original = nullptr);
 
 // A picture to prepare: a file, or encoded bytes when path is empty.
 struct PictureRequest {
@@ -63,11 +63,11 @@ struct PictureRequest {
 };
 
 struct PreparedPicture {
-    std::filesystem::path path;                // as requested
-    std::shared_ptr<const Picture> texture;    // kTextureSide square; null on failure
-    std::shared_ptr<const Picture> preview;    // when asked for
-    int width = 0, height = 0;                 // the picture's own size, upright
-    std::string error;                         // one line, naming the file
+    std::filesystem::path path;  // as requested
+    std::shared_ptr<const Picture> texture;  // kTextureSide square; null on failure
+    std::shared_ptr<const Picture> preview;  // when asked for
+    int width = 0, height = 0;  // the picture's own size, upright
+    std::string error;  // one line, naming the file
     PictureError kind = PictureError::none;
     bool cancelled = false;
     bool ok() const { return texture != nullptr; }

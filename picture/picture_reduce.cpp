@@ -17,7 +17,9 @@ int reduction_to_bound(int width, int height, int max_side) {
 }
 
 RowReducer::RowReducer(int width, int height, int factor)
-    : width_(width), factor_(std::max(1, factor)), rows_left_(height),
+    : width_(width),
+      factor_(std::max(1, factor)),
+      rows_left_(height),
       out_((width + factor_ - 1) / factor_, (height + factor_ - 1) / factor_) {
     if (!out_.empty()) sums_.assign(static_cast<std::size_t>(out_.width()) * 4, 0);
 }

@@ -94,8 +94,8 @@ ViewRect GLWindow::view_rect_pixels() const {
     const ViewRect r = portrait_rect_in(wp, hp);
     const double sx = wp > 0 ? static_cast<double>(wx) / wp : 1.0;
     const double sy = hp > 0 ? static_cast<double>(hx) / hp : 1.0;
-    return {static_cast<int>(r.x * sx + 0.5), static_cast<int>(r.y * sy + 0.5), std::max(1, static_cast<int>(r.width * sx + 0.5)),
-            std::max(1, static_cast<int>(r.height * sy + 0.5))};
+    return {static_cast<int>(r.x * sx + 0.5), static_cast<int>(r.y * sy + 0.5),
+            std::max(1, static_cast<int>(r.width * sx + 0.5)), std::max(1, static_cast<int>(r.height * sy + 0.5))};
 }
 
 void GLWindow::swap() const { SDL_GL_SwapWindow(window_); }

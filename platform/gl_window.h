@@ -16,7 +16,7 @@ struct ViewRect {
 };
 
 struct WindowOptions {
-    bool headless = false;   // SDL's offscreen driver: a real context, no display
+    bool headless = false;  // SDL's offscreen driver: a real context, no display
     // Points; 0 x 0 means what suits the display (window_size_for_display),
     // or the design's 320 x 480 when headless.
     int width = 0;

@@ -105,17 +105,17 @@ enum class ChooserRequest { picture, camera, shape_file };
 
 struct ArrivingFile {
     enum class Kind {
-        none,         // nothing has arrived
-        cancelled,    // the chooser was dismissed without a file
-        picture,      // decoded by the host: straight-alpha RGBA rows, top first, upright
-        file,         // the file's bytes as they are
-        too_large,    // a picture wider or taller than allowed (width, height), or a file over the cap (bytes)
+        none,  // nothing has arrived
+        cancelled,  // the chooser was dismissed without a file
+        picture,  // decoded by the host: straight-alpha RGBA rows, top first, upright
+        file,  // the file's bytes as they are
+        too_large,  // a picture wider or taller than allowed (width, height), or a file over the cap (bytes)
         undecodable,  // not a picture the host can decode
     };
     Kind kind = Kind::none;
-    std::string name;            // the file's own name, no folder
-    int width = 0, height = 0;   // picture and too_large: the picture's size, upright
-    uint64_t size = 0;           // file and too_large: the file's size in bytes
+    std::string name;  // the file's own name, no folder
+    int width = 0, height = 0;  // picture and too_large: the picture's size, upright
+    uint64_t size = 0;  // file and too_large: the file's size in bytes
     std::vector<uint8_t> bytes;  // picture: its pixels; file: its contents
 };
 
@@ -135,10 +135,10 @@ struct ChooserLimits {
 void host_open_file_chooser(ChooserRequest request, const ChooserLimits& limits);
 
 enum class ChooserState {
-    idle,       // nothing asked, or the answer has arrived
-    waiting,    // the chooser is open
+    idle,  // nothing asked, or the answer has arrived
+    waiting,  // the chooser is open
     needs_tap,  // the host opens choosers only from a tap: the next tap on the page opens it
-    reading,    // a file was chosen and is being read or decoded
+    reading,  // a file was chosen and is being read or decoded
 };
 ChooserState host_chooser_state();
 // Forgets the open request: its answer, if it still comes, is dropped.

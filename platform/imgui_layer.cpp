@@ -38,21 +38,32 @@ std::vector<char> read_interface_font() {
     return data;
 }
 
-ImGuiLayer::ImGuiLayer(GLWindow* window, std::vector<char> font_file) : window_(window), font_data_(std::move(font_file)) {
+ImGuiLayer::ImGuiLayer(GLWindow* window, std::vector<char> font_file)
+    : window_(window), font_data_(std::move(font_file)) {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;  // the program keeps no configuration
     io.LogFilename = nullptr;
     io.BackendPlatformName = "lumo_sdl2";
-    const struct { ImGuiKey key; SDL_Scancode code; } keys[] = {
-        {ImGuiKey_Tab, SDL_SCANCODE_TAB},        {ImGuiKey_LeftArrow, SDL_SCANCODE_LEFT},
-        {ImGuiKey_RightArrow, SDL_SCANCODE_RIGHT}, {ImGuiKey_UpArrow, SDL_SCANCODE_UP},
-        {ImGuiKey_DownArrow, SDL_SCANCODE_DOWN}, {ImGuiKey_PageUp, SDL_SCANCODE_PAGEUP},
-        {ImGuiKey_PageDown, SDL_SCANCODE_PAGEDOWN}, {ImGuiKey_Home, SDL_SCANCODE_HOME},
-        {ImGuiKey_End, SDL_SCANCODE_END},        {ImGuiKey_Delete, SDL_SCANCODE_DELETE},
-        {ImGuiKey_Backspace, SDL_SCANCODE_BACKSPACE}, {ImGuiKey_Space, SDL_SCANCODE_SPACE},
-        {ImGuiKey_Enter, SDL_SCANCODE_RETURN},   {ImGuiKey_Escape, SDL_SCANCODE_ESCAPE},
+    const struct {
+        ImGuiKey key;
+        SDL_Scancode code;
+    } keys[] = {
+        {ImGuiKey_Tab, SDL_SCANCODE_TAB},
+        {ImGuiKey_LeftArrow, SDL_SCANCODE_LEFT},
+        {ImGuiKey_RightArrow, SDL_SCANCODE_RIGHT},
+        {ImGuiKey_UpArrow, SDL_SCANCODE_UP},
+        {ImGuiKey_DownArrow, SDL_SCANCODE_DOWN},
+        {ImGuiKey_PageUp, SDL_SCANCODE_PAGEUP},
+        {ImGuiKey_PageDown, SDL_SCANCODE_PAGEDOWN},
+        {ImGuiKey_Home, SDL_SCANCODE_HOME},
+        {ImGuiKey_End, SDL_SCANCODE_END},
+        {ImGuiKey_Delete, SDL_SCANCODE_DELETE},
+        {ImGuiKey_Backspace, SDL_SCANCODE_BACKSPACE},
+        {ImGuiKey_Space, SDL_SCANCODE_SPACE},
+        {ImGuiKey_Enter, SDL_SCANCODE_RETURN},
+        {ImGuiKey_Escape, SDL_SCANCODE_ESCAPE},
         {ImGuiKey_KeyPadEnter, SDL_SCANCODE_KP_ENTER},
     };
     for (const auto& k : keys) io.KeyMap[k.key] = k.code;
@@ -82,8 +93,10 @@ void ImGuiLayer::process_event(const SDL_Event& event) {
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            const int b = event.button.button == SDL_BUTTON_LEFT ? 0 : event.button.button == SDL_BUTTON_RIGHT ? 1
-                        : event.button.button == SDL_BUTTON_MIDDLE ? 2 : -1;
+            const int b = event.button.button == SDL_BUTTON_LEFT     ? 0
+                          : event.button.button == SDL_BUTTON_RIGHT  ? 1
+                          : event.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                                     : -1;
             if (b < 0) break;
             io.MousePos = ImVec2(static_cast<float>(event.button.x), static_cast<float>(event.button.y));
             held_[b] = event.type == SDL_MOUSEBUTTONDOWN;
@@ -94,9 +107,7 @@ void ImGuiLayer::process_event(const SDL_Event& event) {
             io.MouseWheel += static_cast<float>(event.wheel.y);
             io.MouseWheelH += static_cast<float>(event.wheel.x);
             break;
-        case SDL_TEXTINPUT:
-            io.AddInputCharactersUTF8(event.text.text);
-            break;
+        case SDL_TEXTINPUT: io.AddInputCharactersUTF8(event.text.text); break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const int code = event.key.keysym.scancode;
@@ -114,8 +125,7 @@ void ImGuiLayer::process_event(const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_LEAVE) io.MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -46,9 +46,9 @@ private:
     void rebuild_font();
 
     GLWindow* window_;
-    ImGuiStyle base_style_;          // at scale 1
-    std::vector<char> font_data_;    // the TrueType file, read once; empty without one
-    float scale_ = 0.0f;             // 0 until the first frame
+    ImGuiStyle base_style_;  // at scale 1
+    std::vector<char> font_data_;  // the TrueType file, read once; empty without one
+    float scale_ = 0.0f;  // 0 until the first frame
     float pixel_ratio_ = 0.0f;
     int font_pixels_ = 0;
     double last_frame_ = -1.0;

@@ -81,8 +81,8 @@ void RunLoop::runOnce(double max_wait) {
         virtual_now_ = std::max(virtual_now_, std::min(deadline, virtual_now_ + ticks_from_seconds(max_wait)));
         if (pump_) pump_(0);
     } else {
-        const double wait = deadline == kNoDeadline ? max_wait
-                                                    : std::clamp(seconds_from_ticks(deadline - nowTicks()), 0.0, max_wait);
+        const double wait =
+            deadline == kNoDeadline ? max_wait : std::clamp(seconds_from_ticks(deadline - nowTicks()), 0.0, max_wait);
         if (pump_) pump_(wait);
     }
     fire_due_timers();

@@ -9,8 +9,8 @@
 namespace lumo {
 
 struct Touch {
-    uint64_t serial = 0;   // identity; 0 for no touch
-    float x = 0, y = 0;    // location in the view, points from its top-left corner
+    uint64_t serial = 0;  // identity; 0 for no touch
+    float x = 0, y = 0;  // location in the view, points from its top-left corner
     uint32_t time_ms = 0;  // when its latest phase happened, on the event clock (wraps after 49 days)
 };
 

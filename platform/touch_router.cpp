@@ -37,31 +37,35 @@ void TouchRouter::handle_event(const SDL_Event& event) {
             const uint32_t time = event.tfinger.timestamp;
             if (event.type == SDL_FINGERDOWN) begin(event.tfinger.touchId, event.tfinger.fingerId, x, y, time);
             else if (event.type == SDL_FINGERMOTION) move(event.tfinger.touchId, event.tfinger.fingerId, x, y, time);
-            else end(event.tfinger.touchId, event.tfinger.fingerId, x, y, time, host_finger_was_cancelled(event.tfinger.fingerId));
+            else
+                end(event.tfinger.touchId, event.tfinger.fingerId, x, y, time,
+                    host_finger_was_cancelled(event.tfinger.fingerId));
             return;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             if (event.button.which == SDL_TOUCH_MOUSEID || event.button.button != SDL_BUTTON_LEFT) return;
             if (event.type == SDL_MOUSEBUTTONDOWN) {
-                begin(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y), event.button.timestamp);
+                begin(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+                      event.button.timestamp);
             } else {
                 // Let go outside the window: the press is abandoned, not a tap.
-                const bool outside = event.button.x < 0 || event.button.y < 0 || event.button.x >= w || event.button.y >= h;
-                end(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y), event.button.timestamp,
-                    outside);
+                const bool outside =
+                    event.button.x < 0 || event.button.y < 0 || event.button.x >= w || event.button.y >= h;
+                end(kMouseDevice, 0, static_cast<float>(event.button.x), static_cast<float>(event.button.y),
+                    event.button.timestamp, outside);
             }
             return;
         case SDL_MOUSEMOTION:
             if (event.motion.which == SDL_TOUCH_MOUSEID || (event.motion.state & SDL_BUTTON_LMASK) == 0) return;
-            move(kMouseDevice, 0, static_cast<float>(event.motion.x), static_cast<float>(event.motion.y), event.motion.timestamp);
+            move(kMouseDevice, 0, static_cast<float>(event.motion.x), static_cast<float>(event.motion.y),
+                 event.motion.timestamp);
             return;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST || event.window.event == SDL_WINDOWEVENT_HIDDEN)
                 cancel_all();
             return;
-        default:
-            return;
+        default: return;
     }
 }
 

@@ -36,15 +36,15 @@ public:
     void set_capture_predicate(CapturePredicate predicate) { capture_ = std::move(predicate); }
 
     void handle_event(const SDL_Event& event);
-    void flush();        // delivers the set being gathered; call after each batch
-    void cancel_all();   // focus lost: every touch is cancelled
+    void flush();  // delivers the set being gathered; call after each batch
+    void cancel_all();  // focus lost: every touch is cancelled
     int active_count() const;
 
 private:
     enum class Phase { none, began, moved, ended, cancelled };
     struct Entry {
         bool active = false;
-        bool ending = false;   // in the set being delivered as ended or cancelled
+        bool ending = false;  // in the set being delivered as ended or cancelled
         SDL_TouchID device = 0;
         SDL_FingerID finger = 0;
         Touch touch;

@@ -66,7 +66,7 @@ public:
     void update_screen_size();
     bool createFramebuffer();
     void destroyFramebuffer();
-    void load_texture();                                       // uploads `texture` as it is
+    void load_texture();  // uploads `texture` as it is
     void load_texture(std::shared_ptr<const Picture> picture);  // fitted into 512 x 512 first
     void initializeTexture();
     float surfaceHeightAtX(float x, float y) const { return LUMOTransform::surfaceHeightAtX(x, y); }

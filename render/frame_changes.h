@@ -13,8 +13,8 @@ namespace lumo {
 
 // Everything besides the vertices that decides what a frame shows.
 struct FrameLook {
-    bool filled = true;        // triangles or lines
-    int32_t cells = 0;         // cells revealed while a build runs
+    bool filled = true;  // triangles or lines
+    int32_t cells = 0;  // cells revealed while a build runs
     uint32_t framebuffer = 0;  // the view's framebuffer and its size
     int width = 0, height = 0;
     friend bool operator==(const FrameLook&, const FrameLook&) = default;

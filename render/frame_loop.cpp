@@ -2,7 +2,6 @@
 // simulation step once the tables are built, normals, then the lit, textured
 // surface in its orthographic view, revealed from the top while a build runs.
 
-
 #include "platform/startup_trace.h"
 #include "platform/fixed_function_gl.h"
 #include "render/eagl_view.h"

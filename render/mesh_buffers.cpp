@@ -12,8 +12,11 @@ void fill_surface_indices(std::span<uint16_t, kSurfaceIndexCount> indices) {
         for (int c = 0; c < kGridSize - 1; ++c) {
             const auto b = static_cast<uint16_t>(vertex_index(r, c));
             // Both triangles wind counter-clockwise with x right and y up.
-            const uint16_t cell[6] = {b, static_cast<uint16_t>(b + 1), static_cast<uint16_t>(b + kGridSize),
-                                      static_cast<uint16_t>(b + kGridSize), static_cast<uint16_t>(b + 1),
+            const uint16_t cell[6] = {b,
+                                      static_cast<uint16_t>(b + 1),
+                                      static_cast<uint16_t>(b + kGridSize),
+                                      static_cast<uint16_t>(b + kGridSize),
+                                      static_cast<uint16_t>(b + 1),
                                       static_cast<uint16_t>(b + kGridSize + 1)};
             for (uint16_t index : cell) indices[k++] = index;
         }
@@ -63,9 +66,11 @@ void compute_normals(const float* positions, std::span<float, kSurfaceFloatCount
             }
         }
     }
-    for (int c = 0; c < kGridSize - 1; ++c) copy_normal(normals, vertex_index(kGridSize - 1, c), vertex_index(kGridSize - 2, c));
+    for (int c = 0; c < kGridSize - 1; ++c)
+        copy_normal(normals, vertex_index(kGridSize - 1, c), vertex_index(kGridSize - 2, c));
     copy_normal(normals, vertex_index(0, kGridSize - 1), vertex_index(0, kGridSize - 2));
-    for (int r = 1; r < kGridSize; ++r) copy_normal(normals, vertex_index(r, kGridSize - 1), vertex_index(r, kGridSize - 2));
+    for (int r = 1; r < kGridSize; ++r)
+        copy_normal(normals, vertex_index(r, kGridSize - 1), vertex_index(r, kGridSize - 2));
 }
 
 }  // namespace lumo

@@ -9,7 +9,7 @@
 
 namespace lumo {
 
-inline constexpr int kSurfaceIndexCount = kCellCount * 6;      // two triangles per grid cell
+inline constexpr int kSurfaceIndexCount = kCellCount * 6;  // two triangles per grid cell
 inline constexpr int kTextureCoordinateCount = 2 * kVertexCount;
 
 // Two triangles per grid cell, cells in row-major order, so the first 6k

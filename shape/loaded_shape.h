@@ -26,9 +26,9 @@ inline constexpr int kShapePictureSide = 2048;
 std::string shape_positions_problem(std::span<const float> positions);
 
 struct LoadedShape {
-    std::vector<float> positions;            // kShapePositionCount finite numbers
+    std::vector<float> positions;  // kShapePositionCount finite numbers
     std::shared_ptr<const Picture> picture;  // null when the file's picture is missing or unusable
-    std::string picture_problem;             // then why, in words; empty with a picture
+    std::string picture_problem;  // then why, in words; empty with a picture
 };
 
 // nullopt, with *problem in words (without the file's name), for a file

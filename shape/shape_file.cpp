@@ -96,7 +96,8 @@ std::string shape_file_problem(const std::filesystem::path& path) {
     if (::stat(path.c_str(), &info) != 0) {
         const int number = errno;
         struct stat link {};
-        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return "it is a link to a file that does not exist";
+        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            return "it is a link to a file that does not exist";
         return number == ENOENT ? "no such file" : std::system_category().message(number);
     }
     if (S_ISDIR(info.st_mode)) return "it is a folder, not a shape file";
@@ -133,8 +134,8 @@ std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std:
     return has_negative_zero ? restore_negative_zeros(xml, positions) : xml;
 }
 
-bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions,
-                      std::span<const uint8_t> png, std::string* error) {
+bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png,
+                      std::string* error) {
     // The loader refuses a shape with a NaN or an infinity: such a file could
     // never be loaded again, so it is not written at all.
     if (!std::all_of(positions.begin(), positions.end(), [](float v) { return std::isfinite(v); })) {

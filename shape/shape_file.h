@@ -50,7 +50,7 @@ std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std:
 
 // Writes atomically: the target is the complete new file or left untouched.
 // Positions that are not all finite are refused and nothing is written.
-bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions,
-                      std::span<const uint8_t> png, std::string* error);
+bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png,
+                      std::string* error);
 
 }  // namespace lumo

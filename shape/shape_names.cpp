@@ -38,8 +38,9 @@ std::string readable_shape_date(std::string_view stem) {
     for (int at : {4, 7, 10, 13, 16})
         if (stem[at] != '_') return std::string(stem);
     int week_year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (!digits(stem.substr(0, 4), &week_year) || !digits(stem.substr(5, 2), &month) || !digits(stem.substr(8, 2), &day) ||
-        !digits(stem.substr(11, 2), &hour) || !digits(stem.substr(14, 2), &minute) || !digits(stem.substr(17, 2), &second))
+    if (!digits(stem.substr(0, 4), &week_year) || !digits(stem.substr(5, 2), &month) ||
+        !digits(stem.substr(8, 2), &day) || !digits(stem.substr(11, 2), &hour) ||
+        !digits(stem.substr(14, 2), &minute) || !digits(stem.substr(17, 2), &second))
         return std::string(stem);
     if (hour > 23 || minute > 59 || second > 60) return std::string(stem);
     // The calendar year is the week-based one, or a neighbour around new year.
@@ -50,7 +51,8 @@ std::string readable_shape_date(std::string_view stem) {
         static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
         char text[40];
-        std::snprintf(text, sizeof text, "%d %s %d, %02d:%02d:%02d", day, kMonths[month - 1], year, hour, minute, second);
+        std::snprintf(text, sizeof text, "%d %s %d, %02d:%02d:%02d", day, kMonths[month - 1], year, hour, minute,
+                      second);
         return text;
     }
     return std::string(stem);

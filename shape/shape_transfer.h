@@ -14,7 +14,7 @@
 namespace lumo {
 
 struct ImportedShape {
-    std::string stem;     // where it went; empty when refused
+    std::string stem;  // where it went; empty when refused
     std::string problem;  // why it was refused, in plain words; empty when taken
     bool already_there = false;  // the same bytes were stored under that stem before
 };

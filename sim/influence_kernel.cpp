@@ -99,7 +99,8 @@ using vl = int64_t __attribute__((vector_size(8 * kLanes)));
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
 __attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=fast"), noinline))
 #endif
-uint64_t kernel_block(const double* a_in, const double* b_in, float* out, int32_t* unsure) {
+uint64_t
+kernel_block(const double* a_in, const double* b_in, float* out, int32_t* unsure) {
     // The exponentials here are good to 2^-40, the C library's to 2^-52:
     // 2^-38 of the magnitudes bounds the difference of the two w with room
     // to spare, and leaves the scalar kernel only a few entries in ten thousand.
@@ -116,7 +117,8 @@ uint64_t kernel_block(const double* a_in, const double* b_in, float* out, int32_
     const vf hi = __builtin_convertvector(w + bound, vf);
     std::memcpy(out, &f, sizeof f);
     // Any bit that differs: integer operations only, no lane-by-lane compares.
-    const vi differs = (reinterpret_cast<vi>(lo) ^ reinterpret_cast<vi>(f)) | (reinterpret_cast<vi>(hi) ^ reinterpret_cast<vi>(f));
+    const vi differs =
+        (reinterpret_cast<vi>(lo) ^ reinterpret_cast<vi>(f)) | (reinterpret_cast<vi>(hi) ^ reinterpret_cast<vi>(f));
     std::memcpy(unsure, &differs, sizeof differs);
     uint64_t words[sizeof differs / sizeof(uint64_t)];
     std::memcpy(words, &differs, sizeof differs);

@@ -16,7 +16,6 @@ float gravity_weight(float xv, float yv, float zv, float cx, float cy, float cz)
 // bit for bit, from positions given as separate x, y and z arrays. Runs several
 // kernels at once with a vectorised exponential and falls back to the scalar
 // kernel for any entry whose rounding the fast path cannot vouch for.
-void influence_row(const float* xs, const float* ys, const float* zs, int i, int j_begin, int j_end,
-                   float* out);
+void influence_row(const float* xs, const float* ys, const float* zs, int i, int j_begin, int j_end, float* out);
 
 }  // namespace lumo

@@ -23,9 +23,7 @@ constexpr float kHandleSpringConst = 147.0f;
 constexpr float kHandleVelocityRatio = 0.8f;
 constexpr float kHandleMass = 0.1f;
 
-bool is_rim(int row, int column) {
-    return row == 0 || row == kGridSize - 1 || column == 0 || column == kGridSize - 1;
-}
+bool is_rim(int row, int column) { return row == 0 || row == kGridSize - 1 || column == 0 || column == kGridSize - 1; }
 
 }  // namespace
 
@@ -60,8 +58,7 @@ float LUMOTransform::surfaceHeightAtX(float x, float y) {
     constexpr float kRadiusSquared = 0.2f * 0.2f;
     const float c = (x * x + y * y) / kRadiusSquared;
     const float e = (c * -5.0f) * c;
-    const double z = static_cast<double>(0.11f) * std::exp(static_cast<double>(e)) +
-                     static_cast<double>(0.01f);
+    const double z = static_cast<double>(0.11f) * std::exp(static_cast<double>(e)) + static_cast<double>(0.01f);
     return static_cast<float>(z);
 }
 

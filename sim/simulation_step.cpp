@@ -46,7 +46,8 @@ void LUMOTransform::apply_pos_to_force_of_force(InputForce* force) {
 void LUMOTransform::apply_force_to_velocity_of_force(InputForce* force) {
     const float dt = _time_interval;
     for (int axis = 0; axis < 3; ++axis) {
-        force->velocity[axis] = ((force->force[axis] / force->mass) * dt + force->velocity[axis]) * force->velocity_ratio;
+        force->velocity[axis] =
+            ((force->force[axis] / force->mass) * dt + force->velocity[axis]) * force->velocity_ratio;
     }
 }
 

@@ -210,7 +210,8 @@ void TableBuilder::finish_job() {
     job_.table[static_cast<size_t>(kVertexCount - 1) * kVertexCount + (kVertexCount - 1)] = 1.0f;
     if (job_.gravity != nullptr) {
         const float* c = job_.gravity_center;
-        for (int v = 0; v < kVertexCount; ++v) job_.gravity[v] = gravity_weight(xs_[v], ys_[v], zs_[v], c[0], c[1], c[2]);
+        for (int v = 0; v < kVertexCount; ++v)
+            job_.gravity[v] = gravity_weight(xs_[v], ys_[v], zs_[v], c[0], c[1], c[2]);
     }
     // -1 only once the gravity weights are written too: the step may start at once.
     publish(-1);

@@ -23,11 +23,11 @@ namespace lumo {
 class TableBuilder {
 public:
     struct Job {
-        const float* rest_shape = nullptr;       // 7500 floats, copied when the build starts
-        float gravity_center[3] = {};             // the body record's anchor
-        float* table = nullptr;                   // 2500 x 2500 influence table, written
-        float* gravity = nullptr;                 // 2500 gravity weights, written
-        std::atomic<int32_t>* progress = nullptr; // row being built, -1 when done
+        const float* rest_shape = nullptr;  // 7500 floats, copied when the build starts
+        float gravity_center[3] = {};  // the body record's anchor
+        float* table = nullptr;  // 2500 x 2500 influence table, written
+        float* gravity = nullptr;  // 2500 gravity weights, written
+        std::atomic<int32_t>* progress = nullptr;  // row being built, -1 when done
     };
     // Called on whichever thread publishes a value, right after the store.
     using ProgressHook = void (*)(void* context, int32_t value);

@@ -23,12 +23,10 @@ std::unique_ptr<ControllerTilt> ControllerTilt::open(int device_index) {
         return nullptr;
     }
     SDL_Joystick* joystick = SDL_GameControllerGetJoystick(controller);
-    return std::unique_ptr<ControllerTilt>(
-        new ControllerTilt(controller, SDL_JoystickInstanceID(joystick), !was_on));
+    return std::unique_ptr<ControllerTilt>(new ControllerTilt(controller, SDL_JoystickInstanceID(joystick), !was_on));
 }
 
-ControllerTilt::ControllerTilt(SDL_GameController* controller, SDL_JoystickID instance_id,
-                               bool switched_sensor_on)
+ControllerTilt::ControllerTilt(SDL_GameController* controller, SDL_JoystickID instance_id, bool switched_sensor_on)
     : controller_(controller), instance_id_(instance_id), switched_sensor_on_(switched_sensor_on) {
     const char* controller_name = SDL_GameControllerName(controller);
     name_ = std::string("game controller: ") + (controller_name != nullptr ? controller_name : "unnamed");

@@ -103,13 +103,10 @@ std::vector<std::string> device_names(const fs::path& root) {
     return names;
 }
 
-fs::path raw_path(const fs::path& device, char axis) {
-    return device / (std::string("in_accel_") + axis + "_raw");
-}
+fs::path raw_path(const fs::path& device, char axis) { return device / (std::string("in_accel_") + axis + "_raw"); }
 
 bool has_raw_files(const fs::path& device) {
-    return std::all_of(std::begin(kAxes), std::end(kAxes),
-                       [&](char axis) { return present(raw_path(device, axis)); });
+    return std::all_of(std::begin(kAxes), std::end(kAxes), [&](char axis) { return present(raw_path(device, axis)); });
 }
 
 enum class Attribute { absent, unusable, number };
@@ -141,8 +138,7 @@ bool read_calibration(const fs::path& device, IioCalibration* calibration, std::
             *problem = file + " is zero";
             return false;
         }
-        if (read_axis_attribute(device, kAxes[i], "offset", &calibration->offset[i], &file) ==
-            Attribute::unusable) {
+        if (read_axis_attribute(device, kAxes[i], "offset", &calibration->offset[i], &file) == Attribute::unusable) {
             *problem = file + " is not a number";
             return false;
         }
@@ -177,8 +173,7 @@ std::string driver_name(const fs::path& device) {
 
 class IioAccelerometer final : public TiltSource {
 public:
-    IioAccelerometer(const fs::path& device, const IioCalibration& calibration)
-        : calibration_(calibration) {
+    IioAccelerometer(const fs::path& device, const IioCalibration& calibration) : calibration_(calibration) {
         for (int i = 0; i < 3; ++i) raw_paths_[i] = raw_path(device, kAxes[i]).string();
         const std::string driver = driver_name(device);
         name_ = "accelerometer (" + device.filename().string() + (driver.empty() ? "" : ": " + driver) + ")";
@@ -253,8 +248,8 @@ std::optional<MountMatrix> parse_mount_matrix(std::string_view text) {
             row_text.remove_prefix(last_column ? cell_end : cell_end + 1);
         }
     }
-    const double determinant = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
-                               m[2] * (m[3] * m[7] - m[4] * m[6]);
+    const double determinant =
+        m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
     if (std::abs(determinant) < 1e-6) return std::nullopt;
     return m;
 }

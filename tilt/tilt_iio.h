@@ -49,7 +49,7 @@ Acceleration iio_to_device(const std::array<double, 3>& raw, const IioCalibratio
 // first reading; a device with garbage in its files is passed over.
 // nullptr when there is none, *error then naming each device refused and
 // why, or saying that there is no accelerometer at all.
-std::unique_ptr<TiltSource> open_iio_accelerometer(
-    const std::filesystem::path& devices_root = "/sys/bus/iio/devices", std::string* error = nullptr);
+std::unique_ptr<TiltSource> open_iio_accelerometer(const std::filesystem::path& devices_root = "/sys/bus/iio/devices",
+                                                   std::string* error = nullptr);
 
 }  // namespace lumo

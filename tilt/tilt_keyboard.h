@@ -8,10 +8,10 @@
 namespace lumo {
 
 enum class KeyTilt {
-    left,     // left side down: x goes negative
-    right,    // right side down: x goes positive
+    left,  // left side down: x goes negative
+    right,  // right side down: x goes positive
     forward,  // top of the screen down: y goes positive
-    back,     // top of the screen up: y goes negative
+    back,  // top of the screen up: y goes negative
 };
 
 class KeyboardTilt final : public TiltSource {
@@ -33,7 +33,7 @@ public:
     int pitch_degrees() const { return pitch_degrees_; }
 
 private:
-    int roll_degrees_ = 0;   // positive: right side down
+    int roll_degrees_ = 0;  // positive: right side down
     int pitch_degrees_ = 0;  // positive: top edge down
 };
 

@@ -74,8 +74,9 @@ void ControlPanel::remember(Control control) {
 void ControlPanel::draw_panel() {
     const ViewRect view = window_->view_rect_points();
     const float margin = tap::points(8.0f);
-    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(view.x) + margin, static_cast<float>(view.y + view.height) - margin),
-                            ImGuiCond_Always, ImVec2(0.0f, 1.0f));
+    ImGui::SetNextWindowPos(
+        ImVec2(static_cast<float>(view.x) + margin, static_cast<float>(view.y + view.height) - margin),
+        ImGuiCond_Always, ImVec2(0.0f, 1.0f));
     ImGui::SetNextWindowSize(ImVec2(static_cast<float>(view.width) - 2 * margin, 0.0f), ImGuiCond_Always);
     ImGui::SetNextWindowBgAlpha(0.72f);
     const ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |

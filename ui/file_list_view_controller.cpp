@@ -14,9 +14,9 @@ namespace lumo {
 
 namespace {
 constexpr int kThumbnailSide = 72;  // pixels: sharp at twice the row's picture size
-constexpr int kImportAction = 0;    // under the rows
-constexpr int kExportAction = 0;    // on each row while editing
-}
+constexpr int kImportAction = 0;  // under the rows
+constexpr int kExportAction = 0;  // on each row while editing
+}  // namespace
 
 fileListViewController::fileListViewController(std::filesystem::path documents)
     : documents_(std::move(documents)), table_("Saved Shapes", "Cancel", "No saved shapes yet: Save makes one") {
@@ -149,16 +149,12 @@ void fileListViewController::update() {
 void fileListViewController::take_import(ArrivingFile file) {
     const std::string name = file.name.empty() ? "the file" : file.name;
     switch (file.kind) {
-    case ArrivingFile::Kind::cancelled:
-        table_.setStatusText("");
-        return;
-    case ArrivingFile::Kind::too_large:
-        table_.setStatusText("Not imported: " + name + ": the file is larger than a shape file can be");
-        return;
-    case ArrivingFile::Kind::file: break;
-    default:
-        table_.setStatusText("Not imported: " + name + ": not a shape file");
-        return;
+        case ArrivingFile::Kind::cancelled: table_.setStatusText(""); return;
+        case ArrivingFile::Kind::too_large:
+            table_.setStatusText("Not imported: " + name + ": the file is larger than a shape file can be");
+            return;
+        case ArrivingFile::Kind::file: break;
+        default: table_.setStatusText("Not imported: " + name + ": not a shape file"); return;
     }
     const ImportedShape imported = import_shape_file(documents_, file.name, file.bytes);
     if (!imported.problem.empty()) {

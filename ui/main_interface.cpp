@@ -14,8 +14,8 @@ std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* ru
     ui->delegate_ = std::make_unique<lumoAppDelegate>(home, accelerometer);
     ui->image_picker_ = std::make_unique<ImagePickerController>();
     ui->delegate_->window = window;
-    ui->view_controller_ = std::make_unique<lumo_view_controller>(std::move(view), ui->delegate_.get(), ui->image_picker_.get(),
-                                                                  documents_folder(home));
+    ui->view_controller_ = std::make_unique<lumo_view_controller>(std::move(view), ui->delegate_.get(),
+                                                                  ui->image_picker_.get(), documents_folder(home));
     ui->delegate_->_viewcontroller = ui->view_controller_.get();
     ui->image_picker_->setDelegate(ui->view_controller_.get());
     const PicturePart shown = EAGLView::visible_picture_part();
@@ -28,8 +28,9 @@ std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* ru
     ui->edit_switch.setOn(false);
     ui->edit_fix_button.setHidden(true);
 
-    ui->panel_ = std::make_unique<ControlPanel>(imgui, window, run_loop, ui->delegate_.get(), ui->view_controller_.get(),
-                                                &ui->controllers, &ui->edit_switch, &ui->edit_fix_button, tilt);
+    ui->panel_ =
+        std::make_unique<ControlPanel>(imgui, window, run_loop, ui->delegate_.get(), ui->view_controller_.get(),
+                                       &ui->controllers, &ui->edit_switch, &ui->edit_fix_button, tilt);
     ui->delegate_->set_panel(ui->panel_.get());
     ui->view_controller_->viewDidLoad();
     return ui;

@@ -34,7 +34,7 @@ public:
     ControlPanel* panel() { return panel_.get(); }
     ImagePickerController* image_picker() { return image_picker_.get(); }
 
-    UIView controllers;       // the control panel's visibility
+    UIView controllers;  // the control panel's visibility
     UISwitch edit_switch;
     UIButton edit_fix_button;
 

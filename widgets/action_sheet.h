@@ -28,9 +28,9 @@ public:
     ActionSheet& operator=(const ActionSheet&) = delete;
     const std::string& title() const { return title_; }
     const std::vector<std::string>& buttons() const { return buttons_; }
-    void showInView();              // opens it; it stays open until a button is pressed
+    void showInView();  // opens it; it stays open until a button is pressed
     bool isVisible() const { return visible_; }
-    void draw();                    // modal popup titled by the sheet, one full-width button each
+    void draw();  // modal popup titled by the sheet, one full-width button each
     // Presses a button as a click would (for keyboard shortcuts and tests).
     void pressButton(int index);
 
@@ -40,7 +40,7 @@ private:
     std::vector<std::string> buttons_;
     bool visible_ = false;
     bool opened_ = false;  // the ImGui popup has been opened
-    int id_;               // unique per sheet, keeps ImGui ids apart
+    int id_;  // unique per sheet, keeps ImGui ids apart
     ImGuiID popup_id_ = 0;
 };
 

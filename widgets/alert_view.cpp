@@ -8,9 +8,9 @@
 namespace lumo {
 namespace {
 
-constexpr float kMaxWidth = 280.0f;     // points; phones keep alerts narrow
+constexpr float kMaxWidth = 280.0f;  // points; phones keep alerts narrow
 constexpr float kScreenMargin = 24.0f;  // least room left on each side
-constexpr float kDetailScale = 0.85f;   // the detail line is secondary to the message
+constexpr float kDetailScale = 0.85f;  // the detail line is secondary to the message
 
 }  // namespace
 

@@ -9,7 +9,7 @@
 namespace lumo {
 namespace {
 
-constexpr float kMaxWidth = 280.0f;     // points, as alerts
+constexpr float kMaxWidth = 280.0f;  // points, as alerts
 constexpr float kScreenMargin = 24.0f;
 const ImVec4 kMessageColour(1.0f, 0.45f, 0.35f, 1.0f);
 
@@ -44,25 +44,23 @@ HostPictureChooser::Outcome HostPictureChooser::take_answer(std::shared_ptr<cons
     ArrivingFile file = host_take_chosen_file();
     const std::string name = file.name.empty() ? "the picture" : file.name;
     switch (file.kind) {
-    case ArrivingFile::Kind::none: return Outcome::none;
-    case ArrivingFile::Kind::cancelled: return Outcome::cancelled;
-    case ArrivingFile::Kind::picture: {
-        const Picture decoded = picture_from_straight_rgba(file.width, file.height, file.bytes);
-        Picture fitted = decoded.empty() ? Picture() : fit_picture(decoded);
-        if (fitted.empty()) {
-            message_ = name + ": the picture could not be opened";
-            return Outcome::none;
+        case ArrivingFile::Kind::none: return Outcome::none;
+        case ArrivingFile::Kind::cancelled: return Outcome::cancelled;
+        case ArrivingFile::Kind::picture: {
+            const Picture decoded = picture_from_straight_rgba(file.width, file.height, file.bytes);
+            Picture fitted = decoded.empty() ? Picture() : fit_picture(decoded);
+            if (fitted.empty()) {
+                message_ = name + ": the picture could not be opened";
+                return Outcome::none;
+            }
+            *picture = std::make_shared<const Picture>(std::move(fitted));
+            return Outcome::picked;
         }
-        *picture = std::make_shared<const Picture>(std::move(fitted));
-        return Outcome::picked;
-    }
-    case ArrivingFile::Kind::too_large:
-        message_ = name + ": " + picture_too_large_message(file.width, file.height);
-        return Outcome::none;
-    case ArrivingFile::Kind::file:
-    case ArrivingFile::Kind::undecodable:
-        message_ = name + ": not a picture lumo can read";
-        return Outcome::none;
+        case ArrivingFile::Kind::too_large:
+            message_ = name + ": " + picture_too_large_message(file.width, file.height);
+            return Outcome::none;
+        case ArrivingFile::Kind::file:
+        case ArrivingFile::Kind::undecodable: message_ = name + ": not a picture lumo can read"; return Outcome::none;
     }
     return Outcome::none;
 }
@@ -84,21 +82,21 @@ HostPictureChooser::Outcome HostPictureChooser::draw(std::shared_ptr<const Pictu
     const float full = ImGui::GetContentRegionAvail().x;
     bool choose = false, cancel = false;
     switch (state) {
-    case ChooserState::waiting:
-        tap::wrapped_text(camera_ ? "Take the picture in the camera's window" : "Choose a picture in the browser's window",
-                          ImGuiCol_TextDisabled);
-        break;
-    case ChooserState::needs_tap:
-        // The page opens the chooser from this tap itself.
-        choose = tap::button(1, camera_ ? "Open the Camera" : "Open the Photo Library", ImVec2(full, tap::height()));
-        break;
-    case ChooserState::reading:
-        tap::wrapped_text("Opening the picture...", ImGuiCol_TextDisabled);
-        break;
-    case ChooserState::idle:
-        if (!message_.empty()) tap::wrapped_text(message_, kMessageColour);
-        choose = tap::button(1, "Choose Another", ImVec2(full, tap::height()));
-        break;
+        case ChooserState::waiting:
+            tap::wrapped_text(
+                camera_ ? "Take the picture in the camera's window" : "Choose a picture in the browser's window",
+                ImGuiCol_TextDisabled);
+            break;
+        case ChooserState::needs_tap:
+            // The page opens the chooser from this tap itself.
+            choose =
+                tap::button(1, camera_ ? "Open the Camera" : "Open the Photo Library", ImVec2(full, tap::height()));
+            break;
+        case ChooserState::reading: tap::wrapped_text("Opening the picture...", ImGuiCol_TextDisabled); break;
+        case ChooserState::idle:
+            if (!message_.empty()) tap::wrapped_text(message_, kMessageColour);
+            choose = tap::button(1, "Choose Another", ImVec2(full, tap::height()));
+            break;
     }
     cancel = tap::button(0, "Cancel", ImVec2(full, tap::height())) || tap::key_pressed(ImGuiKey_Escape);
     ImGui::EndPopup();

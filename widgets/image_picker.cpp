@@ -21,8 +21,8 @@ constexpr const char* kUpCaption = "Up";
 constexpr const char* kEmptyFolderText = "No folders or pictures here";
 constexpr const char* kVisiblePartText = "The dome shows the framed part";
 constexpr const char* kPreparingText = "...";
-constexpr float kMinButtonWidth = 72.0f;      // points
-constexpr float kScrollbarWidth = 16.0f;      // points: wide enough to drag with a finger
+constexpr float kMinButtonWidth = 72.0f;  // points
+constexpr float kScrollbarWidth = 16.0f;  // points: wide enough to drag with a finger
 const ImVec4 kMessageColour(1.0f, 0.45f, 0.35f, 1.0f);
 
 struct PreviewHooks {
@@ -229,11 +229,12 @@ void ImagePickerController::draw() {
     if (host_chooser_) {
         std::shared_ptr<const Picture> picture;
         switch (host_chooser_->draw(&picture)) {
-        case HostPictureChooser::Outcome::picked:
-            if (delegate_ != nullptr) delegate_->imagePickerController_didFinishPickingImage(this, std::move(picture));
-            break;
-        case HostPictureChooser::Outcome::cancelled: cancel(); break;
-        case HostPictureChooser::Outcome::none: break;
+            case HostPictureChooser::Outcome::picked:
+                if (delegate_ != nullptr)
+                    delegate_->imagePickerController_didFinishPickingImage(this, std::move(picture));
+                break;
+            case HostPictureChooser::Outcome::cancelled: cancel(); break;
+            case HostPictureChooser::Outcome::none: break;
         }
         return;
     }
@@ -348,24 +349,24 @@ void ImagePickerController::draw() {
 
     // Last: the delegate may dismiss the picker.
     switch (action.kind) {
-    case Action::select:
-        browser.select(action.index);
-        if (action.from_keyboard) browser.keep_row_in_sight = action.index;
-        break;
-    case Action::open:
-        if (browser.entries[static_cast<std::size_t>(action.index)].is_folder) {
-            browser.change_folder(browser.path_of(action.index));
-        } else {
-            if (browser.selected != action.index) browser.select(action.index);
-            pick();
-        }
-        break;
-    case Action::up: goUp(); break;
-    case Action::pick: pick(); break;
-    case Action::cancel: cancel(); break;
-    case Action::none:
-        if (arrived && browser.pick_when_ready) pick();
-        break;
+        case Action::select:
+            browser.select(action.index);
+            if (action.from_keyboard) browser.keep_row_in_sight = action.index;
+            break;
+        case Action::open:
+            if (browser.entries[static_cast<std::size_t>(action.index)].is_folder) {
+                browser.change_folder(browser.path_of(action.index));
+            } else {
+                if (browser.selected != action.index) browser.select(action.index);
+                pick();
+            }
+            break;
+        case Action::up: goUp(); break;
+        case Action::pick: pick(); break;
+        case Action::cancel: cancel(); break;
+        case Action::none:
+            if (arrived && browser.pick_when_ready) pick();
+            break;
     }
 }
 

@@ -32,7 +32,8 @@ class HostPictureChooser;
 class ImagePickerDelegate {
 public:
     virtual ~ImagePickerDelegate() = default;
-    virtual void imagePickerController_didFinishPickingImage(ImagePickerController* picker, std::shared_ptr<const Picture> image) = 0;
+    virtual void imagePickerController_didFinishPickingImage(ImagePickerController* picker,
+                                                             std::shared_ptr<const Picture> image) = 0;
     virtual void imagePickerControllerDidCancel(ImagePickerController* picker) = 0;
 };
 
@@ -66,25 +67,25 @@ public:
 
     // The browser's state, also for tests.
     const std::filesystem::path& folder() const;
-    std::vector<std::string> entries() const;   // folders (ending in '/') first, then pictures, by name
-    std::string selection() const;              // the highlighted entry; empty for none
+    std::vector<std::string> entries() const;  // folders (ending in '/') first, then pictures, by name
+    std::string selection() const;  // the highlighted entry; empty for none
     // Opens a folder, or selects and previews a picture (waiting until it
     // is prepared, unlike a click, which carries on); false when entry is
     // not one of entries(). A folder that cannot be read is entered with an
     // empty list and a message.
     bool enter(const std::string& entry);
-    bool goUp();                                // false at the root
+    bool goUp();  // false at the root
     // Takes the selected picture: hands it to the delegate as it was
     // prepared for the preview, fitted into the texture square. One still
     // being prepared is handed over from draw() when it arrives. false, with
     // a message and the delegate not told, when nothing is selected or the
     // picture does not decode.
     bool pick();
-    void cancel();                              // tells the delegate
+    void cancel();  // tells the delegate
     // Until the selected picture has been prepared; the next draw() takes it
     // (and hands it over if "Use Picture" was pressed). Tests and headless runs.
     void waitForPicture();
-    const std::string& message() const;          // the last problem, e.g. a picture that does not decode
+    const std::string& message() const;  // the last problem, e.g. a picture that does not decode
 
 private:
     struct Browser;

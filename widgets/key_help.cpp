@@ -8,7 +8,7 @@
 namespace lumo {
 namespace {
 
-constexpr float kMaxWidth = 300.0f;     // points
+constexpr float kMaxWidth = 300.0f;  // points
 constexpr float kScreenMargin = 16.0f;  // least room left on each side
 constexpr const char* kTitle = "Keys";
 constexpr const char* kCloseCaption = "OK";
@@ -37,9 +37,9 @@ void KeyHelp::draw() {
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     const float width =
         std::max(1.0f, std::min(tap::points(kMaxWidth), viewport->WorkSize.x - 2.0f * tap::points(kScreenMargin)));
-    ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + viewport->WorkSize.x * 0.5f,
-                                   viewport->WorkPos.y + viewport->WorkSize.y * 0.5f),
-                            ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowPos(
+        ImVec2(viewport->WorkPos.x + viewport->WorkSize.x * 0.5f, viewport->WorkPos.y + viewport->WorkSize.y * 0.5f),
+        ImGuiCond_Always, ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always);
     if (!modal::begin(modal::PopupName("keys", id_), modal::kPopupFlags, &popup_id_, &opened_)) return;
 

@@ -156,8 +156,7 @@ void ImagePickerController::Browser::destroy_retired() {
     retired.clear();
 }
 
-void ImagePickerController::Browser::make_texture(ImTextureID (*create)(const Picture&),
-                                                  void (*destroy)(ImTextureID)) {
+void ImagePickerController::Browser::make_texture(ImTextureID (*create)(const Picture&), void (*destroy)(ImTextureID)) {
     if (!preview || create == nullptr) return;
     texture = {create(*preview), destroy};
     preview.reset();  // one attempt: a texture that cannot be made leaves the size as text

@@ -25,7 +25,7 @@ struct ImagePickerController::Browser {
     };
 
     std::filesystem::path start_folder;  // empty: the user's pictures folder
-    std::filesystem::path folder;        // empty until first needed
+    std::filesystem::path folder;  // empty until first needed
     std::string folder_text;
     std::vector<Entry> entries;
     bool scanned = false;
@@ -40,8 +40,8 @@ struct ImagePickerController::Browser {
     std::optional<Picture> preview;
     Texture texture;
     std::unique_ptr<PictureJobs> jobs;  // made on the first picture selected
-    bool preparing = false;             // the selection's picture is on its way
-    bool pick_when_ready = false;       // "Use Picture" was pressed before it arrived
+    bool preparing = false;  // the selection's picture is on its way
+    bool pick_when_ready = false;  // "Use Picture" was pressed before it arrived
     std::shared_ptr<const PreparedPicture> prepared;
     PreviewCache cache;
     std::vector<Texture> retired;  // no longer shown, destroyed at the next draw()
@@ -58,9 +58,9 @@ struct ImagePickerController::Browser {
     Browser(const Browser&) = delete;
     Browser& operator=(const Browser&) = delete;
 
-    void ensure_folder();   // the start folder, once
+    void ensure_folder();  // the start folder, once
     void ensure_scanned();  // the folder's entries, once per folder
-    void set_folder(std::filesystem::path to);     // moves without reading the folder yet
+    void set_folder(std::filesystem::path to);  // moves without reading the folder yet
     void change_folder(std::filesystem::path to);  // moves and reads the folder
     void scan();
     // Back up to the nearest folder that still exists (it may have gone

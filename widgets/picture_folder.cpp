@@ -11,9 +11,8 @@ namespace {
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
 // Case ignored first, so "b" sorts between "A" and "C"; the exact bytes break
@@ -30,8 +29,8 @@ bool name_before(const FolderEntry& a, const FolderEntry& b) {
 }  // namespace
 
 bool has_picture_extension(std::string_view name) {
-    static constexpr std::array<std::string_view, 13> kExtensions = {
-        "png", "jpg", "jpeg", "gif", "bmp", "webp", "tif", "tiff", "qoi", "pnm", "ppm", "pgm", "pbm"};
+    static constexpr std::array<std::string_view, 13> kExtensions = {"png",  "jpg", "jpeg", "gif", "bmp", "webp", "tif",
+                                                                     "tiff", "qoi", "pnm",  "ppm", "pgm", "pbm"};
     const auto dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return false;
     const std::string_view extension = name.substr(dot + 1);
@@ -39,8 +38,7 @@ bool has_picture_extension(std::string_view name) {
                        [extension](std::string_view known) { return equal_ignoring_case(extension, known); });
 }
 
-bool list_picture_folder(const std::filesystem::path& folder, std::vector<FolderEntry>* entries,
-                         std::string* error) {
+bool list_picture_folder(const std::filesystem::path& folder, std::vector<FolderEntry>* entries, std::string* error) {
     entries->clear();
     std::error_code code;
     std::filesystem::directory_iterator it(folder, code);

@@ -22,8 +22,7 @@ bool has_picture_extension(std::string_view name);
 // case ignored; entries starting with '.' are not listed, nor are files that
 // are not pictures. A link counts as what it points to. false, with a
 // one-line *error and no entries, when the folder cannot be read.
-bool list_picture_folder(const std::filesystem::path& folder, std::vector<FolderEntry>* entries,
-                         std::string* error);
+bool list_picture_folder(const std::filesystem::path& folder, std::vector<FolderEntry>* entries, std::string* error);
 
 // The folder absolute and without "." or ".." parts or a trailing '/'.
 std::filesystem::path normalised_folder(const std::filesystem::path& folder);

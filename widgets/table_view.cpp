@@ -8,8 +8,8 @@
 namespace lumo {
 namespace {
 
-constexpr float kMinButtonWidth = 72.0f;   // points
-constexpr float kScrollbarWidth = 16.0f;   // points: wide enough to drag with a finger
+constexpr float kMinButtonWidth = 72.0f;  // points
+constexpr float kScrollbarWidth = 16.0f;  // points: wide enough to drag with a finger
 constexpr const char* kEditCaption = "Edit";
 constexpr const char* kDoneCaption = "Done";
 constexpr const char* kDeleteCaption = "Delete";
@@ -93,7 +93,8 @@ void TableView::draw() {
         clipper.Begin(static_cast<int>(rows_.size()));
         while (clipper.Step()) {
             for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
-                const ImTextureID image = source_ != nullptr ? source_->tableView_imageForRowAtIndexPath(this, 0, row) : nullptr;
+                const ImTextureID image =
+                    source_ != nullptr ? source_->tableView_imageForRowAtIndexPath(this, 0, row) : nullptr;
                 const float delete_width = editing_ ? tap::caption_width(kDeleteCaption) + gap : 0.0f;
                 float actions_width = 0.0f;
                 if (editing_)
@@ -115,7 +116,8 @@ void TableView::draw() {
                         }
                     }
                     ImGui::SameLine();
-                    if (tap::button(1000 + row, kDeleteCaption, ImVec2(delete_width - gap, tap::height()))) delete_asked = row;
+                    if (tap::button(1000 + row, kDeleteCaption, ImVec2(delete_width - gap, tap::height())))
+                        delete_asked = row;
                 }
             }
         }
@@ -152,7 +154,8 @@ void TableView::draw() {
     if (confirmed) {
         const int row = confirm_row_;
         confirm_row_ = -1;
-        if (delegate_ != nullptr && row >= 0 && row < rowCount()) delegate_->tableView_commitDeleteRowAtIndexPath(this, 0, row);
+        if (delegate_ != nullptr && row >= 0 && row < rowCount())
+            delegate_->tableView_commitDeleteRowAtIndexPath(this, 0, row);
         return;
     }
     // Last: the delegate may dismiss or discard the table.

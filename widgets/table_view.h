@@ -53,17 +53,17 @@ public:
     const std::string& emptyText() const { return empty_text_; }
     void setDataSource(TableViewDataSource* source) { source_ = source; }
     void setDelegate(TableViewDelegate* delegate) { delegate_ = delegate; }
-    void reloadData();              // asks the data source for the rows again (section 0 only)
+    void reloadData();  // asks the data source for the rows again (section 0 only)
     int rowCount() const { return static_cast<int>(rows_.size()); }
     const std::string& rowText(int row) const { return rows_[row]; }
-    void present();                 // shows it full screen over the surface, rows reloaded first
+    void present();  // shows it full screen over the surface, rows reloaded first
     void dismiss();
     bool isVisible() const { return visible_; }
     void draw();
     // As a click would: tell the delegate, while the table is visible. The
     // table stays open; the delegate dismisses it.
-    void selectRow(int row);        // as a click on the row would
-    void pressCancel();             // as a click on the cancel control would
+    void selectRow(int row);  // as a click on the row would
+    void pressCancel();  // as a click on the cancel control would
     bool isEditing() const { return editing_; }
     void setEditing(bool editing);
     // The row waiting for its deletion to be confirmed, -1 for none.

@@ -68,15 +68,16 @@ bool button(int id, std::string_view caption, ImVec2 size, bool enabled) {
     const ImVec2 padding = ImGui::GetStyle().FramePadding;
     // Drawn before EndDisabled so that a disabled caption is dimmed too.
     ImGui::RenderTextClippedEx(ImGui::GetWindowDrawList(), ImVec2(min.x + padding.x, min.y + padding.y),
-                               ImVec2(max.x - padding.x, max.y - padding.y), caption.data(), end_of(caption),
-                               nullptr, ImVec2(0.5f, 0.5f), nullptr);
+                               ImVec2(max.x - padding.x, max.y - padding.y), caption.data(), end_of(caption), nullptr,
+                               ImVec2(0.5f, 0.5f), nullptr);
     ImGui::EndDisabled();
     ImGui::PopID();
     reportProbedItem(ProbedItem::control, caption, min, max, enabled);
     return pressed;
 }
 
-bool row(int id, std::string_view text, bool selected, float height, bool* double_click, ImTextureID image, float width) {
+bool row(int id, std::string_view text, bool selected, float height, bool* double_click, ImTextureID image,
+         float width) {
     ImGui::PushID(id);
     // The widgets decide themselves when their popup closes.
     const ImGuiSelectableFlags flags = ImGuiSelectableFlags_DontClosePopups | ImGuiSelectableFlags_AllowDoubleClick;
@@ -92,12 +93,13 @@ bool row(int id, std::string_view text, bool selected, float height, bool* doubl
     float left = min.x + padding;
     if (image != nullptr) {
         const float inset = 4.0f, side = max.y - min.y - 2.0f * inset;
-        ImGui::GetWindowDrawList()->AddImage(image, ImVec2(left, min.y + inset), ImVec2(left + side, min.y + inset + side));
+        ImGui::GetWindowDrawList()->AddImage(image, ImVec2(left, min.y + inset),
+                                             ImVec2(left + side, min.y + inset + side));
         left += side + padding;
     }
     ImGui::RenderTextEllipsis(ImGui::GetWindowDrawList(), ImVec2(left, top),
-                              ImVec2(std::max(left, right), top + ImGui::GetFontSize()), right, right, text.data(), end_of(text),
-                              nullptr);
+                              ImVec2(std::max(left, right), top + ImGui::GetFontSize()), right, right, text.data(),
+                              end_of(text), nullptr);
     reportProbedItem(ProbedItem::control, text, min, max);
     return pressed;
 }

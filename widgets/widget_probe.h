@@ -16,15 +16,13 @@ public:
     virtual ~WidgetProbe() = default;
     // rect_min, rect_max: the item's rectangle in screen points. enabled is
     // false for a control that is drawn but cannot be pressed.
-    virtual void item(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max,
-                      bool enabled) = 0;
+    virtual void item(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled) = 0;
 };
 
 // The probe told about every item drawn from now on; nullptr for none.
 void setWidgetProbe(WidgetProbe* probe);
 
 // Called by the widgets after drawing an item.
-void reportProbedItem(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max,
-                      bool enabled = true);
+void reportProbedItem(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled = true);
 
 }  // namespace lumo

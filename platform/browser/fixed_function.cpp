@@ -177,13 +177,24 @@ bool make_program() {
         return false;
     }
     Uniforms& u = s.uniforms;
-    const struct { GLint* slot; const char* name; } names[] = {
-        {&u.projection, "u_projection"}, {&u.modelview, "u_modelview"}, {&u.lighting, "u_lighting"},
-        {&u.light_position, "u_light_position"}, {&u.light_ambient, "u_light_ambient"},
-        {&u.light_diffuse, "u_light_diffuse"}, {&u.light_specular, "u_light_specular"},
-        {&u.material_ambient, "u_material_ambient"}, {&u.material_diffuse, "u_material_diffuse"},
-        {&u.material_specular, "u_material_specular"}, {&u.material_emission, "u_material_emission"},
-        {&u.shininess, "u_shininess"}, {&u.scene_ambient, "u_scene_ambient"}, {&u.texturing, "u_texturing"},
+    const struct {
+        GLint* slot;
+        const char* name;
+    } names[] = {
+        {&u.projection, "u_projection"},
+        {&u.modelview, "u_modelview"},
+        {&u.lighting, "u_lighting"},
+        {&u.light_position, "u_light_position"},
+        {&u.light_ambient, "u_light_ambient"},
+        {&u.light_diffuse, "u_light_diffuse"},
+        {&u.light_specular, "u_light_specular"},
+        {&u.material_ambient, "u_material_ambient"},
+        {&u.material_diffuse, "u_material_diffuse"},
+        {&u.material_specular, "u_material_specular"},
+        {&u.material_emission, "u_material_emission"},
+        {&u.shininess, "u_shininess"},
+        {&u.scene_ambient, "u_scene_ambient"},
+        {&u.texturing, "u_texturing"},
         {&u.texture, "u_texture"},
     };
     for (const auto& n : names) *n.slot = glGetUniformLocation(s.program, n.name);
@@ -222,9 +233,7 @@ int vertex_count_of(GLenum type, GLsizei count, const void* indices) {
     return highest + 1;
 }
 
-GLsizeiptr index_size(GLenum type) {
-    return type == GL_UNSIGNED_INT ? 4 : type == GL_UNSIGNED_SHORT ? 2 : 1;
-}
+GLsizeiptr index_size(GLenum type) { return type == GL_UNSIGNED_INT ? 4 : type == GL_UNSIGNED_SHORT ? 2 : 1; }
 
 bool emulated_capability(GLenum cap) {
     return cap == GL_LIGHTING || cap == GL_LIGHT0 || cap == GL_TEXTURE_2D || cap == GL_NORMALIZE;
@@ -304,7 +313,8 @@ void lumo_glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
         // model-view matrix current at this call.
         const Matrix& m = s.modelview;
         for (int row = 0; row < 4; ++row)
-            s.light_position[row] = m[row] * params[0] + m[4 + row] * params[1] + m[8 + row] * params[2] + m[12 + row] * params[3];
+            s.light_position[row] =
+                m[row] * params[0] + m[4 + row] * params[1] + m[8 + row] * params[2] + m[12 + row] * params[3];
     }
 }
 

@@ -31,9 +31,8 @@ EM_JS(void, lumo_set_metric, (const char* name, double value), {
     Module.lumoMetrics[UTF8ToString(name)] = value;
 });
 
-EM_JS(int, lumo_pointer_is_coarse, (), {
-    return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0;
-});
+EM_JS(int, lumo_pointer_is_coarse, (),
+      { return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0; });
 
 // The page records the identifiers of cancelled touches (page.js) before
 // SDL turns the same touchcancel into a lift; each is answered once.
@@ -46,19 +45,16 @@ EM_JS(int, lumo_take_cancelled_touch, (double identifier), {
 
 EM_JS(double, lumo_screen_angle, (), {
     const o = screen.orientation;
-    if (o && typeof o.angle === 'number') return o.angle;
-    return typeof window.orientation === 'number' ? window.orientation : 0;
+    if (o&& typeof o.angle == = 'number') return o.angle;
+    return typeof window.orientation == = 'number' ? window.orientation : 0;
 });
 
 // Safari asks the user before it sends motion events, and only from inside
 // a tap's own handler: the page answers taps on the control (page.js).
-EM_JS(int, lumo_motion_needs_permission, (), {
-    return Module.lumoMotionPermission === 'needed' ? 1 : 0;
-});
+EM_JS(int, lumo_motion_needs_permission, (), { return Module.lumoMotionPermission == = 'needed' ? 1 : 0; });
 
-EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown), {
-    Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null;
-});
+EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown),
+      { Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null; });
 
 namespace lumo {
 
@@ -171,12 +167,10 @@ void host_frame_presented(long frames_presented) { lumo_report_frame(static_cast
 
 // --- Touches and the motion sensor ----------------------------------------------
 
-bool host_finger_was_cancelled(int64_t finger) {
-    return lumo_take_cancelled_touch(static_cast<double>(finger)) != 0;
-}
+bool host_finger_was_cancelled(int64_t finger) { return lumo_take_cancelled_touch(static_cast<double>(finger)) != 0; }
 
 bool host_has_motion_events() {
-    return EM_ASM_INT({ return typeof DeviceMotionEvent !== 'undefined' ? 1 : 0; }) != 0;
+    return EM_ASM_INT({ return typeof DeviceMotionEvent != = 'undefined' ? 1 : 0; }) != 0;
 }
 
 bool host_latest_motion(HostMotion* out) {
@@ -202,20 +196,22 @@ void host_place_motion_permission_control(float x, float y, float width, float h
 
 bool host_has_file_chooser() { return true; }
 
-bool host_has_camera() { return EM_ASM_INT({ return Module.lumoHost.hasCamera() ? 1 : 0; }) != 0; }
+bool host_has_camera() {
+    return EM_ASM_INT({ return Module.lumoHost.hasCamera() ? 1 : 0; }) != 0;
+}
 
 void host_open_file_chooser(ChooserRequest request, const ChooserLimits& limits) {
     chosen = {};
-    EM_ASM({ Module.lumoHost.openChooser($0, {maxSide: $1, minSide: $2, maxBytes: $3}); },
-           static_cast<int>(request), limits.max_side, limits.min_side, static_cast<double>(limits.max_bytes));
+    EM_ASM({ Module.lumoHost.openChooser($0, {maxSide : $1, minSide : $2, maxBytes : $3}); }, static_cast<int>(request),
+           limits.max_side, limits.min_side, static_cast<double>(limits.max_bytes));
 }
 
 ChooserState host_chooser_state() {
     switch (EM_ASM_INT({ return Module.lumoHost.chooserState(); })) {
-    case 1: return ChooserState::waiting;
-    case 2: return ChooserState::needs_tap;
-    case 3: return ChooserState::reading;
-    default: return ChooserState::idle;
+        case 1: return ChooserState::waiting;
+        case 2: return ChooserState::needs_tap;
+        case 3: return ChooserState::reading;
+        default: return ChooserState::idle;
     }
 }
 
@@ -227,7 +223,7 @@ void host_close_file_chooser() {
 ArrivingFile host_take_chosen_file() { return std::exchange(chosen, {}); }
 
 void host_set_drop_limits(const ChooserLimits& limits) {
-    EM_ASM({ Module.lumoHost.setDropLimits({maxSide: $0, minSide: $1, maxBytes: $2}); }, limits.max_side,
+    EM_ASM({ Module.lumoHost.setDropLimits({maxSide : $0, minSide : $1, maxBytes : $2}); }, limits.max_side,
            limits.min_side, static_cast<double>(limits.max_bytes));
 }
 
@@ -263,11 +259,11 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
     using lumo::ArrivingFile;
     ArrivingFile file;
     switch (kind) {
-    case 1: file.kind = ArrivingFile::Kind::cancelled; break;
-    case 2: file.kind = ArrivingFile::Kind::picture; break;
-    case 3: file.kind = ArrivingFile::Kind::file; break;
-    case 4: file.kind = ArrivingFile::Kind::too_large; break;
-    default: file.kind = ArrivingFile::Kind::undecodable; break;
+        case 1: file.kind = ArrivingFile::Kind::cancelled; break;
+        case 2: file.kind = ArrivingFile::Kind::picture; break;
+        case 3: file.kind = ArrivingFile::Kind::file; break;
+        case 4: file.kind = ArrivingFile::Kind::too_large; break;
+        default: file.kind = ArrivingFile::Kind::undecodable; break;
     }
     if (name != nullptr) file.name = name;
     file.width = width;

@@ -144,7 +144,7 @@ struct DialogRequest {
 }  // namespace
 
 struct PortalFileDialog::State {
-    std::shared_ptr<DialogRequest> current;                 // the request whose answer poll() returns
+    std::shared_ptr<DialogRequest> current;  // the request whose answer poll() returns
     std::vector<std::shared_ptr<DialogRequest>> abandoned;  // given up, GLib not yet done with them
 
     bool in_flight() const {

@@ -20,9 +20,9 @@ namespace lumo {
 
 struct FileDialogAnswer {
     enum class Kind {
-        none,         // nothing asked, or the answer has not arrived yet
-        chosen,       // path: the file picked (Open) or the place to save to (Save As)
-        cancelled,    // the user closed the dialog without a file
+        none,  // nothing asked, or the answer has not arrived yet
+        chosen,  // path: the file picked (Open) or the place to save to (Save As)
+        cancelled,  // the user closed the dialog without a file
         unavailable,  // no portal answered, or it could not show the dialog: reason says why
     };
     Kind kind = Kind::none;

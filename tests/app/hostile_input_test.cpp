@@ -18,8 +18,8 @@ namespace {
 
 // The real program, headless; its exit status and everything it printed.
 int run_lumo(const std::string& arguments, std::string* output, const std::string& before = "") {
-    const std::string command = before + "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " +
-                                arguments + " 2>&1";
+    const std::string command =
+        before + "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " + arguments + " 2>&1";
     output->clear();
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
@@ -46,7 +46,8 @@ TEST_F(AppTest, AScriptThatIsNoRegularFileIsRefusedInOneLineWithTwo) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream(home_ / "big.txt") << std::string(kMaxScriptBytes + 1, '#');
     // A device that never ends, one that never answers, a folder, an oversized file.
-    for (const std::string script : {std::string("/dev/zero"), fifo.string(), home_.string(), (home_ / "big.txt").string()}) {
+    for (const std::string script :
+         {std::string("/dev/zero"), fifo.string(), home_.string(), (home_ / "big.txt").string()}) {
         std::string output;
         EXPECT_EQ(run_lumo("--headless --frames 3 --home " + home_.string() + " --script " + script, &output), 2)
             << script << ": " << output;
@@ -96,8 +97,8 @@ TEST_F(AppTest, AScreenshotThatCannotBeWrittenSaysSoLeavesNothingAndFails) {
 
 TEST_F(AppTest, AScreenshotFramePastTheEndIsRefusedNotDropped) {
     std::string output;
-    EXPECT_EQ(run_lumo("--headless --frames 3 --home " + home_.string() + " --screenshot-at 99999:" +
-                           (home_ / "late.png").string(),
+    EXPECT_EQ(run_lumo("--headless --frames 3 --home " + home_.string() +
+                           " --screenshot-at 99999:" + (home_ / "late.png").string(),
                        &output),
               2);
     EXPECT_NE(output.find("99999"), std::string::npos) << output;

@@ -84,7 +84,7 @@ TEST_F(Idle, ASkippedFrameLeavesThePictureOnScreen) {
 // same frames with it as without it, and steps the same simulation.
 TEST_F(AppTest, SkippingChangesNoFrameOfAScriptedRun) {
     std::ofstream(home_ / "press.txt") << "1 down 1 160 150\n2 up 1\n40 down 2 160 240\n60 up 2\n"
-                                         "300 mousemove 40 420\n330 key l\n";
+                                          "300 mousemove 40 420\n330 key l\n";
     options_.script = (home_ / "press.txt").string();
     std::vector<std::string> shots[2];
     std::vector<float> surfaces[2];

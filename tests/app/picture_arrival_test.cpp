@@ -85,8 +85,8 @@ TEST_F(PictureArrival, HeadlessRunsTakeThePictureBeforeTheNextFrame) {
 TEST_F(PictureArrival, APictureTooLargeToOpenIsReportedAndChangesNothing) {
     launch();
     const auto before = view().picture();
-    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 0, 0x20, 0, 0x20, 0, 0, 0,
-                                0x2C, 0, 0, 0, 0, 0, 0x20, 0, 0x20, 0, 2, 0, 0x3B};
+    std::vector<uint8_t> gif = {'G',  'I', 'F', '8', '9', 'a', 0,    0x20, 0,    0x20, 0, 0, 0,
+                                0x2C, 0,   0,   0,   0,   0,   0x20, 0,    0x20, 0,    2, 0, 0x3B};
     {
         std::ofstream out(home_ / "huge.gif", std::ios::binary);
         out.write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));

@@ -55,7 +55,8 @@ TEST_F(AppTest, TheWindowShowsTheViewsFramePixelForPixel) {
     for (int y = 0; y < 512; ++y) {
         for (int x = 0; x < 512; ++x) {
             uint8_t* p = translucent.pixel(x, y);
-            p[0] = static_cast<uint8_t>(x / 2), p[1] = static_cast<uint8_t>(y / 2), p[2] = 200, p[3] = static_cast<uint8_t>(x + y);
+            p[0] = static_cast<uint8_t>(x / 2), p[1] = static_cast<uint8_t>(y / 2), p[2] = 200,
+            p[3] = static_cast<uint8_t>(x + y);
         }
     }
     for (const auto& [width, height] : {std::pair{643, 480}, std::pair{320, 501}}) {
@@ -155,7 +156,8 @@ TEST_F(AppTest, AHighDensityScreenKeepsTheLayoutAndDoublesThePixels) {
 
 // Runs the built program; returns its exit status and what it printed.
 int run_lumo(const std::string& arguments, std::string* output) {
-    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " + arguments + " 2>&1";
+    const std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
     char buffer[512];
@@ -174,7 +176,8 @@ TEST_F(AppTest, WithoutADisplayTheProgramNamesHeadlessAndExitsWithTwo) {
 TEST_F(AppTest, TheHeadlessProgramWritesItsScreenshot) {
     std::string output;
     const auto shot = home_ / "out.png";
-    EXPECT_EQ(run_lumo("--headless --frames 10 --screenshot " + shot.string() + " --home " + home_.string(), &output), 0)
+    EXPECT_EQ(run_lumo("--headless --frames 10 --screenshot " + shot.string() + " --home " + home_.string(), &output),
+              0)
         << output;
     const auto picture = load_picture_file(shot);
     ASSERT_TRUE(picture);
@@ -191,9 +194,9 @@ TEST_F(AppTest, OnARealScreenTheWindowSuitsTheScreenAndCtrlQQuits) {
     const auto script = home_ / "quit.txt";
     std::ofstream(script) << "30 key Ctrl+q\n";
     const auto shot = home_ / "window.png";
-    const std::string command = "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY
-                                " --home " + home_.string() + " --script " + script.string() + " --screenshot-at 10:" +
-                                shot.string() + " 2>&1";
+    const std::string command =
+        "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " --home " +
+        home_.string() + " --script " + script.string() + " --screenshot-at 10:" + shot.string() + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string output;

@@ -89,7 +89,8 @@ TEST(ClipRecorder, WritesAnMp4AndAGifThatPlayersRead) {
     EXPECT_EQ(video["nb_read_frames"], "60");
     EXPECT_EQ(result.video_frames, 60);
     const auto boxes = mp4_top_level_boxes(file_bytes(folder / "clip.mp4"));
-    const auto moov = std::find(boxes.begin(), boxes.end(), "moov"), mdat = std::find(boxes.begin(), boxes.end(), "mdat");
+    const auto moov = std::find(boxes.begin(), boxes.end(), "moov"),
+               mdat = std::find(boxes.begin(), boxes.end(), "mdat");
     ASSERT_TRUE(moov != boxes.end() && mdat != boxes.end());
     EXPECT_LT(moov, mdat) << "the index comes first (faststart), so the video plays while it loads";
 
@@ -143,7 +144,8 @@ std::string error_under_file_size_limit(const ClipRequest& request, rlim_t limit
     ::close(pipe_ends[1]);
     std::string error;
     char chunk[256];
-    for (ssize_t n; (n = ::read(pipe_ends[0], chunk, sizeof chunk)) > 0;) error.append(chunk, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(pipe_ends[0], chunk, sizeof chunk)) > 0;)
+        error.append(chunk, static_cast<std::size_t>(n));
     ::close(pipe_ends[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -171,7 +173,9 @@ TEST(ClipRecorder, AFailedWriteSaysWhyAndLeavesNothingBehind) {
          },
          "the folder cannot be written", true},
         {"a file-size limit",
-         [](TempFolder& folder) { return error_under_file_size_limit(request_for(folder.path(), 160, 240), 16 * 1024); },
+         [](TempFolder& folder) {
+             return error_under_file_size_limit(request_for(folder.path(), 160, 240), 16 * 1024);
+         },
          "the file is too large for this system's limit", false},
     };
     for (const Row& row : rows) {
@@ -204,32 +208,42 @@ TEST(ClipRecorder, EndsWhenStoppedAtTheLimitOrOnQuitting) {
         int gif_frames;
     };
     const Row rows[] = {
-        {"stopped", [&](ClipRecorder& r) {
+        {"stopped",
+         [&](ClipRecorder& r) {
              offer_frames(r, width, height, 1.0, 0.1);
              r.stop(1.0);
              return wait_for_result(r, 1.0);
-         }, 30, 20},
-        {"a frame at the limit", [&](ClipRecorder& r) {
+         },
+         30, 20},
+        {"a frame at the limit",
+         [&](ClipRecorder& r) {
              const double ended_at = offer_frames(r, width, height, 30.0, 0.25);
              EXPECT_EQ(ended_at, 20.0) << "the first frame at 20 s is refused";
              EXPECT_TRUE(r.ended());
              return wait_for_result(r, ended_at);
-         }, 600, 400},
-        {"the limit while nothing is presented", [&](ClipRecorder& r) {
+         },
+         600, 400},
+        {"the limit while nothing is presented",
+         [&](ClipRecorder& r) {
              offer_frames(r, width, height, 0.01);
              EXPECT_FALSE(r.poll(19.9));
              EXPECT_FALSE(r.ended());
              return wait_for_result(r, 20.0);
-         }, 600, 400},
-        {"the view changed size", [&](ClipRecorder& r) {
+         },
+         600, 400},
+        {"the view changed size",
+         [&](ClipRecorder& r) {
              offer_frames(r, width, height, 0.5, 0.1);
              EXPECT_EQ(r.offer(clip_frame(width + 2, height, 0), RowOrder::top_first, 0.6), ClipRecorder::Offer::ended);
              return wait_for_result(r, 0.6);
-         }, 18, 12},  // the last frame of the old size shows until the change
-        {"quitting", [&](ClipRecorder& r) {
+         },
+         18, 12},  // the last frame of the old size shows until the change
+        {"quitting",
+         [&](ClipRecorder& r) {
              offer_frames(r, width, height, 1.0, 0.1);
              return r.finish_for_quit(1.5);
-         }, 45, 30},
+         },
+         45, 30},
     };
     for (const Row& row : rows) {
         TempFolder folder;

@@ -40,7 +40,8 @@ TEST(FrameQueue, DropsAndCountsWhenFullUnderDropButNeverUnderWait) {
         std::thread consumer;
         if (row.when_full == WhenFull::wait) consumer = std::thread(consume);
         int taken = 0;
-        for (int i = 0; i < row.offered; ++i) taken += queue.offer(frame_of(static_cast<uint8_t>(i)), RowOrder::top_first, i);
+        for (int i = 0; i < row.offered; ++i)
+            taken += queue.offer(frame_of(static_cast<uint8_t>(i)), RowOrder::top_first, i);
         queue.close();
         if (row.when_full == WhenFull::drop) consumer = std::thread(consume);
         consumer.join();

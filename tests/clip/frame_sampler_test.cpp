@@ -16,8 +16,8 @@ struct Row {
     int rate;
     int max_samples;
     std::vector<double> times;  // when each frame was presented
-    double end;                 // when the stream ends
-    std::vector<int> shown;     // the frame each sample shows
+    double end;  // when the stream ends
+    std::vector<int> shown;  // the frame each sample shows
 };
 
 // Runs the sampler as the encoder does and lists the frame behind each sample.
@@ -53,10 +53,8 @@ TEST(FrameSampler, EachSampleShowsTheFrameOnTheScreenAtItsTime) {
         {"the clip starts at the first frame's time", 10, 100, {7.0, 7.12}, 7.3, {0, 0, 1}},
         {"a frame well after a sample time waits for the next", 10, 100, {0, 0.1005}, 0.3, {0, 0, 1}},
         {"a frame a rounding error after a sample time is on it", 10, 100, {0, 0.1 + 1e-9}, 0.3, {0, 1, 1}},
-        {"a 1/60 s virtual clock at 20 a second: every third frame", 20, 100, ticks(7, 1.0 / 60), 0.15,
-         {0, 3, 6}},
-        {"a 1/60 s virtual clock at 30 a second: every other frame", 30, 100, ticks(5, 1.0 / 60), 0.1,
-         {0, 2, 4}},
+        {"a 1/60 s virtual clock at 20 a second: every third frame", 20, 100, ticks(7, 1.0 / 60), 0.15, {0, 3, 6}},
+        {"a 1/60 s virtual clock at 30 a second: every other frame", 30, 100, ticks(5, 1.0 / 60), 0.1, {0, 2, 4}},
         {"no more than the most samples", 10, 5, {0, 0.2, 1.0}, 2.0, {0, 0, 1, 1, 1}},
         {"a time going back counts as the last", 10, 100, {0, 0.25, 0.1}, 0.4, {0, 0, 0, 2}},
         {"a time that is not a number counts as the last", 10, 100, {0, 0.15, nan}, 0.3, {0, 0, 2}},

@@ -51,7 +51,7 @@ GifFacts read_gif_facts(const std::vector<uint8_t>& b) {
             const uint8_t packed = b[at + 8];
             at += 9;
             if (packed & 0x80) at += 3u << ((packed & 7) + 1);  // local colour table
-            at += 1;                                            // LZW minimum code size
+            at += 1;  // LZW minimum code size
             if (!skip_sub_blocks(b, &at)) return facts;
             ++facts.frames;
         } else {
@@ -83,7 +83,8 @@ std::map<std::string, std::string> probe_video(const std::filesystem::path& file
     const std::string command =
         "ffprobe -v error -count_frames -select_streams v:0 "
         "-show_entries stream=codec_name,pix_fmt,width,height,r_frame_rate,avg_frame_rate,nb_read_frames "
-        "-of default=noprint_wrappers=1 '" + file.string() + "' 2>/dev/null";
+        "-of default=noprint_wrappers=1 '" +
+        file.string() + "' 2>/dev/null";
     std::map<std::string, std::string> answers;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return answers;
@@ -112,7 +113,8 @@ std::vector<uint8_t> decode_first_gif_frame(const std::filesystem::path& file, i
     rgba.resize(static_cast<std::size_t>(converted->w) * converted->h * 4);
     for (int y = 0; y < converted->h; ++y)
         std::copy_n(static_cast<const uint8_t*>(converted->pixels) + static_cast<std::size_t>(y) * converted->pitch,
-                    static_cast<std::size_t>(converted->w) * 4, rgba.begin() + static_cast<std::ptrdiff_t>(y) * converted->w * 4);
+                    static_cast<std::size_t>(converted->w) * 4,
+                    rgba.begin() + static_cast<std::ptrdiff_t>(y) * converted->w * 4);
     SDL_FreeSurface(converted);
     return rgba;
 }

@@ -14,9 +14,9 @@ struct GifFacts {
     bool valid = false;  // a GIF89a read to its trailer
     int width = 0;
     int height = 0;
-    int frames = 0;                   // image descriptors
-    std::vector<int> delays;          // from each graphic control extension, hundredths of a second
-    bool loops_forever = false;       // a NETSCAPE2.0 extension with a loop count of 0
+    int frames = 0;  // image descriptors
+    std::vector<int> delays;  // from each graphic control extension, hundredths of a second
+    bool loops_forever = false;  // a NETSCAPE2.0 extension with a loop count of 0
 };
 GifFacts read_gif_facts(const std::vector<uint8_t>& bytes);
 

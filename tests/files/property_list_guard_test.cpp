@@ -55,7 +55,8 @@ TEST(XmlGuard, AcceptsThePropertyListsWeWriteAndCommonMarkup) {
         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
         "<plist version=\"1.0\">\n<dict>\n\t<key>InitSurfacePosition</key>\n\t<array>\n\t\t<real>0.5</real>\n"
         "\t</array>\n\t<key>SurfaceImage</key>\n\t<data>\n\tAQID\n\t</data>\n</dict>\n</plist>\n"));
-    EXPECT_TRUE(xml_accepted("<plist><!-- saved by hand --><dict><key>a</key><string><![CDATA[x]]></string></dict></plist>"));
+    EXPECT_TRUE(
+        xml_accepted("<plist><!-- saved by hand --><dict><key>a</key><string><![CDATA[x]]></string></dict></plist>"));
     EXPECT_TRUE(xml_accepted("<plist><array/><dict /></plist>"));
     EXPECT_TRUE(xml_accepted("<plist><string>1 &lt; 2 > 0</string></plist>"));
     EXPECT_TRUE(xml_accepted("<?>"));
@@ -90,22 +91,22 @@ TEST(XmlGuard, RefusesTooManyValuesOrBytes) {
 // simpler scan would miss, or is simply not something our files contain.
 TEST(XmlGuard, RefusesMarkupItCannotVouchFor) {
     const std::string_view refused[] = {
-        "<plist><array></dict></plist>",                              // closing tag of another element
-        "<plist></array><array><array></plist>",                      // closing what was never opened
-        std::string_view("<plist><dict/>\0</plist>", 22),             // NUL byte
-        "<plist version=\"a>b\"><dict/></plist>",                     // '>' inside quotes
-        "<plist version='<'><dict/></plist>",                         // '<' inside quotes
-        "<!-- a > b --><plist><dict/></plist>",                       // '>' inside a comment
-        "<!-- it's --><plist><dict/></plist>",                        // quote inside a comment
-        "<plist><string><![CDATA[a]>b]]></string></plist>",           // '>' inside CDATA
+        "<plist><array></dict></plist>",  // closing tag of another element
+        "<plist></array><array><array></plist>",  // closing what was never opened
+        std::string_view("<plist><dict/>\0</plist>", 22),  // NUL byte
+        "<plist version=\"a>b\"><dict/></plist>",  // '>' inside quotes
+        "<plist version='<'><dict/></plist>",  // '<' inside quotes
+        "<!-- a > b --><plist><dict/></plist>",  // '>' inside a comment
+        "<!-- it's --><plist><dict/></plist>",  // quote inside a comment
+        "<plist><string><![CDATA[a]>b]]></string></plist>",  // '>' inside CDATA
         "<!DOCTYPE plist [<!ENTITY x \"y\">]><plist><dict/></plist>",  // internal DTD subset
-        "<!ELEMENT plist ANY><plist><dict/></plist>",                 // unknown declaration
-        "<?xml version=\"1.0\" <plist>?><plist><dict/></plist>",      // '<' inside a processing instruction
-        "<plist><dict/></plist><",                                    // lone '<' at the end
-        "<plist><dict><!-- never ends",                               // unterminated comment
-        "<plist><dict",                                               // unterminated tag
-        "<plist>< dict/></plist>",                                    // markup without a name
-        "<plist><di\"ct/></plist>",                                   // stray character in a name
+        "<!ELEMENT plist ANY><plist><dict/></plist>",  // unknown declaration
+        "<?xml version=\"1.0\" <plist>?><plist><dict/></plist>",  // '<' inside a processing instruction
+        "<plist><dict/></plist><",  // lone '<' at the end
+        "<plist><dict><!-- never ends",  // unterminated comment
+        "<plist><dict",  // unterminated tag
+        "<plist>< dict/></plist>",  // markup without a name
+        "<plist><di\"ct/></plist>",  // stray character in a name
     };
     for (const std::string_view text : refused) EXPECT_FALSE(xml_accepted(text)) << text;
 }
@@ -128,13 +129,15 @@ TEST(BinaryGuard, AcceptsWhatLibplistWrites) {
     plist_dict_set_item(root.get(), "Flag", plist_new_bool(1));
     plist_dict_set_item(root.get(), "Count", plist_new_uint(1ull << 40));
     plist_dict_set_item(root.get(), "When", plist_new_date(1000, 0));
-    EXPECT_TRUE(binary_accepted(to_binary_property_list(root.get()), {.max_bytes = 1 << 20, .max_depth = 8, .max_values = 8000}));
+    EXPECT_TRUE(binary_accepted(to_binary_property_list(root.get()),
+                                {.max_bytes = 1 << 20, .max_depth = 8, .max_values = 8000}));
 }
 
 TEST(BinaryGuard, NestingLimitAndCycles) {
     EXPECT_TRUE(binary_accepted(binary_nested(8).bytes()));
     EXPECT_FALSE(binary_accepted(binary_nested(9).bytes()));
-    EXPECT_FALSE(binary_accepted(binary_nested(100'000).bytes(), {.max_bytes = 64 << 20, .max_depth = 8, .max_values = 1 << 18}));
+    EXPECT_FALSE(binary_accepted(binary_nested(100'000).bytes(),
+                                 {.max_bytes = 64 << 20, .max_depth = 8, .max_values = 1 << 18}));
 
     BinaryPlist self;  // an array that holds itself
     self.objects = {array_object({0}, 1)};

@@ -30,7 +30,7 @@ TEST(Trash, MovesTheFileInWithItsRecordUnderAFreeName) {
     struct Row {
         const char* what;
         const char* name;
-        const char* already_in_info;   // a record already there (another file trashed before)
+        const char* already_in_info;  // a record already there (another file trashed before)
         const char* already_in_files;  // a file already there without a record
         const char* trashed_as;
         const char* recorded;  // Path=, relative to the folder the file was in

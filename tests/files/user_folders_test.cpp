@@ -99,13 +99,11 @@ TEST(VideosFolder, FallsBackToThePicturesFolderThenHome) {
     const UserFolderSources pictures{home_printed, file, tree.path()};
     struct Row {
         const char* folder_added;  // below home; null adds nothing
-        const char* expected;      // below home; "" is home itself
+        const char* expected;  // below home; "" is home itself
     };
     const Row rows[] = {
-        {nullptr, ""},
-        {"Pictures", "Pictures"},  // XDG_PICTURES_DIR names a missing folder: ~/Pictures
-        {"Bilder", "Bilder"},
-        {"Videos", "Videos"},  // XDG_VIDEOS_DIR names a missing folder: ~/Videos
+        {nullptr, ""},        {"Pictures", "Pictures"},  // XDG_PICTURES_DIR names a missing folder: ~/Pictures
+        {"Bilder", "Bilder"}, {"Videos", "Videos"},  // XDG_VIDEOS_DIR names a missing folder: ~/Videos
         {"Filme", "Filme"},
     };
     for (const Row& row : rows) {

@@ -96,10 +96,8 @@ TEST(PictureDecode, TurnsAJpegUprightByItsExifOrientation) {
     std::vector<uint8_t> jpeg = jpeg_of(red_top_blue_bottom(64, 32), folder.path());
     // An Exif block right after the start-of-image marker: little-endian TIFF,
     // one directory entry, Orientation (274) = 6: the stored top is seen on the right.
-    const std::vector<uint8_t> exif{0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
-                                    'I', 'I', 42, 0, 8, 0, 0, 0,
-                                    1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0,
-                                    0, 0, 0, 0};
+    const std::vector<uint8_t> exif{0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                                    1,    0,    0x12, 0x01, 3,   0,   1,   0,   0, 0, 6,   0,   0,  0, 0, 0, 0, 0};
     jpeg.insert(jpeg.begin() + 2, exif.begin(), exif.end());
     const auto decoded = decode_picture(jpeg);
     ASSERT_TRUE(decoded);
@@ -179,8 +177,8 @@ TEST(PictureDecode, RefusesOversizedJpegBmpAndGifHeaders) {
     EXPECT_EQ(kind, PictureError::too_large);
 
     // A 1 x 1 logical screen whose first image claims 60000 x 60000.
-    const std::vector<uint8_t> gif{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0,
-                                   0x2C, 0, 0, 0, 0, 0x60, 0xEA, 0x60, 0xEA, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
+    const std::vector<uint8_t> gif{'G', 'I', 'F', '8',  '9',  'a',  1,    0, 1, 0, 0,    0,    0, 0x2C, 0,
+                                   0,   0,   0,   0x60, 0xEA, 0x60, 0xEA, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
     EXPECT_FALSE(decode(gif, &kind));
     EXPECT_EQ(kind, PictureError::too_large);
 }

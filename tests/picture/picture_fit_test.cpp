@@ -10,9 +10,9 @@ namespace {
 // in or a band landing in the wrong place shows.
 Rgba band_colour(int band) {
     static constexpr Rgba kColours[] = {
-        {255, 0, 0, 255},   {0, 255, 0, 255},   {0, 0, 255, 255},   {255, 255, 0, 255},
+        {255, 0, 0, 255},   {0, 255, 0, 255},   {0, 0, 255, 255},     {255, 255, 0, 255},
         {255, 0, 255, 255}, {0, 255, 255, 255}, {255, 255, 255, 255}, {0, 0, 0, 255},
-        {128, 0, 0, 255},   {0, 128, 0, 255},   {0, 0, 128, 255},   {128, 128, 0, 255},
+        {128, 0, 0, 255},   {0, 128, 0, 255},   {0, 0, 128, 255},     {128, 128, 0, 255},
         {128, 0, 128, 255}, {0, 128, 128, 255}, {128, 128, 128, 255}, {255, 128, 0, 255},
     };
     return kColours[band];
@@ -36,7 +36,9 @@ int band_seen(const Rgba& colour) {
 }
 
 TEST(FitRect, FollowsTheSinglePrecisionFormulas) {
-    struct Case { int w, h; };
+    struct Case {
+        int w, h;
+    };
     const Case cases[] = {{1024, 768}, {640, 480}, {480, 640}, {256, 128}, {1, 8192}, {41, 41}};
     for (const Case c : cases) {
         const FitRect r = fit_rect(c.w, c.h);

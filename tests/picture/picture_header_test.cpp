@@ -35,14 +35,15 @@ TEST(PictureHeader, ReadsTheSizeOfEachFormat) {
     // Big-endian TIFF: width as a SHORT, height as a LONG.
     expect_size(header_of(std::string("MM\0\x2A\0\0\0\x08\0\x02"
                                       "\x01\x00\0\x03\0\0\0\x01\x01\x2C\0\0"
-                                      "\x01\x01\0\x04\0\0\0\x01\0\x01\x86\xA0", 34)),
+                                      "\x01\x01\0\x04\0\0\0\x01\0\x01\x86\xA0",
+                                      34)),
                 PictureFormat::tiff, 300, 100000);
 }
 
 TEST(PictureHeader, BmpStoredTopDownHasAPositiveHeight) {
     std::string bmp(54, '\0');
     bmp[0] = 'B', bmp[1] = 'M', bmp[14] = 40;
-    bmp[18] = 10;                                        // width 10
+    bmp[18] = 10;  // width 10
     bmp[22] = '\xF6', bmp[23] = bmp[24] = bmp[25] = '\xFF';  // height -10
     expect_size(header_of(bmp), PictureFormat::bmp, 10, 10);
 }
@@ -82,9 +83,9 @@ TEST(PictureOrientation, PutsTheCornersWhereExifSaysTheyAreSeen) {
     };
     // From Exif's wording, e.g. 6: "row 0 is the visual right side, column 0 the visual top".
     const Case cases[] = {
-        {1, kTopLeft, kTopRight},     {2, kTopRight, kTopLeft},   {3, kBottomRight, kBottomLeft},
-        {4, kBottomLeft, kBottomRight}, {5, kTopLeft, kBottomLeft}, {6, kBottomLeft, kTopLeft},
-        {7, kBottomRight, kTopRight}, {8, kTopRight, kBottomRight},
+        {1, kTopLeft, kTopRight},       {2, kTopRight, kTopLeft},     {3, kBottomRight, kBottomLeft},
+        {4, kBottomLeft, kBottomRight}, {5, kTopLeft, kBottomLeft},   {6, kBottomLeft, kTopLeft},
+        {7, kBottomRight, kTopRight},   {8, kTopRight, kBottomRight},
     };
     for (const Case& c : cases) {
         const Picture upright = upright_picture(corners(), c.orientation);

@@ -97,10 +97,12 @@ TEST(PicturePrepare, ExifOrientationIsAppliedToAReducedJpeg) {
     ScratchFolder folder;
     // Left half red, right half blue, stored sideways: orientation 6 puts the
     // stored top on the right, so stored left (red) ends up at the top.
-    std::vector<uint8_t> jpeg = jpeg_of(make_picture(1600, 1200, [](int x, int) -> Rgba {
-                                            return x < 800 ? Rgba{220, 20, 20, 255} : Rgba{20, 20, 220, 255};
-                                        }),
-                                        folder.path());
+    std::vector<uint8_t> jpeg =
+        jpeg_of(make_picture(1600, 1200,
+                             [](int x, int) -> Rgba {
+                                 return x < 800 ? Rgba{220, 20, 20, 255} : Rgba{20, 20, 220, 255};
+                             }),
+                folder.path());
     const std::vector<uint8_t> exif{0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
                                     1,    0,    0x12, 0x01, 3,   0,   1,   0,   0, 0, 6,   0,   0,  0, 0, 0, 0, 0};
     jpeg.insert(jpeg.begin() + 2, exif.begin(), exif.end());

@@ -57,9 +57,8 @@ class ScratchFolder {
 public:
     ScratchFolder() {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("lumo_picture_" + std::string(test->test_suite_name()) + "_" + test->name() + "_" +
-                 std::to_string(::getpid()));
+        path_ = std::filesystem::temp_directory_path() / ("lumo_picture_" + std::string(test->test_suite_name()) + "_" +
+                                                          test->name() + "_" + std::to_string(::getpid()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

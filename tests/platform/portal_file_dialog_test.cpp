@@ -157,9 +157,9 @@ TEST_F(PortalOnTheBus, CancelFailureAndOddAnswers) {
         const char* reason;  // in the reason given
     };
     const Row rows[] = {
-        {"1", Kind::cancelled, ""},                                        // the user's Cancel
-        {"0", Kind::cancelled, ""},                                        // "done", but no file
-        {"2", Kind::unavailable, "failed"},                                // the portal's own failure
+        {"1", Kind::cancelled, ""},  // the user's Cancel
+        {"0", Kind::cancelled, ""},  // "done", but no file
+        {"2", Kind::unavailable, "failed"},  // the portal's own failure
         {"0 https://example.org/a.png", Kind::unavailable, "not a file"},  // a place GIO knows, not a path
     };
     for (const bool save : {false, true}) {

@@ -81,11 +81,14 @@ TEST_F(FrameDrawing, LineModeDrawsTheGridWithoutDiagonals) {
 }
 
 TEST_F(FrameDrawing, TiltBecomesTheBodyForceDirection) {
-    struct Case { double a0, a1, a2; float x, y, z; };
+    struct Case {
+        double a0, a1, a2;
+        float x, y, z;
+    };
     const Case cases[] = {
         {0, 0, -1, 0, 0, -0.5f},  // lying face up: into the screen
-        {0, -1, 0, 0, 1, 0},      // upright: towards the bottom of the view
-        {1, 0, 0, 1, 0, 0},       // right side down: towards the right edge
+        {0, -1, 0, 0, 1, 0},  // upright: towards the bottom of the view
+        {1, 0, 0, 1, 0, 0},  // right side down: towards the right edge
     };
     const InputForce& body = view_->trans()->_input_forces[0];
     for (const Case& c : cases) {

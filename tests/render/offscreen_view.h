@@ -36,9 +36,7 @@ protected:
     void TearDown() override { view_.reset(); }
 
     // Tables built: the step runs and every cell is drawn.
-    void build_tables() {
-        view_->trans()->init_distance();
-    }
+    void build_tables() { view_->trans()->init_distance(); }
     // Colour at (x, y) in view pixels from the top-left, from the view's framebuffer.
     Rgb pixel(int x, int y) {
         unsigned char p[4] = {};

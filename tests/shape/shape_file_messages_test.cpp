@@ -46,10 +46,10 @@ TEST(ShapeFileNumbers, TextThatIsNotANumberMakesThePositionsMissing) {
 
 TEST(ShapeFileNumbers, EveryWayOfWritingANumberStillReads) {
     for (const auto& [odd, value] : std::vector<std::pair<const char*, float>>{{"<real> 2.5 </real>", 2.5f},
-                                                                             {"<real>+1e-3</real>", 1e-3f},
-                                                                             {"<real>-7</real>", -7.0f},
-                                                                             {"<integer>-12</integer>", -12.0f},
-                                                                             {"<integer>+3</integer>", 3.0f}}) {
+                                                                               {"<real>+1e-3</real>", 1e-3f},
+                                                                               {"<real>-7</real>", -7.0f},
+                                                                               {"<integer>-12</integer>", -12.0f},
+                                                                               {"<integer>+3</integer>", 3.0f}}) {
         const auto contents = parse(document_with(odd));
         ASSERT_TRUE(contents && contents->positions) << odd;
         ASSERT_EQ(contents->positions->size(), 7500u);

@@ -163,8 +163,8 @@ TEST(ShapeFileValues, IntegersCountAsNumbers) {
 }
 
 TEST(ShapeFileValues, AnyOtherElementMakesTheArrayMissing) {
-    for (const char* element : {"<string>1</string>", "<true/>", "<false/>", "<data>AA==</data>", "<dict/>",
-                                "<array/>", "<date>2020-01-01T00:00:00Z</date>"}) {
+    for (const char* element : {"<string>1</string>", "<true/>", "<false/>", "<data>AA==</data>", "<dict/>", "<array/>",
+                                "<date>2020-01-01T00:00:00Z</date>"}) {
         const auto contents = parse_text(xml_with_positions(std::string("<real>1</real>") + element));
         ASSERT_TRUE(contents) << element;
         EXPECT_FALSE(contents->positions) << element;
@@ -174,9 +174,9 @@ TEST(ShapeFileValues, AnyOtherElementMakesTheArrayMissing) {
 TEST(ShapeFileValues, OutOfRangeBecomesInfinityAtTheFloatRoundingBoundary) {
     // FLT_MAX + 2^103 is half a unit past the largest float: the tie rounds to
     // infinity; the double just below it still rounds to FLT_MAX.
-    const auto contents = parse_text(xml_with_positions(
-        "<real>1e300</real><real>-1e300</real><real>340282356779733623858607532500980858880</real>"
-        "<real>340282356779733661637539395458142568448</real><real>1e-50</real>"));
+    const auto contents = parse_text(
+        xml_with_positions("<real>1e300</real><real>-1e300</real><real>340282356779733623858607532500980858880</real>"
+                           "<real>340282356779733661637539395458142568448</real><real>1e-50</real>"));
     ASSERT_TRUE(contents && contents->positions);
     const std::vector<float>& p = *contents->positions;
     ASSERT_EQ(p.size(), 5u);
@@ -200,9 +200,9 @@ TEST(ShapeFileValues, CountsOtherThan7500AreReturnedAsTheyAre) {
 
 struct Expected {
     const char* file;
-    bool readable;               // parse gives contents at all
-    int positions = -1;          // -1: positions missing
-    int image_bytes = -1;        // -1: image missing
+    bool readable;  // parse gives contents at all
+    int positions = -1;  // -1: positions missing
+    int image_bytes = -1;  // -1: image missing
 };
 
 TEST(ShapeFileCorpus, EachBadFileGivesItsDocumentedResult) {

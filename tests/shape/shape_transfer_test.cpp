@@ -26,7 +26,8 @@ std::map<std::string, std::vector<uint8_t>> contents_of(const std::filesystem::p
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
         std::string error;
-        files[entry.path().filename().string()] = read_whole_file(entry.path(), 1 << 26, &error).value_or(std::vector<uint8_t>{});
+        files[entry.path().filename().string()] =
+            read_whole_file(entry.path(), 1 << 26, &error).value_or(std::vector<uint8_t>{});
     }
     return files;
 }
@@ -109,7 +110,8 @@ TEST_F(ShapeImport, EveryBadFileIsRefusedAndTheFolderStaysAsItWas) {
     EXPECT_NE(import_shape_file(documents(), "inf.lumo", serialize_shape_file(shape, {})).problem, "");
     std::vector<uint8_t> huge = encode_png(Picture(2, 2));
     huge[16] = 0x7f;  // IHDR width: far beyond 8192
-    const ImportedShape too_large = import_shape_file(documents(), "huge.lumo", serialize_shape_file(ramp_shape(), huge));
+    const ImportedShape too_large =
+        import_shape_file(documents(), "huge.lumo", serialize_shape_file(ramp_shape(), huge));
     EXPECT_NE(too_large.problem.find("too large"), std::string::npos) << too_large.problem;
     EXPECT_EQ(contents_of(documents()), before);
 }

@@ -61,9 +61,12 @@ TEST(Determinism, SameSurfaceWhateverBuiltTheTables) {
 // platforms, or the model itself changed.
 TEST(Determinism, TheSameBitsOnEveryPlatform) {
     auto trans = make_dome(true);
-    EXPECT_EQ(hash_bits(trans->_distance_table), 0x85bc6bfcd3371e21ull) << std::hex << hash_bits(trans->_distance_table);
-    EXPECT_EQ(hash_bits(trans->_distance_for_gravity), 0x38c0cd5272919b31ull) << std::hex << hash_bits(trans->_distance_for_gravity);
-    EXPECT_EQ(run_script(1, Build::synchronous), 0x5ce7da938ad8c225ull) << std::hex << run_script(1, Build::synchronous);
+    EXPECT_EQ(hash_bits(trans->_distance_table), 0x85bc6bfcd3371e21ull)
+        << std::hex << hash_bits(trans->_distance_table);
+    EXPECT_EQ(hash_bits(trans->_distance_for_gravity), 0x38c0cd5272919b31ull)
+        << std::hex << hash_bits(trans->_distance_for_gravity);
+    EXPECT_EQ(run_script(1, Build::synchronous), 0x5ce7da938ad8c225ull)
+        << std::hex << run_script(1, Build::synchronous);
 }
 
 }  // namespace

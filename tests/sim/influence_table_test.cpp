@@ -65,7 +65,8 @@ TEST(InfluenceKernel, VectorisedRowEqualsTheScalarKernelBitForBit) {
     for (int i : {0, 1, 2, 500, 1234, 2497, 2498}) {
         influence_row(xs.data(), ys.data(), zs.data(), i, i + 1, kVertexCount, row.data());
         for (int j = i + 1; j < kVertexCount; ++j)
-            ASSERT_EQ(bits_of(row[j]), bits_of(influence_kernel(xs[i], ys[i], zs[i], xs[j], ys[j], zs[j]))) << i << "," << j;
+            ASSERT_EQ(bits_of(row[j]), bits_of(influence_kernel(xs[i], ys[i], zs[i], xs[j], ys[j], zs[j])))
+                << i << "," << j;
     }
 }
 

@@ -15,7 +15,8 @@ float expected_dome(float x, float y) {
     const float radius_squared = 0.2f * 0.2f;
     const float c = (x * x + y * y) / radius_squared;
     const float e = (c * -5.0f) * c;
-    return static_cast<float>(static_cast<double>(0.11f) * std::exp(static_cast<double>(e)) + static_cast<double>(0.01f));
+    return static_cast<float>(static_cast<double>(0.11f) * std::exp(static_cast<double>(e)) +
+                              static_cast<double>(0.01f));
 }
 
 TEST(GridCoordinate, RunsFromMinus02To0192InSteps) {

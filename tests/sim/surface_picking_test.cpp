@@ -58,7 +58,8 @@ TEST(Picking, TheCoarseDescentStaysOnTheGrid) {
     EXPECT_EQ(trans->cur_closest_index_at({1, 1}), vertex_index(49, 49));
     EXPECT_EQ(trans->cur_closest_index_at({-1, -1}), vertex_index(0, 0));
     // Row-1 vertices pulled into the visible area: a press there must name a vertex.
-    for (int column = 0; column < kGridSize; ++column) trans->_cur_surface_pos[3 * vertex_index(1, column) + 1] = -0.15f;
+    for (int column = 0; column < kGridSize; ++column)
+        trans->_cur_surface_pos[3 * vertex_index(1, column) + 1] = -0.15f;
     trans->push_surface_at({0.0f, -0.19f}, 1);
     EXPECT_GE(trans->_input_forces[1].init_index, 0);
     EXPECT_LT(trans->_input_forces[1].init_index, kVertexCount);
@@ -123,12 +124,16 @@ protected:
 
 TEST_F(Sampling, PicksTheTriangleWithoutTheFarthestCorner) {
     const float *p0 = at(25, 25), *p1 = at(25, 26), *p2 = at(26, 25), *p3 = at(26, 26);
-    struct Case { Point p; const float *b, *c; float nominal; };
+    struct Case {
+        Point p;
+        const float *b, *c;
+        float nominal;
+    };
     const Case cases[] = {
         {{0.006f, 0.006f}, p1, p2, 0.0125f},  // the picked vertex is farthest: extrapolated
         {{0.002f, 0.002f}, p1, p2, 0.0375f},  // the diagonal vertex is farthest
         {{0.001f, 0.007f}, p2, p3, 0.0225f},  // the next-column vertex is farthest
-        {{0.007f, 0.001f}, p1, p3, 0.03f},    // the next-row vertex is farthest
+        {{0.007f, 0.001f}, p1, p3, 0.03f},  // the next-row vertex is farthest
     };
     for (const Case& c : cases) {
         const float z = trans_->current_surface_z_at(c.p);
@@ -150,7 +155,8 @@ TEST(SamplingAtTheBorder, SamplingAnUndisturbedDomeKeepsItsShape) {
     auto trans = make_dome();
     const auto rest = trans->_init_surface_pos;
     trans->set_init_position_and_mass_at_startup(false);
-    for (int v = 0; v < kVertexCount; ++v) ASSERT_NEAR(trans->_init_surface_pos[3 * v + 2], rest[3 * v + 2], 0.003f) << v;
+    for (int v = 0; v < kVertexCount; ++v)
+        ASSERT_NEAR(trans->_init_surface_pos[3 * v + 2], rest[3 * v + 2], 0.003f) << v;
     EXPECT_NEAR(trans->_init_surface_pos[3 * 1275 + 2], 0.11f, 0.003f);
 }
 
@@ -192,7 +198,7 @@ TEST(Handles, AFarDragMakesTheAnchorTrailTheFinger) {
     auto trans = make_dome();
     trans->push_surface_at({0, 0}, 1);
     trans->_cur_surface_pos[3 * 1275 + 2] = 0.1f;  // current heights differ from rest
-    const Point p = {0.06f, 0.08f};                // 0.1 away
+    const Point p = {0.06f, 0.08f};  // 0.1 away
     trans->move_surface_at(p, 1);
     const InputForce& handle = trans->_input_forces[1];
     const float dx = 0.0f - p.x, dy = 0.0f - p.y;

@@ -29,8 +29,9 @@ namespace {
 void* counted_allocation(std::size_t size, std::size_t alignment) {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     if (size == 0) size = 1;
-    void* p = alignment <= alignof(std::max_align_t) ? std::malloc(size)
-                                                     : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+    void* p = alignment <= alignof(std::max_align_t)
+                  ? std::malloc(size)
+                  : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
     if (p == nullptr) throw std::bad_alloc();
     return p;
 }
@@ -38,8 +39,12 @@ void* counted_allocation(std::size_t size, std::size_t alignment) {
 
 void* operator new(std::size_t size) { return counted_allocation(size, 0); }
 void* operator new[](std::size_t size) { return counted_allocation(size, 0); }
-void* operator new(std::size_t size, std::align_val_t a) { return counted_allocation(size, static_cast<std::size_t>(a)); }
-void* operator new[](std::size_t size, std::align_val_t a) { return counted_allocation(size, static_cast<std::size_t>(a)); }
+void* operator new(std::size_t size, std::align_val_t a) {
+    return counted_allocation(size, static_cast<std::size_t>(a));
+}
+void* operator new[](std::size_t size, std::align_val_t a) {
+    return counted_allocation(size, static_cast<std::size_t>(a));
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }

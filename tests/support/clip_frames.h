@@ -31,7 +31,8 @@ inline void draw_clip_frame(int width, int height, int index, std::span<uint8_t>
             const int noise = static_cast<int>(grain >> 30) - 2;
             uint8_t* p = &rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x) * 4];
             const int channel[3] = {r + noise, g + noise, b + noise};
-            for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(channel[c] < 0 ? 0 : channel[c] > 255 ? 255 : channel[c]);
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<uint8_t>(channel[c] < 0 ? 0 : channel[c] > 255 ? 255 : channel[c]);
             p[3] = 200;
         }
     }

@@ -78,7 +78,8 @@ bool write_png(const std::filesystem::path& path, int width, int height, bool ph
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = 0; y < height; ++y) {
             if (photo) {
-                for (int x = 0; x < width; ++x) photo_colour(x, y, width, height, &row[static_cast<std::size_t>(x) * 3]);
+                for (int x = 0; x < width; ++x)
+                    photo_colour(x, y, width, height, &row[static_cast<std::size_t>(x) * 3]);
             }
             png_write_row(png, row.data());
         }
@@ -128,10 +129,9 @@ std::vector<uint8_t> jpeg_bomb(int side, bool progressive) {
 
 std::vector<uint8_t> gif_bomb(int side) {
     const auto lo = static_cast<uint8_t>(side & 0xFF), hi = static_cast<uint8_t>(side >> 8);
-    return {'G', 'I', 'F', '8', '9', 'a', lo, hi, lo, hi, 0x80, 0, 0,  // screen, a two-colour table
-            0, 0, 0, 255, 255, 255,
-            0x2C, 0, 0, 0, 0, lo, hi, lo, hi, 0,  // one image, the whole screen
-            2, 2, 0x4C, 0x01, 0,                  // LZW: clear, a pixel, end
+    return {'G', 'I', 'F',  '8',  '9', 'a', lo,   hi, lo, hi, 0x80, 0,  0,  // screen, a two-colour table
+            0,   0,   0,    255,  255, 255, 0x2C, 0,  0,  0,  0,    lo, hi, lo, hi, 0,  // one image, the whole screen
+            2,   2,   0x4C, 0x01, 0,  // LZW: clear, a pixel, end
             0x3B};
 }
 

@@ -12,7 +12,8 @@ void build_reference_table(std::span<const float> rest_shape, std::span<float> t
     for (int i = 0; i < kVertexCount - 1; ++i) {
         table[i * kVertexCount + i] = 1.0f;
         for (int j = i + 1; j < kVertexCount; ++j) {
-            const float w = influence_kernel(p[3 * i], p[3 * i + 1], p[3 * i + 2], p[3 * j], p[3 * j + 1], p[3 * j + 2]);
+            const float w =
+                influence_kernel(p[3 * i], p[3 * i + 1], p[3 * i + 2], p[3 * j], p[3 * j + 1], p[3 * j + 2]);
             table[i * kVertexCount + j] = w;
             table[j * kVertexCount + i] = w;
         }

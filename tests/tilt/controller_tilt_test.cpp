@@ -15,9 +15,7 @@ TEST(ControllerToDevice, LyingFlatIsFaceUp) { expect_reading(controller_to_devic
 
 TEST(ControllerToDevice, FarEdgeUpIsUpright) { expect_reading(controller_to_device(0, 0, -kG), 0, -1, 0); }
 
-TEST(ControllerToDevice, RightSideDownIsRightSideDown) {
-    expect_reading(controller_to_device(-kG, 0, 0), 1, 0, 0);
-}
+TEST(ControllerToDevice, RightSideDownIsRightSideDown) { expect_reading(controller_to_device(-kG, 0, 0), 1, 0, 0); }
 
 TEST(ControllerTilt, OpensNothingWithoutTheSubsystem) {
     ASSERT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);

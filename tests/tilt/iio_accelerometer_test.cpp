@@ -9,8 +9,8 @@
 namespace lumo {
 namespace {
 
-using testing::FakeIioTree;
 using testing::expect_reading;
+using testing::FakeIioTree;
 
 // 100 counts of this scale are one standard gravity.
 const std::string kGravityPer100 = "0.0980665";
@@ -45,11 +45,10 @@ TEST(MountMatrix, ParsesRowsSeparatedBySemicolons) {
 }
 
 TEST(MountMatrix, RefusesMalformedOrSingular) {
-    for (const char* text : {"", "1, 0, 0; 0, 1, 0", "1, 0, 0; 0, 1, 0; 0, 0, 1; 0, 0, 0",
-                             "1, 0; 0, 1, 0; 0, 0, 1, 0", "1, 0, 0, 0; 0, 1, 0; 0, 0, 1",
-                             "1, 0, 0; 0, 1, 0; 0, 0,", "a, b, c; d, e, f; g, h, i",
-                             "1 0 0; 0 1 0; 0 0 1", "0, 0, 0; 0, 0, 0; 0, 0, 0", "1, 0, 0; 1, 0, 0; 0, 0, 1",
-                             "nan, 0, 0; 0, 1, 0; 0, 0, 1"}) {
+    for (const char* text :
+         {"", "1, 0, 0; 0, 1, 0", "1, 0, 0; 0, 1, 0; 0, 0, 1; 0, 0, 0", "1, 0; 0, 1, 0; 0, 0, 1, 0",
+          "1, 0, 0, 0; 0, 1, 0; 0, 0, 1", "1, 0, 0; 0, 1, 0; 0, 0,", "a, b, c; d, e, f; g, h, i", "1 0 0; 0 1 0; 0 0 1",
+          "0, 0, 0; 0, 0, 0; 0, 0, 0", "1, 0, 0; 1, 0, 0; 0, 0, 1", "nan, 0, 0; 0, 1, 0; 0, 0, 1"}) {
         EXPECT_FALSE(parse_mount_matrix(text).has_value()) << '"' << text << '"';
     }
 }
@@ -57,8 +56,8 @@ TEST(MountMatrix, RefusesMalformedOrSingular) {
 TEST(IioToDevice, NegatesTheReactionIntoTheDirectionOfGravity) {
     IioCalibration calibration;
     calibration.scale = {0.0980665, 0.0980665, 0.0980665};
-    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1, kExact);   // face up
-    expect_reading(iio_to_device({0, 100, 0}, calibration), 0, -1, 0, kExact);   // upright
+    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1, kExact);  // face up
+    expect_reading(iio_to_device({0, 100, 0}, calibration), 0, -1, 0, kExact);  // upright
     expect_reading(iio_to_device({-100, 0, 0}, calibration), 1, 0, 0, kExact);  // right side down
 }
 
@@ -68,9 +67,9 @@ TEST(IioToDevice, MountMatrixTakesSensorAxesToDeviceAxes) {
     IioCalibration calibration;
     calibration.scale = {0.0980665, 0.0980665, 0.0980665};
     calibration.mount = {0, -1, 0, 1, 0, 0, 0, 0, 1};
-    expect_reading(iio_to_device({100, 0, 0}, calibration), 0, -1, 0, kExact);   // upright
-    expect_reading(iio_to_device({0, 100, 0}, calibration), 1, 0, 0, kExact);    // right side down
-    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1, kExact);   // face up
+    expect_reading(iio_to_device({100, 0, 0}, calibration), 0, -1, 0, kExact);  // upright
+    expect_reading(iio_to_device({0, 100, 0}, calibration), 1, 0, 0, kExact);  // right side down
+    expect_reading(iio_to_device({0, 0, 100}, calibration), 0, 0, -1, kExact);  // face up
 }
 
 class IioTreeTest : public ::testing::Test {
@@ -164,8 +163,8 @@ TEST_F(IioTreeTest, GarbageInARawFileFailsThePoll) {
     tree_.add_accelerometer("iio:device0", 0, 0, 100, kGravityPer100);
     std::unique_ptr<TiltSource> source = open();
     ASSERT_NE(source, nullptr);
-    for (const std::string& garbage : {std::string("\x01\xff\x00zz", 5), std::string(""), std::string(5000, '9'),
-                                      std::string("12 13")}) {
+    for (const std::string& garbage :
+         {std::string("\x01\xff\x00zz", 5), std::string(""), std::string(5000, '9'), std::string("12 13")}) {
         tree_.write("iio:device0", "in_accel_y_raw", garbage);
         Acceleration a;
         EXPECT_FALSE(source->poll(&a));

@@ -81,8 +81,7 @@ TEST(KeyboardTilt, StaysUnitLengthEverywhere) {
     press(tilt, KeyTilt::back, 18);
     for (int row = 0; row <= 36; ++row) {
         for (int column = 0; column <= 36; ++column) {
-            EXPECT_NEAR(length(tilt.acceleration()), 1.0, 1e-15)
-                << tilt.roll_degrees() << ", " << tilt.pitch_degrees();
+            EXPECT_NEAR(length(tilt.acceleration()), 1.0, 1e-15) << tilt.roll_degrees() << ", " << tilt.pitch_degrees();
             tilt.tilt(row % 2 == 0 ? KeyTilt::right : KeyTilt::left);
         }
         tilt.tilt(KeyTilt::forward);

@@ -122,7 +122,9 @@ const RestartPath kPaths[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(EachWay, EditRestartPaths, ::testing::ValuesIn(kPaths),
-                         [](const ::testing::TestParamInfo<RestartPath>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<RestartPath>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Paths that change the rest shape leave edit mode, as they always did.
 TEST_F(EditRestart, InitializeShapeStillLeavesEditMode) {

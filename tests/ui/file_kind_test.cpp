@@ -23,10 +23,11 @@ TEST(FileKind, ByNameEvenWhenMissing) {
 
 TEST(FileKind, ByContentWhateverTheName) {
     TempFolder folder;
-    write_text(folder / "xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                               "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                               "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                               "<plist version=\"1.0\">\n<dict/>\n</plist>\n");
+    write_text(folder / "xml",
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+               "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+               "<plist version=\"1.0\">\n<dict/>\n</plist>\n");
     write_text(folder / "binary", std::string_view("bplist00\xd0\x08\0\0\0\0\0\0\x01\x01", 16));
     EXPECT_TRUE(is_shape_file(folder / "xml"));
     EXPECT_TRUE(is_shape_file(folder / "binary"));
@@ -53,7 +54,8 @@ TEST_F(AppTest, AShapeFileWithoutItsExtensionIsLoadedAsAShape) {
     launch();
     EXPECT_EQ(::testing::internal::GetCapturedStderr().find("cannot open"), std::string::npos);
     EXPECT_EQ(view().picture()->width(), 4);
-    EXPECT_GT(trans()._init_surface_pos[3 * vertex_index(20, 40) + 2], trans()._init_surface_pos[3 * vertex_index(20, 10) + 2]);
+    EXPECT_GT(trans()._init_surface_pos[3 * vertex_index(20, 40) + 2],
+              trans()._init_surface_pos[3 * vertex_index(20, 10) + 2]);
 }
 
 }  // namespace

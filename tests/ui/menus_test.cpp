@@ -108,8 +108,8 @@ TEST_F(Menus, PickingAPictureFitsItAndRestartsTheTimer) {
 TEST_F(Menus, TheTextureMenuDispatchesByIdentity) {
     // Only reachable with a camera; its presses still follow the table.
     view().stopAnimation();
-    controller()._textureSheet = std::make_unique<ActionSheet>("Change Texture", &controller(),
-                                                               std::vector<std::string>{"Photos Library", "Camera", "Cancel"});
+    controller()._textureSheet = std::make_unique<ActionSheet>(
+        "Change Texture", &controller(), std::vector<std::string>{"Photos Library", "Camera", "Cancel"});
     ActionSheet* sheet = controller()._textureSheet.get();
     controller().actionSheet_clickedButtonAtIndex(sheet, 2);
     EXPECT_TRUE(view().animating());

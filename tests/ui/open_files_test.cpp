@@ -48,7 +48,8 @@ TEST_F(AppTest, AShapeFileOnTheCommandLineIsLoadedAndFixed) {
     options_.files = {(home_ / "ramp.lumo").string()};
     launch();
     EXPECT_EQ(view().picture()->width(), 4);
-    EXPECT_GT(trans()._init_surface_pos[3 * vertex_index(20, 40) + 2], trans()._init_surface_pos[3 * vertex_index(20, 10) + 2]);
+    EXPECT_GT(trans()._init_surface_pos[3 * vertex_index(20, 40) + 2],
+              trans()._init_surface_pos[3 * vertex_index(20, 10) + 2]);
 }
 
 TEST_F(AppTest, AFileThatCannotBeOpenedIsReportedAndTheDefaultsStay) {

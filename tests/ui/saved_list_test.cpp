@@ -26,8 +26,9 @@ TEST(ShapeDates, StampsReadAsCalendarDates) {
 }
 
 TEST(ShapeDates, AnythingElseIsShownAsItIs) {
-    for (const char* stem : {"x.y", "", "2026_12_07_20_38_2", "2026-12-07-20-38-27", "2026_13_07_20_38_27",
-                             "2026_02_30_20_38_27", "2026_12_07_24_38_27", "2026_12_07_2a_38_27", "2026_12_07_20_38_271"})
+    for (const char* stem :
+         {"x.y", "", "2026_12_07_20_38_2", "2026-12-07-20-38-27", "2026_13_07_20_38_27", "2026_02_30_20_38_27",
+          "2026_12_07_24_38_27", "2026_12_07_2a_38_27", "2026_12_07_20_38_271"})
         EXPECT_EQ(readable_shape_date(stem), stem) << stem;
 }
 
@@ -96,7 +97,8 @@ TEST_F(SavedList, EachRowShowsAThumbnailOfItsPictureDecodedOnce) {
     const Picture window = window_pixels();
     ASSERT_FALSE(window.empty());
     int seen = 0;
-    for (const auto& [caption, red] : {std::pair{"7 Dec 2026, 20:38:27", true}, std::pair{"8 Dec 2026, 09:05:00", false}}) {
+    for (const auto& [caption, red] :
+         {std::pair{"7 Dec 2026, 20:38:27", true}, std::pair{"8 Dec 2026, 09:05:00", false}}) {
         ImVec2 c;
         ASSERT_TRUE(find(caption, &c));
         // The thumbnail sits at the row's left edge, before the text.
@@ -139,7 +141,8 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     struct All : WidgetProbe {
         std::vector<ImVec2>* out;
         void item(ProbedItem kind, std::string_view caption, ImVec2 min, ImVec2 max, bool) override {
-            if (kind == ProbedItem::control && caption == "Delete") out->push_back({(min.x + max.x) / 2, (min.y + max.y) / 2});
+            if (kind == ProbedItem::control && caption == "Delete")
+                out->push_back({(min.x + max.x) / 2, (min.y + max.y) / 2});
         }
     } all;
     all.out = &deletes;

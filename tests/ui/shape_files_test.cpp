@@ -86,7 +86,8 @@ TEST_F(ShapeFiles, SavingWhileFingersPressStoresTheRestShape) {
     std::string error;
     const auto contents = read_shape_file(shape_file_path(documents(), stem), &error);
     ASSERT_TRUE(contents && contents->positions) << error;
-    EXPECT_TRUE(std::equal(contents->positions->begin(), contents->positions->end(), trans()._init_surface_pos.begin()));
+    EXPECT_TRUE(
+        std::equal(contents->positions->begin(), contents->positions->end(), trans()._init_surface_pos.begin()));
 }
 
 TEST_F(ShapeFiles, AFailedSaveSaysSoAndLeavesNoFile) {
@@ -117,7 +118,7 @@ TEST_F(ShapeFiles, StemsThatNameAnythingButADocumentAreRefused) {
     const auto surface = trans()._cur_surface_pos;
     const auto picture = view().picture();
     for (const std::string& stem : {std::string(), std::string("."), std::string(".."), std::string("../outside"),
-                                   std::string("a\0b", 3), std::string("/etc/passwd")})
+                                    std::string("a\0b", 3), std::string("/etc/passwd")})
         EXPECT_FALSE(app().delegate().loadShapeAndImage(stem)) << stem;
     EXPECT_EQ(trans()._cur_surface_pos, surface);
     EXPECT_EQ(view().picture(), picture);
@@ -127,8 +128,8 @@ TEST_F(ShapeFiles, StemsThatNameAnythingButADocumentAreRefused) {
 // program itself refuses to save), any picture bytes.
 void write_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png) {
     const std::vector<uint8_t> bytes = serialize_shape_file(positions, png);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Every way a shape file can be refused leaves the rest shape, the surface
@@ -139,8 +140,9 @@ TEST_F(ShapeFiles, AFileThatCannotBeTakenChangesNothingAndSaysWhy) {
     std::vector<float> poisoned(7500, 0.05f);
     poisoned[42] = std::numeric_limits<float>::quiet_NaN();
     // A PNG header claiming 100000 x 100000 pixels.
-    const std::vector<uint8_t> huge_png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                           0, 1, 0x86, 0xa0, 0, 1, 0x86, 0xa0, 8, 6, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> huge_png = {0x89, 'P',  'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0,    0, 0,
+                                           13,   'I',  'H', 'D', 'R',  0,    1,    0x86, 0xa0, 0, 1,
+                                           0x86, 0xa0, 8,   6,   0,    0,    0,    0,    0,    0, 0};
     write_file(shape_file_path(documents(), "short"), std::vector<float>(7499, 0.05f), png);
     write_file(shape_file_path(documents(), "nan"), poisoned, png);
     write_file(shape_file_path(documents(), "huge"), std::vector<float>(7500, 0.05f), huge_png);
@@ -199,7 +201,8 @@ TEST_F(ShapeFiles, AFileWithAnUnusablePictureKeepsTheCurrentOne) {
 
 TEST_F(ShapeFiles, TheListShowsShapeFilesNewestFirst) {
     std::filesystem::create_directories(documents() / "d.lumo");
-    for (const char* name : {"a.lumo", "b.txt", "c.LUMO", "x.y.lumo", "x.lumo.bak"}) std::ofstream(documents() / name) << "";
+    for (const char* name : {"a.lumo", "b.txt", "c.LUMO", "x.y.lumo", "x.lumo.bak"})
+        std::ofstream(documents() / name) << "";
     app().ui().view_controller()->loadAll();
     EXPECT_EQ(list().fileList, (std::vector<std::string>{"x.y", "d", "a"}));
     EXPECT_EQ(list().tableView()->rowCount(), 3);

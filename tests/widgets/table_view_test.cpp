@@ -122,8 +122,8 @@ TEST_F(TableViewTest, ListAndRowActionsReportTheirRow) {
     EXPECT_EQ(list.actions, (std::vector<std::pair<int, int>>{{0, -1}, {0, 1}}));
     EXPECT_TRUE(list.selections.empty());
     EXPECT_TRUE(ui.control("Import")) << "the list's own controls stay while editing";
-    table.pressAction(1, 0);   // no second row action
-    table.pressAction(0, 3);   // no such row
+    table.pressAction(1, 0);  // no second row action
+    table.pressAction(0, 3);  // no such row
     EXPECT_EQ(list.actions.size(), 2u);
 }
 
