@@ -93,6 +93,9 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     startup_mark("view and interface made");
     EAGLView& view = app->view();
     view.eagl_context()->setPresenter(&app->compositor_);
+    // A screen of its own is drawn at its refresh rate; a headless run draws
+    // each step, so that its frames are the steps themselves.
+    view.set_interpolated_display(!options.headless);
     app->compositor_.set_overlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
     ControlPanel* panel = app->interface_->panel();
@@ -258,7 +261,7 @@ bool Application::open_file(const std::filesystem::path& path) {
 // Timers due after the end do not fire: the clock stops there.
 void Application::run_for(double seconds) {
     const Ticks end = run_loop_.nowTicks() + ticks_from_seconds(seconds);
-    while (run_loop_.nowTicks() < end && !quit_) run_loop_.runOnce(seconds_from_ticks(end - run_loop_.nowTicks()));
+    while (run_loop_.nowTicks() < end && !quit_) run_turn(seconds_from_ticks(end - run_loop_.nowTicks()));
 }
 
 Application* Application::running_ = nullptr;
@@ -276,7 +279,7 @@ int Application::run(std::unique_ptr<Application> app) {
 
 bool Application::turn() {
     const auto started = std::chrono::steady_clock::now();
-    run_loop_.runOnce(host_turn_wait());
+    run_turn(host_turn_wait());
     take_due_screenshots();
     const auto turned = std::chrono::steady_clock::now();
     // Without threads the table is built here, between frames.
@@ -292,6 +295,28 @@ bool Application::turn() {
         host_report_metric("frameMs", std::chrono::duration<double, std::milli>(turned - started).count());
     }
     return !quit_;
+}
+
+// Timers and events, then a refresh of the screen when one is due. The
+// wait for input ends early when the surface moves and the next refresh
+// is nearer.
+void Application::run_turn(double max_wait) {
+    double wait = max_wait;
+    if (!host_turn_per_display_frame() && view().wants_display_frames())
+        wait = std::clamp(next_display_ - run_loop_.now(), 0.0, wait);
+    run_loop_.runOnce(wait);
+    display(run_loop_.now());
+}
+
+// A refresh of the screen: every turn in the browser, at the screen's rate
+// on the desktop.
+void Application::display(double now) {
+    if (!host_turn_per_display_frame()) {
+        if (now < next_display_) return;
+        const double refresh = window_->refresh_seconds();
+        next_display_ = next_display_ + refresh > now ? next_display_ + refresh : now + refresh;
+    }
+    view().display_frame(now);
 }
 
 void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now) {

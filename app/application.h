@@ -86,6 +86,8 @@ public:
 private:
     explicit Application(const AppOptions& options);
     bool turn();
+    void run_turn(double max_wait);
+    void display(double now);
     void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now);
     void pump(double wait_seconds);
     void ui_tick();
@@ -123,6 +125,7 @@ private:
     long frames_timed_ = 0;  // the last frame whose turn was measured
     double interval_reported_ = -1.0;
     bool table_build_timed_ = false;
+    double next_display_ = 0;  // run-loop seconds: the next refresh the desktop draws at
     double table_slice_longest_ms_ = 0.0;
     std::chrono::steady_clock::time_point table_build_started_;
     EventPacer pacer_{[this](const SDL_Event& event) { handle_event(event); }};

@@ -100,4 +100,12 @@ ViewRect GLWindow::view_rect_pixels() const {
 
 void GLWindow::swap() const { SDL_GL_SwapWindow(window_); }
 
+double GLWindow::refresh_seconds() const {
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(window_);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
+        return 1.0 / mode.refresh_rate;
+    return 1.0 / 60.0;
+}
+
 }  // namespace lumo

@@ -46,6 +46,9 @@ public:
     void window_size_points(int* width, int* height) const;
     void drawable_size_pixels(int* width, int* height) const;
     void swap() const;
+    // Seconds between refreshes of the screen the window is on (1/60 where
+    // the screen does not say).
+    double refresh_seconds() const;
 
 private:
     GLWindow() = default;

@@ -28,6 +28,9 @@ struct ViewFrame;
 void host_run_main_loop(std::function<bool()> turn);
 // How long one turn may wait for input, in seconds.
 double host_turn_wait();
+// Whether each turn is one refresh of the screen (the browser's animation
+// frames); otherwise the program paces its display frames itself.
+bool host_turn_per_display_frame();
 // Whether there is a screen to open a window on.
 bool host_display_available();
 

@@ -106,6 +106,15 @@ public:
     void drawView();
     // Draws and presents without stepping (the first picture, before the first interval).
     void render_frame();
+    // With a display of its own (a real clock), the screen is drawn at its
+    // refresh rate, showing the surface between the last two steps, while
+    // the timer only steps the simulation; headless runs draw at each step.
+    void set_interpolated_display(bool interpolates);
+    // One refresh of the screen: drawn unless it would show nothing new.
+    void display_frame(double now);
+    // Whether display frames could show something now (the surface moves,
+    // the build reveals it, or something asked for a redraw).
+    bool wants_display_frames() const;
     // Something shown over or by the surface may have changed: draw the next frames.
     void setNeedsDisplay() { frame_changes_.set_needs_display(); }
     FrameChanges& frame_changes() { return frame_changes_; }
@@ -197,6 +206,12 @@ private:
     RunLoop* run_loop_ = nullptr;
     GLWindow* window_ = nullptr;
     FrameChanges frame_changes_;
+    // The display between steps (set_interpolated_display).
+    bool interpolates_ = false;
+    std::array<float, kSurfaceFloatCount> previous_surface_{};  // the current surface before the last step
+    std::array<float, kSurfaceFloatCount> shown_surface_{};  // between the last two steps
+    const float* drawn_vertices_ = nullptr;  // what a frame hands to GL
+    double last_step_time_ = 0;
     std::unique_ptr<PictureJobs> picture_jobs_;  // its worker owns nothing of the view's
 };
 

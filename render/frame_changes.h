@@ -11,6 +11,13 @@
 
 namespace lumo {
 
+// How far a vertex may move, in surface units, and show nothing: a
+// hundredth of a pixel on the tallest screens (the view is 0.38 units high),
+// far above the last-place jitter of a surface at rest.
+inline constexpr float kInvisibleMove = 1e-6f;
+// Whether two surfaces (kSurfaceFloatCount floats) look the same.
+bool same_to_the_eye(const float* a, const float* b);
+
 // Everything besides the vertices that decides what a frame shows.
 struct FrameLook {
     bool filled = true;  // triangles or lines

@@ -2,6 +2,9 @@
 // simulation step once the tables are built, normals, then the lit, textured
 // surface in its orthographic view, revealed from the top while a build runs.
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/startup_trace.h"
 #include "platform/fixed_function_gl.h"
 #include "render/eagl_view.h"
@@ -44,7 +47,7 @@ void EAGLView::calculate_indices() { fill_surface_indices(_surface_indices); }
 
 void EAGLView::init_texture_coordinates() { fill_texture_coordinates(_texture_coordinates); }
 
-void EAGLView::calculate_normals() { compute_normals(_surface_vertices, _surface_normals); }
+void EAGLView::calculate_normals() { compute_normals(drawn_vertices_, _surface_normals); }
 
 // Mended: the timer restarts after every menu, picker, list and focus change.
 // Restarting with the full step while the edit switch still shows on left the
@@ -78,6 +81,14 @@ void EAGLView::setAnimationInterval(double seconds) {
 void EAGLView::drawView() {
     _lumo_trans->setAccelDirectionAt(0, static_cast<float>(accel0), -static_cast<float>(accel1),
                                      static_cast<float>(accel2 * 0.5));
+    if (interpolates_) {
+        // The display draws on its own beat (display_frame): keep the state
+        // this step starts from, so it can show the way between the two.
+        std::memcpy(previous_surface_.data(), _surface_vertices, sizeof previous_surface_);
+        if (_lumo_trans->initializing_index() < 0) _lumo_trans->transform();
+        last_step_time_ = run_loop_->now();
+        return;
+    }
     if (_lumo_trans->initializing_index() < 0) _lumo_trans->transform();
     // The build publishes the row it is on: reveal that many cells from the top.
     const int32_t progress = _lumo_trans->initializing_index();
@@ -85,6 +96,42 @@ void EAGLView::drawView() {
     const FrameLook look{_display_surface, cells, viewFramebuffer, backingWidth, backingHeight};
     if (!frame_changes_.take(_surface_vertices, look)) return;  // the window keeps the last frame
     render_frame();
+}
+
+void EAGLView::set_interpolated_display(bool interpolates) {
+    interpolates_ = interpolates;
+    std::memcpy(previous_surface_.data(), _surface_vertices, sizeof previous_surface_);
+    drawn_vertices_ = _surface_vertices;
+}
+
+// What the screen shows at `now`: the surface between the state before the
+// last step and after it, as far along as the time since that step is along
+// the step's interval. So the display runs one step behind the simulation,
+// and moves smoothly at whatever rate the screen refreshes.
+void EAGLView::display_frame(double now) {
+    if (!interpolates_ || !animating()) return;
+    const double along = (now - last_step_time_) / animationInterval;
+    if (along >= 1.0) {
+        drawn_vertices_ = _surface_vertices;  // the step's own floats, bit for bit
+    } else {
+        const float t = static_cast<float>(std::max(along, 0.0));
+        for (int k = 0; k < kSurfaceFloatCount; ++k) {
+            const float from = previous_surface_[k];
+            shown_surface_[k] = from + (_surface_vertices[k] - from) * t;
+        }
+        drawn_vertices_ = shown_surface_.data();
+    }
+    const int32_t progress = _lumo_trans->initializing_index();
+    const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
+    const FrameLook look{_display_surface, cells, viewFramebuffer, backingWidth, backingHeight};
+    if (!frame_changes_.take(drawn_vertices_, look)) return;  // the window keeps the last frame
+    render_frame();
+}
+
+bool EAGLView::wants_display_frames() const {
+    if (!interpolates_ || !animating()) return false;
+    return frame_changes_.pending() || _lumo_trans->initializing_index() >= 0 ||
+           !same_to_the_eye(previous_surface_.data(), _surface_vertices);
 }
 
 void EAGLView::render_frame() {
@@ -124,7 +171,7 @@ void EAGLView::render_frame() {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, _surface_vertices);
+    glVertexPointer(3, GL_FLOAT, 0, drawn_vertices_);
     glNormalPointer(GL_FLOAT, 0, _surface_normals.data());
     glTexCoordPointer(2, GL_FLOAT, 0, _texture_coordinates.data());
 

@@ -34,6 +34,7 @@ std::unique_ptr<EAGLView> EAGLView::initWithCoder(GLWindow* window, RunLoop* run
 
     view->_lumo_trans = std::move(contents.surface);
     view->_surface_vertices = view->_lumo_trans->surface_vertices();
+    view->drawn_vertices_ = view->_surface_vertices;
     view->animationInterval = kFrameInterval;
     view->_display_surface = true;
     view->update_screen_size();

@@ -112,6 +112,8 @@ void host_run_main_loop(std::function<bool()> turn) {
 
 double host_turn_wait() { return 0.0; }
 
+bool host_turn_per_display_frame() { return true; }
+
 bool host_display_available() { return true; }
 
 // --- OpenGL and drawing -----------------------------------------------------

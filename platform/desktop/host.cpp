@@ -48,6 +48,8 @@ void host_run_main_loop(std::function<bool()> turn) {
 
 double host_turn_wait() { return 0.25; }
 
+bool host_turn_per_display_frame() { return false; }
+
 // An explicit SDL driver counts as a display: the user asked for it.
 bool host_display_available() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
