@@ -10,6 +10,9 @@ namespace {
 constexpr int kFirstSlot = 1;
 constexpr int kLastSlot = 4;
 constexpr uint32_t kTapMilliseconds = 250;  // longest press that still counts as a tap, inclusive
+// How far a tap's finger may wander, in points: fingers on glass report moves
+// of a pixel or two for almost every tap (the platforms' usual touch slop).
+constexpr float kTapSlopPoints = 10.0f;
 
 }  // namespace
 
@@ -40,8 +43,12 @@ void EAGLView::touchesBegan(const TouchSet& touches, const UIEvent& event) {
     }
     // Timed by the touches' own times: however late their events are
     // handled, the finger decides what is a tap.
-    if (event.touchesForView().count() == 1) touch_time = touches.anyObject()->time_ms;
-    else touch_time.reset();
+    if (event.touchesForView().count() == 1) {
+        touch_time = touches.anyObject()->time_ms;
+        tap_start_ = {touches.anyObject()->x, touches.anyObject()->y};
+    } else {
+        touch_time.reset();
+    }
 }
 
 void EAGLView::touchesMoved(const TouchSet& touches, const UIEvent& /*event*/) {
@@ -49,8 +56,10 @@ void EAGLView::touchesMoved(const TouchSet& touches, const UIEvent& /*event*/) {
         for (int j = kFirstSlot; j <= kLastSlot; ++j) {
             if (_touches[j] == touch->serial) _lumo_trans->move_surface_at(touch_to_cgpoint(*touch), j);
         }
+        // Mended for touch screens: a move within the slop still leaves a tap.
+        const float dx = touch->x - tap_start_.x, dy = touch->y - tap_start_.y;
+        if (dx * dx + dy * dy > kTapSlopPoints * kTapSlopPoints) touch_time.reset();
     }
-    touch_time.reset();
 }
 
 void EAGLView::touchesEnded(const TouchSet& touches, const UIEvent& event) {

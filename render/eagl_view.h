@@ -206,6 +206,7 @@ private:
     RunLoop* run_loop_ = nullptr;
     GLWindow* window_ = nullptr;
     FrameChanges frame_changes_;
+    Point tap_start_;  // where a possible tap began, in view points
     // The display between steps (set_interpolated_display).
     bool interpolates_ = false;
     std::array<float, kSurfaceFloatCount> previous_surface_{};  // the current surface before the last step

@@ -78,10 +78,17 @@ TEST_F(Touches, AShortStillPressInTheMiddleBandIsATap) {
     EXPECT_FALSE(app().ui().controllers.isHidden());
     tap(20, 240, 0.3);  // held too long
     EXPECT_FALSE(app().ui().controllers.isHidden());
-    // A move in between cancels the tap.
+    // A finger that wanders within the slop still taps; one that moves on does not.
     finger(SDL_FINGERDOWN, 1, 160, 200);
-    finger(SDL_FINGERMOTION, 1, 161, 200);
+    finger(SDL_FINGERMOTION, 1, 164, 204);  // 6 points away
+    finger(SDL_FINGERUP, 1, 164, 204);
+    EXPECT_TRUE(app().ui().controllers.isHidden());
+    finger(SDL_FINGERDOWN, 1, 160, 200);
+    finger(SDL_FINGERMOTION, 1, 190, 200);  // 30 points away
+    finger(SDL_FINGERMOTION, 1, 161, 200);  // and back: it was a drag all the same
     finger(SDL_FINGERUP, 1, 161, 200);
+    EXPECT_TRUE(app().ui().controllers.isHidden());
+    tap(160, 200, 0.1);
     EXPECT_FALSE(app().ui().controllers.isHidden());
     tap(300, 240, 0.2);  // anywhere across the view
     EXPECT_TRUE(app().ui().controllers.isHidden());
