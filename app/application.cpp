@@ -99,6 +99,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->compositor_.set_overlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
     ControlPanel* panel = app->interface_->panel();
+    panel->lay_out();
     app->touches_->set_capture_predicate([panel](float x, float y) { return panel->captures(x, y); });
     Application* self = app.get();
     app->run_loop_.setEventPump([self](double wait_seconds) { self->pump(wait_seconds); });
@@ -197,6 +198,7 @@ void Application::handle_event(const SDL_Event& event) {
                     active_ = true;
                     break;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    interface_->panel()->lay_out();
                     view().update_screen_size();
                     view().layoutSubviews();
                     break;

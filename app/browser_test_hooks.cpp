@@ -146,24 +146,13 @@ EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {
         probing = true;
     }
     json = "[";
-    lumo::Application* app = lumo::Application::running();
-    if (app != nullptr && !app->ui().panel()->modal_open()) {
-        using lumo::ControlPanel;
-        const struct {
-            ControlPanel::Control control;
-            const char* caption;
-        } panel[] = {{ControlPanel::save, "Save"}, {ControlPanel::initialize, "Initialize"},
-                     {ControlPanel::load, "Load"}, {ControlPanel::edit, "Edit shape"},
-                     {ControlPanel::fix, "Fix"},   {ControlPanel::lines, "Lines"}};
-        for (const auto& [control, caption] : panel) {
-            const lumo::PanelRect rect = app->ui().panel()->rect_of(control);
-            if (rect.width > 0 && rect.height > 0)
-                append_item(json, "panel", caption, rect.x, rect.y, rect.width, rect.height, true);
-        }
-    }
     for (const Item& item : probe.items())
-        append_item(json, item.kind == lumo::ProbedItem::control ? "control" : "text", item.caption, item.min.x,
-                    item.min.y, item.max.x - item.min.x, item.max.y - item.min.y, item.enabled);
+        append_item(json,
+                    item.kind == lumo::ProbedItem::control ? "control"
+                    : item.kind == lumo::ProbedItem::text  ? "text"
+                                                           : "overflow",
+                    item.caption, item.min.x, item.min.y, item.max.x - item.min.x, item.max.y - item.min.y,
+                    item.enabled);
     json += "]";
     return json.c_str();
 }

@@ -83,7 +83,13 @@ void GLWindow::drawable_size_pixels(int* width, int* height) const { SDL_GL_GetD
 ViewRect GLWindow::view_rect_points() const {
     int w = 0, h = 0;
     window_size_points(&w, &h);
-    return portrait_rect_in(w, h);
+    return placed_in(portrait_rect_in(w, h), w, h);
+}
+
+ViewRect GLWindow::placed_in(ViewRect centred, int width, int height) const {
+    if (placed_x_ < 0 || placed_y_ < 0 || placed_x_ + centred.width > width || placed_y_ + centred.height > height)
+        return centred;
+    return {placed_x_, placed_y_, centred.width, centred.height};
 }
 
 // The points rectangle scaled to pixels, so both name the same area on high-DPI screens.
@@ -91,7 +97,7 @@ ViewRect GLWindow::view_rect_pixels() const {
     int wp = 0, hp = 0, wx = 0, hx = 0;
     window_size_points(&wp, &hp);
     drawable_size_pixels(&wx, &hx);
-    const ViewRect r = portrait_rect_in(wp, hp);
+    const ViewRect r = placed_in(portrait_rect_in(wp, hp), wp, hp);
     const double sx = wp > 0 ? static_cast<double>(wx) / wp : 1.0;
     const double sy = hp > 0 ? static_cast<double>(hx) / hp : 1.0;
     return {static_cast<int>(r.x * sx + 0.5), static_cast<int>(r.y * sy + 0.5),

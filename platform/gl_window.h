@@ -40,8 +40,14 @@ public:
     bool headless() const { return headless_; }
     bool make_current() const;
 
-    // The view's rectangle in window points and in drawable pixels.
+    // The view's rectangle in window points and in drawable pixels: the
+    // largest 2:3 rectangle, centred unless the interface placed it
+    // elsewhere (place_view).
     ViewRect view_rect_points() const;
+    // Puts the view's top-left corner at (x, y) points, as the interface's
+    // layout for the window's present size wants it; ignored when the view
+    // would not fit there any more (the window has changed since).
+    void place_view(int x, int y) { placed_x_ = x, placed_y_ = y; }
     ViewRect view_rect_pixels() const;
     void window_size_points(int* width, int* height) const;
     void drawable_size_pixels(int* width, int* height) const;
@@ -52,10 +58,12 @@ public:
 
 private:
     GLWindow() = default;
+    ViewRect placed_in(ViewRect centred, int width, int height) const;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     bool headless_ = false;
     int pixel_ratio_ = 1;  // > 1 only for a headless stand-in for a high-DPI screen
+    int placed_x_ = -1, placed_y_ = -1;  // place_view(); -1: centred
 };
 
 // The largest 2:3 (width:height) rectangle centred in width x height.

@@ -54,11 +54,6 @@ void host_imgui_renderer_new_frame();
 void host_imgui_renderer_draw(ImDrawData* data);
 void host_imgui_renderer_forget_font();  // the atlas changed: made again at the next frame
 
-// --- The interface ----------------------------------------------------------
-// The least scale of the interface over its design size (a 320 x 480 point
-// view under a mouse): fingers need bigger targets than a mouse.
-float host_interface_scale();
-
 // --- The program's own files ----------------------------------------------
 // The default picture and the interface font: next to the binary, in the
 // installed share folder or, for builds run uninstalled, the source tree;

@@ -129,14 +129,15 @@ void ImGuiLayer::process_event(const SDL_Event& event) {
     }
 }
 
+float ImGuiLayer::scale_for_view(int view_height_points) { return interface_scale(view_height_points); }
+
 // Runs every frame but rebuilds only when the font's pixel size changes
 // (a resize, or a move to a screen of another density).
 void ImGuiLayer::fit_to_window() {
     int w = 0, h = 0, dw = 0, dh = 0;
     window_->window_size_points(&w, &h);
     window_->drawable_size_pixels(&dw, &dh);
-    // Under fingers every control is at least as large as host_interface_scale() asks.
-    const float scale = std::max(interface_scale(window_->view_rect_points().height), host_interface_scale());
+    const float scale = scale_for_view(window_->view_rect_points().height);
     const float ratio = pixels_per_point(h, dh);
     const int pixels = font_pixel_size(scale, ratio);
     if (scale != scale_) {
@@ -195,11 +196,11 @@ void ImGuiLayer::begin_frame(double now_seconds) {
     host_imgui_renderer_new_frame();  // builds the font atlas and its texture when there is none
     startup_mark("font atlas built");
     ImGui::NewFrame();
-    // Menus, lists and the picker place themselves in the work area.
-    const ViewRect view = window_->view_rect_points();
+    // Menus, lists and the picker place themselves in the work area: the
+    // whole window, which a phone on its side has far more of than the view.
     ImGuiViewport* viewport = ImGui::GetMainViewport();
-    viewport->WorkPos = ImVec2(static_cast<float>(view.x), static_cast<float>(view.y));
-    viewport->WorkSize = ImVec2(static_cast<float>(view.width), static_cast<float>(view.height));
+    viewport->WorkPos = ImVec2(0.0f, 0.0f);
+    viewport->WorkSize = ImVec2(static_cast<float>(w), static_cast<float>(h));
 }
 
 void ImGuiLayer::end_frame() {

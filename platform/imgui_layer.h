@@ -36,6 +36,8 @@ public:
     void end_frame();  // renders into the bound (window) framebuffer
     long frames() const { return frames_; }  // frames begun so far
 
+    // The interface's scale for a view of this height (points).
+    static float scale_for_view(int view_height_points);
     // As the last begin_frame() set them.
     float scale() const { return scale_; }
     int font_pixels() const { return font_pixels_; }

@@ -46,7 +46,7 @@ float pixels_per_point(int window_points, int drawable_pixels) {
 
 float interface_scale(int view_height_points) {
     const float scale = static_cast<float>(view_height_points) / static_cast<float>(kDesignViewHeight);
-    return std::max(scale, 0.5f);
+    return std::max(scale, 1.0f);
 }
 
 int font_pixel_size(float interface_scale, float pixels_per_point) {

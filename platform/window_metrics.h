@@ -47,7 +47,8 @@ std::optional<std::size_t> window_fits_display(const DesktopRect& window, std::s
 float pixels_per_point(int window_points, int drawable_pixels);
 
 // How much larger than designed the interface is drawn, given the view's
-// height in points. Never below the minimum window's half.
+// height in points. Never below the design size, where every control is a
+// fingertip (44 points) tall, under a finger or a mouse.
 float interface_scale(int view_height_points);
 
 // The font's rasterised height in whole pixels: the points the interface

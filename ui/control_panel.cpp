@@ -2,6 +2,8 @@
 
 #include <imgui.h>
 
+#include <cstdio>
+
 #include "app/lumo_app_delegate.h"
 #include "platform/gl_window.h"
 #include "platform/imgui_layer.h"
@@ -49,6 +51,14 @@ bool ControlPanel::captures(float window_x, float window_y) const {
     return !panel_->isHidden() && panel_rect_.contains(window_x, window_y);
 }
 
+void ControlPanel::lay_out() {
+    int w = 0, h = 0;
+    window_->window_size_points(&w, &h);
+    const float scale = ImGuiLayer::scale_for_view(window_->view_rect_points().height);
+    layout_ = lay_out_interface(static_cast<float>(w), static_cast<float>(h), scale);
+    window_->place_view(static_cast<int>(layout_.view.x), static_cast<int>(layout_.view.y));
+}
+
 void ControlPanel::draw_overlay() {
     imgui_->begin_frame(run_loop_->now());
     rects_.fill(PanelRect{});
@@ -71,69 +81,99 @@ void ControlPanel::remember(Control control) {
     rects_[control] = {min.x, min.y, max.x - min.x, max.y - min.y};
 }
 
+// Three rows of three, placed by hand in the rectangle the layout gives, so
+// that nothing overlaps and every target is a fingertip tall: Save,
+// Initialize, Load; Edit shape, Lines and Fix (whose place stays free while
+// it is hidden); and the tilt, where there is room for it.
 void ControlPanel::draw_panel() {
-    const ViewRect view = window_->view_rect_points();
-    const float margin = tap::points(8.0f);
-    ImGui::SetNextWindowPos(
-        ImVec2(static_cast<float>(view.x) + margin, static_cast<float>(view.y + view.height) - margin),
-        ImGuiCond_Always, ImVec2(0.0f, 1.0f));
-    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(view.width) - 2 * margin, 0.0f), ImGuiCond_Always);
-    ImGui::SetNextWindowBgAlpha(0.72f);
+    lay_out();
+    const float scale = tap::scale();
+    const float padding = PanelMetrics::kPadding * scale, gap = PanelMetrics::kGap * scale;
+    const float row = PanelMetrics::kRowHeight * scale;
+    const LayoutRect& box = layout_.panel;
+    ImGui::SetNextWindowPos(ImVec2(box.x, box.y), ImGuiCond_Always);
+    ImGui::SetNextWindowSize(ImVec2(box.width, box.height), ImGuiCond_Always);
+    ImGui::SetNextWindowBgAlpha(layout_.place == PanelPlace::over ? 0.72f : 0.9f);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(padding, padding));
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(gap, gap));
     const ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                                    ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
-                                   ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_AlwaysAutoResize |
+                                   ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse |
                                    ImGuiWindowFlags_NoFocusOnAppearing;
     if (ImGui::Begin("##controls", nullptr, flags)) {
-        const float spacing = ImGui::GetStyle().ItemSpacing.x;
-        const float width = (ImGui::GetContentRegionAvail().x - 2 * spacing) / 3.0f;
-        const ImVec2 button(width, tap::points(36.0f));
-        if (ImGui::Button("Save", button)) delegate_->saveShapeAndImage();
+        const float inner = box.width - 2 * padding;
+        const ImVec2 cell((inner - 2 * gap) / 3.0f, row);
+        const auto place = [&](int row_index, int column) {
+            ImGui::SetCursorScreenPos(
+                ImVec2(box.x + padding + column * (cell.x + gap), box.y + padding + row_index * (row + gap)));
+        };
+        place(0, 0);
+        if (tap::button(1, "Save", cell)) delegate_->saveShapeAndImage();
         remember(save);
-        ImGui::SameLine();
-        if (ImGui::Button("Initialize", button)) controller_->initButtonPressed();
+        place(0, 1);
+        if (tap::button(2, "Initialize", cell)) controller_->initButtonPressed();
         remember(initialize);
-        ImGui::SameLine();
-        if (ImGui::Button("Load", button)) controller_->loadButtoonPressed();
+        place(0, 2);
+        if (tap::button(3, "Load", cell)) controller_->loadButtoonPressed();
         remember(load);
 
+        EAGLView* view = controller_->view();
+        place(1, 0);
         bool editing = edit_switch_->isOn();
-        if (ImGui::Checkbox("Edit shape", &editing)) {
+        if (tap::toggle(4, "Edit shape", &editing, cell)) {
             edit_switch_->setOn(editing);
-            controller_->view()->setEditMode(edit_switch_);
+            view->setEditMode(edit_switch_);
         }
         remember(edit);
-        EAGLView* view = controller_->view();
-        ImGui::SameLine();
+        place(1, 1);
         bool lines = !view->displays_surface();
-        if (ImGui::Checkbox("Lines", &lines)) view->setDisplaySurface(!lines);
+        if (tap::toggle(5, "Lines", &lines, cell)) view->setDisplaySurface(!lines);
         remember(Control::lines);
         if (!fix_button_->isHidden()) {
-            ImGui::SameLine(ImGui::GetWindowContentRegionMax().x - width);
-            if (ImGui::Button("Fix", ImVec2(width, 0))) view->surfaceEditFixed();
+            place(1, 2);
+            if (tap::button(6, "Fix", cell)) view->surfaceEditFixed();
             remember(fix);
         }
-        if (tilt_ != nullptr) {
-            ImGui::TextDisabled("Tilt: %s", tilt_->source_name());
-            const bool ask = tilt_->sensor_needs_permission();
-            if (ask) {
-                ImGui::Button("Enable tilt");  // the sensor answers the tap itself
-                const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
-                tilt_->set_permission_control(min.x, min.y, max.x - min.x, max.y - min.y, true);
-                permission_control_shown_ = true;
-            } else if (permission_control_shown_) {
-                tilt_->set_permission_control(0, 0, 0, 0, false);
-                permission_control_shown_ = false;
-            }
-            if (!tilt_->keyboard_active() || tilt_->prefers_keyboard()) {
-                bool keys = tilt_->prefers_keyboard();
-                if (ImGui::Checkbox("Tilt with the arrow keys", &keys)) tilt_->prefer_keyboard(keys);
-                remember(Control::keys);
-            }
+        if (layout_.rows > PanelMetrics::kCompactRows && tilt_ != nullptr) {
+            draw_tilt_row(ImVec2(box.x + padding, box.y + padding + 2 * (row + gap)), inner, row);
+        } else if (permission_control_shown_ && tilt_ != nullptr) {
+            tilt_->set_permission_control(0, 0, 0, 0, false);
+            permission_control_shown_ = false;
         }
-        const ImVec2 pos = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
-        panel_rect_ = {pos.x, pos.y, size.x, size.y};
+        panel_rect_ = {box.x, box.y, box.width, box.height};
     }
     ImGui::End();
+    ImGui::PopStyleVar(2);
+}
+
+// What drives the tilt, and the one control it may need: "Enable tilt"
+// where the browser asks first, or the arrow keys in place of a sensor.
+void ControlPanel::draw_tilt_row(ImVec2 at, float width, float height) {
+    const float gap = PanelMetrics::kGap * tap::scale();
+    const float control_width = (width - 2 * gap) / 3.0f;
+    const bool ask = tilt_->sensor_needs_permission();
+    const bool offer_keys = !ask && (!tilt_->keyboard_active() || tilt_->prefers_keyboard());
+    const bool control = ask || offer_keys;
+    const float text_right = control ? at.x + width - control_width - gap : at.x + width;
+    char text[96];
+    std::snprintf(text, sizeof text, "Tilt: %s", tilt_->source_name());
+    tap::label(text, at, ImVec2(text_right, at.y + height), ImGuiCol_TextDisabled);
+    ImGui::SetCursorScreenPos(ImVec2(at.x + width - control_width, at.y));
+    const ImVec2 size(control_width, height);
+    if (ask) {
+        tap::button(7, "Enable tilt", size);  // the sensor answers the tap itself
+        const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+        tilt_->set_permission_control(min.x, min.y, max.x - min.x, max.y - min.y, true);
+        permission_control_shown_ = true;
+    } else if (permission_control_shown_) {
+        tilt_->set_permission_control(0, 0, 0, 0, false);
+        permission_control_shown_ = false;
+    }
+    if (offer_keys) {
+        bool keys = tilt_->prefers_keyboard();
+        if (tap::toggle(8, "Arrow keys", &keys, size)) tilt_->prefer_keyboard(keys);
+        remember(Control::keys);
+    }
 }
 
 }  // namespace lumo

@@ -5,10 +5,13 @@
 // time the window is composed.
 
 #include <array>
+
+#include <imgui.h>
 #include <memory>
 #include <string>
 
 #include "platform/compositor.h"
+#include "ui/panel_layout.h"
 #include "widgets/alert_view.h"
 #include "widgets/key_help.h"
 #include "widgets/ui_controls.h"
@@ -34,6 +37,10 @@ public:
                  TiltSelector* tilt);
 
     void draw_overlay() override;
+    // Places the picture and the panel for the window's present size (at
+    // start and whenever the window changes).
+    void lay_out();
+    const InterfaceLayout& layout() const { return layout_; }
     // Whether a press at this window point belongs to the interface rather than the surface.
     bool captures(float window_x, float window_y) const;
     bool modal_open() const;
@@ -54,6 +61,7 @@ public:
 
 private:
     void draw_panel();
+    void draw_tilt_row(ImVec2 at, float width, float height);
     void remember(Control control);
 
     ImGuiLayer* imgui_;
@@ -68,6 +76,7 @@ private:
     std::unique_ptr<AlertView> notice_;
     KeyHelp key_help_;
     PanelRect panel_rect_;
+    InterfaceLayout layout_;
     bool permission_control_shown_ = false;  // the tilt sensor knows where "Enable tilt" is
     std::array<PanelRect, kControlCount> rects_{};
 };

@@ -59,21 +59,76 @@ float caption_width(std::string_view caption) {
     return ImGui::CalcTextSize(caption.data(), end_of(caption), false).x + ImGui::GetStyle().FramePadding.x * 2.0f;
 }
 
+namespace {
+
+// The caption centred in the button just drawn, from `left` on; reports an
+// overflow when it is cut.
+void button_caption(std::string_view caption, float left, bool enabled) {
+    const ImVec2 min = ImGui::GetItemRectMin();
+    const ImVec2 max = ImGui::GetItemRectMax();
+    const ImVec2 padding = ImGui::GetStyle().FramePadding;
+    const ImVec2 box_min(std::max(min.x + padding.x, left), min.y + padding.y);
+    const ImVec2 box_max(max.x - padding.x, max.y - padding.y);
+    ImGui::RenderTextClippedEx(ImGui::GetWindowDrawList(), box_min, box_max, caption.data(), end_of(caption), nullptr,
+                               ImVec2(0.5f, 0.5f), nullptr);
+    reportProbedItem(ProbedItem::control, caption, min, max, enabled);
+    if (ImGui::CalcTextSize(caption.data(), end_of(caption), false).x > box_max.x - box_min.x)
+        reportProbedItem(ProbedItem::overflow, caption, min, max, enabled);
+}
+
+}  // namespace
+
 bool button(int id, std::string_view caption, ImVec2 size, bool enabled) {
     ImGui::PushID(id);
     ImGui::BeginDisabled(!enabled);
     const bool pressed = ImGui::Button("##tap", size);
-    const ImVec2 min = ImGui::GetItemRectMin();
-    const ImVec2 max = ImGui::GetItemRectMax();
-    const ImVec2 padding = ImGui::GetStyle().FramePadding;
     // Drawn before EndDisabled so that a disabled caption is dimmed too.
-    ImGui::RenderTextClippedEx(ImGui::GetWindowDrawList(), ImVec2(min.x + padding.x, min.y + padding.y),
-                               ImVec2(max.x - padding.x, max.y - padding.y), caption.data(), end_of(caption), nullptr,
-                               ImVec2(0.5f, 0.5f), nullptr);
+    button_caption(caption, ImGui::GetItemRectMin().x, enabled);
     ImGui::EndDisabled();
     ImGui::PopID();
-    reportProbedItem(ProbedItem::control, caption, min, max, enabled);
     return pressed;
+}
+
+bool toggle(int id, std::string_view caption, bool* on, ImVec2 size, bool enabled) {
+    ImGui::PushID(id);
+    ImGui::BeginDisabled(!enabled);
+    if (*on) ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetStyleColorVec4(ImGuiCol_ButtonActive));
+    const bool pressed = ImGui::Button("##tap", size);
+    if (*on) ImGui::PopStyleColor();
+    if (pressed) *on = !*on;
+    const ImVec2 min = ImGui::GetItemRectMin();
+    const ImVec2 max = ImGui::GetItemRectMax();
+    float left = min.x;
+    const float tick = ImGui::GetFontSize() * 0.8f;
+    const float caption_width = ImGui::CalcTextSize(caption.data(), end_of(caption), false).x;
+    const float padding = ImGui::GetStyle().FramePadding.x;
+    // A tick where the caption leaves room for it.
+    if (*on && caption_width + tick + 3 * padding <= max.x - min.x) {
+        const float x = min.x + padding, y = (min.y + max.y) * 0.5f;
+        const ImVec2 points[] = {ImVec2(x, y), ImVec2(x + tick * 0.35f, y + tick * 0.35f),
+                                 ImVec2(x + tick, y - tick * 0.45f)};
+        ImGui::GetWindowDrawList()->AddPolyline(points, 3, ImGui::GetColorU32(ImGuiCol_Text), ImDrawFlags_None,
+                                                std::max(1.5f, tick * 0.15f));
+        left = x + tick;
+    }
+    button_caption(caption, left, enabled);
+    ImGui::EndDisabled();
+    ImGui::PopID();
+    return pressed;
+}
+
+void label(std::string_view text, ImVec2 rect_min, ImVec2 rect_max, ImGuiCol colour) {
+    if (rect_max.x <= rect_min.x) return;
+    const ImVec2 size = ImGui::CalcTextSize(text.data(), end_of(text), false);
+    const float top = (rect_min.y + rect_max.y - size.y) * 0.5f;
+    ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(colour));
+    ImGui::RenderTextEllipsis(ImGui::GetWindowDrawList(), ImVec2(rect_min.x, top), ImVec2(rect_max.x, top + size.y),
+                              rect_max.x, rect_max.x, text.data(), end_of(text), &size);
+    ImGui::PopStyleColor();
+    const ImVec2 shown_max(std::min(rect_min.x + size.x, rect_max.x), top + size.y);
+    reportProbedItem(ProbedItem::text, text, ImVec2(rect_min.x, top), shown_max);
+    if (size.x > rect_max.x - rect_min.x)
+        reportProbedItem(ProbedItem::overflow, text, ImVec2(rect_min.x, top), shown_max);
 }
 
 bool row(int id, std::string_view text, bool selected, float height, bool* double_click, ImTextureID image,
@@ -101,6 +156,8 @@ bool row(int id, std::string_view text, bool selected, float height, bool* doubl
                               ImVec2(std::max(left, right), top + ImGui::GetFontSize()), right, right, text.data(),
                               end_of(text), nullptr);
     reportProbedItem(ProbedItem::control, text, min, max);
+    if (ImGui::CalcTextSize(text.data(), end_of(text), false).x > right - left)
+        reportProbedItem(ProbedItem::overflow, text, min, max);
     return pressed;
 }
 
@@ -129,6 +186,8 @@ void bar_title(std::string_view text, ImVec2 rect_min, ImVec2 rect_max) {
                               rect_max.x, rect_max.x, text.data(), end_of(text), &size);
     reportProbedItem(ProbedItem::text, text, ImVec2(left, top),
                      ImVec2(std::min(left + size.x, rect_max.x), top + size.y));
+    if (left + size.x > rect_max.x)
+        reportProbedItem(ProbedItem::overflow, text, ImVec2(left, top), ImVec2(rect_max.x, top + size.y));
 }
 
 void wrapped_text(std::string_view text, ImGuiCol colour) { wrapped_text(text, ImGui::GetStyleColorVec4(colour)); }

@@ -27,6 +27,14 @@ float caption_width(std::string_view caption);
 // A push button; id keeps buttons with equal captions apart.
 bool button(int id, std::string_view caption, ImVec2 size, bool enabled = true);
 
+// A button that stays pressed in while *on, with a tick before its caption
+// where there is room; true (and *on flipped) when pressed.
+bool toggle(int id, std::string_view caption, bool* on, ImVec2 size, bool enabled = true);
+
+// One line of text at the left of [rect_min, rect_max], vertically centred,
+// cut with "..." when too long. Takes no layout room.
+void label(std::string_view text, ImVec2 rect_min, ImVec2 rect_max, ImGuiCol colour = ImGuiCol_Text);
+
 // A full-width row (or `width` points wide): an optional square picture,
 // then text at the left, cut with "..." when too long. True when pressed;
 // *double_click tells whether that press was a double click.

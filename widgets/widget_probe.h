@@ -9,7 +9,8 @@
 
 namespace lumo {
 
-enum class ProbedItem { control, text };
+// overflow follows the item whose caption does not fit its box (it is cut).
+enum class ProbedItem { control, text, overflow };
 
 class WidgetProbe {
 public:

@@ -143,12 +143,6 @@ void host_imgui_renderer_new_frame() { ImGui_ImplOpenGL3_NewFrame(); }
 void host_imgui_renderer_draw(ImDrawData* data) { ImGui_ImplOpenGL3_RenderDrawData(data); }
 void host_imgui_renderer_forget_font() { ImGui_ImplOpenGL3_DestroyFontsTexture(); }
 
-// --- The interface ----------------------------------------------------------
-
-// Under fingers every control is at least 44 CSS pixels tall: the interface's
-// smallest control (a checkbox, 29 points) grows by 44 / 29.
-float host_interface_scale() { return lumo_pointer_is_coarse() ? 44.0f / 29.0f : 1.0f; }
-
 // --- The program's own files ----------------------------------------------
 
 // The page packs the program's own files, the interface font among them,

@@ -115,10 +115,6 @@ void host_imgui_renderer_new_frame() { ImGui_ImplOpenGL2_NewFrame(); }
 void host_imgui_renderer_draw(ImDrawData* data) { ImGui_ImplOpenGL2_RenderDrawData(data); }
 void host_imgui_renderer_forget_font() { ImGui_ImplOpenGL2_DestroyFontsTexture(); }
 
-// --- The interface ----------------------------------------------------------
-
-float host_interface_scale() { return 1.0f; }
-
 // --- The program's own files ----------------------------------------------
 
 std::filesystem::path host_find_resource(std::string_view name) {

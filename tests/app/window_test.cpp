@@ -21,26 +21,31 @@ TEST_F(AppTest, AResizedWindowLetterboxesTheViewAndTouchesFollowIt) {
     launch();
     SDL_SetWindowSize(app().window().sdl_window(), 640, 480);
     app().run_for(0.1);
+    // Room beside the view for the panel: the two are centred together.
     const ViewRect r = app().window().view_rect_points();
-    EXPECT_EQ(r.x, 160);
+    const LayoutRect panel = app().ui().panel()->layout().panel;
+    EXPECT_EQ(app().ui().panel()->layout().place, PanelPlace::beside);
     EXPECT_EQ(r.width, 320);
+    EXPECT_GT(panel.x, r.x + r.width);
+    EXPECT_NEAR(r.x, 640 - (panel.x + panel.width), 1.0f);
     EXPECT_EQ(view().frame().width, 320);
     EXPECT_EQ(view().frame().height, 480);
     EXPECT_EQ(view().screen_size().width, 320.0f);
     app().ui().controllers.setHidden(true);
-    // The window's centre is the view's centre: surface point (0, 0).
+    // The view's centre is surface point (0, 0).
     SDL_Event event{};
     event.type = SDL_FINGERDOWN;
     event.tfinger.touchId = 5;
     event.tfinger.fingerId = 1;
-    event.tfinger.x = 0.5f;
+    event.tfinger.x = (r.x + r.width / 2.0f) / 640.0f;
     event.tfinger.y = 0.5f;
     SDL_PushEvent(&event);
     turn();
     EXPECT_EQ(trans()._input_forces[2].init_index, 1275);
-    // A press on the bars beside the view presses nothing.
+    // A press on the bar beside the view, above the panel, presses nothing.
     event.tfinger.fingerId = 2;
-    event.tfinger.x = 0.05f;
+    event.tfinger.x = 0.98f;
+    event.tfinger.y = 0.02f;
     SDL_PushEvent(&event);
     turn();
     EXPECT_EQ(slots_taken(), 1);
@@ -83,7 +88,10 @@ TEST_F(AppTest, TheWindowShowsTheViewsFramePixelForPixel) {
             }
         }
         EXPECT_EQ(differing, 0) << width << " x " << height;
-        const int bar_x = r.x > 0 ? r.x - 1 : r.width / 2, bar_y = r.y > 0 ? r.y - 1 : r.height / 2;
+        // A pixel of the bar the layout left beside or below the view.
+        const bool beside = r.width < width;
+        const int bar_x = beside ? (r.x > 0 ? r.x - 1 : r.x + r.width) : r.x + r.width / 2;
+        const int bar_y = beside ? r.y + r.height / 2 : (r.y > 0 ? r.y - 1 : r.y + r.height);
         const unsigned char* bar = window.pixel(bar_x, bar_y);
         EXPECT_EQ(bar[0] + bar[1] + bar[2], 0) << width << " x " << height;
         app_.reset();

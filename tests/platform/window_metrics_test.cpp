@@ -76,7 +76,7 @@ TEST(WindowFitsDisplay, ASavedWindowGoesBackOnlyWhereItStillShows) {
 
 TEST(InterfaceScale, FollowsTheViewAndTheScreenDensity) {
     EXPECT_FLOAT_EQ(interface_scale(960), 2.0f);
-    EXPECT_FLOAT_EQ(interface_scale(10), 0.5f) << "never too small to read";
+    EXPECT_FLOAT_EQ(interface_scale(10), 1.0f) << "never below a fingertip's controls";
 
     EXPECT_FLOAT_EQ(pixels_per_point(320, 640), 2.0f);
     EXPECT_FLOAT_EQ(pixels_per_point(0, 640), 1.0f) << "a minimised window";
