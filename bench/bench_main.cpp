@@ -9,13 +9,20 @@
 
 namespace {
 
-// Remembers each benchmark's mean real time per iteration, in nanoseconds.
+// Remembers each benchmark's mean real time per iteration, in nanoseconds,
+// and why those that failed did: a failed run's time measures nothing.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                times[base_name(run.benchmark_name())] = run.GetAdjustedRealTime() * to_ns(run.time_unit);
+            if (run.run_type != Run::RT_Iteration) continue;
+            const std::string name = base_name(run.benchmark_name());
+            if (run.error_occurred) {
+                failures[name] = run.error_message;
+                times.erase(name);
+            } else if (run.iterations > 0 && failures.count(name) == 0) {
+                times[name] = run.GetAdjustedRealTime() * to_ns(run.time_unit);
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -41,9 +48,17 @@ public:
         }
     }
     std::map<std::string, double> times;
+    std::map<std::string, std::string> failures;
 };
 
 void print_ratio(const RecordingReporter& r, const char* label, const std::string& slow, const std::string& fast) {
+    for (const std::string& name : {slow, fast}) {
+        const auto failed = r.failures.find(name);
+        if (failed != r.failures.end()) {
+            std::printf("%-44s no ratio: %s failed (%s)\n", label, name.c_str(), failed->second.c_str());
+            return;
+        }
+    }
     const auto s = r.times.find(slow), f = r.times.find(fast);
     if (s == r.times.end() || f == r.times.end() || f->second <= 0) return;
     std::printf("%-44s %10.3f ms vs %10.3f ms: %.2fx\n", label, s->second / 1e6, f->second / 1e6,

@@ -1,6 +1,8 @@
 #pragma once
 // The weights through which a displacement spreads over the surface.
 
+#include <span>
+
 namespace lumo {
 
 // Weight with which vertex j follows a handle anchored at vertex i:
@@ -17,5 +19,15 @@ float gravity_weight(float xv, float yv, float zv, float cx, float cy, float cz)
 // kernels at once with a vectorised exponential and falls back to the scalar
 // kernel for any entry whose rounding the fast path cannot vouch for.
 void influence_row(const float* xs, const float* ys, const float* zs, int i, int j_begin, int j_end, float* out);
+
+// influence_row as compiled for each instruction set this CPU runs, the one
+// influence_row uses first: all give the same bits, which tests check.
+using InfluenceRowFunction = void (*)(const float* xs, const float* ys, const float* zs, int i, int j_begin, int j_end,
+                                      float* out);
+struct InfluenceRowVariant {
+    const char* name = nullptr;
+    InfluenceRowFunction row = nullptr;
+};
+std::span<const InfluenceRowVariant> influence_row_variants();
 
 }  // namespace lumo

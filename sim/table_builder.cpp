@@ -7,6 +7,7 @@
 #include "table_builder.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "influence_kernel.h"
 
@@ -44,10 +45,9 @@ TableBuilder::~TableBuilder() {
     for (int w = 0; w < worker_count_; ++w) workers_[w].join();
 }
 
-void TableBuilder::set_progress_hook(ProgressHook hook, void* context) {
+void TableBuilder::set_progress_hook(ProgressHook hook) {
     cancel();
-    hook_ = hook;
-    hook_context_ = context;
+    hook_ = std::move(hook);
 }
 
 bool TableBuilder::running() const {
@@ -224,7 +224,7 @@ void TableBuilder::finish_job() {
 
 void TableBuilder::publish(int32_t value) {
     job_.progress->store(value, std::memory_order_release);
-    if (hook_ != nullptr) hook_(hook_context_, value);
+    if (hook_) hook_(value);
 }
 
 }  // namespace lumo

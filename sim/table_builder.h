@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -30,7 +31,7 @@ public:
         std::atomic<int32_t>* progress = nullptr;  // row being built, -1 when done
     };
     // Called on whichever thread publishes a value, right after the store.
-    using ProgressHook = void (*)(void* context, int32_t value);
+    using ProgressHook = std::function<void(int32_t value)>;
 
     static constexpr int kMaxWorkers = 8;
     static constexpr int kRowsPerChunk = 64;
@@ -73,8 +74,8 @@ public:
     // the job is still open. Does nothing with workers.
     bool build_slice(double budget_seconds);
 
-    // For tests: observe every published progress value.
-    void set_progress_hook(ProgressHook hook, void* context);
+    // For tests and benchmarks: observe every published progress value.
+    void set_progress_hook(ProgressHook hook);
 
 private:
     void open_job(const Job& job, int workers);
@@ -91,8 +92,7 @@ private:
     alignas(32) std::array<float, kVertexCount + 8> xs_{};  // rest-shape snapshot, padded for
     alignas(32) std::array<float, kVertexCount + 8> ys_{};  // whole vector loads
     alignas(32) std::array<float, kVertexCount + 8> zs_{};
-    ProgressHook hook_ = nullptr;
-    void* hook_context_ = nullptr;
+    ProgressHook hook_;
 
     // Shared by the workers during a build.
     std::atomic<int> next_chunk_{0};

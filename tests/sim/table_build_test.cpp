@@ -83,10 +83,12 @@ TEST(TableBuild, GravityWeightsAreWrittenBeforeMinusOne) {
 struct ProgressLog {
     std::mutex mutex;
     std::vector<int32_t> values;
-    static void record(void* context, int32_t value) {
-        auto* log = static_cast<ProgressLog*>(context);
-        std::lock_guard lock(log->mutex);
-        log->values.push_back(value);
+    void record(int32_t value) {
+        std::lock_guard lock(mutex);
+        values.push_back(value);
+    }
+    void watch(LUMOTransform& trans) {
+        trans.table_builder().set_progress_hook([this](int32_t value) { record(value); });
     }
 };
 
@@ -96,7 +98,7 @@ TEST(TableBuild, PublishesEveryRowInOrderThenMinusOne) {
         trans->set_init_position_and_mass_at_startup(true);
         ProgressLog log;
         log.values.reserve(3000);
-        trans->table_builder().set_progress_hook(&ProgressLog::record, &log);
+        log.watch(*trans);
         trans->start_table_build();
         wait_for_build(*trans);
         trans->stop_table_build();
@@ -113,7 +115,7 @@ TEST(TableBuild, AskingAgainForTheSameRestShapeKeepsTheBuild) {
     auto trans = make_dome();
     ProgressLog log;
     log.values.reserve(3000);
-    trans->table_builder().set_progress_hook(&ProgressLog::record, &log);
+    log.watch(*trans);
     trans->start_table_build();
     trans->start_table_build();  // most likely still running
     wait_for_build(*trans);
@@ -125,22 +127,46 @@ TEST(TableBuild, AskingAgainForTheSameRestShapeKeepsTheBuild) {
     EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
 }
 
+// After a set-up (of the same dome, or of a new shape) or a stop, the next
+// start builds afresh: every row is published again, and the table is the
+// rest shape's. A start that kept the old build would publish nothing.
 TEST(TableBuild, ASetUpOrAStopMakesTheNextStartBuildAfresh) {
+    struct Change {
+        const char* name;
+        void (*apply)(LUMOTransform& trans);
+    };
+    const Change changes[] = {
+        {"the same dome set up again", [](LUMOTransform& trans) { trans.set_init_position_and_mass_at_startup(true); }},
+        {"a new shape fixed",
+         [](LUMOTransform& trans) {
+             for (int v = 0; v < kVertexCount; ++v) trans._cur_surface_pos[3 * v + 2] += 0.004f * (v % 5);
+             trans.set_init_position_and_mass_at_startup(false);
+         }},
+        {"a stop", [](LUMOTransform& trans) { trans.stop_table_build(); }},
+    };
     auto trans = make_dome();
+    trans->start_table_build();
+    wait_for_build(*trans);
     ProgressLog log;
-    log.values.reserve(8000);
-    trans->table_builder().set_progress_hook(&ProgressLog::record, &log);
-    trans->start_table_build();
-    wait_for_build(*trans);
-    trans->set_init_position_and_mass_at_startup(true);  // the same dome, set up again
-    trans->start_table_build();
-    wait_for_build(*trans);
-    trans->stop_table_build();
-    trans->start_table_build();
-    wait_for_build(*trans);
-    std::lock_guard lock(log.mutex);
-    EXPECT_EQ(std::count(log.values.begin(), log.values.end(), -1), 3);
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    log.values.reserve(3000);
+    log.watch(*trans);
+    std::vector<float> reference(static_cast<size_t>(kVertexCount) * kVertexCount);
+    for (const Change& change : changes) {
+        {
+            std::lock_guard lock(log.mutex);
+            log.values.clear();
+        }
+        change.apply(*trans);
+        trans->start_table_build();
+        wait_for_build(*trans);
+        std::lock_guard lock(log.mutex);
+        ASSERT_EQ(log.values.size(), 2500u) << change.name;
+        EXPECT_EQ(log.values.front(), 0) << change.name;
+        EXPECT_EQ(log.values.back(), -1) << change.name;
+        build_reference_table(trans->_init_surface_pos, reference);
+        EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference.data())) << change.name;
+    }
+    EXPECT_FALSE(tables_equal(reference.data(), reference_for_dome().data())) << "the new shape has a table of its own";
 }
 
 // The first build leaves a core to the main thread: one worker of three
@@ -151,16 +177,14 @@ TEST(TableBuild, AStartForOneWorkerBuildsOnOneThreadAlone) {
     struct Publishers {
         std::mutex mutex;
         std::vector<std::thread::id> ids;
-        static void record(void* context, int32_t) {
-            auto* publishers = static_cast<Publishers*>(context);
-            std::lock_guard lock(publishers->mutex);
+        void record() {
+            std::lock_guard lock(mutex);
             const auto id = std::this_thread::get_id();
-            if (std::find(publishers->ids.begin(), publishers->ids.end(), id) == publishers->ids.end())
-                publishers->ids.push_back(id);
+            if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
         }
     } publishers;
     publishers.ids.reserve(8);
-    trans->table_builder().set_progress_hook(&Publishers::record, &publishers);
+    trans->table_builder().set_progress_hook([&publishers](int32_t) { publishers.record(); });
     trans->start_table_build(1);
     wait_for_build(*trans);
     std::lock_guard lock(publishers.mutex);
