@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 
 namespace lumo::testing {
 namespace {

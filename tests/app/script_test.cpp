@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 #include "picture/picture.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"

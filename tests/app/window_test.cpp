@@ -11,7 +11,7 @@
 
 #include <imgui.h>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 #include "picture/picture.h"
 
 namespace lumo::testing {

@@ -1,6 +1,6 @@
 // Fingers and the mouse through SDL's event queue into the view's touch slots.
 
-#include "app/app_harness.h"
+#include "support/app_harness.h"
 
 namespace lumo::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "../app/app_harness.h"
+#include "support/app_harness.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
 #include "support/sample_shapes.h"
@@ -10,19 +10,11 @@
 namespace lumo::testing {
 namespace {
 
-void drop(Application& app, const std::filesystem::path& path) {
-    SDL_Event event{};
-    event.type = SDL_DROPFILE;
-    event.drop.file = SDL_strdup(path.c_str());
-    SDL_PushEvent(&event);
-    app.run_once();
-}
-
 TEST_F(AppTest, ADroppedPictureBecomesTheTexture) {
     launch();
     Picture tall(100, 300);
     ASSERT_TRUE(save_png_file(tall, home_ / "tall.png"));
-    drop(app(), home_ / "tall.png");
+    drop(home_ / "tall.png");
     ASSERT_NE(view().picture(), nullptr);
     EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_EQ(view().picture()->height(), 512);
@@ -33,7 +25,7 @@ TEST_F(AppTest, ADroppedFileThatIsNoPictureChangesNothingAndSaysSo) {
     std::ofstream(home_ / "notes.png") << "not a picture";
     const auto picture = view().picture();
     ::testing::internal::CaptureStderr();
-    drop(app(), home_ / "notes.png");
+    drop(home_ / "notes.png");
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("notes.png"), std::string::npos);
     EXPECT_EQ(view().picture(), picture);
     ASSERT_NE(app().ui().panel()->notice(), nullptr);
