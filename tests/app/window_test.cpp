@@ -75,6 +75,7 @@ TEST_F(AppTest, TheWindowShowsTheViewsFramePixelForPixel) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
         const Picture window = window_picture();
         ASSERT_EQ(window.width(), width);
+        ASSERT_EQ(window.height(), height);
         int differing = 0;
         for (int y = 0; y < r.height; ++y) {
             for (int x = 0; x < r.width; ++x) {

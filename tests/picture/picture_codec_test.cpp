@@ -72,7 +72,8 @@ TEST(PictureDecode, ReadsJpegAndBmp) {
 
     const auto jpeg = decode_picture(jpeg_of(source, folder.path()));
     ASSERT_TRUE(jpeg);
-    EXPECT_EQ(jpeg->width(), 32);
+    ASSERT_EQ(jpeg->width(), 32);
+    ASSERT_EQ(jpeg->height(), 32);
     EXPECT_LE(colour_distance(pixel_at(*jpeg, 16, 4), kRed), 12);
     EXPECT_LE(colour_distance(pixel_at(*jpeg, 16, 27), kBlue), 12);
 }

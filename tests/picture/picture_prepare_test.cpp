@@ -110,8 +110,8 @@ TEST(PicturePrepare, ExifOrientationIsAppliedToAReducedJpeg) {
     PictureSize original;
     const auto upright = decode_picture_reduced(jpeg, DecodeTarget{}, &error, nullptr, nullptr, &original);
     ASSERT_TRUE(upright) << error;
-    EXPECT_EQ(upright->width(), 600);  // decoded at half size, then turned
-    EXPECT_EQ(upright->height(), 800);
+    ASSERT_EQ(upright->width(), 600);  // decoded at half size, then turned
+    ASSERT_EQ(upright->height(), 800);
     EXPECT_EQ(original.width, 1200);
     EXPECT_EQ(original.height, 1600);
     EXPECT_LE(colour_distance(pixel_at(*upright, 300, 100), Rgba{220, 20, 20, 255}), 16);

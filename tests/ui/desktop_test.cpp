@@ -201,6 +201,7 @@ TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {
     {
         const Picture empty = screen();
         ASSERT_EQ(empty.width(), 320);
+        ASSERT_EQ(empty.height(), 480);
         for (auto [x, y] : {std::pair{60, 385}, std::pair{300, 200}}) {
             const uint8_t* p = empty.pixel(x, y);
             for (int c = 0; c < 3; ++c) EXPECT_NEAR(p[c], 20, 1) << x << "," << y << " channel " << c;
