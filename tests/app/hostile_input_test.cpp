@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 #include "picture/picture.h"
 
 namespace lumo::testing {

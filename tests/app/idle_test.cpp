@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 
 namespace lumo::testing {
 namespace {

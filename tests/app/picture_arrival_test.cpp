@@ -3,7 +3,8 @@
 
 #include <fstream>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
+#include "support/solid_picture.h"
 #include "../picture/prepare_gate.h"
 
 namespace lumo::testing {
@@ -11,21 +12,8 @@ namespace {
 
 class PictureArrival : public AppTest {
 protected:
-    void drop(const std::filesystem::path& path) {
-        SDL_Event event{};
-        event.type = SDL_DROPFILE;
-        event.drop.file = SDL_strdup(path.c_str());
-        SDL_PushEvent(&event);
-        turn();
-    }
     std::filesystem::path plain(const char* name, uint8_t r, uint8_t g, uint8_t b) {
-        Picture picture(300, 200);
-        for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < 300; ++x) {
-                uint8_t* p = picture.pixel(x, y);
-                p[0] = r, p[1] = g, p[2] = b, p[3] = 255;
-            }
-        EXPECT_TRUE(save_png_file(picture, home_ / name));
+        EXPECT_TRUE(save_png_file(solid_picture(300, 200, {r, g, b, 255}), home_ / name));
         return home_ / name;
     }
     uint8_t texture_red() const { return app_->view().picture()->pixel(256, 256)[0]; }
@@ -54,7 +42,7 @@ TEST_F(PictureArrival, FramesKeepFiringWhileAPictureIsPrepared) {
     view().wait_for_prepared_picture();
     turn();
     ASSERT_NE(view().picture(), before);
-    EXPECT_EQ(view().picture()->width(), kTextureSide);
+    ASSERT_EQ(view().picture()->width(), kTextureSide);
     EXPECT_EQ(texture_red(), 220);
 }
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 #include "picture/picture.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
@@ -114,8 +114,10 @@ TEST_F(AppTest, AScriptedPressShowsInTheCentreAndSpringsBack) {
     const auto pressed = load_picture_file(home_ / "pressed.png");
     const auto released = load_picture_file(home_ / "released.png");
     ASSERT_TRUE(rest && pressed && released);
-    EXPECT_EQ(rest->width(), 320);
-    EXPECT_EQ(rest->height(), 480);
+    for (const auto& shot : {rest, pressed, released}) {
+        ASSERT_EQ(shot->width(), 320);
+        ASSERT_EQ(shot->height(), 480);
+    }
     // Seen from above, the dent shows in the light: its floor faces the
     // viewer, its sides turn from the light.
     EXPECT_GT(centre_difference(*pressed, *rest), 8.0);

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 
 namespace lumo::testing {
 namespace {

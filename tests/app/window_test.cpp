@@ -11,7 +11,7 @@
 
 #include <imgui.h>
 
-#include "app_harness.h"
+#include "support/app_harness.h"
 #include "picture/picture.h"
 
 namespace lumo::testing {
@@ -80,6 +80,7 @@ TEST_F(AppTest, TheWindowShowsTheViewsFramePixelForPixel) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
         const Picture window = window_picture();
         ASSERT_EQ(window.width(), width);
+        ASSERT_EQ(window.height(), height);
         int differing = 0;
         for (int y = 0; y < r.height; ++y) {
             for (int x = 0; x < r.width; ++x) {

@@ -108,6 +108,7 @@ TEST(ClipRecorder, WritesAnMp4AndAGifThatPlayersRead) {
     ASSERT_EQ(decoded_width, width);
     ASSERT_EQ(decoded_height, height);
     auto source = clip_frame(width, height, 0);
+    ASSERT_EQ(decoded.size(), source.size());
     for (int c = 0; c < 3; ++c) EXPECT_LE(mean_difference(decoded, source, c), 3.0) << "channel " << c;
 }
 

@@ -51,7 +51,7 @@ TEST(PictureDecode, KeepsTheTopRowFirstAndTheLeftColumnLeft) {
 }
 
 TEST(PictureDecode, PremultipliesStraightAlpha) {
-    ScratchFolder folder;
+    TempFolder folder;
     // Straight RGBA as a PNG holds it: opaque, half transparent, fully transparent.
     const std::vector<uint8_t> straight{200, 100, 50, 255, 200, 100, 50, 128, 200, 100, 50, 0};
     PictureError kind = PictureError::too_large;
@@ -64,7 +64,7 @@ TEST(PictureDecode, PremultipliesStraightAlpha) {
 }
 
 TEST(PictureDecode, ReadsJpegAndBmp) {
-    ScratchFolder folder;
+    TempFolder folder;
     const Picture source = red_top_blue_bottom(32, 32);
     const auto bmp = decode_picture(bmp_of(source, folder.path()));
     ASSERT_TRUE(bmp);
@@ -72,7 +72,8 @@ TEST(PictureDecode, ReadsJpegAndBmp) {
 
     const auto jpeg = decode_picture(jpeg_of(source, folder.path()));
     ASSERT_TRUE(jpeg);
-    EXPECT_EQ(jpeg->width(), 32);
+    ASSERT_EQ(jpeg->width(), 32);
+    ASSERT_EQ(jpeg->height(), 32);
     EXPECT_LE(colour_distance(pixel_at(*jpeg, 16, 4), kRed), 12);
     EXPECT_LE(colour_distance(pixel_at(*jpeg, 16, 27), kBlue), 12);
 }
@@ -92,7 +93,7 @@ TEST(PictureDecode, ReadsQoiAndPnmMadeByHand) {
 }
 
 TEST(PictureDecode, TurnsAJpegUprightByItsExifOrientation) {
-    ScratchFolder folder;
+    TempFolder folder;
     std::vector<uint8_t> jpeg = jpeg_of(red_top_blue_bottom(64, 32), folder.path());
     // An Exif block right after the start-of-image marker: little-endian TIFF,
     // one directory entry, Orientation (274) = 6: the stored top is seen on the right.
@@ -160,7 +161,7 @@ TEST(PictureDecode, AcceptsExactly8192) {
 }
 
 TEST(PictureDecode, RefusesOversizedJpegBmpAndGifHeaders) {
-    ScratchFolder folder;
+    TempFolder folder;
     const Picture source = red_top_blue_bottom(16, 16);
     PictureError kind{};
 
@@ -227,7 +228,7 @@ TEST(PngEncoding, EmptyPictureGivesNothing) {
 }
 
 TEST(PictureFiles, SaveAndLoadAgain) {
-    ScratchFolder folder;
+    TempFolder folder;
     const auto path = folder.path() / "picture.png";
     const Picture first = red_top_blue_bottom(20, 12);
     ASSERT_TRUE(save_png_file(first, path));
@@ -242,7 +243,7 @@ TEST(PictureFiles, SaveAndLoadAgain) {
 }
 
 TEST(PictureFiles, AFailedSaveLeavesNothingBehind) {
-    ScratchFolder folder;
+    TempFolder folder;
     std::string error;
     EXPECT_FALSE(save_png_file(red_top_blue_bottom(4, 4), folder.path() / "missing" / "picture.png", &error));
     EXPECT_FALSE(error.empty());
@@ -251,7 +252,7 @@ TEST(PictureFiles, AFailedSaveLeavesNothingBehind) {
 }
 
 TEST(PictureFiles, ReportsWhatWentWrong) {
-    ScratchFolder folder;
+    TempFolder folder;
     PictureError kind{};
     std::string error;
     EXPECT_FALSE(load_picture_file(folder.path() / "absent.png", &error, &kind));

@@ -4,6 +4,7 @@
 #include "picture/picture_jobs.h"
 #include "picture_test_support.h"
 #include "prepare_gate.h"
+#include "support/solid_picture.h"
 
 namespace lumo::testing {
 namespace {
@@ -12,7 +13,7 @@ class PictureJobsTest : public ::testing::Test {
 protected:
     std::filesystem::path plain(const char* name, Rgba colour) {
         const auto path = folder.path() / name;
-        EXPECT_TRUE(save_png_file(make_picture(64, 48, [&](int, int) { return colour; }), path));
+        EXPECT_TRUE(save_png_file(solid_picture(64, 48, colour), path));
         return path;
     }
     static PictureRequest request_for(const std::filesystem::path& path) {
@@ -20,7 +21,7 @@ protected:
         request.path = path;
         return request;
     }
-    ScratchFolder folder;
+    TempFolder folder;
     const Rgba red{200, 10, 10, 255};
     const Rgba blue{10, 10, 200, 255};
 };

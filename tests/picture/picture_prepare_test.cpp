@@ -36,7 +36,7 @@ PreparedPicture prepared(const std::filesystem::path& path) {
 }
 
 TEST(PicturePrepare, PicturesTheFullSizePathTookComeOutExactlyAsBefore) {
-    ScratchFolder folder;
+    TempFolder folder;
     ASSERT_TRUE(write_png(folder.path() / "photo.png", 1200, 900, true));
     write_bytes(folder.path() / "photo.bmp", bmp_of(*load_picture_file(folder.path() / "photo.png"), folder.path()));
     for (const char* name : {"photo.png", "photo.bmp"}) {
@@ -51,7 +51,7 @@ TEST(PicturePrepare, PicturesTheFullSizePathTookComeOutExactlyAsBefore) {
 }
 
 TEST(PicturePrepare, AJpegIsDecodedAtTheSmallestScaleThatStillFillsTheTexture) {
-    ScratchFolder folder;
+    TempFolder folder;
     const auto path = folder.path() / "photo.jpg";
     ASSERT_TRUE(write_photo_jpeg(path, 3000, 2000));
     // 2000 / 512 leaves room for a half, not a quarter (500 < 512).
@@ -69,7 +69,7 @@ TEST(PicturePrepare, AJpegIsDecodedAtTheSmallestScaleThatStillFillsTheTexture) {
 }
 
 TEST(PicturePrepare, ALargePngIsReducedRowByRowCloseToTheFullSizePath) {
-    ScratchFolder folder;
+    TempFolder folder;
     const auto path = folder.path() / "photo.png";
     ASSERT_TRUE(write_png(path, 3000, 2100, true));  // beyond kFullDecodePixels
     std::string error;
@@ -83,7 +83,7 @@ TEST(PicturePrepare, ALargePngIsReducedRowByRowCloseToTheFullSizePath) {
 }
 
 TEST(PicturePrepare, ShapeFilePicturesAreBoundedKeepingTheirAspect) {
-    ScratchFolder folder;
+    TempFolder folder;
     ASSERT_TRUE(write_png(folder.path() / "wide.png", 5000, 1000, true));
     const auto bytes = read_bytes(folder.path() / "wide.png");
     std::string error;
@@ -94,7 +94,7 @@ TEST(PicturePrepare, ShapeFilePicturesAreBoundedKeepingTheirAspect) {
 }
 
 TEST(PicturePrepare, ExifOrientationIsAppliedToAReducedJpeg) {
-    ScratchFolder folder;
+    TempFolder folder;
     // Left half red, right half blue, stored sideways: orientation 6 puts the
     // stored top on the right, so stored left (red) ends up at the top.
     std::vector<uint8_t> jpeg =
@@ -110,8 +110,8 @@ TEST(PicturePrepare, ExifOrientationIsAppliedToAReducedJpeg) {
     PictureSize original;
     const auto upright = decode_picture_reduced(jpeg, DecodeTarget{}, &error, nullptr, nullptr, &original);
     ASSERT_TRUE(upright) << error;
-    EXPECT_EQ(upright->width(), 600);  // decoded at half size, then turned
-    EXPECT_EQ(upright->height(), 800);
+    ASSERT_EQ(upright->width(), 600);  // decoded at half size, then turned
+    ASSERT_EQ(upright->height(), 800);
     EXPECT_EQ(original.width, 1200);
     EXPECT_EQ(original.height, 1600);
     EXPECT_LE(colour_distance(pixel_at(*upright, 300, 100), Rgba{220, 20, 20, 255}), 16);
@@ -127,7 +127,7 @@ TEST(PicturePrepare, LargePicturesOfOtherFormatsAreRefusedInPlainWords) {
     EXPECT_NE(error.find("only PNG and JPEG"), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
 
-    ScratchFolder folder;
+    TempFolder folder;
     const auto path = folder.path() / "interlaced.png";
     ASSERT_TRUE(write_png(path, 2100, 2100, false, true));
     EXPECT_FALSE(load_picture_file_reduced(path, DecodeTarget{}, &error, &kind));
@@ -149,7 +149,7 @@ TEST(PicturePrepare, AProgressiveJpegTooLargeToDecodeInTheBudgetIsRefused) {
 }
 
 TEST(PicturePrepare, ACancelledDecodeStopsAndSaysSo) {
-    ScratchFolder folder;
+    TempFolder folder;
     ASSERT_TRUE(write_png(folder.path() / "big.png", 2500, 2500, false));
     std::atomic<bool> cancel{true};
     PictureRequest request;
@@ -173,7 +173,7 @@ bool prepare_in_child(void* path) {
 constexpr long long kBudget = 64LL << 20;
 
 TEST(PictureMemory, AnyAcceptedPictureCostsAtMost64MB) {
-    ScratchFolder folder;
+    TempFolder folder;
     const std::filesystem::path png_bomb = folder.path() / "bomb.png";
     ASSERT_TRUE(write_png(png_bomb, 8192, 8192, false));
     const std::filesystem::path jpeg = folder.path() / "bomb.jpg";

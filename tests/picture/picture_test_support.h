@@ -1,8 +1,7 @@
 #pragma once
-// Pictures made in memory for the picture tests, and a scratch folder.
+// Pictures made in memory for the picture tests, and files written by others.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "picture/picture.h"
+#include "support/temp_folder.h"
 
 namespace lumo::testing {
 
@@ -51,26 +51,6 @@ inline std::string describe(const Rgba& c) {
     return "(" + std::to_string(c[0]) + ", " + std::to_string(c[1]) + ", " + std::to_string(c[2]) + ", " +
            std::to_string(c[3]) + ")";
 }
-
-// A fresh folder under the system's temporary folder, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() / ("lumo_picture_" + std::string(test->test_suite_name()) + "_" +
-                                                          test->name() + "_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 std::vector<uint8_t> read_bytes(const std::filesystem::path& path);
 void write_bytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);

@@ -1,36 +1,24 @@
 #pragma once
 // A throw-away /sys/bus/iio/devices look-alike in a temporary folder.
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace lumo::testing {
 
 class FakeIioTree {
 public:
-    FakeIioTree() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumo-iio-XXXXXX").string();
-        if (const char* made = ::mkdtemp(pattern.data())) root_ = made;
-    }
-    ~FakeIioTree() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    FakeIioTree(const FakeIioTree&) = delete;
-    FakeIioTree& operator=(const FakeIioTree&) = delete;
-
-    const std::filesystem::path& root() const { return root_; }
+    const std::filesystem::path& root() const { return folder_.path(); }
 
     void write(const std::string& device, const std::string& file, const std::string& text) const {
-        std::filesystem::create_directories(root_ / device);
-        std::ofstream(root_ / device / file, std::ios::binary) << text;
+        std::filesystem::create_directories(root() / device);
+        std::ofstream(root() / device / file, std::ios::binary) << text;
     }
     void remove(const std::string& device, const std::string& file) const {
-        std::filesystem::remove(root_ / device / file);
+        std::filesystem::remove(root() / device / file);
     }
 
     // An accelerometer with a shared scale, reading raw counts (x, y, z).
@@ -42,7 +30,7 @@ public:
     }
 
 private:
-    std::filesystem::path root_;
+    TempFolder folder_;
 };
 
 }  // namespace lumo::testing

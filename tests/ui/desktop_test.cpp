@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "../app/app_harness.h"
+#include "support/app_harness.h"
 #include "picture/picture.h"
-#include "widget_finder.h"
+#include "support/solid_picture.h"
 
 namespace lumo::testing {
 namespace {
@@ -21,14 +21,6 @@ protected:
     }
     lumo_view_controller& controller() { return *app().ui().view_controller(); }
     ImagePickerController& picker() { return *app().ui().image_picker(); }
-    void click_caption(const std::string& caption) {
-        finder_.forget();
-        app().run_for(0.2);
-        ImVec2 c;
-        ASSERT_TRUE(finder_.find(caption, &c)) << "no control \"" << caption << "\" on screen";
-        const ViewRect r = app().window().view_rect_points();
-        click(c.x - r.x, c.y - r.y);  // click() takes view points
-    }
     // Held across a frame or two, as a person's key press is.
     void press(SDL_Keycode key, Uint16 modifiers = KMOD_NONE) {
         app().push_key_event(SDL_KEYDOWN, key, modifiers);
@@ -43,7 +35,6 @@ protected:
     }
     // What the window shows now, read back from its framebuffer.
     Picture screen() { return window_picture(); }
-    WidgetFinder finder_;
 };
 
 TEST_F(Desktop, EscapeClosesTheTopmostMenuOrDialogAsCancelWould) {
@@ -118,37 +109,30 @@ TEST_F(Desktop, MenusAndThePickerUseTheWholeWindow) {
     ASSERT_EQ(app().ui().panel()->layout().place, PanelPlace::below);
     EXPECT_GE(panel.y, r.y + r.height);
     EXPECT_LE(panel.bottom(), 960.0f);
-    // click_control() takes the window for the view; here they differ.
-    app().run_for(0.2);
-    const PanelRect load = app().ui().panel()->rect_of(ControlPanel::load);
-    click(load.x + load.width / 2 - r.x, load.y + load.height / 2 - r.y);
-    finder_.forget();
-    app().run_for(0.2);
-    ImVec2 cancel;
-    ASSERT_TRUE(finder_.find("Cancel", &cancel));
-    EXPECT_GT(cancel.y, r.y + r.height) << "at the window's foot, below the view";
+    click_control(ControlPanel::load);  // the window is not the view here
+    const auto cancel = drawn_control("Cancel");
+    ASSERT_TRUE(cancel);
+    EXPECT_GT(cancel->centre().y, r.y + r.height) << "at the window's foot, below the view";
     click_caption("Texutre");
-    finder_.forget();
-    app().run_for(0.2);
-    ImVec2 up;
-    ASSERT_TRUE(finder_.find("Up", &up));
-    EXPECT_LT(up.y, r.y) << "at the window's top, above the view";
+    const auto up = drawn_control("Up");
+    ASSERT_TRUE(up);
+    EXPECT_LT(up->centre().y, r.y) << "at the window's top, above the view";
 }
 
 // The menu's background down its left margin, from the title to the last
 // button, is one colour: nothing of the sky or the panel's captions under it.
 TEST_F(Desktop, AMenuHidesWhatLiesUnderIt) {
     click_control(ControlPanel::load);
-    finder_.forget();
-    app().run_for(0.2);
-    ImVec2 first, cancel;
-    ASSERT_TRUE(finder_.find("Texutre and Shape", &first));
-    ASSERT_TRUE(finder_.find("Cancel", &cancel));
+    const auto first = drawn_control("Texutre and Shape"), cancel = drawn_control("Cancel");
+    ASSERT_TRUE(first && cancel);
     const Picture shot = screen();
     const int x = 14;  // between the menu's edge and its buttons
-    const uint8_t* reference = shot.pixel(x, static_cast<int>(first.y));
+    const int top = static_cast<int>(first->centre().y), bottom = static_cast<int>(cancel->centre().y);
+    ASSERT_GT(shot.width(), x);
+    ASSERT_GT(shot.height(), bottom);
+    const uint8_t* reference = shot.pixel(x, top);
     int differing = 0;
-    for (int y = static_cast<int>(first.y); y <= static_cast<int>(cancel.y); ++y) {
+    for (int y = top; y <= bottom; ++y) {
         const uint8_t* p = shot.pixel(x, y);
         for (int c = 0; c < 3; ++c) differing += std::abs(p[c] - reference[c]) > 1;
     }
@@ -163,17 +147,9 @@ protected:
         Desktop::SetUp();
         folder_ = home_ / "Pictures";
         std::filesystem::create_directories(folder_ / "inner");
-        const uint8_t colours[3][3] = {{255, 0, 0}, {0, 255, 0}, {255, 255, 255}};
+        const std::array<uint8_t, 4> colours[3] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {255, 255, 255, 255}};
         const char* names[3] = {"b.png", "c.png", "d.png"};
-        for (int k = 0; k < 3; ++k) {
-            Picture picture(64, 64);
-            for (int y = 0; y < 64; ++y)
-                for (int x = 0; x < 64; ++x) {
-                    uint8_t* p = picture.pixel(x, y);
-                    p[0] = colours[k][0], p[1] = colours[k][1], p[2] = colours[k][2], p[3] = 255;
-                }
-            ASSERT_TRUE(save_png_file(picture, folder_ / names[k]));
-        }
+        for (int k = 0; k < 3; ++k) ASSERT_TRUE(save_png_file(solid_picture(64, 64, colours[k]), folder_ / names[k]));
         picker().setStartFolder(folder_);
     }
     std::filesystem::path folder_;
@@ -224,6 +200,7 @@ TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {
     {
         const Picture empty = screen();
         ASSERT_EQ(empty.width(), 320);
+        ASSERT_EQ(empty.height(), 480);
         for (auto [x, y] : {std::pair{60, 385}, std::pair{300, 200}}) {
             const uint8_t* p = empty.pixel(x, y);
             for (int c = 0; c < 3; ++c) EXPECT_NEAR(p[c], 20, 1) << x << "," << y << " channel " << c;

@@ -5,9 +5,8 @@
 
 #include <functional>
 
-#include "../app/app_harness.h"
+#include "support/app_harness.h"
 #include "ui/file_list_view_controller.h"
-#include "widget_finder.h"
 
 namespace lumo::testing {
 namespace {
@@ -15,6 +14,7 @@ namespace {
 class EditRestart : public AppTest {
 public:
     using AppTest::app;
+    using AppTest::click_caption;
     using AppTest::click_control;
     using AppTest::home_;
     using AppTest::view;
@@ -24,13 +24,6 @@ public:
         launch();
         app().ui().image_picker()->setStartFolder(home_ / "Pictures");
         app().run_for(0.2);
-    }
-    void click_caption(const std::string& caption) {
-        finder_.forget();
-        app().run_for(0.2);
-        ImVec2 c;
-        ASSERT_TRUE(finder_.find(caption, &c)) << "no control \"" << caption << "\" on screen";
-        click(c.x, c.y);
     }
     void focus_change() {
         app().push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
@@ -46,7 +39,6 @@ public:
         EXPECT_EQ(trans().time_interval(), 0.005f) << path;
         EXPECT_EQ(app().run_loop().interval(view().animation_timer()), 0.05) << path;
     }
-    WidgetFinder finder_;
 };
 
 struct RestartPath {

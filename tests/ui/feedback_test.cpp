@@ -3,41 +3,17 @@
 // off the texts as the widgets draw them in the offscreen window.
 
 #include <fstream>
-#include <map>
 
-#include "../app/app_harness.h"
-#include "widget_finder.h"
+#include "support/app_harness.h"
 
 namespace lumo::testing {
 namespace {
 
-// The texts drawn, with the height of the block each took.
-class TextProbe : public WidgetProbe {
-public:
-    TextProbe() { setWidgetProbe(this); }
-    ~TextProbe() override { setWidgetProbe(nullptr); }
-    void item(ProbedItem kind, std::string_view caption, ImVec2 min, ImVec2 max, bool) override {
-        if (kind == ProbedItem::text) heights_[std::string(caption)] = max.y - min.y;
-    }
-    bool shown(const std::string& text) const { return heights_.count(text) != 0; }
-    float height(const std::string& text) const { return heights_.at(text); }
-    void forget() { heights_.clear(); }
-
-private:
-    std::map<std::string, float> heights_;
-};
-
 class Feedback : public AppTest {
 protected:
-    void drop(const std::filesystem::path& path) {
-        SDL_Event event{};
-        event.type = SDL_DROPFILE;
-        event.drop.file = SDL_strdup(path.c_str());
-        SDL_PushEvent(&event);
-        app().run_for(0.2);
-    }
     AlertView* notice() { return app().ui().panel()->notice(); }
-    TextProbe texts_;
+    // Drawn since the last drawn_.forget().
+    bool shown(const std::string& text) const { return drawn_.drew_text(text); }
 };
 
 TEST_F(Feedback, ASavedShapeSaysWhereItWentInASmallerLine) {
@@ -51,13 +27,13 @@ TEST_F(Feedback, ASavedShapeSaysWhereItWentInASmallerLine) {
     const std::filesystem::path where = alert->detail();
     EXPECT_EQ(where.parent_path(), app().delegate().documents());
     EXPECT_TRUE(std::filesystem::is_regular_file(where));
-    texts_.forget();
+    drawn_.forget();
     app().run_for(0.2);
-    ASSERT_TRUE(texts_.shown(alert->message()));
-    ASSERT_TRUE(texts_.shown(alert->detail()));
+    ASSERT_TRUE(shown(alert->message()));
+    ASSERT_TRUE(shown(alert->detail()));
     // One line of the message against the smaller lines of the (possibly wrapped) path.
-    const float line = texts_.height(alert->message());
-    const float path_lines = texts_.height(alert->detail());
+    const float line = drawn_.text(alert->message())->height();
+    const float path_lines = drawn_.text(alert->detail())->height();
     const float per_line = path_lines / std::max(1.0f, std::round(path_lines / (line * 0.85f)));
     EXPECT_LT(per_line, line * 0.95f);
 }
@@ -72,9 +48,9 @@ TEST_F(Feedback, AFailedSaveShowsItsReason) {
     EXPECT_EQ(alert->title(), "save failed");
     EXPECT_EQ(alert->message(), "Shape and Texutre have NOT been saved");
     EXPECT_NE(alert->detail().find("Documents"), std::string::npos) << alert->detail();
-    texts_.forget();
+    drawn_.forget();
     app().run_for(0.2);
-    EXPECT_TRUE(texts_.shown(alert->detail()));
+    EXPECT_TRUE(shown(alert->detail()));
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));  // nothing lost
 }
 
@@ -82,11 +58,12 @@ TEST_F(Feedback, ADroppedFileThatCannotBeOpenedIsShownWithItsReason) {
     launch();
     std::ofstream(home_ / "notes.png") << "not a picture";
     drop(home_ / "notes.png");
+    app().run_for(0.2);
     ASSERT_NE(notice(), nullptr);
     EXPECT_TRUE(notice()->isVisible());
     EXPECT_EQ(notice()->title(), "Cannot open");
     EXPECT_NE(notice()->message().find("notes.png"), std::string::npos);
-    EXPECT_TRUE(texts_.shown(notice()->message()));
+    EXPECT_TRUE(shown(notice()->message()));
 }
 
 TEST_F(Feedback, ADroppedShapeFileThatIsBrokenIsShownToo) {
@@ -109,13 +86,9 @@ TEST_F(Feedback, MissingFilesOnTheCommandLineAreShownTogether) {
     EXPECT_EQ(notice()->title(), "Cannot open");
     EXPECT_NE(notice()->message().find("missing.lumo"), std::string::npos);
     EXPECT_NE(notice()->message().find("gone.jpg"), std::string::npos);
-    EXPECT_TRUE(texts_.shown(notice()->message()));
+    EXPECT_TRUE(shown(notice()->message()));
     // OK closes it and the program carries on as launched.
-    WidgetFinder finder;
-    app().run_for(0.2);
-    ImVec2 ok;
-    ASSERT_TRUE(finder.find("OK", &ok));
-    click(ok.x, ok.y);
+    click_caption("OK");
     EXPECT_FALSE(notice()->isVisible());
     EXPECT_TRUE(view().animating());
 }

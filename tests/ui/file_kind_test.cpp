@@ -3,7 +3,7 @@
 
 #include "app/file_kind.h"
 
-#include "../app/app_harness.h"
+#include "support/app_harness.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
 #include "support/sample_shapes.h"

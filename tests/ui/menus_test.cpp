@@ -3,9 +3,8 @@
 
 #include <fstream>
 
-#include "../app/app_harness.h"
+#include "support/app_harness.h"
 #include "ui/file_list_view_controller.h"
-#include "widget_finder.h"
 
 namespace lumo::testing {
 namespace {
@@ -18,15 +17,6 @@ protected:
         app().run_for(0.2);
     }
     lumo_view_controller& controller() { return *app().ui().view_controller(); }
-    // Draws the interface a few times, then clicks the control with this caption.
-    void click_caption(const std::string& caption) {
-        finder_.forget();
-        app().run_for(0.2);
-        ImVec2 c;
-        ASSERT_TRUE(finder_.find(caption, &c)) << "no control \"" << caption << "\" on screen";
-        click(c.x, c.y);
-    }
-    WidgetFinder finder_;
 };
 
 TEST_F(Menus, CancelInTheLoadMenuLeavesTheSurfaceAnimating) {

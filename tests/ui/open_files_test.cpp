@@ -1,28 +1,26 @@
-// Files dropped on the window or named on the command line.
+// Files dropped on the window or named on the command line, and a shape
+// file opened every way there is.
 
+#include <cstring>
 #include <fstream>
+#include <functional>
 
-#include "../app/app_harness.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
+#include "shape/shape_transfer.h"
+#include "support/app_harness.h"
 #include "support/sample_shapes.h"
+#include "support/solid_picture.h"
+#include "support/text_bytes.h"
 
 namespace lumo::testing {
 namespace {
-
-void drop(Application& app, const std::filesystem::path& path) {
-    SDL_Event event{};
-    event.type = SDL_DROPFILE;
-    event.drop.file = SDL_strdup(path.c_str());
-    SDL_PushEvent(&event);
-    app.run_once();
-}
 
 TEST_F(AppTest, ADroppedPictureBecomesTheTexture) {
     launch();
     Picture tall(100, 300);
     ASSERT_TRUE(save_png_file(tall, home_ / "tall.png"));
-    drop(app(), home_ / "tall.png");
+    drop(home_ / "tall.png");
     ASSERT_NE(view().picture(), nullptr);
     EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_EQ(view().picture()->height(), 512);
@@ -33,7 +31,7 @@ TEST_F(AppTest, ADroppedFileThatIsNoPictureChangesNothingAndSaysSo) {
     std::ofstream(home_ / "notes.png") << "not a picture";
     const auto picture = view().picture();
     ::testing::internal::CaptureStderr();
-    drop(app(), home_ / "notes.png");
+    drop(home_ / "notes.png");
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("notes.png"), std::string::npos);
     EXPECT_EQ(view().picture(), picture);
     ASSERT_NE(app().ui().panel()->notice(), nullptr);
@@ -62,6 +60,95 @@ TEST_F(AppTest, AFileThatCannotBeOpenedIsReportedAndTheDefaultsStay) {
     EXPECT_EQ(trans()._init_surface_pos[3 * 1275 + 2], 0.11f);
     EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_TRUE(view().animating());
+}
+
+// What opening a shape file left on the dome.
+struct Opened {
+    std::vector<float> rest_shape;
+    std::vector<uint8_t> picture;
+};
+
+Opened opened(Application& app) {
+    const Picture* picture = app.view().picture().get();
+    return {app.view().trans()->getInitSurfacePosition(),
+            picture ? std::vector<uint8_t>(picture->pixels(), picture->pixels() + picture->byte_count())
+                    : std::vector<uint8_t>()};
+}
+
+bool same_bits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// One shape file, sculpted and saved by lumo with a picture of its own,
+// opened each way there is: every way takes the file's rest shape to the bit
+// and the same picture.
+TEST_F(AppTest, EveryWayOfOpeningAShapeFileTakesTheSameShapeAndPicture) {
+    launch();
+    const Opened defaults = opened(app());
+    app().ui().edit_switch.setOn(true);
+    view().setEditMode(&app().ui().edit_switch);
+    finger(SDL_FINGERDOWN, 1, 120, 200);
+    app().run_for(1.0);
+    view().surfaceEditFixed();
+    finger(SDL_FINGERUP, 1, 120, 200);
+    view().load_texture(std::make_shared<const Picture>(solid_picture(64, 32, {200, 40, 90, 255})));
+    app().delegate().saveShapeAndImage();
+    const std::vector<std::string> saved = list_shape_stems(app().delegate().documents());
+    ASSERT_EQ(saved.size(), 1u);
+    const std::filesystem::path file = home_ / "sculpted.lumo";
+    std::filesystem::rename(shape_file_path(app().delegate().documents(), saved[0]), file);
+    std::string error;
+    const std::optional<ShapeFileContents> contents = read_shape_file(file, &error);
+    ASSERT_TRUE(contents && contents->positions) << error;
+    ASSERT_FALSE(same_bits(*contents->positions, defaults.rest_shape)) << "sculpted";
+    const std::string bytes = read_text(file);
+
+    const std::filesystem::path documents = app().delegate().documents();
+    const auto open_list_row = [this](const std::string& caption) {
+        click_control(ControlPanel::load);
+        click_caption("Texutre and Shape");
+        click_caption(caption);
+    };
+    const struct {
+        const char* way;
+        std::function<void()> open;
+    } ways[] = {
+        {"the command line",
+         [&] {
+             options_.files = {file.string()};
+             launch();
+             options_.files.clear();
+         }},
+        {"a drop",
+         [&] {
+             launch();
+             drop(file);
+         }},
+        {"a row of the list",
+         [&] {
+             std::filesystem::copy_file(file, shape_file_path(documents, "2026_12_07_20_38_27"));
+             launch();
+             open_list_row("7 Dec 2026, 20:38:27");
+         }},
+        {"an import into the list, then its row",
+         [&] {
+             launch();
+             const ImportedShape imported = import_shape_file(documents, "sculpted.lumo", as_bytes(bytes));
+             ASSERT_EQ(imported.stem, "sculpted") << imported.problem;
+             open_list_row("sculpted");
+         }},
+    };
+    std::optional<Opened> first;
+    for (const auto& way : ways) {
+        app_.reset();
+        way.open();
+        ASSERT_FALSE(HasFatalFailure()) << way.way;
+        const Opened result = opened(app());
+        if (!first) first = result;
+        EXPECT_TRUE(same_bits(result.rest_shape, *contents->positions)) << way.way;
+        EXPECT_NE(result.picture, defaults.picture) << way.way;
+        EXPECT_EQ(result.picture, first->picture) << way.way;
+    }
 }
 
 }  // namespace

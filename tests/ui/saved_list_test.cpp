@@ -4,11 +4,11 @@
 
 #include <fstream>
 
-#include "../app/app_harness.h"
+#include "support/app_harness.h"
 #include "ui/file_list_view_controller.h"
 #include "shape/shape_names.h"
 #include "shape/shape_file.h"
-#include "widget_finder.h"
+#include "support/solid_picture.h"
 
 namespace lumo::testing {
 namespace {
@@ -43,34 +43,17 @@ protected:
     fileListViewController& list() { return *app().ui().view_controller()->fileList(); }
     // A shape file whose picture is one colour.
     void save_as(const std::string& stem, uint8_t r, uint8_t g, uint8_t b) {
-        Picture picture(32, 32);
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
-                uint8_t* p = picture.pixel(x, y);
-                p[0] = r, p[1] = g, p[2] = b, p[3] = 255;
-            }
         const std::vector<float> shape(trans()._init_surface_pos.begin(), trans()._init_surface_pos.end());
         std::string error;
-        ASSERT_TRUE(write_shape_file(shape_file_path(documents(), stem), shape, encode_png(picture), &error)) << error;
+        ASSERT_TRUE(write_shape_file(shape_file_path(documents(), stem), shape,
+                                     encode_png(solid_picture(32, 32, {r, g, b, 255})), &error))
+            << error;
     }
     void open_list() {
         click_control(ControlPanel::load);
         click_caption("Texutre and Shape");
         ASSERT_TRUE(list().tableView()->isVisible());
     }
-    void click_caption(const std::string& caption) {
-        ImVec2 c;
-        ASSERT_TRUE(find(caption, &c)) << "no control \"" << caption << "\" on screen";
-        click(c.x, c.y);
-    }
-    bool find(const std::string& caption, ImVec2* centre) {
-        finder_.forget();
-        app().run_for(0.2);
-        return finder_.find(caption, centre);
-    }
-    // The window's pixels, top row first.
-    Picture window_pixels() { return window_picture(); }
-    WidgetFinder finder_;
 };
 
 TEST_F(SavedList, RowsShowDatesAndLoadTheirOwnFile) {
@@ -94,15 +77,18 @@ TEST_F(SavedList, EachRowShowsAThumbnailOfItsPictureDecodedOnce) {
     open_list();
     app().run_for(1.0);  // many frames of the list
     EXPECT_EQ(list().thumbnails_decoded(), 3);
-    const Picture window = window_pixels();
+    const Picture window = window_picture();
     ASSERT_FALSE(window.empty());
     int seen = 0;
     for (const auto& [caption, red] :
          {std::pair{"7 Dec 2026, 20:38:27", true}, std::pair{"8 Dec 2026, 09:05:00", false}}) {
-        ImVec2 c;
-        ASSERT_TRUE(find(caption, &c));
+        const auto row = drawn_control(caption);
+        ASSERT_TRUE(row);
         // The thumbnail sits at the row's left edge, before the text.
-        const uint8_t* p = window.pixel(static_cast<int>(c.x) - window.width() / 2 + 38, static_cast<int>(c.y));
+        const int x = static_cast<int>(row->centre().x) - window.width() / 2 + 38,
+                  y = static_cast<int>(row->centre().y);
+        ASSERT_TRUE(x >= 0 && x < window.width() && y >= 0 && y < window.height()) << caption;
+        const uint8_t* p = window.pixel(x, y);
         EXPECT_GT(red ? p[0] : p[2], 150) << caption;
         EXPECT_LT(red ? p[2] : p[0], 80) << caption;
         ++seen;
@@ -122,8 +108,7 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     save_as("2026_12_08_09_05_00", 0, 200, 0);
     const auto older = shape_file_path(documents(), "2026_12_07_20_38_27");
     open_list();
-    ImVec2 c;
-    EXPECT_FALSE(find("Delete", &c));  // nothing to delete with until Edit
+    EXPECT_FALSE(drawn_control("Delete"));  // nothing to delete with until Edit
     click_caption("Edit");
     EXPECT_TRUE(list().tableView()->isEditing());
     // In edit mode a click on a row loads nothing.
@@ -133,25 +118,13 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     EXPECT_EQ(view().picture(), picture);
 
     // The second row's Delete: the lower of the two buttons.
-    ImVec2 first, second;
-    ASSERT_TRUE(find("Delete", &first));
-    finder_.forget();
-    app().run_for(0.05);
-    std::vector<ImVec2> deletes;
-    struct All : WidgetProbe {
-        std::vector<ImVec2>* out;
-        void item(ProbedItem kind, std::string_view caption, ImVec2 min, ImVec2 max, bool) override {
-            if (kind == ProbedItem::control && caption == "Delete")
-                out->push_back({(min.x + max.x) / 2, (min.y + max.y) / 2});
-        }
-    } all;
-    all.out = &deletes;
-    setWidgetProbe(&all);
-    app().run_for(0.1);
-    setWidgetProbe(&finder_);
-    ASSERT_GE(deletes.size(), 2u);
-    second = deletes[0].y > deletes[1].y ? deletes[0] : deletes[1];
-    click(second.x, second.y);
+    ASSERT_TRUE(drawn_control("Delete"));
+    const std::vector<DrawnItem> deletes = drawn_.controls("Delete");
+    const auto lower = [](const DrawnItem& a, const DrawnItem& b) { return a.centre().y < b.centre().y; };
+    const ImVec2 first = std::min_element(deletes.begin(), deletes.end(), lower)->centre();
+    const ImVec2 second = std::max_element(deletes.begin(), deletes.end(), lower)->centre();
+    ASSERT_GT(second.y, first.y) << "a Delete on each row";
+    click_in_window(second);
     EXPECT_EQ(list().tableView()->rowAwaitingDeletion(), 1);
     EXPECT_TRUE(std::filesystem::exists(older));  // not yet
 
@@ -159,7 +132,7 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     EXPECT_EQ(list().tableView()->rowAwaitingDeletion(), -1);
     EXPECT_TRUE(std::filesystem::exists(older));
 
-    click(second.x, second.y);
+    click_in_window(second);
     click_caption("Yes, delete");
     EXPECT_FALSE(std::filesystem::exists(older));
     EXPECT_TRUE(std::filesystem::exists(shape_file_path(documents(), "2026_12_08_09_05_00")));

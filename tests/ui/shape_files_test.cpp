@@ -10,7 +10,7 @@
 #include <fstream>
 #include <limits>
 
-#include "../app/app_harness.h"
+#include "support/app_harness.h"
 #include "ui/file_list_view_controller.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"

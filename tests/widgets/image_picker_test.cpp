@@ -98,6 +98,7 @@ TEST_F(ImagePickerTest, PickingAPictureDeliversItFittedAsPreviewed) {
     const auto apple = load_picture_file(tree / "apple.png", &error);
     ASSERT_TRUE(apple) << error;
     const Picture fitted = fit_picture(*apple);
+    ASSERT_EQ(fitted.byte_count(), image.byte_count());
     EXPECT_TRUE(std::equal(image.pixels(), image.pixels() + image.byte_count(), fitted.pixels()));
     const uint8_t* p = image.pixel(300, 256);  // 30 x 20 enlarged: red grows to the right, blue stays
     EXPECT_GT(p[0], image.pixel(200, 256)[0]);

@@ -37,16 +37,12 @@ ImGuiHarness::ImGuiHarness(ImVec2 display) {
     io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
     for (ImGuiKey key : {ImGuiKey_Escape, ImGuiKey_Enter, ImGuiKey_KeyPadEnter}) io.KeyMap[key] = key_slot(key);
     io.MousePos = ImVec2(-1.0f, -1.0f);
-    setWidgetProbe(this);
 }
 
-ImGuiHarness::~ImGuiHarness() {
-    setWidgetProbe(nullptr);
-    ImGui::DestroyContext(context_);
-}
+ImGuiHarness::~ImGuiHarness() { ImGui::DestroyContext(context_); }
 
 void ImGuiHarness::frame(const Ui& ui) {
-    items_.clear();
+    drawn_.forget();
     ImGui::NewFrame();
     ui();
     ImGui::Render();
@@ -101,32 +97,6 @@ bool ImGuiHarness::double_click_control(std::string_view caption, const Ui& ui) 
     return true;
 }
 
-std::optional<DrawnItem> ImGuiHarness::control(std::string_view caption) const {
-    for (const DrawnItem& item : items_) {
-        if (item.kind == ProbedItem::control && item.caption == caption) return item;
-    }
-    return std::nullopt;
-}
-
-std::vector<DrawnItem> ImGuiHarness::controls() const {
-    std::vector<DrawnItem> found;
-    for (const DrawnItem& item : items_) {
-        if (item.kind == ProbedItem::control) found.push_back(item);
-    }
-    return found;
-}
-
-bool ImGuiHarness::drew_text(std::string_view caption) const {
-    for (const DrawnItem& item : items_) {
-        if (item.kind == ProbedItem::text && item.caption == caption) return true;
-    }
-    return false;
-}
-
 bool ImGuiHarness::any_popup_open() { return ImGui::GetCurrentContext()->OpenPopupStack.Size > 0; }
-
-void ImGuiHarness::item(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled) {
-    items_.push_back({kind, std::string(caption), rect_min, rect_max, enabled});
-}
 
 }  // namespace lumo::testing

@@ -4,13 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
+#include "support/drawn_items.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {
@@ -56,6 +58,7 @@ protected:
         app_->run_for(hold_seconds);
         finger(SDL_FINGERUP, 9, x, y);
     }
+    // At view points.
     void click(float x, float y) {
         app_->push_mouse(SDL_MOUSEMOTION, x, y);
         app_->push_mouse(SDL_MOUSEBUTTONDOWN, x, y);
@@ -63,12 +66,34 @@ protected:
         app_->push_mouse(SDL_MOUSEBUTTONUP, x, y);
         app_->run_for(0.15);
     }
-    // The centre of a panel control, in view points (the view fills the window).
+    // At window points, where the interface draws (the view may not fill the window).
+    void click_in_window(ImVec2 at) {
+        const ViewRect r = app_->window().view_rect_points();
+        click(at.x - static_cast<float>(r.x), at.y - static_cast<float>(r.y));
+    }
     void click_control(ControlPanel::Control control) {
         app_->run_for(0.2);  // the panel has found its place and size
         const PanelRect r = app_->ui().panel()->rect_of(control);
         ASSERT_GT(r.width, 0.0f) << "control not drawn";
-        click(r.x + r.width / 2, r.y + r.height / 2);
+        click_in_window({r.x + r.width / 2, r.y + r.height / 2});
+    }
+    // Draws the interface a few times; then the last control drawn with this caption.
+    std::optional<DrawnItem> drawn_control(const std::string& caption) {
+        drawn_.forget();
+        app_->run_for(0.2);
+        return drawn_.control(caption);
+    }
+    // Clicks a modal widget's control, found by its caption as it is drawn.
+    void click_caption(const std::string& caption) {
+        const std::optional<DrawnItem> control = drawn_control(caption);
+        ASSERT_TRUE(control) << "no control \"" << caption << "\" on screen";
+        ASSERT_TRUE(control->enabled) << "\"" << caption << "\" cannot be pressed";
+        click_in_window(control->centre());
+    }
+    // As a file manager drops it on the window.
+    void drop(const std::filesystem::path& path) {
+        app_->push_drop(path.string());
+        turn();
     }
     int slots_taken() const {
         int n = 0;
@@ -77,6 +102,7 @@ protected:
     }
 
     TempFolder scratch_;
+    DrawnItems drawn_;  // what the modal widgets draw
     std::filesystem::path home_;
     AppOptions options_;
     std::unique_ptr<Application> app_;
