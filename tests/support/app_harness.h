@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -94,6 +96,18 @@ protected:
     void drop(const std::filesystem::path& path) {
         app_->push_drop(path.string());
         turn();
+    }
+    // Runs the action, then waits for the table build it started: how many
+    // progress values were published (a whole build: rows 0 to 2498, then
+    // -1, kVertexCount in all; none when no build started). The build may
+    // finish before the action returns, so it is counted, not sampled.
+    int table_values_published_by(const std::function<void()>& action) {
+        std::atomic<int> published{0};
+        trans().table_builder().set_progress_hook([&published](int32_t) { ++published; });
+        action();
+        trans().wait_for_table_build();
+        trans().table_builder().set_progress_hook(nullptr);
+        return published;
     }
     int slots_taken() const {
         int n = 0;

@@ -239,8 +239,7 @@ TEST_F(ShapeFiles, SelectingARowLoadsFixesAndLeavesEditMode) {
     app().ui().view_controller()->loadAll();
     ASSERT_EQ(list().fileList.front(), stem);
 
-    list().tableView()->selectRow(0);
-    EXPECT_GE(trans().initializing_index(), 0);  // the loaded shape's tables are building
+    EXPECT_EQ(table_values_published_by([&] { list().tableView()->selectRow(0); }), kVertexCount);
     EXPECT_FALSE(list().tableView()->isVisible());
     EXPECT_TRUE(view().animating());
     EXPECT_FALSE(app().ui().edit_switch.isOn());
