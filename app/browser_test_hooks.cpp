@@ -98,7 +98,7 @@ EMSCRIPTEN_KEEPALIVE const char* lumo_table_hash() {
     static char text[32];
     lumo::Application* app = lumo::Application::running();
     if (app == nullptr || app->view().trans()->initializing_index() >= 0) return "building";
-    std::snprintf(text, sizeof text, "%s", hex(hash_bits(app->view().trans()->_distance_table)).c_str());
+    std::snprintf(text, sizeof text, "%s", hex(hash_bits(app->view().trans()->influence_table())).c_str());
     return text;
 }
 

@@ -102,7 +102,21 @@ public:
     void move_surface_at(Point p, int n);
     void release_surface_at(Point p, int n);
 
-    // --- State, in declaration order -----------------------------------------
+    // --- What the surface holds, read by the view, the files and the tests ---
+    const std::array<float, kSurfaceFloatCount>& rest_shape() const { return _init_surface_pos; }
+    const std::array<float, kSurfaceFloatCount>& target_surface() const { return _target_surface_pos; }
+    const std::array<float, kSurfaceFloatCount>& current_surface() const { return _cur_surface_pos; }
+    float total_volume() const { return _total_volume; }
+    const InputForce& input_force(int record) const { return _input_forces[record]; }
+    // A record itself, for the operations on one record (the step's parts,
+    // set_distance_of), which take it by pointer.
+    InputForce* force_record(int record) { return &_input_forces[record]; }
+    const std::array<float, kVertexCount>& gravity_weights() const { return _distance_for_gravity; }
+    // 2500 rows of 2500 weights; complete once initializing_index() is -1.
+    std::span<const float> influence_table() const { return _distance_table; }
+
+private:
+    // The design's state, in declaration order.
     // Main thread only, except the rest shape, which a running build has
     // copied before it starts, and the table, gravity weights and
     // _initializing_index, which a build writes and the main thread reads only
@@ -125,10 +139,9 @@ public:
     std::array<float, kVertexCount * kVertexCount> _distance_table;
 #endif
     float _time_interval = static_cast<float>(kFrameInterval);
-    float _last_time = 0.0f;
+    float _last_time = 0.0f;  // declared by the design; nothing reads or writes it
     std::atomic<int32_t> _initializing_index{0};
 
-private:
     TableBuilder::Job build_job();
     void finish_set_up();  // volume, centroid and records from the rest shape; the copies
     void reset_force_records(float cx, float cy, float cz);

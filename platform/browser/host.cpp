@@ -21,6 +21,8 @@
 #include "platform/eagl_context.h"
 #include "platform/gl.h"
 
+// The page's side, in JavaScript: clang-format reads it as C++ and would break it.
+// clang-format off
 EM_JS(void, lumo_report_frame, (double count), {
     if (!Module.lumoFirstFrameAt) Module.lumoFirstFrameAt = performance.now();
     Module.lumoFramesPresented = count;
@@ -45,16 +47,18 @@ EM_JS(int, lumo_take_cancelled_touch, (double identifier), {
 
 EM_JS(double, lumo_screen_angle, (), {
     const o = screen.orientation;
-    if (o&& typeof o.angle == = 'number') return o.angle;
-    return typeof window.orientation == = 'number' ? window.orientation : 0;
+    if (o && typeof o.angle === 'number') return o.angle;
+    return typeof window.orientation === 'number' ? window.orientation : 0;
 });
 
 // Safari asks the user before it sends motion events, and only from inside
 // a tap's own handler: the page answers taps on the control (page.js).
-EM_JS(int, lumo_motion_needs_permission, (), { return Module.lumoMotionPermission == = 'needed' ? 1 : 0; });
+EM_JS(int, lumo_motion_needs_permission, (), { return Module.lumoMotionPermission === 'needed' ? 1 : 0; });
 
 EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown),
       { Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null; });
+
+// clang-format on
 
 namespace lumo {
 
@@ -165,9 +169,11 @@ void host_frame_presented(long frames_presented) { lumo_report_frame(static_cast
 
 bool host_finger_was_cancelled(int64_t finger) { return lumo_take_cancelled_touch(static_cast<double>(finger)) != 0; }
 
+// clang-format off
 bool host_has_motion_events() {
-    return EM_ASM_INT({ return typeof DeviceMotionEvent != = 'undefined' ? 1 : 0; }) != 0;
+    return EM_ASM_INT({ return typeof DeviceMotionEvent !== 'undefined' ? 1 : 0; }) != 0;
 }
+// clang-format on
 
 bool host_latest_motion(HostMotion* out) {
     if (!motion.listening) {

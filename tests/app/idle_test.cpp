@@ -114,7 +114,7 @@ TEST_F(AppTest, SkippingChangesNoFrameOfAScriptedRun) {
         view().frame_changes().set_enabled(skipping == 1);
         EXPECT_EQ(app().run_headless(), 0);
         if (skipping == 1) EXPECT_GT(view().frame_changes().skipped(), 10);
-        surfaces[skipping].assign(trans()._cur_surface_pos.begin(), trans()._cur_surface_pos.end());
+        surfaces[skipping].assign(trans().current_surface().begin(), trans().current_surface().end());
         app_.reset();
     }
     EXPECT_EQ(surfaces[0], surfaces[1]);

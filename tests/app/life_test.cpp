@@ -73,11 +73,11 @@ TEST_F(Life, FixingMakesTheSculptedSurfaceTheRestShape) {
     EXPECT_FALSE(app().ui().edit_switch.isOn());
     EXPECT_FALSE(fix_shown());
     EXPECT_EQ(trans().time_interval(), 0.05f);
-    EXPECT_EQ(trans()._cur_surface_pos, trans()._init_surface_pos);
-    EXPECT_EQ(trans()._target_surface_pos, trans()._init_surface_pos);
-    for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans()._input_forces[j].apply_pos_to_force, 0);
+    EXPECT_EQ(trans().current_surface(), trans().rest_shape());
+    EXPECT_EQ(trans().target_surface(), trans().rest_shape());
+    for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans().input_force(j).apply_pos_to_force, 0);
     // The dent stays in the new rest shape.
-    EXPECT_LT(trans()._init_surface_pos[3 * vertex_index(20, 25) + 2], 0.09f);
+    EXPECT_LT(trans().rest_shape()[3 * vertex_index(20, 25) + 2], 0.09f);
     app().push_finger(SDL_FINGERUP, 1, 160, 200);
     app().run_for(0.2);
     EXPECT_EQ(trans().initializing_index(), -1);
@@ -85,7 +85,7 @@ TEST_F(Life, FixingMakesTheSculptedSurfaceTheRestShape) {
 
 TEST_F(Life, ResetBringsBackTheDefaultDomeAndLeavesEditMode) {
     set_edit(true);
-    for (int v = 0; v < kVertexCount; ++v) trans()._cur_surface_pos[3 * v + 2] *= 0.5f;
+    for (int v = 0; v < kVertexCount; ++v) trans().surface_vertices()[3 * v + 2] *= 0.5f;
     view().surfaceEditFixed();
     view().stopAnimation();  // as the initialize menu holds it
     set_edit(true);
@@ -93,7 +93,7 @@ TEST_F(Life, ResetBringsBackTheDefaultDomeAndLeavesEditMode) {
     view().initializeShape();
     auto dome = std::make_unique<LUMOTransform>(1);
     dome->set_init_position_and_mass_at_startup(true);
-    EXPECT_EQ(trans()._init_surface_pos, dome->_init_surface_pos);
+    EXPECT_EQ(trans().rest_shape(), dome->rest_shape());
     EXPECT_FALSE(app().ui().edit_switch.isOn());
     EXPECT_FALSE(fix_shown());  // hidden even though the timer was stopped
     EXPECT_FALSE(view().animating());
@@ -154,7 +154,7 @@ TEST_F(Life, TheSensorIsSmoothedAxisByAxisAndFeedsTheBody) {
     }
     app().run_for(3.0);
     for (int axis = 0; axis < 3; ++axis) EXPECT_NEAR(view().accel(axis), tilt[axis], 0.01) << "axis " << axis;
-    EXPECT_GT(trans()._input_forces[0].cur_pos[0] - trans()._input_forces[0].init_pos[0], 0.03f);
+    EXPECT_GT(trans().input_force(0).cur_pos[0] - trans().input_force(0).init_pos[0], 0.03f);
 }
 
 TEST_F(Life, WithoutAViewSamplesAreDropped) {

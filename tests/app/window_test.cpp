@@ -41,7 +41,7 @@ TEST_F(AppTest, AResizedWindowLetterboxesTheViewAndTouchesFollowIt) {
     event.tfinger.y = 0.5f;
     SDL_PushEvent(&event);
     turn();
-    EXPECT_EQ(trans()._input_forces[2].init_index, 1275);
+    EXPECT_EQ(trans().input_force(2).init_index, 1275);
     // A press on the bar beside the view, above the panel, presses nothing.
     event.tfinger.fingerId = 2;
     event.tfinger.x = 0.98f;
@@ -159,7 +159,7 @@ TEST_F(AppTest, AHighDensityScreenKeepsTheLayoutAndDoublesThePixels) {
     // A press lands where it does on a single-density screen.
     app().ui().controllers.setHidden(true);
     finger(SDL_FINGERDOWN, 1, 160, 240);
-    EXPECT_EQ(trans()._input_forces[2].init_index, 1275);
+    EXPECT_EQ(trans().input_force(2).init_index, 1275);
     finger(SDL_FINGERUP, 1, 160, 240);
 }
 

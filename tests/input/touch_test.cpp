@@ -37,17 +37,17 @@ TEST_F(Touches, FingersTakeSlotsTwoAfterTheLastOne) {
     EXPECT_TRUE(slot_holds_a_touch(3));
     finger(SDL_FINGERDOWN, 4, 200, 200);
     EXPECT_TRUE(slot_holds_a_touch(1));
-    for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans()._input_forces[j].apply_pos_to_force, 0) << j;
+    for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans().input_force(j).apply_pos_to_force, 0) << j;
 
     // A fifth finger finds no slot and presses nothing.
-    const InputForce before = trans()._input_forces[1];
+    const InputForce before = trans().input_force(1);
     finger(SDL_FINGERDOWN, 5, 160, 400);
-    EXPECT_EQ(trans()._input_forces[1].init_pos[0], before.init_pos[0]);
+    EXPECT_EQ(trans().input_force(1).init_pos[0], before.init_pos[0]);
     EXPECT_EQ(EAGLView::last_touch_slot, 1);
 
     for (int id = 1; id <= 5; ++id) finger(SDL_FINGERUP, id, 0, 0);
     EXPECT_EQ(slots_taken(), 0);
-    for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans()._input_forces[j].apply_pos_to_force, 1) << j;
+    for (int j = 1; j <= 4; ++j) EXPECT_EQ(trans().input_force(j).apply_pos_to_force, 1) << j;
 }
 
 TEST_F(Touches, OneFingerThreeTimesGetsSlotsTwoFourTwo) {
@@ -76,14 +76,14 @@ TEST_F(Touches, TwoFingersInOneEventBothPressAndAreNoTap) {
 
 TEST_F(Touches, APressDentsTheSurfaceUnderTheFingerAndItSpringsBack) {
     app().run_for(3.0);  // the start-up sag settles
-    const float rest = trans()._cur_surface_pos[3 * 1275 + 2];
+    const float rest = trans().current_surface()[3 * 1275 + 2];
     finger(SDL_FINGERDOWN, 1, 160, 240);  // the centre of the view: surface point (0, 0)
-    EXPECT_EQ(trans()._input_forces[2].init_index, 1275);
+    EXPECT_EQ(trans().input_force(2).init_index, 1275);
     app().run_for(0.5);
-    EXPECT_LT(trans()._cur_surface_pos[3 * 1275 + 2], rest - 0.04f);
+    EXPECT_LT(trans().current_surface()[3 * 1275 + 2], rest - 0.04f);
     finger(SDL_FINGERUP, 1, 160, 240);
     app().run_for(3.0);
-    EXPECT_NEAR(trans()._cur_surface_pos[3 * 1275 + 2], rest, 0.001f);
+    EXPECT_NEAR(trans().current_surface()[3 * 1275 + 2], rest, 0.001f);
 }
 
 // Each press starts with the panel hidden. Events are handled at the exact
@@ -135,11 +135,11 @@ TEST_F(Touches, TwoFingersLiftedOneAfterTheOtherAreNoTap) {
 
 TEST_F(Touches, LosingTheFocusReleasesEveryHandleWithoutATap) {
     finger(SDL_FINGERDOWN, 1, 160, 240);
-    EXPECT_EQ(trans()._input_forces[2].apply_pos_to_force, 0);
+    EXPECT_EQ(trans().input_force(2).apply_pos_to_force, 0);
     app().push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
     turn();
     EXPECT_EQ(slots_taken(), 0);
-    EXPECT_EQ(trans()._input_forces[2].apply_pos_to_force, 1);  // springs back at once
+    EXPECT_EQ(trans().input_force(2).apply_pos_to_force, 1);  // springs back at once
     finger(SDL_FINGERUP, 1, 160, 240);  // the lift of a cancelled touch reaches nothing
     EXPECT_TRUE(app().ui().controllers.isHidden());
 }
@@ -150,7 +150,7 @@ TEST_F(Touches, TheMouseIsOneMoreTouch) {
     EXPECT_TRUE(slot_holds_a_touch(2));
     app().push_mouse(SDL_MOUSEMOTION, 200, 300);
     turn();
-    EXPECT_EQ(trans()._input_forces[2].cur_pos[0], view().touch_to_cgpoint({0, 200, 300}).x);
+    EXPECT_EQ(trans().input_force(2).cur_pos[0], view().touch_to_cgpoint({0, 200, 300}).x);
     app().push_mouse(SDL_MOUSEBUTTONUP, 200, 300);
     turn();
     EXPECT_EQ(slots_taken(), 0);
@@ -186,7 +186,7 @@ TEST_F(Touches, MouseMotionMadeFromATouchMovesNothing) {
         turn();
         ASSERT_EQ(slots_taken(), 1) << what;
         InputForce before[5];
-        for (int j = 1; j <= 4; ++j) before[j] = trans()._input_forces[j];
+        for (int j = 1; j <= 4; ++j) before[j] = trans().input_force(j);
         SDL_Event motion{};
         motion.type = SDL_MOUSEMOTION;
         motion.motion.which = SDL_TOUCH_MOUSEID;
@@ -196,8 +196,8 @@ TEST_F(Touches, MouseMotionMadeFromATouchMovesNothing) {
         app().run_for(0.15);  // past any wait for the interface after a button change
         EXPECT_EQ(slots_taken(), 1) << what;
         for (int j = 1; j <= 4; ++j) {
-            EXPECT_EQ(trans()._input_forces[j].cur_pos[0], before[j].cur_pos[0]) << what << ", handle " << j;
-            EXPECT_EQ(trans()._input_forces[j].cur_pos[1], before[j].cur_pos[1]) << what << ", handle " << j;
+            EXPECT_EQ(trans().input_force(j).cur_pos[0], before[j].cur_pos[0]) << what << ", handle " << j;
+            EXPECT_EQ(trans().input_force(j).cur_pos[1], before[j].cur_pos[1]) << what << ", handle " << j;
         }
         if (by_mouse) app().push_mouse(SDL_MOUSEBUTTONUP, 160, 240);
         else app().push_finger(SDL_FINGERUP, 1, 160, 240);

@@ -90,7 +90,7 @@ TEST_F(FrameDrawing, TiltBecomesTheBodyForceDirection) {
         {0, -1, 0, 0, 1, 0},  // upright: towards the bottom of the view
         {1, 0, 0, 1, 0, 0},  // right side down: towards the right edge
     };
-    const InputForce& body = view_->trans()->_input_forces[0];
+    const InputForce& body = view_->trans()->input_force(0);
     for (const Case& c : cases) {
         view_->setAccel0(c.a0), view_->setAccel1(c.a1), view_->setAccel2(c.a2);
         view_->drawView();  // index 0: the force is set, no step runs
@@ -103,10 +103,10 @@ TEST_F(FrameDrawing, TiltBecomesTheBodyForceDirection) {
 
 TEST_F(FrameDrawing, TheStepWaitsForTheTables) {
     view_->drawView();
-    EXPECT_EQ(view_->trans()->_cur_surface_pos, view_->trans()->_init_surface_pos);  // held off
+    EXPECT_EQ(view_->trans()->current_surface(), view_->trans()->rest_shape());  // held off
     build_tables();
     view_->drawView();
-    EXPECT_NE(view_->trans()->_cur_surface_pos, view_->trans()->_init_surface_pos);  // the sag begins
+    EXPECT_NE(view_->trans()->current_surface(), view_->trans()->rest_shape());  // the sag begins
 }
 
 TEST_F(FrameDrawing, AFrameAllocatesNothing) {

@@ -19,7 +19,7 @@ GLint texture_width(GLuint texture) {
 }
 
 TEST_F(ViewSetup, CreationGivesTheDefaultDomeAndPictureAndNoTimer) {
-    EXPECT_EQ(view_->trans()->_init_surface_pos[3 * 1275 + 2], 0.11f);
+    EXPECT_EQ(view_->trans()->rest_shape()[3 * 1275 + 2], 0.11f);
     EXPECT_EQ(view_->animation_interval(), 0.05);
     EXPECT_TRUE(view_->displays_surface());
     EXPECT_FALSE(view_->animating());

@@ -19,7 +19,7 @@ uint64_t hash_bits(const Floats& values) {
     return hash;
 }
 
-uint64_t hash_surface(const LUMOTransform& trans) { return hash_bits(trans._cur_surface_pos); }
+uint64_t hash_surface(const LUMOTransform& trans) { return hash_bits(trans.current_surface()); }
 
 enum class Build { synchronous, background };
 
@@ -61,10 +61,10 @@ TEST(Determinism, SameSurfaceWhateverBuiltTheTables) {
 // platforms, or the model itself changed.
 TEST(Determinism, TheSameBitsOnEveryPlatform) {
     auto trans = make_dome(true);
-    EXPECT_EQ(hash_bits(trans->_distance_table), 0x85bc6bfcd3371e21ull)
-        << std::hex << hash_bits(trans->_distance_table);
-    EXPECT_EQ(hash_bits(trans->_distance_for_gravity), 0x38c0cd5272919b31ull)
-        << std::hex << hash_bits(trans->_distance_for_gravity);
+    EXPECT_EQ(hash_bits(trans->influence_table()), 0x85bc6bfcd3371e21ull)
+        << std::hex << hash_bits(trans->influence_table());
+    EXPECT_EQ(hash_bits(trans->gravity_weights()), 0x38c0cd5272919b31ull)
+        << std::hex << hash_bits(trans->gravity_weights());
     EXPECT_EQ(run_script(1, Build::synchronous), 0x5ce7da938ad8c225ull)
         << std::hex << run_script(1, Build::synchronous);
 }

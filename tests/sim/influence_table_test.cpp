@@ -85,11 +85,11 @@ TEST(InfluenceKernel, VectorisedRowPassesNaNThrough) {
 
 TEST(GravityWeights, DefaultDomeValues) {
     auto trans = make_dome();
-    trans->set_distance_of(&trans->_input_forces[0]);
-    const auto& g = trans->_distance_for_gravity;
-    const float* c = trans->_input_forces[0].init_pos;
+    trans->set_distance_of(trans->force_record(0));
+    const auto& g = trans->gravity_weights();
+    const float* c = trans->input_force(0).init_pos;
     for (int v = 0; v < kVertexCount; v += 37) {
-        const float* p = &trans->_init_surface_pos[3 * v];
+        const float* p = &trans->rest_shape()[3 * v];
         const float dx = p[0] - c[0], dy = p[1] - c[1], dz = p[2] - c[2];
         ASSERT_EQ(bits_of(g[v]), bits_of(expf(((dx * dx + dy * dy) + dz * dz) * -10.0f))) << v;
     }

@@ -44,8 +44,8 @@ TEST(DefaultDome, NormalisedToTheHeightRangeWithThePinnedRim) {
     EXPECT_EQ(rest_height(*trans, 25, 25), 0.11f);
     float least = 1, greatest = -1;
     for (int v = 0; v < kVertexCount; ++v) {
-        least = std::min(least, trans->_init_surface_pos[3 * v + 2]);
-        greatest = std::max(greatest, trans->_init_surface_pos[3 * v + 2]);
+        least = std::min(least, trans->rest_shape()[3 * v + 2]);
+        greatest = std::max(greatest, trans->rest_shape()[3 * v + 2]);
     }
     EXPECT_EQ(least, 0.01f);
     EXPECT_EQ(greatest, 0.11f);
@@ -56,8 +56,8 @@ TEST(DefaultDome, NormalisedToTheHeightRangeWithThePinnedRim) {
         EXPECT_EQ(rest_height(*trans, k, 49), 0.01f);
     }
     // x and y are the grid coordinates, column along x and row along y.
-    EXPECT_EQ(trans->_init_surface_pos[3 * vertex_index(3, 7)], grid_coordinate(7));
-    EXPECT_EQ(trans->_init_surface_pos[3 * vertex_index(3, 7) + 1], grid_coordinate(3));
+    EXPECT_EQ(trans->rest_shape()[3 * vertex_index(3, 7)], grid_coordinate(7));
+    EXPECT_EQ(trans->rest_shape()[3 * vertex_index(3, 7) + 1], grid_coordinate(3));
 }
 
 TEST(DefaultDome, NormalisationFollowsTheSinglePrecisionFormula) {
@@ -94,15 +94,15 @@ TEST(DefaultDome, VolumeMassAndCentroid) {
             sz += (z * 0.5f) * m;
         }
     const float mass = 800.0f * volume;
-    const InputForce& body = trans->_input_forces[0];
-    EXPECT_EQ(trans->_total_volume, volume);
+    const InputForce& body = *trans->force_record(0);
+    EXPECT_EQ(trans->total_volume(), volume);
     EXPECT_EQ(body.mass, volume * 800.0f);
     EXPECT_EQ(body.cur_pos[0], sx / mass);
     EXPECT_EQ(body.cur_pos[1], sy / mass);
     EXPECT_EQ(body.cur_pos[2], sz / mass);
     EXPECT_EQ(body.init_pos[2], (sz / mass + 0.11f) * 0.5f);
 
-    EXPECT_NEAR(trans->_total_volume, 0.00657f, 0.000005f);
+    EXPECT_NEAR(trans->total_volume(), 0.00657f, 0.000005f);
     EXPECT_NEAR(body.mass, 5.26f, 0.005f);
     EXPECT_NEAR(body.cur_pos[0], -0.001011f, 0.000001f);
     EXPECT_NEAR(body.cur_pos[1], -0.001011f, 0.000001f);
@@ -112,32 +112,33 @@ TEST(DefaultDome, VolumeMassAndCentroid) {
 
 TEST(SetUp, LeavesSurfacesEqualAndRecordsIdle) {
     auto trans = make_dome();
-    // Disturb everything a set-up must reset.
+    // Disturb everything a set-up must reset: a press, a tilt, steps.
+    trans->init_distance();
     trans->push_surface_at({0, 0}, 2);
-    trans->_input_forces[3].velocity[1] = 4;
-    trans->_input_forces[0].velocity[2] = 1;
-    trans->_cur_surface_pos[100] = 7;
+    trans->setAccelDirectionAt(0, 0.4f, -0.3f, -0.5f);
+    for (int step = 0; step < 5; ++step) trans->transform();
+    trans->surface_vertices()[100] = 7;
     trans->set_init_position_and_mass_at_startup(true);
 
-    EXPECT_EQ(trans->_cur_surface_pos, trans->_init_surface_pos);
-    EXPECT_EQ(trans->_target_surface_pos, trans->_init_surface_pos);
+    EXPECT_EQ(trans->current_surface(), trans->rest_shape());
+    EXPECT_EQ(trans->target_surface(), trans->rest_shape());
     for (int n = 1; n < kForceCount; ++n) {
-        const InputForce& handle = trans->_input_forces[n];
+        const InputForce& handle = *trans->force_record(n);
         EXPECT_EQ(handle.spring_const, 147.0f);
         EXPECT_EQ(handle.velocity_ratio, 0.8f);
         EXPECT_EQ(handle.mass, 0.1f);
         EXPECT_EQ(handle.apply_pos_to_force, 0);
-        EXPECT_EQ(handle.distance, trans->_distance_for_gravity.data());
+        EXPECT_EQ(handle.distance, trans->gravity_weights().data());
         for (int axis = 0; axis < 3; ++axis) {
             EXPECT_EQ(displacement(handle, axis), 0.0f);
             EXPECT_EQ(handle.velocity[axis], 0.0f);
         }
     }
-    const InputForce& body = trans->_input_forces[0];
+    const InputForce& body = *trans->force_record(0);
     EXPECT_EQ(body.spring_const, 98.0f);
     EXPECT_EQ(body.velocity_ratio, 0.9f);
     EXPECT_EQ(body.apply_pos_to_force, 1);
-    EXPECT_EQ(body.distance, trans->_distance_for_gravity.data());
+    EXPECT_EQ(body.distance, trans->gravity_weights().data());
     EXPECT_EQ(body.velocity[2], 0.0f);
     EXPECT_EQ(displacement(body, 0), 0.0f);
     EXPECT_EQ(displacement(body, 1), 0.0f);
@@ -146,53 +147,45 @@ TEST(SetUp, LeavesSurfacesEqualAndRecordsIdle) {
 
 TEST(Normalisation, AShapeAlreadyInRangeStaysPut) {
     auto trans = make_dome();
-    const auto before = trans->_init_surface_pos;
+    const auto before = trans->rest_shape();
     trans->normalizeToZDirection();
-    for (int v = 0; v < kVertexCount; ++v)
-        EXPECT_NEAR(trans->_init_surface_pos[3 * v + 2], before[3 * v + 2], 2e-8f) << v;
-}
-
-TEST(Normalisation, AShapeWithNoReliefLiesFlatAtTheRimHeight) {
-    auto trans = make_dome();
-    for (int v = 0; v < kVertexCount; ++v) trans->_init_surface_pos[3 * v + 2] = 0.05f;
-    trans->normalizeToZDirection();
-    for (int v = 0; v < kVertexCount; ++v) ASSERT_EQ(trans->_init_surface_pos[3 * v + 2], 0.01f) << v;
+    for (int v = 0; v < kVertexCount; ++v) EXPECT_NEAR(trans->rest_shape()[3 * v + 2], before[3 * v + 2], 2e-8f) << v;
 }
 
 TEST(Normalisation, AFlatCurrentSurfaceFixesToAFlatFiniteShape) {
     auto trans = make_dome();
-    for (int v = 0; v < kVertexCount; ++v) trans->_cur_surface_pos[3 * v + 2] = 0.3f;
+    for (int v = 0; v < kVertexCount; ++v) trans->surface_vertices()[3 * v + 2] = 0.3f;
     trans->set_init_position_and_mass_at_startup(false);
-    for (int v = 0; v < kVertexCount; ++v) ASSERT_EQ(trans->_init_surface_pos[3 * v + 2], 0.01f);
-    EXPECT_TRUE(std::isfinite(trans->_input_forces[0].init_pos[2]));
-    EXPECT_GT(trans->_input_forces[0].mass, 0.0f);
+    for (int v = 0; v < kVertexCount; ++v) ASSERT_EQ(trans->rest_shape()[3 * v + 2], 0.01f);
+    EXPECT_TRUE(std::isfinite(trans->input_force(0).init_pos[2]));
+    EXPECT_GT(trans->input_force(0).mass, 0.0f);
 }
 
 TEST(RestShapeExchange, RoundTripCopiesTheRestShapeIntoTheCurrentSurfaceExactly) {
     auto trans = make_dome();
     const std::vector<float> saved = trans->getInitSurfacePosition();
     ASSERT_EQ(saved.size(), 7500u);
-    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), trans->_init_surface_pos.begin()));
-    for (float& value : trans->_cur_surface_pos) value = 0.5f;
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), trans->rest_shape().begin()));
+    std::fill_n(trans->surface_vertices(), kSurfaceFloatCount, 0.5f);
     EXPECT_TRUE(trans->setInitSurfacePositionBy(saved));
-    EXPECT_EQ(trans->_cur_surface_pos, trans->_init_surface_pos);
+    EXPECT_EQ(trans->current_surface(), trans->rest_shape());
 }
 
 TEST(RestShapeExchange, WritesTheCurrentSurfaceOnly) {
     auto trans = make_dome();
-    const auto rest = trans->_init_surface_pos;
-    const InputForce body = trans->_input_forces[0];
+    const auto rest = trans->rest_shape();
+    const InputForce body = trans->input_force(0);
     std::vector<float> values(7500);
     for (size_t k = 0; k < values.size(); ++k) values[k] = static_cast<float>(k) * 0.001f;
     EXPECT_TRUE(trans->setInitSurfacePositionBy(values));
-    EXPECT_TRUE(std::equal(values.begin(), values.end(), trans->_cur_surface_pos.begin()));
-    EXPECT_EQ(trans->_init_surface_pos, rest);
-    EXPECT_EQ(trans->_input_forces[0].init_pos[2], body.init_pos[2]);
+    EXPECT_TRUE(std::equal(values.begin(), values.end(), trans->current_surface().begin()));
+    EXPECT_EQ(trans->rest_shape(), rest);
+    EXPECT_EQ(trans->input_force(0).init_pos[2], body.init_pos[2]);
 }
 
 TEST(RestShapeExchange, RefusesWrongCountsAndValuesThatAreNotFinite) {
     auto trans = make_dome();
-    const auto current = trans->_cur_surface_pos;
+    const auto current = trans->current_surface();
     std::vector<float> values(7499, 0.02f);
     EXPECT_FALSE(trans->setInitSurfacePositionBy(values));
     values.assign(7501, 0.02f);
@@ -205,7 +198,7 @@ TEST(RestShapeExchange, RefusesWrongCountsAndValuesThatAreNotFinite) {
         values[7499] = bad;  // the very last one: nothing before it may have been written
         EXPECT_FALSE(trans->setInitSurfacePositionBy(values));
     }
-    EXPECT_EQ(trans->_cur_surface_pos, current);
+    EXPECT_EQ(trans->current_surface(), current);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ inline uint32_t bits_of(float value) {
 }
 
 inline float rest_height(const LUMOTransform& trans, int row, int column) {
-    return trans._init_surface_pos[3 * vertex_index(row, column) + 2];
+    return trans.rest_shape()[3 * vertex_index(row, column) + 2];
 }
 
 inline float displacement(const InputForce& force, int axis) { return force.cur_pos[axis] - force.init_pos[axis]; }

@@ -19,7 +19,7 @@ protected:
         shared_->set_time_interval(0.05f);
     }
     LUMOTransform& trans() { return *shared_; }
-    InputForce& body() { return shared_->_input_forces[0]; }
+    InputForce& body() { return *shared_->force_record(0); }
     void settle_body() {
         for (int axis = 0; axis < 3; ++axis) body().cur_pos[axis] = body().init_pos[axis];
     }
@@ -30,17 +30,17 @@ LUMOTransform* Step::shared_ = nullptr;
 TEST_F(Step, WithNoDisplacementTheSurfaceClosesFortyPercentOfItsGap) {
     settle_body();
     const int v = vertex_index(20, 30);
-    const float rest = trans()._init_surface_pos[3 * v + 2];
-    trans()._cur_surface_pos[3 * v + 2] = rest + 0.01f;
+    const float rest = trans().rest_shape()[3 * v + 2];
+    trans().surface_vertices()[3 * v + 2] = rest + 0.01f;
     float expected = rest + 0.01f;
     for (int n = 0; n < 5; ++n) {
         trans().setAccelDirectionAt(0, 0, 0, 0);
         trans().transform();
         expected = expected + (rest - expected) * 0.4f;
-        ASSERT_EQ(trans()._target_surface_pos, trans()._init_surface_pos);
-        ASSERT_EQ(trans()._cur_surface_pos[3 * v + 2], expected);
+        ASSERT_EQ(trans().target_surface(), trans().rest_shape());
+        ASSERT_EQ(trans().current_surface()[3 * v + 2], expected);
     }
-    EXPECT_NEAR(trans()._cur_surface_pos[3 * v + 2] - rest, 0.01f * std::pow(0.6f, 5), 1e-7);
+    EXPECT_NEAR(trans().current_surface()[3 * v + 2] - rest, 0.01f * std::pow(0.6f, 5), 1e-7);
 }
 
 TEST_F(Step, TheRimNeverMoves) {
@@ -53,45 +53,45 @@ TEST_F(Step, TheRimNeverMoves) {
     for (int k = 0; k < kGridSize; ++k)
         for (int v : {vertex_index(0, k), vertex_index(49, k), vertex_index(k, 0), vertex_index(k, 49)})
             for (int axis = 0; axis < 3; ++axis)
-                ASSERT_EQ(trans()._target_surface_pos[3 * v + axis], trans()._init_surface_pos[3 * v + axis]);
+                ASSERT_EQ(trans().target_surface()[3 * v + axis], trans().rest_shape()[3 * v + axis]);
 }
 
 TEST_F(Step, AHandleAtTheCentreDentsItsNeighbourhood) {
     settle_body();
     trans().setAccelDirectionAt(0, 0, 0, 0);
     trans().push_surface_at({0, 0}, 1);
-    const InputForce& handle = trans()._input_forces[1];
+    const InputForce& handle = *trans().force_record(1);
     ASSERT_EQ(handle.init_index, 1275);
     ASSERT_EQ(displacement(handle, 2), 0.055f - 0.11f);
     trans().transform();
 
     // Centre: weight 1, height factor 1.
-    EXPECT_EQ(trans()._target_surface_pos[3 * 1275 + 2], 0.11f + (0.055f - 0.11f));
-    EXPECT_NEAR(trans()._target_surface_pos[3 * 1275 + 2], 0.055f, 1e-7);
+    EXPECT_EQ(trans().target_surface()[3 * 1275 + 2], 0.11f + (0.055f - 0.11f));
+    EXPECT_NEAR(trans().target_surface()[3 * 1275 + 2], 0.055f, 1e-7);
     // The next vertex in the row: weight about 0.9918 times its height factor.
     const int next = 1276;
-    const float h = trans()._init_surface_pos[3 * next + 2];
-    const float w = trans()._distance_table[1275 * kVertexCount + next];
+    const float h = trans().rest_shape()[3 * next + 2];
+    const float w = trans().influence_table()[1275 * kVertexCount + next];
     const float dz = 0.055f - 0.11f;
     const float expected = h + (w * dz) * ((h - 0.01f) / 0.1f);
-    EXPECT_EQ(trans()._target_surface_pos[3 * next + 2], expected);
-    EXPECT_NEAR(h - trans()._target_surface_pos[3 * next + 2], 0.05455f, 0.00001f);
+    EXPECT_EQ(trans().target_surface()[3 * next + 2], expected);
+    EXPECT_NEAR(h - trans().target_surface()[3 * next + 2], 0.05455f, 0.00001f);
 }
 
 TEST_F(Step, AHeldHandleAtRestStaysWhereItWasPut) {
     trans().push_surface_at({0.03f, -0.02f}, 2);
-    const InputForce before = trans()._input_forces[2];
+    const InputForce before = trans().input_force(2);
     for (int n = 0; n < 10; ++n) {
         trans().setAccelDirectionAt(0, 0, 0, -0.5f);
         trans().transform();
     }
-    const InputForce& after = trans()._input_forces[2];
+    const InputForce& after = *trans().force_record(2);
     for (int axis = 0; axis < 3; ++axis) EXPECT_EQ(after.cur_pos[axis], before.cur_pos[axis]);
 }
 
 TEST_F(Step, AReleasedHandleSpringsBack) {
     settle_body();
-    InputForce& handle = trans()._input_forces[4];
+    InputForce& handle = *trans().force_record(4);
     handle.init_pos[2] = 0.08f;
     handle.cur_pos[2] = 0.08f - 0.05f;
     handle.apply_pos_to_force = 1;
@@ -138,7 +138,7 @@ TEST_F(Step, AccelerationSettersScaleTheForce) {
     EXPECT_EQ(body().force[1], -1 * g);
     EXPECT_EQ(body().force[2], 2 * g);
     trans().setAccelAt(2, 1, 2, 3);
-    EXPECT_EQ(trans()._input_forces[2].force[2], 0.1f * 3);
+    EXPECT_EQ(trans().input_force(2).force[2], 0.1f * 3);
 }
 
 TEST_F(Step, WithoutTiltOnlyTheSpringActsAndTheSagSettles) {
@@ -153,7 +153,7 @@ TEST_F(Step, WithoutTiltOnlyTheSpringActsAndTheSagSettles) {
         trans().transform();
     }
     EXPECT_NEAR(displacement(body(), 2), 0.0f, 1e-6);
-    EXPECT_NEAR(trans()._cur_surface_pos[3 * 1275 + 2], 0.11f, 1e-5);
+    EXPECT_NEAR(trans().current_surface()[3 * 1275 + 2], 0.11f, 1e-5);
 }
 
 TEST_F(Step, UnderAConstantTiltTheBodySettlesATenthOfTheDirectionAway) {
@@ -165,7 +165,7 @@ TEST_F(Step, UnderAConstantTiltTheBodySettlesATenthOfTheDirectionAway) {
     EXPECT_NEAR(displacement(body(), 1), -0.02f, 1e-5);
     EXPECT_NEAR(displacement(body(), 2), -0.05f, 1e-5);
     // The top of the dome swayed with it (gravity weight about 0.986 there).
-    EXPECT_GT(trans()._cur_surface_pos[3 * 1275], 0.025f);
+    EXPECT_GT(trans().current_surface()[3 * 1275], 0.025f);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ std::vector<float>& reference_for_dome() {
     static std::vector<float> table = [] {
         auto trans = make_dome();
         std::vector<float> t(static_cast<size_t>(kVertexCount) * kVertexCount);
-        build_reference_table(trans->_init_surface_pos, t);
+        build_reference_table(trans->rest_shape(), t);
         return t;
     }();
     return table;
@@ -38,12 +38,12 @@ void wait_for_build(LUMOTransform& trans) {
 TEST(TableBuild, EqualsThePlainBuildBitForBit) {
     auto trans = make_dome(true);
     EXPECT_EQ(trans->initializing_index(), -1);
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data()));
 }
 
 TEST(TableBuild, SymmetricWithUnitDiagonal) {
     auto trans = make_dome(true);
-    const float* t = trans->_distance_table.data();
+    const float* t = trans->influence_table().data();
     for (int i = 0; i < kVertexCount; ++i) {
         ASSERT_EQ(t[i * kVertexCount + i], 1.0f) << i;
         for (int j = i + 1; j < kVertexCount; j += 13)
@@ -59,16 +59,16 @@ TEST(TableBuild, SameBitsWithOneWorkerOrSeveralAndForABumpyShape) {
     for (LUMOTransform* trans : {one.get(), four.get()}) {
         trans->set_init_position_and_mass_at_startup(true);
         for (int v = 0; v < kVertexCount; ++v)  // ripples over the dome, then fixed
-            trans->_cur_surface_pos[3 * v + 2] += 0.01f * std::sin(v * 0.37f);
+            trans->surface_vertices()[3 * v + 2] += 0.01f * std::sin(v * 0.37f);
         trans->set_init_position_and_mass_at_startup(false);
         trans->init_distance();
     }
-    EXPECT_EQ(one->_init_surface_pos, four->_init_surface_pos);
+    EXPECT_EQ(one->rest_shape(), four->rest_shape());
     std::vector<float> reference(static_cast<size_t>(kVertexCount) * kVertexCount);
-    build_reference_table(one->_init_surface_pos, reference);
-    EXPECT_TRUE(tables_equal(one->_distance_table.data(), reference.data()));
-    EXPECT_TRUE(tables_equal(four->_distance_table.data(), reference.data()));
-    EXPECT_EQ(one->_distance_for_gravity, four->_distance_for_gravity);
+    build_reference_table(one->rest_shape(), reference);
+    EXPECT_TRUE(tables_equal(one->influence_table().data(), reference.data()));
+    EXPECT_TRUE(tables_equal(four->influence_table().data(), reference.data()));
+    EXPECT_EQ(one->gravity_weights(), four->gravity_weights());
 }
 
 TEST(TableBuild, GravityWeightsAreWrittenBeforeMinusOne) {
@@ -76,8 +76,8 @@ TEST(TableBuild, GravityWeightsAreWrittenBeforeMinusOne) {
     trans->start_table_build();
     wait_for_build(*trans);
     auto expected = make_dome();
-    expected->set_distance_of(&expected->_input_forces[0]);
-    EXPECT_EQ(trans->_distance_for_gravity, expected->_distance_for_gravity);
+    expected->set_distance_of(expected->force_record(0));
+    EXPECT_EQ(trans->gravity_weights(), expected->gravity_weights());
 }
 
 struct ProgressLog {
@@ -124,7 +124,7 @@ TEST(TableBuild, AskingAgainForTheSameRestShapeKeepsTheBuild) {
     std::lock_guard lock(log.mutex);
     EXPECT_EQ(std::count(log.values.begin(), log.values.end(), 0), 1) << "built once";
     EXPECT_EQ(std::count(log.values.begin(), log.values.end(), -1), 1);
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data()));
 }
 
 // After a set-up (of the same dome, or of a new shape) or a stop, the next
@@ -139,7 +139,7 @@ TEST(TableBuild, ASetUpOrAStopMakesTheNextStartBuildAfresh) {
         {"the same dome set up again", [](LUMOTransform& trans) { trans.set_init_position_and_mass_at_startup(true); }},
         {"a new shape fixed",
          [](LUMOTransform& trans) {
-             for (int v = 0; v < kVertexCount; ++v) trans._cur_surface_pos[3 * v + 2] += 0.004f * (v % 5);
+             for (int v = 0; v < kVertexCount; ++v) trans.surface_vertices()[3 * v + 2] += 0.004f * (v % 5);
              trans.set_init_position_and_mass_at_startup(false);
          }},
         {"a stop", [](LUMOTransform& trans) { trans.stop_table_build(); }},
@@ -163,8 +163,8 @@ TEST(TableBuild, ASetUpOrAStopMakesTheNextStartBuildAfresh) {
         ASSERT_EQ(log.values.size(), 2500u) << change.name;
         EXPECT_EQ(log.values.front(), 0) << change.name;
         EXPECT_EQ(log.values.back(), -1) << change.name;
-        build_reference_table(trans->_init_surface_pos, reference);
-        EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference.data())) << change.name;
+        build_reference_table(trans->rest_shape(), reference);
+        EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference.data())) << change.name;
     }
     EXPECT_FALSE(tables_equal(reference.data(), reference_for_dome().data())) << "the new shape has a table of its own";
 }
@@ -193,7 +193,7 @@ TEST(TableBuild, AStartForOneWorkerBuildsOnOneThreadAlone) {
     const size_t publishing_threads = trans->table_builder().builds_in_slices() ? 1u : 2u;
     ASSERT_EQ(publishers.ids.size(), publishing_threads);
     EXPECT_EQ(publishers.ids[0], std::this_thread::get_id());
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data()));
 }
 
 TEST(TableBuild, LiftingTheWorkerLimitMidBuildEndsWithTheSameTable) {
@@ -205,7 +205,7 @@ TEST(TableBuild, LiftingTheWorkerLimitMidBuildEndsWithTheSameTable) {
         while (trans->initializing_index() >= 0 && trans->initializing_index() < rows) std::this_thread::yield();
         trans->table_builder().set_worker_limit(0);
         wait_for_build(*trans);
-        EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data())) << rows;
+        EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data())) << rows;
     }
 }
 
@@ -228,14 +228,14 @@ TEST(TableBuild, ARestartWhileRunningEndsWithTheNewShapesTable) {
             trans->table_builder().build_slice(0.0005);
             std::this_thread::yield();
         }
-        for (int v = 0; v < kVertexCount; ++v) trans->_cur_surface_pos[3 * v + 2] += 0.002f * (v % 7);
+        for (int v = 0; v < kVertexCount; ++v) trans->surface_vertices()[3 * v + 2] += 0.002f * (v % 7);
         trans->set_init_position_and_mass_at_startup(false);  // stops the running build first
         trans->start_table_build();
     }
     wait_for_build(*trans);
     std::vector<float> reference(static_cast<size_t>(kVertexCount) * kVertexCount);
-    build_reference_table(trans->_init_surface_pos, reference);
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference.data()));
+    build_reference_table(trans->rest_shape(), reference);
+    EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference.data()));
 }
 
 TEST(TableBuild, StoppingLeavesTheStepHeldOff) {
@@ -277,10 +277,10 @@ TEST(TableBuild, InSlicesEachSliceReturnsAndTheWholeEqualsThePlainBuild) {
     }
     EXPECT_EQ(trans->initializing_index(), -1);
     EXPECT_GT(slices, 10);
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data()));
     auto expected = make_dome();
-    expected->set_distance_of(&expected->_input_forces[0]);
-    EXPECT_EQ(trans->_distance_for_gravity, expected->_distance_for_gravity);
+    expected->set_distance_of(expected->force_record(0));
+    EXPECT_EQ(trans->gravity_weights(), expected->gravity_weights());
 }
 
 TEST(TableBuild, InSlicesWaitingBuildsTheRest) {
@@ -290,7 +290,7 @@ TEST(TableBuild, InSlicesWaitingBuildsTheRest) {
     trans->table_builder().build_slice(0.0001);
     trans->wait_for_table_build();
     EXPECT_EQ(trans->initializing_index(), -1);
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data()));
 }
 
 TEST(TableBuild, SynchronousBuildAfterABackgroundOneIsComplete) {
@@ -298,7 +298,7 @@ TEST(TableBuild, SynchronousBuildAfterABackgroundOneIsComplete) {
     trans->start_table_build();
     trans->init_distance();
     EXPECT_EQ(trans->initializing_index(), -1);
-    EXPECT_TRUE(tables_equal(trans->_distance_table.data(), reference_for_dome().data()));
+    EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data()));
 }
 
 }  // namespace

@@ -69,12 +69,12 @@ TEST_F(Feedback, ADroppedFileThatCannotBeOpenedIsShownWithItsReason) {
 TEST_F(Feedback, ADroppedShapeFileThatIsBrokenIsShownToo) {
     launch();
     std::ofstream(home_ / "broken.lumo") << "<plist>half";
-    const auto surface = trans()._init_surface_pos;
+    const auto surface = trans().rest_shape();
     drop(home_ / "broken.lumo");
     ASSERT_NE(notice(), nullptr);
     EXPECT_EQ(notice()->title(), "Cannot open");
     EXPECT_FALSE(notice()->message().empty());
-    EXPECT_EQ(trans()._init_surface_pos, surface);
+    EXPECT_EQ(trans().rest_shape(), surface);
 }
 
 TEST_F(Feedback, MissingFilesOnTheCommandLineAreShownTogether) {

@@ -54,8 +54,7 @@ TEST_F(AppTest, AShapeFileWithoutItsExtensionIsLoadedAsAShape) {
     launch();
     EXPECT_EQ(::testing::internal::GetCapturedStderr().find("cannot open"), std::string::npos);
     EXPECT_EQ(view().picture()->width(), 4);
-    EXPECT_GT(trans()._init_surface_pos[3 * vertex_index(20, 40) + 2],
-              trans()._init_surface_pos[3 * vertex_index(20, 10) + 2]);
+    EXPECT_GT(trans().rest_shape()[3 * vertex_index(20, 40) + 2], trans().rest_shape()[3 * vertex_index(20, 10) + 2]);
 }
 
 }  // namespace

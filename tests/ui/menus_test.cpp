@@ -44,13 +44,13 @@ TEST_F(Menus, CancelInTheInitializeMenuLeavesTheSurfaceAnimating) {
 TEST_F(Menus, InitializeShapeResetsTheDomeAndRestartsWithTheNormalStep) {
     app().ui().edit_switch.setOn(true);
     view().setEditMode(&app().ui().edit_switch);
-    for (int v = 0; v < kVertexCount; ++v) trans()._cur_surface_pos[3 * v + 2] *= 0.3f;
+    for (int v = 0; v < kVertexCount; ++v) trans().surface_vertices()[3 * v + 2] *= 0.3f;
     view().surfaceEditFixed();
     app().ui().edit_switch.setOn(true);
     view().setEditMode(&app().ui().edit_switch);
     click_control(ControlPanel::initialize);
     click_caption("Shape");
-    EXPECT_EQ(trans()._init_surface_pos[3 * 1275 + 2], 0.11f);
+    EXPECT_EQ(trans().rest_shape()[3 * 1275 + 2], 0.11f);
     EXPECT_FALSE(app().ui().edit_switch.isOn());
     EXPECT_TRUE(app().ui().edit_fix_button.isHidden());
     EXPECT_TRUE(view().animating());

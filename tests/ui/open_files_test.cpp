@@ -46,8 +46,7 @@ TEST_F(AppTest, AShapeFileOnTheCommandLineIsLoadedAndFixed) {
     options_.files = {(home_ / "ramp.lumo").string()};
     launch();
     EXPECT_EQ(view().picture()->width(), 4);
-    EXPECT_GT(trans()._init_surface_pos[3 * vertex_index(20, 40) + 2],
-              trans()._init_surface_pos[3 * vertex_index(20, 10) + 2]);
+    EXPECT_GT(trans().rest_shape()[3 * vertex_index(20, 40) + 2], trans().rest_shape()[3 * vertex_index(20, 10) + 2]);
 }
 
 TEST_F(AppTest, AFileThatCannotBeOpenedIsReportedAndTheDefaultsStay) {
@@ -57,7 +56,7 @@ TEST_F(AppTest, AFileThatCannotBeOpenedIsReportedAndTheDefaultsStay) {
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("missing.lumo"), std::string::npos);
     EXPECT_NE(log.find("missing.jpg"), std::string::npos);
-    EXPECT_EQ(trans()._init_surface_pos[3 * 1275 + 2], 0.11f);
+    EXPECT_EQ(trans().rest_shape()[3 * 1275 + 2], 0.11f);
     EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_TRUE(view().animating());
 }

@@ -43,7 +43,7 @@ protected:
     fileListViewController& list() { return *app().ui().view_controller()->fileList(); }
     // A shape file whose picture is one colour.
     void save_as(const std::string& stem, uint8_t r, uint8_t g, uint8_t b) {
-        const std::vector<float> shape(trans()._init_surface_pos.begin(), trans()._init_surface_pos.end());
+        const std::vector<float> shape(trans().rest_shape().begin(), trans().rest_shape().end());
         std::string error;
         ASSERT_TRUE(write_shape_file(shape_file_path(documents(), stem), shape,
                                      encode_png(solid_picture(32, 32, {r, g, b, 255})), &error))
