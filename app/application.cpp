@@ -80,6 +80,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     tilt_options.use_iio = !options.headless;
     tilt_options.use_controllers = false;
     if (host_has_motion_events()) tilt_options.open_sensor = &open_device_motion;
+    tilt_options.keyboard_likely = host_keyboard_likely();
     app->tilt_ = std::make_unique<TiltSelector>(tilt_options);
     startup_mark("tilt sources opened");
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());

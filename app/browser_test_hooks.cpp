@@ -144,6 +144,9 @@ EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {
     if (!probing) {
         lumo::setWidgetProbe(&probe);
         probing = true;
+        // The next frames draw the interface, so the probe sees it even
+        // while the dome rests and frames are skipped.
+        if (lumo::Application* app = lumo::Application::running()) app->view().setNeedsDisplay();
     }
     json = "[";
     for (const Item& item : probe.items())

@@ -20,7 +20,7 @@ void interface_frame(ImGuiLayer& layer, double now) {
     layer.begin_frame(now);
     ImGui::Begin("panel");
     ImGui::Button("Save");
-    ImGui::Text("Tilt: keyboard (arrow keys)");
+    ImGui::Text("Tilt: arrow keys");
     ImGui::End();
     layer.end_frame();
     glFinish();

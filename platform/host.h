@@ -89,10 +89,23 @@ struct HostMotion {
 bool host_has_motion_events();
 // Listening starts with the first call; false until a reading has come.
 bool host_latest_motion(HostMotion* out);
-// Whether the host asks the user before it sends readings (Safari), and has
-// not been answered yet: the page answers taps on the control placed here.
-bool host_motion_needs_permission();
+// Whether the user must allow the readings first. Where the browser asks
+// (Safari), it does so only from inside a tap's own handler: the page
+// answers taps on the control placed here, in the states needed and refused
+// (where it asks again).
+enum class MotionPermission {
+    not_needed,  // readings flow, or would once there is a sensor
+    checking,  // the page is finding out
+    needed,  // a tap on the control asks
+    asked,  // the question is on screen
+    refused,  // the user said no
+};
+MotionPermission host_motion_permission();
 void host_place_motion_permission_control(float x, float y, float width, float height, bool shown);
+
+// Whether the user is likely to have a keyboard (arrow keys to tilt with):
+// not on a device driven by fingers alone.
+bool host_keyboard_likely();
 
 // --- Files that arrive through the host ------------------------------------------
 // The browser's file chooser (on a phone, the photo library or the camera)

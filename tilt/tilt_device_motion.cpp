@@ -16,7 +16,7 @@ constexpr double kMaxG = 4.0;
 
 class DeviceMotionTilt : public TiltSource {
 public:
-    const char* name() const override { return "this device's motion sensor"; }
+    const char* name() const override { return "motion sensor"; }
 
     bool poll(Acceleration* out) override {
         HostMotion reading;
@@ -25,7 +25,15 @@ public:
         return true;
     }
 
-    bool needs_permission() const override { return host_motion_needs_permission(); }
+    SensorAccess access() const override {
+        switch (host_motion_permission()) {
+            case MotionPermission::checking: return SensorAccess::checking;
+            case MotionPermission::needed: return SensorAccess::needs_permission;
+            case MotionPermission::asked: return SensorAccess::asking;
+            case MotionPermission::refused: return SensorAccess::refused;
+            default: return SensorAccess::open;
+        }
+    }
 
     void set_permission_control(float x, float y, float width, float height, bool shown) override {
         host_place_motion_permission_control(x, y, width, height, shown);

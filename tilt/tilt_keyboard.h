@@ -19,7 +19,7 @@ public:
     static constexpr int kStepDegrees = 5;
     static constexpr int kLimitDegrees = 90;
 
-    const char* name() const override { return "keyboard (arrow keys)"; }
+    const char* name() const override { return "arrow keys"; }
     bool poll(Acceleration* out) override;  // always succeeds
 
     void tilt(KeyTilt direction);

@@ -7,7 +7,7 @@ namespace lumo {
 
 TiltSelector::TiltSelector() : TiltSelector(Options{}) {}
 
-TiltSelector::TiltSelector(const Options& options) {
+TiltSelector::TiltSelector(const Options& options) : keyboard_likely_(options.keyboard_likely) {
     if (options.use_iio && options.open_sensor) {
         iio_ = options.open_sensor(&iio_problem_);
     } else if (options.use_iio) {

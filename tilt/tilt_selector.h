@@ -31,6 +31,9 @@ public:
         // browser's device motion); null when there is none, with *problem
         // set. Such a sensor counts as present from its first reading on.
         std::function<std::unique_ptr<TiltSource>(std::string* problem)> open_sensor;
+        // Whether the user is likely to have arrow keys (not on a device
+        // driven by fingers alone): offered in place of a sensor only then.
+        bool keyboard_likely = true;
     };
     // Consecutive failed IIO samples (one second at 30 samples a second)
     // before the next best source takes over.
@@ -69,8 +72,12 @@ public:
     // Why the machine's accelerometer is not in use (absent, refused, or
     // stopped answering): for a log line. Empty while it is in use.
     const std::string& iio_problem() const { return iio_problem_; }
-    // The machine's own sensor, while it waits for the user's permission.
-    bool sensor_needs_permission() const { return iio_ && iio_->needs_permission(); }
+    // The machine's own sensor: whether there is one, whether it has given a
+    // reading yet, and whether the user must allow it first.
+    bool sensor_present() const { return iio_ != nullptr; }
+    bool sensor_live() const { return iio_ != nullptr && sensor_live_; }
+    SensorAccess sensor_access() const { return iio_ ? iio_->access() : SensorAccess::open; }
+    bool keyboard_likely() const { return keyboard_likely_; }
     void set_permission_control(float x, float y, float width, float height, bool shown) {
         if (iio_) iio_->set_permission_control(x, y, width, height, shown);
     }
@@ -81,6 +88,7 @@ private:
 
     bool controllers_ready_ = false;  // SDL's game-controller subsystem is ours to use
     bool prefer_keyboard_ = false;
+    bool keyboard_likely_ = true;
     std::unique_ptr<TiltSource> iio_;
     std::unique_ptr<ControllerTilt> controller_;
     KeyboardTilt keyboard_;

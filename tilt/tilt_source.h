@@ -8,6 +8,16 @@
 
 namespace lumo {
 
+// Whether a sensor's readings may flow, where the user must allow them
+// (some browsers ask, after a tap).
+enum class SensorAccess {
+    open,  // nothing to allow
+    checking,  // not known yet
+    needs_permission,  // a tap on the permission control asks
+    asking,  // the question is on screen
+    refused,  // the user said no; the control asks again
+};
+
 struct Acceleration {
     double x = 0.0;
     double y = 0.0;
@@ -23,15 +33,13 @@ Acceleration clamped_tilt(const Acceleration& reading);
 class TiltSource {
 public:
     virtual ~TiltSource() = default;
-    // Shown to the user, e.g. "keyboard (arrow keys)". Stable for the
+    // Shown to the user, e.g. "arrow keys". Stable for the
     // source's life.
     virtual const char* name() const = 0;
     // The latest reading. false: none this time (device gone, read failed,
     // no sample yet); *out is left alone.
     virtual bool poll(Acceleration* out) = 0;
-    // A sensor the user must allow first (some browsers ask, after a tap):
-    // whether that is still to be done.
-    virtual bool needs_permission() const { return false; }
+    virtual SensorAccess access() const { return SensorAccess::open; }
     // Where the control that asks for it sits, in window points; shown false
     // hides it. Browsers accept the request only from inside the tap's own
     // event handler, so the sensor is told where the control is and answers

@@ -2,7 +2,7 @@
 
 #include <imgui.h>
 
-#include <cstdio>
+#include <string>
 
 #include "app/lumo_app_delegate.h"
 #include "platform/gl_window.h"
@@ -60,6 +60,7 @@ void ControlPanel::lay_out() {
 }
 
 void ControlPanel::draw_overlay() {
+    notice_tilt_refusal();
     imgui_->begin_frame(run_loop_->now());
     rects_.fill(PanelRect{});
     panel_rect_ = PanelRect{};
@@ -146,22 +147,50 @@ void ControlPanel::draw_panel() {
     ImGui::PopStyleVar(2);
 }
 
-// What drives the tilt, and the one control it may need: "Enable tilt"
-// where the browser asks first, or the arrow keys in place of a sensor.
+namespace {
+
+// What the tilt's row says, and the one control it offers.
+struct TiltRow {
+    std::string text;
+    const char* ask = nullptr;  // a control that asks for the sensor
+    bool keys = false;  // the arrow keys offered in place of the sensor
+};
+
+TiltRow tilt_row_for(const TiltSelector& tilt) {
+    switch (tilt.sensor_access()) {
+        case SensorAccess::needs_permission: return {"Tilt: allow the motion sensor", "Enable tilt"};
+        case SensorAccess::asking: return {"Tilt: waiting for your answer"};
+        case SensorAccess::refused: return {"Tilt: motion access refused", "Ask again"};
+        case SensorAccess::checking: return {"Tilt: looking for the sensor"};
+        case SensorAccess::open: break;
+    }
+    TiltRow row;
+    if (tilt.keyboard_active() && !tilt.keyboard_likely()) {
+        // No arrow keys to speak of on a device driven by fingers.
+        row.text = tilt.sensor_present() ? "Tilt: waiting for the sensor" : "Tilt: no motion sensor here";
+    } else {
+        row.text = std::string("Tilt: ") + tilt.source_name();
+    }
+    row.keys = tilt.keyboard_likely() && (tilt.sensor_live() || tilt.prefers_keyboard());
+    return row;
+}
+
+}  // namespace
+
+// What drives the tilt now, and the one control it may need: "Enable tilt"
+// or "Ask again" where the browser asks first, or the arrow keys in place
+// of a sensor where there is a keyboard.
 void ControlPanel::draw_tilt_row(ImVec2 at, float width, float height) {
     const float gap = PanelMetrics::kGap * tap::scale();
     const float control_width = (width - 2 * gap) / 3.0f;
-    const bool ask = tilt_->sensor_needs_permission();
-    const bool offer_keys = !ask && (!tilt_->keyboard_active() || tilt_->prefers_keyboard());
-    const bool control = ask || offer_keys;
+    const TiltRow row = tilt_row_for(*tilt_);
+    const bool control = row.ask != nullptr || row.keys;
     const float text_right = control ? at.x + width - control_width - gap : at.x + width;
-    char text[96];
-    std::snprintf(text, sizeof text, "Tilt: %s", tilt_->source_name());
-    tap::label(text, at, ImVec2(text_right, at.y + height), ImGuiCol_TextDisabled);
+    tap::label(row.text, at, ImVec2(text_right, at.y + height), ImGuiCol_TextDisabled);
     ImGui::SetCursorScreenPos(ImVec2(at.x + width - control_width, at.y));
     const ImVec2 size(control_width, height);
-    if (ask) {
-        tap::button(7, "Enable tilt", size);  // the sensor answers the tap itself
+    if (row.ask != nullptr) {
+        tap::button(7, row.ask, size);  // the sensor answers the tap itself
         const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
         tilt_->set_permission_control(min.x, min.y, max.x - min.x, max.y - min.y, true);
         permission_control_shown_ = true;
@@ -169,11 +198,23 @@ void ControlPanel::draw_tilt_row(ImVec2 at, float width, float height) {
         tilt_->set_permission_control(0, 0, 0, 0, false);
         permission_control_shown_ = false;
     }
-    if (offer_keys) {
+    if (row.keys) {
         bool keys = tilt_->prefers_keyboard();
         if (tap::toggle(8, "Arrow keys", &keys, size)) tilt_->prefer_keyboard(keys);
         remember(Control::keys);
     }
+}
+
+// Once, when the user refuses the sensor: how to allow it later.
+void ControlPanel::notice_tilt_refusal() {
+    if (tilt_ == nullptr) return;
+    const SensorAccess access = tilt_->sensor_access();
+    if (access == SensorAccess::refused && last_sensor_access_ != SensorAccess::refused)
+        show_notice("Tilt is off",
+                    "Motion access was refused for this page. To tilt the dome, tap Ask again, or allow motion and "
+                    "orientation access for this site in the browser's settings (on an iPhone: Settings, Safari), "
+                    "then reload the page.");
+    last_sensor_access_ = access;
 }
 
 }  // namespace lumo

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/compositor.h"
+#include "tilt/tilt_source.h"
 #include "ui/panel_layout.h"
 #include "widgets/alert_view.h"
 #include "widgets/key_help.h"
@@ -62,6 +63,7 @@ public:
 private:
     void draw_panel();
     void draw_tilt_row(ImVec2 at, float width, float height);
+    void notice_tilt_refusal();
     void remember(Control control);
 
     ImGuiLayer* imgui_;
@@ -78,6 +80,7 @@ private:
     PanelRect panel_rect_;
     InterfaceLayout layout_;
     bool permission_control_shown_ = false;  // the tilt sensor knows where "Enable tilt" is
+    SensorAccess last_sensor_access_ = SensorAccess::open;
     std::array<PanelRect, kControlCount> rects_{};
 };
 

@@ -7,6 +7,10 @@
   const canvas = document.getElementById('canvas');
   const status = document.getElementById('status');
 
+  // Browsers with DeviceMotionEvent.requestPermission either ask the user
+  // (Safari: only from a tap's own handler, so a call now is refused) or
+  // let motion through (Chromium: granted at once). One call without a tap
+  // tells which.
   const motionAsks = typeof DeviceMotionEvent !== 'undefined' &&
       typeof DeviceMotionEvent.requestPermission === 'function';
 
@@ -14,7 +18,10 @@
     canvas: canvas,
     // Read by the program: see platform/browser and tilt/tilt_device_motion.cpp.
     lumoCancelledTouches: new Set(),
-    lumoMotionPermission: motionAsks ? 'needed' : 'not needed',
+    // 'not needed', 'checking', 'needed', 'asked' or 'refused'.
+    lumoMotionPermission: motionAsks ? 'checking' : 'not needed',
+    // Where a keyboard is likely: unless the main pointer is a finger.
+    lumoKeyboardLikely: !(window.matchMedia && window.matchMedia('(pointer: coarse)').matches),
     lumoPermissionControl: null,
     lumoFramesPresented: 0,
     lumoFirstFrameAt: 0,
@@ -34,25 +41,39 @@
   };
   requestAnimationFrame(clearWhenDrawn);
 
-  // SDL reports a cancelled touch as a lift; note it first (capture on the
-  // window runs before the canvas's own listeners) so the program takes
-  // the cancel path instead.
+  if (motionAsks) {
+    DeviceMotionEvent.requestPermission()
+      .then((answer) => { Module.lumoMotionPermission = answer === 'granted' ? 'not needed' : 'refused'; })
+      .catch(() => { Module.lumoMotionPermission = 'needed'; });
+  }
+
+  // A cancelled touch reaches SDL as a lift the program can tell apart: the
+  // page notes the touch, keeps the touchcancel itself from SDL (which would
+  // try to cancel the uncancellable event, an error in the console) and
+  // hands SDL a touchend for the same touches instead.
   window.addEventListener('touchcancel', (event) => {
     for (const touch of event.changedTouches) Module.lumoCancelledTouches.add(touch.identifier);
-  }, { capture: true, passive: true });
+    if (event.target !== canvas) return;
+    event.stopImmediatePropagation();
+    canvas.dispatchEvent(new TouchEvent('touchend', {
+      cancelable: true, bubbles: true, touches: [...event.touches], targetTouches: [...event.targetTouches],
+      changedTouches: [...event.changedTouches],
+    }));
+  }, { capture: true });
 
   // Safari gives motion events only once the user allows them, and asks
   // only from inside a tap's own handler: the program shows "Enable tilt"
   // and tells us where it is.
   const askForMotion = (clientX, clientY) => {
     const c = Module.lumoPermissionControl;
-    if (!c || Module.lumoMotionPermission !== 'needed') return;
+    const state = Module.lumoMotionPermission;
+    if (!c || (state !== 'needed' && state !== 'refused')) return;
     const r = canvas.getBoundingClientRect();
     const x = clientX - r.left, y = clientY - r.top;
     if (x < c.x || y < c.y || x > c.x + c.width || y > c.y + c.height) return;
     Module.lumoMotionPermission = 'asked';
     DeviceMotionEvent.requestPermission()
-      .then((answer) => { Module.lumoMotionPermission = answer === 'granted' ? 'granted' : 'refused'; })
+      .then((answer) => { Module.lumoMotionPermission = answer === 'granted' ? 'not needed' : 'refused'; })
       .catch(() => { Module.lumoMotionPermission = 'refused'; });
   };
   window.addEventListener('touchend', (event) => {

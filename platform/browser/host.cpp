@@ -33,9 +33,6 @@ EM_JS(void, lumo_set_metric, (const char* name, double value), {
     Module.lumoMetrics[UTF8ToString(name)] = value;
 });
 
-EM_JS(int, lumo_pointer_is_coarse, (),
-      { return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0; });
-
 // The page records the identifiers of cancelled touches (page.js) before
 // SDL turns the same touchcancel into a lift; each is answered once.
 EM_JS(int, lumo_take_cancelled_touch, (double identifier), {
@@ -53,7 +50,13 @@ EM_JS(double, lumo_screen_angle, (), {
 
 // Safari asks the user before it sends motion events, and only from inside
 // a tap's own handler: the page answers taps on the control (page.js).
-EM_JS(int, lumo_motion_needs_permission, (), { return Module.lumoMotionPermission === 'needed' ? 1 : 0; });
+EM_JS(int, lumo_motion_permission, (), {
+    const states = ['not needed', 'checking', 'needed', 'asked', 'refused'];
+    const found = states.indexOf(Module.lumoMotionPermission);
+    return found < 0 ? 0 : found;
+});
+
+EM_JS(int, lumo_keyboard_likely, (), { return Module.lumoKeyboardLikely ? 1 : 0; });
 
 EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown),
       { Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null; });
@@ -186,7 +189,12 @@ bool host_latest_motion(HostMotion* out) {
 }
 
 // Readings flowing means nothing is left to allow.
-bool host_motion_needs_permission() { return !motion.have && lumo_motion_needs_permission() != 0; }
+MotionPermission host_motion_permission() {
+    if (motion.have) return MotionPermission::not_needed;
+    return static_cast<MotionPermission>(lumo_motion_permission());
+}
+
+bool host_keyboard_likely() { return lumo_keyboard_likely() != 0; }
 
 void host_place_motion_permission_control(float x, float y, float width, float height, bool shown) {
     lumo_place_permission_control(x, y, width, height, shown ? 1 : 0);

@@ -151,8 +151,9 @@ bool host_finger_was_cancelled(int64_t) { return false; }
 
 bool host_has_motion_events() { return false; }
 bool host_latest_motion(HostMotion*) { return false; }
-bool host_motion_needs_permission() { return false; }
+MotionPermission host_motion_permission() { return MotionPermission::not_needed; }
 void host_place_motion_permission_control(float, float, float, float, bool) {}
+bool host_keyboard_likely() { return true; }
 
 // --- Files ----------------------------------------------------------------------
 

@@ -57,7 +57,7 @@ TEST(TiltSelector, KeyboardWhenNothingElse) {
     FakeIioTree tree;
     TiltSelector selector(options_for(tree));
     EXPECT_TRUE(selector.keyboard_active());
-    EXPECT_STREQ(selector.source_name(), "keyboard (arrow keys)");
+    EXPECT_STREQ(selector.source_name(), "arrow keys");
     EXPECT_FALSE(selector.iio_problem().empty());
     Acceleration a;
     ASSERT_TRUE(selector.poll(&a));
