@@ -16,7 +16,7 @@ import { controls, findItem, clickCaption, waitGone, restShapeHash, restShape, a
 // One point per pixel, the size the desktop program runs at headless.
 const desk = { width: 320, height: 480, deviceScaleFactor: 1 };
 const dateRow = /^\d{1,2} [A-Z][a-z]{2} \d{4}, \d\d:\d\d:\d\d$/;
-const badCorpus = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../ui/bad');
+const badCorpus = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../shape/bad');
 
 let server, browser, scratch, fixture;
 before(async () => {
