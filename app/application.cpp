@@ -175,6 +175,9 @@ void Application::pump(double wait_seconds) {
         have = SDL_PollEvent(&event) != 0;
     }
     touches_->flush();
+    // An answer from the host shows (an alert, a chosen picture) even while
+    // the dome rests and frames are skipped.
+    if (host_take_answer_arrived()) view().setNeedsDisplay();
     receive_picture();
     receive_dropped_files();
 }

@@ -63,6 +63,11 @@ std::filesystem::path host_find_resource(std::string_view name);
 // Where resources are, else where the system keeps its fonts.
 std::filesystem::path host_find_font(std::string_view name = kInterfaceFontFile);
 
+// Whether an answer the host was waiting for (storage, the chooser, a
+// decoded picture) has arrived since the last call: it may change what the
+// screen shows while nothing else does, so the caller redraws.
+bool host_take_answer_arrived();
+
 // --- Telling the world --------------------------------------------------------
 // Figures the program measures about itself (the page keeps them for its
 // tests as Module.lumoMetrics; the desktop has benchmarks and ignores them).

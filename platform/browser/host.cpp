@@ -105,6 +105,7 @@ ArrivingFile chosen;
 std::deque<ArrivingFile> dropped;
 std::map<int, PersistDone> waiting_persists;
 int next_persist_request = 1;
+bool answer_arrived = false;
 
 }  // namespace
 
@@ -163,6 +164,8 @@ std::filesystem::path host_find_resource(std::string_view name) {
 std::filesystem::path host_find_font(std::string_view name) { return host_find_resource(name); }
 
 // --- Telling the world --------------------------------------------------------
+
+bool host_take_answer_arrived() { return std::exchange(answer_arrived, false); }
 
 void host_report_metric(const char* name, double value) { lumo_set_metric(name, value); }
 
@@ -280,6 +283,7 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
     file.height = height;
     file.size = size > 0 ? static_cast<uint64_t>(size) : 0;
     if (bytes != nullptr && byte_count > 0) file.bytes.assign(bytes, bytes + byte_count);
+    lumo::answer_arrived = true;
     if (queue == lumo::kChosen) {
         lumo::chosen = std::move(file);
     } else if (queue == lumo::kDropped && lumo::dropped.size() < lumo::kMaxWaitingDrops) {
@@ -288,6 +292,7 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
 }
 
 EMSCRIPTEN_KEEPALIVE void lumo_host_persisted(int request, int stored, const char* why) {
+    lumo::answer_arrived = true;
     const auto found = lumo::waiting_persists.find(request);
     if (found == lumo::waiting_persists.end()) return;
     lumo::PersistDone done = std::move(found->second);

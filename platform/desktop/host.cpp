@@ -142,6 +142,9 @@ std::filesystem::path host_find_font(std::string_view name) {
 
 // --- Telling the world --------------------------------------------------------
 
+// Every answer comes at once, inside the call that asked.
+bool host_take_answer_arrived() { return false; }
+
 void host_report_metric(const char*, double) {}
 void host_frame_presented(long) {}
 
