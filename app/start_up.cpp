@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/imgui_layer.h"
+#include "shape/shape_names.h"
 
 namespace lumo {
 
@@ -26,9 +27,12 @@ int workers_beside_main_thread() {
 
 }  // namespace
 
-StartUp::StartUp() : surface_(EAGLView::default_surface()) {
+StartUp::StartUp(std::filesystem::path documents) : surface_(EAGLView::default_surface()) {
     surface_->start_table_build(workers_beside_main_thread());
-    reading_ = std::async(kReading, [] { return Files{EAGLView::default_picture(), read_interface_font()}; });
+    reading_ = std::async(kReading, [documents = std::move(documents)] {
+        remove_stale_shape_temporaries(documents);  // a folder listing: off the frame's thread
+        return Files{EAGLView::default_picture(), read_interface_font()};
+    });
 }
 
 StartUp::Files& StartUp::files() {

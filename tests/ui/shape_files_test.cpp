@@ -12,6 +12,7 @@
 
 #include "../app/app_harness.h"
 #include "ui/file_list_view_controller.h"
+#include "files/file_io.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
 
@@ -32,11 +33,12 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(documents(), error)) files.push_back(entry.path());
         return files;
     }
-    // Saves and returns the stem the file got.
+    // Saves and returns the stem the file got, as the alert names it.
     std::string save() {
         app().delegate().saveShapeAndImage();
-        const auto files = saved_files();
-        return files.empty() ? std::string() : files.back().stem().string();
+        const AlertView* alert = app().delegate().alert();
+        if (alert == nullptr || alert->title() != "saved") return {};
+        return std::filesystem::path(alert->detail()).stem().string();
     }
     void sculpt() {
         for (int v = 0; v < kVertexCount; ++v)
@@ -66,15 +68,30 @@ TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     EXPECT_EQ(std::memcmp(view().picture()->pixels(), saved_picture->pixels(), saved_picture->byte_count()), 0);
 }
 
-TEST_F(ShapeFiles, TwoSavesInOneSecondLeaveOneFile) {
+// Saves within one second take the next free name: each says "saved", each
+// is listed (the later first), and none replaces another.
+TEST_F(ShapeFiles, SavesInOneSecondEachKeepTheirOwnFile) {
+    std::vector<std::string> stems;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const std::string before = current_shape_file_stem();
-        save();
-        save();
-        if (current_shape_file_stem() == before) break;  // both saves fell in one second
+        stems.clear();
+        for (int k = 0; k < 3; ++k) {
+            trans()._init_surface_pos[0] = static_cast<float>(k);  // each save's own shape
+            stems.push_back(save());
+        }
+        if (current_shape_file_stem() == before) break;  // all fell in one second
         for (const auto& file : saved_files()) std::filesystem::remove(file);
     }
-    EXPECT_EQ(saved_files().size(), 1u);
+    ASSERT_EQ(stems.size(), 3u);
+    EXPECT_EQ(stems[1], stems[0] + "-2");
+    EXPECT_EQ(stems[2], stems[0] + "-3");
+    EXPECT_EQ(list_shape_stems(documents()), (std::vector<std::string>{stems[2], stems[1], stems[0]}));
+    for (int k = 0; k < 3; ++k) {
+        std::string error;
+        const auto contents = read_shape_file(shape_file_path(documents(), stems[k]), &error);
+        ASSERT_TRUE(contents && contents->positions) << error;
+        EXPECT_EQ((*contents->positions)[0], static_cast<float>(k)) << stems[k];
+    }
 }
 
 TEST_F(ShapeFiles, SavingWhileFingersPressStoresTheRestShape) {
@@ -208,13 +225,13 @@ TEST_F(ShapeFiles, TheListShowsShapeFilesNewestFirst) {
     EXPECT_EQ(list().tableView()->rowCount(), 3);
     EXPECT_EQ(list().tableView()->rowText(0), "x.y");
     EXPECT_EQ(list()._lumo_view_controller, app().ui().view_controller());
-    // A save made while the list was closed shows up next time.
+    // A save made while the list was closed shows up next time, first: date
+    // stamps come before the names that are no date.
     list().cancelButtonPressed();
     EXPECT_TRUE(view().animating());
     const std::string stem = save();
     app().ui().view_controller()->loadAll();
-    EXPECT_EQ(list().fileList.front(), "x.y");
-    EXPECT_NE(std::find(list().fileList.begin(), list().fileList.end(), stem), list().fileList.end());
+    EXPECT_EQ(list().fileList, (std::vector<std::string>{stem, "x.y", "d", "a"}));
 }
 
 TEST_F(ShapeFiles, AnEmptyListLeadsBackOnlyThroughCancel) {
@@ -309,26 +326,33 @@ TEST_F(ShapeFiles, ARestShapeThatIsNotFiniteIsNotSaved) {
     EXPECT_TRUE(saved_files().empty());
 }
 
-// A save killed half-way leaves ".STEM.lumo.XXXXXX"; the next listing or
-// save removes those older than a minute, and nothing else.
+// A save killed half-way leaves ".STEM.lumo.XXXXXX"; the next start, listing
+// or save removes those whose writer is gone, whatever their age, and
+// nothing else: not one a save under way (in any process) holds.
 TEST_F(ShapeFiles, LeftoversOfKilledSavesGoWhenTheFolderIsNextUsed) {
     std::filesystem::create_directories(documents());
+    std::filesystem::path held;
+    const int writer = create_temporary_for(shape_file_path(documents(), "2026_01_01_00_00_02"), &held);
+    ASSERT_GE(writer, 0);
     const auto old_temporary = documents() / ".2026_01_01_00_00_00.lumo.Ab3xY9";
     const auto young_temporary = documents() / ".2026_01_01_00_00_01.lumo.Qq7Rt2";
     const auto other_hidden = documents() / ".notes.txt.Ab3xY9";
     for (const auto& path : {old_temporary, young_temporary, other_hidden}) std::ofstream(path) << "half";
     const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     std::filesystem::last_write_time(old_temporary, an_hour_ago);
-    std::filesystem::last_write_time(other_hidden, an_hour_ago);
 
     list().refreshFileList();
     EXPECT_FALSE(std::filesystem::exists(old_temporary));
-    EXPECT_TRUE(std::filesystem::exists(young_temporary)) << "a save may still be writing it";
-    EXPECT_TRUE(std::filesystem::exists(other_hidden));
-
-    std::filesystem::last_write_time(young_temporary, an_hour_ago);
-    save();
     EXPECT_FALSE(std::filesystem::exists(young_temporary));
+    EXPECT_TRUE(std::filesystem::exists(other_hidden));
+    EXPECT_TRUE(std::filesystem::exists(held)) << "a save is still writing it";
+
+    // Once its writer is gone, the next start removes it.
+    ::close(writer);
+    app_.reset();
+    launch();
+    EXPECT_FALSE(std::filesystem::exists(held));
+    EXPECT_TRUE(std::filesystem::exists(other_hidden));
 }
 
 TEST_F(ShapeFiles, ADanglingDocumentsLinkIsNamedAsSuch) {
