@@ -1,10 +1,12 @@
 // Saving and loading shape files through the application delegate, and the
 // saved-file list that loads and fixes them.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -117,6 +119,29 @@ TEST_F(ShapeFiles, AFailedSaveSaysSoAndLeavesNoFile) {
     EXPECT_EQ(app().delegate().alert()->title(), "save failed");
     EXPECT_EQ(app().delegate().alert()->message(), "Shape and Texutre have NOT been saved");
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));
+}
+
+// Past a file-size limit (which holds for root too) the save fails on screen
+// in plain words, naming the file once, and leaves nothing behind.
+TEST_F(ShapeFiles, ASaveCutShortByAFileSizeLimitSaysWhyOnScreenAndLeavesNothing) {
+    std::filesystem::create_directories(documents());
+    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);  // as lumo's main does
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    app().delegate().saveShapeAndImage();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous_handler);
+    const AlertView* alert = app().delegate().alert();
+    ASSERT_TRUE(alert != nullptr && alert->isVisible());
+    EXPECT_EQ(alert->title(), "save failed");
+    const std::string& detail = alert->detail();
+    EXPECT_EQ(detail.rfind("could not save ", 0), 0u) << detail;
+    EXPECT_NE(detail.find(".lumo: the file is too large for this system's limit"), std::string::npos) << detail;
+    EXPECT_EQ(detail.find(".lumo"), detail.rfind(".lumo")) << "named twice: " << detail;
+    EXPECT_TRUE(saved_files().empty());
 }
 
 TEST_F(ShapeFiles, AReadOnlyDocumentsFolderFailsCleanly) {
