@@ -1,5 +1,7 @@
 #include "app/start_up.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -31,7 +33,9 @@ StartUp::StartUp(std::filesystem::path documents) : surface_(EAGLView::default_s
     surface_->start_table_build(workers_beside_main_thread());
     reading_ = std::async(kReading, [documents = std::move(documents)] {
         remove_stale_shape_temporaries(documents);  // a folder listing: off the frame's thread
-        return Files{EAGLView::default_picture(), read_interface_font()};
+        Files files{EAGLView::default_picture(), read_interface_font()};
+        if (kReading == std::launch::async) SDL_TLSCleanup();  // what decoding left in SDL's data for this thread
+        return files;
     });
 }
 
