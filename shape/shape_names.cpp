@@ -87,6 +87,18 @@ std::optional<ShapeStamp> read_shape_stamp(std::string_view stem, std::optional<
     return ShapeStamp{*reading, number};
 }
 
+std::string stamp_stem(const ShapeStamp& stamp) {
+    const chr::local_days day = chr::floor<chr::days>(stamp.time);
+    const chr::year_month_day date{day};
+    const chr::hh_mm_ss time{stamp.time - day};
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d_%02u_%02u_%02d_%02d_%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    return numbered_stem(text, stamp.number);
+}
+
 std::string readable_shape_date(std::string_view stem, std::optional<chr::local_seconds> written) {
     const std::optional<ShapeStamp> stamp = read_shape_stamp(stem, written);
     if (!stamp) return std::string(stem);
@@ -168,6 +180,7 @@ std::vector<SavedShape> list_saved_shapes(const std::filesystem::path& documents
             read_shape_stamp(stem) ? last_written(entries->path()) : std::nullopt;
         entry.stamp = read_shape_stamp(stem, written);
         entry.shape.label = readable_shape_date(stem, written);
+        entry.shape.export_stem = entry.stamp ? stamp_stem(*entry.stamp) : stem;
         entry.shape.stem = std::move(stem);
         found.push_back(std::move(entry));
     }

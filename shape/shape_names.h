@@ -54,9 +54,17 @@ std::optional<ShapeStamp> read_shape_stamp(std::string_view stem,
 std::string readable_shape_date(std::string_view stem,
                                 std::optional<std::chrono::local_seconds> written = std::nullopt);
 
+// The stem a stamp is written as today (the calendar year, "-N" after the
+// first save of a second): a stem saved with the week-based year, renamed.
+std::string stamp_stem(const ShapeStamp& stamp);
+
 struct SavedShape {
     std::string stem;
     std::string label;  // readable_shape_date() with the file's own time
+    // The name it leaves the program under (an export): stamp_stem() of its
+    // stamp read with the file's time, so that the year is right; the stem
+    // itself for any other name.
+    std::string export_stem;
 };
 
 // The shape files in documents, as the saved-file list shows them: each

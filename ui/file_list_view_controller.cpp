@@ -50,9 +50,11 @@ void fileListViewController::refreshFileList() {
 void fileListViewController::read_folder() {
     fileList.clear();
     labels_.clear();
+    export_stems_.clear();
     for (SavedShape& shape : list_saved_shapes(documents_)) {
         fileList.push_back(std::move(shape.stem));
         labels_.push_back(std::move(shape.label));
+        export_stems_.push_back(std::move(shape.export_stem));
     }
 }
 
@@ -139,7 +141,9 @@ void fileListViewController::export_row(int row) {
     const std::string& stem = fileList[row];
     std::string error;
     const std::optional<std::vector<uint8_t>> bytes = stored_shape_file(documents_, stem, &error);
-    const std::string name = stem + "." + std::string(kShapeFileExtension);
+    // A stem saved with the week-based year leaves under the calendar year's.
+    const bool known = export_stems_.size() == fileList.size();
+    const std::string name = (known ? export_stems_[row] : stem) + "." + std::string(kShapeFileExtension);
     if (!bytes) {
         log_line("lumo: cannot export %s: %s", name.c_str(), error.c_str());
         table_.setStatusText("Not exported: " + error);

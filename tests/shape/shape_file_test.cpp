@@ -396,15 +396,19 @@ TEST(ShapeFileListing, DateStampsComeNewestFirstByTheDateTheyStandFor) {
         const char* stem;
         int written[4];  // year, month, day, hour
         const char* label;
+        const char* export_stem;
     } rows[] = {
-        {"2027_01_02_08_00_00-2", {2027, 1, 2, 8}, "2 Jan 2027, 08:00:00 (2)"},
-        {"2027_01_02_08_00_00", {2027, 1, 2, 8}, "2 Jan 2027, 08:00:00"},
-        {"2026_01_01_09_00_00", {2027, 1, 1, 9}, "1 Jan 2027, 09:00:00"},  // week 53 of 2026
-        {"2026_12_31_10_00_00", {2026, 12, 31, 10}, "31 Dec 2026, 10:00:00"},
-        {"2026_01_02_09_00_00", {2026, 1, 2, 9}, "2 Jan 2026, 09:00:00"},  // could be 2 Jan 2027 too
-        {"2025_12_30_08_00_00", {2024, 12, 30, 8}, "30 Dec 2024, 08:00:00"},  // week 1 of 2025
-        {"x.y", {2030, 1, 1, 0}, "x.y"},
-        {"a", {2030, 1, 1, 0}, "a"},
+        {"2027_01_02_08_00_00-2", {2027, 1, 2, 8}, "2 Jan 2027, 08:00:00 (2)", "2027_01_02_08_00_00-2"},
+        {"2027_01_02_08_00_00", {2027, 1, 2, 8}, "2 Jan 2027, 08:00:00", "2027_01_02_08_00_00"},
+        // Week 53 of 2026: exported under the calendar year.
+        {"2026_01_01_09_00_00", {2027, 1, 1, 9}, "1 Jan 2027, 09:00:00", "2027_01_01_09_00_00"},
+        {"2026_12_31_10_00_00", {2026, 12, 31, 10}, "31 Dec 2026, 10:00:00", "2026_12_31_10_00_00"},
+        // Could be 2 Jan 2027 too.
+        {"2026_01_02_09_00_00", {2026, 1, 2, 9}, "2 Jan 2026, 09:00:00", "2026_01_02_09_00_00"},
+        // Week 1 of 2025.
+        {"2025_12_30_08_00_00", {2024, 12, 30, 8}, "30 Dec 2024, 08:00:00", "2024_12_30_08_00_00"},
+        {"x.y", {2030, 1, 1, 0}, "x.y", "x.y"},
+        {"a", {2030, 1, 1, 0}, "a", "a"},
     };
     for (const auto& row : rows) {
         write_text(shape_file_path(folder.path(), row.stem), "");
@@ -416,6 +420,7 @@ TEST(ShapeFileListing, DateStampsComeNewestFirstByTheDateTheyStandFor) {
     for (std::size_t k = 0; k < listed.size(); ++k) {
         EXPECT_EQ(listed[k].stem, rows[k].stem) << k;
         EXPECT_EQ(listed[k].label, rows[k].label) << k;
+        EXPECT_EQ(listed[k].export_stem, rows[k].export_stem) << k;
     }
 }
 
