@@ -43,15 +43,18 @@ EM_JS(int, lumo_take_cancelled_touch, (double identifier), {
     return 1;
 });
 
+// JavaScript inside: clang-format would split its === and !== apart.
+// clang-format off
 EM_JS(double, lumo_screen_angle, (), {
     const o = screen.orientation;
-    if (o&& typeof o.angle == = 'number') return o.angle;
-    return typeof window.orientation == = 'number' ? window.orientation : 0;
+    if (o && typeof o.angle === 'number') return o.angle;
+    return typeof window.orientation === 'number' ? window.orientation : 0;
 });
 
 // Safari asks the user before it sends motion events, and only from inside
 // a tap's own handler: the page answers taps on the control (page.js).
-EM_JS(int, lumo_motion_needs_permission, (), { return Module.lumoMotionPermission == = 'needed' ? 1 : 0; });
+EM_JS(int, lumo_motion_needs_permission, (), { return Module.lumoMotionPermission === 'needed' ? 1 : 0; });
+// clang-format on
 
 EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown),
       { Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null; });
@@ -170,7 +173,9 @@ void host_frame_presented(long frames_presented) { lumo_report_frame(static_cast
 bool host_finger_was_cancelled(int64_t finger) { return lumo_take_cancelled_touch(static_cast<double>(finger)) != 0; }
 
 bool host_has_motion_events() {
-    return EM_ASM_INT({ return typeof DeviceMotionEvent != = 'undefined' ? 1 : 0; }) != 0;
+    // clang-format off
+    return EM_ASM_INT({ return typeof DeviceMotionEvent !== 'undefined' ? 1 : 0; }) != 0;
+    // clang-format on
 }
 
 bool host_latest_motion(HostMotion* out) {
