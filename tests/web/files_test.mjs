@@ -16,7 +16,7 @@ import { controls, findItem, clickCaption, waitGone, restShapeHash, restShape, a
 // One point per pixel, the size the desktop program runs at headless.
 const desk = { width: 320, height: 480, deviceScaleFactor: 1 };
 const dateRow = /^\d{1,2} [A-Z][a-z]{2} \d{4}, \d\d:\d\d:\d\d( \(\d+\))?$/;
-const badCorpus = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../ui/bad');
+const badCorpus = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../shape/bad');
 
 let server, browser, scratch, fixture;
 before(async () => {
@@ -352,13 +352,18 @@ test('a save that cannot be stored leaves the earlier one of the same second sto
   const { page, context } = await freshPage();
   await waitForTable(page);
   const origin = `http://127.0.0.1:${server.address().port}`;
-  // The page's clock held still, so that the first two saves share a second.
-  await page.evaluate(() => { window.heldNow = Date.now(); Date.now = () => window.heldNow; });
+  // The page's clock held still, across a reload too, so that the first two
+  // saves share a second.
+  const held = await page.evaluate(() => Date.now());
+  await page.evaluate((now) => { window.heldNow = now; Date.now = () => window.heldNow; }, held);
+  // Room for one more shape file (some 270 KB), not for two, beside what the
+  // site keeps already (its own files, kept by the service worker).
+  const session = await page.createCDPSession();
+  const { usage } = await page.evaluate(() => navigator.storage.estimate());
+  await session.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: usage + 450000 });
   await clickCaption(page, 'Save');
   assert.ok(await findItem(page, 'saved', { kind: 'text', timeout: 20000 }));
   await clickCaption(page, 'OK');
-  const session = await page.createCDPSession();
-  await session.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: 1024 });
   await clickCaption(page, 'Save');
   assert.ok(await findItem(page, 'save failed', { kind: 'text', timeout: 20000 }));
   await clickCaption(page, 'OK');
