@@ -86,7 +86,7 @@ fuzz-smoke: deps
 	fuzz/run-fuzz 30
 
 fuzz: deps
-	fuzz/run-fuzz 300
+	fuzz/run-fuzz 300 10000000
 
 bench: build
 	$(BUILD)/bench/lumo_bench

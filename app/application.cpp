@@ -60,15 +60,19 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
         }
         app->script_ = std::move(*script);
     }
-    StartUp start_up;  // runs while the window opens
+    StartUp start_up(documents_folder(app->home_));  // runs while the window opens
     startup_mark("table build started");
     WindowOptions window_options;
     window_options.headless = options.headless;
     window_options.width = options.window_width;
     window_options.height = options.window_height;
     window_options.pixel_ratio = options.pixel_ratio;
-    app->window_ = GLWindow::create(window_options, error);
-    if (!app->window_) return nullptr;
+    bool too_large = false;
+    app->window_ = GLWindow::create(window_options, error, &too_large);
+    if (!app->window_) {
+        if (bad_input) *bad_input = too_large;
+        return nullptr;
+    }
 
     app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get(), start_up.take_font_file());
     startup_mark("interface layer made");
@@ -216,11 +220,10 @@ void Application::handle_event(const SDL_Event& event) {
                 interface_->panel()->show_key_help();
             break;
         case SDL_DROPFILE:
-            if (interface_->panel()->modal_open()) {
-                log_line("lumo: close the open menu before dropping a file");
-            } else {
-                open_file(event.drop.file);
-            }
+            // A drop says plainly what to open: whatever menu is open gives
+            // way (a notice would have to wait behind it, unseen).
+            interface_->panel()->make_way_for_drop();
+            open_file(event.drop.file);
             SDL_free(event.drop.file);
             break;
         case SDL_CONTROLLERDEVICEADDED:
@@ -252,14 +255,15 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
 }
 
 bool Application::open_file(const std::filesystem::path& path) {
-    if (is_shape_file(path)) return delegate().open_shape_file(path);
-    std::error_code missing;
-    if (!std::filesystem::is_regular_file(path, missing)) {
-        const std::string error = path.string() + ": no such picture file";
+    // By kind first, before anything opens it: a pipe or a device could keep
+    // the frame's thread waiting for ever.
+    if (const std::string problem = regular_file_problem(path); !problem.empty()) {
+        const std::string error = path.string() + ": " + problem;
         log_line("lumo: cannot open %s", error.c_str());
         interface_->panel()->report_cannot_open(error);
         return false;
     }
+    if (is_shape_file(path)) return delegate().open_shape_file(path);
     view().prepare_picture(path);
     return true;
 }

@@ -58,14 +58,12 @@ void lumoAppDelegate::show_alert(const char* title, const char* message, std::st
 // sculpted and not yet fixed is not what gets saved.
 void lumoAppDelegate::saveShapeAndImage() {
     const std::string stem = current_shape_file_stem();
-    const std::filesystem::path path = shape_file_path(documents(), stem);
     std::string error;
-    bool saved = ensure_documents_folder(home_, &error);
-    if (saved) {
-        remove_stale_shape_temporaries(documents());
+    std::optional<std::filesystem::path> saved;
+    if (ensure_documents_folder(home_, &error)) {
         const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
         const std::vector<uint8_t> png = glView->picture() ? encode_png(*glView->picture()) : std::vector<uint8_t>();
-        saved = write_shape_file(path, positions, png, &error);
+        saved = write_new_shape_file(documents(), stem, positions, png, &error);
     }
     if (!saved) {
         log_line("lumo: save failed: %s", error.c_str());
@@ -74,7 +72,8 @@ void lumoAppDelegate::saveShapeAndImage() {
     }
     // "saved" only once the file is kept: the browser stores it later, and a
     // file it could not store is taken back, so the list shows what is kept.
-    host_persist_files([this, path](bool stored, const std::string& note) {
+    // The name was new, so taking it back touches no earlier save.
+    host_persist_files([this, path = *saved](bool stored, const std::string& note) {
         if (stored) {
             show_alert("saved", "Shape and Texutre have been saved",
                        note.empty() ? path.string() : note + ": " + path.filename().string());
@@ -82,8 +81,9 @@ void lumoAppDelegate::saveShapeAndImage() {
         }
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
-        log_line("lumo: save failed: %s", note.c_str());
-        show_alert("save failed", "Shape and Texutre have NOT been saved", note);
+        log_line("lumo: save failed: %s: %s", path.filename().c_str(), note.c_str());
+        show_alert("save failed", "Shape and Texutre have NOT been saved",
+                   "could not save " + path.filename().string() + ": " + note);
     });
 }
 

@@ -42,6 +42,18 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
         }
         return argv[++*i];
     };
+    // An empty name would be taken for "not given" (or, for --home, for the
+    // folder the program runs in): refused rather than quietly ignored.
+    auto path = [&](int* i, const char* name, std::string* out) {
+        const char* v = value(i, name);
+        if (v == nullptr) return false;
+        if (*v == '\0') {
+            *error = std::string(name) + " needs a file or folder name, not an empty one";
+            return false;
+        }
+        *out = v;
+        return true;
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--headless") {
@@ -58,9 +70,7 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
                 return std::nullopt;
             }
         } else if (arg == "--screenshot") {
-            const char* v = value(&i, "--screenshot");
-            if (v == nullptr) return std::nullopt;
-            options.screenshot = v;
+            if (!path(&i, "--screenshot", &options.screenshot)) return std::nullopt;
         } else if (arg == "--screenshot-at") {
             const char* v = value(&i, "--screenshot-at");
             if (v == nullptr) return std::nullopt;
@@ -73,13 +83,9 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
             }
             options.screenshots_at.emplace_back(frame, colon + 1);
         } else if (arg == "--script") {
-            const char* v = value(&i, "--script");
-            if (v == nullptr) return std::nullopt;
-            options.script = v;
+            if (!path(&i, "--script", &options.script)) return std::nullopt;
         } else if (arg == "--home") {
-            const char* v = value(&i, "--home");
-            if (v == nullptr) return std::nullopt;
-            options.home = v;
+            if (!path(&i, "--home", &options.home)) return std::nullopt;
         } else if (arg == "--size") {
             const char* v = value(&i, "--size");
             if (v == nullptr) return std::nullopt;

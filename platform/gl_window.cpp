@@ -1,7 +1,10 @@
 #include "platform/gl_window.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
+#include "platform/gl.h"
 #include "platform/host.h"
 #include "platform/startup_trace.h"
 #include "platform/window_metrics.h"
@@ -16,7 +19,26 @@ ViewRect portrait_rect_in(int width, int height) {
     return {(width - w) / 2, (height - h) / 2, w, h};
 }
 
-std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::string* error) {
+namespace {
+GLSizeLimits current_gl_size_limits() {
+    GLSizeLimits limits;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limits.max_renderbuffer);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limits.max_texture);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    limits.max_viewport_width = viewport[0];
+    limits.max_viewport_height = viewport[1];
+    return limits;
+}
+}  // namespace
+
+std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::string* error, bool* too_large) {
+    if (too_large) *too_large = false;
+    const auto refuse_size = [&](const std::string& problem) {
+        if (error) *error = problem;
+        if (too_large) *too_large = true;
+        return nullptr;
+    };
     if (options.headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     // No touches made from the mouse. Mouse events made from touches stay on:
     // the control panel takes taps through them, and the view ignores them.
@@ -35,6 +57,12 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
         if (options.headless || SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = SDL_Rect{};
         size = window_size_for_display(usable.w, usable.h);
     }
+
+    // Before the window: its surface alone would take the memory.
+    const int64_t width_pixels = int64_t{size.width} * window->pixel_ratio_;
+    const int64_t height_pixels = int64_t{size.height} * window->pixel_ratio_;
+    if (std::string problem = drawable_size_problem(width_pixels, height_pixels); !problem.empty())
+        return refuse_size(problem);
 
     host_request_gl_context();
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -58,6 +86,14 @@ std::unique_ptr<GLWindow> GLWindow::create(const WindowOptions& options, std::st
         if (error) *error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
         return nullptr;
     }
+    // A high-DPI screen may give the window more pixels than points.
+    int drawable_width = 0, drawable_height = 0;
+    SDL_GL_GetDrawableSize(window->window_, &drawable_width, &drawable_height);
+    if (std::string problem =
+            drawable_size_problem(std::max<int64_t>(drawable_width, width_pixels),
+                                  std::max<int64_t>(drawable_height, height_pixels), current_gl_size_limits());
+        !problem.empty())
+        return refuse_size(problem);
     // Frames are paced by the frame timer, never by the display's refresh.
     SDL_GL_SetSwapInterval(0);
     startup_mark("GL context made");

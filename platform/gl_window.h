@@ -29,8 +29,11 @@ struct WindowOptions {
 
 class GLWindow {
 public:
-    // Null with *error set when SDL, the window or the context cannot be had.
-    static std::unique_ptr<GLWindow> create(const WindowOptions& options, std::string* error);
+    // Null with *error set when SDL, the window or the context cannot be had,
+    // or the size asked for is more than can be drawn (drawable_size_problem:
+    // then *too_large is set, a mistake of the caller rather than the machine).
+    static std::unique_ptr<GLWindow> create(const WindowOptions& options, std::string* error,
+                                            bool* too_large = nullptr);
     ~GLWindow();
     GLWindow(const GLWindow&) = delete;
     GLWindow& operator=(const GLWindow&) = delete;

@@ -53,4 +53,20 @@ int font_pixel_size(float interface_scale, float pixels_per_point) {
     return std::max(6, static_cast<int>(std::lround(kInterfaceFontPoints * interface_scale * pixels_per_point)));
 }
 
+std::string drawable_size_problem(int64_t width, int64_t height, const GLSizeLimits& limits) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width * height > kMaxDrawablePixels)
+        return "a window of " + size + " needs more memory than lumo allows a window (at most " +
+               std::to_string(kMaxDrawablePixels) + " pixels, an 8K screen's)";
+    // The view's framebuffer is a renderbuffer and a texture; the window is a viewport.
+    int64_t side = INT64_MAX;
+    for (const int limit :
+         {limits.max_renderbuffer, limits.max_texture, limits.max_viewport_width, limits.max_viewport_height})
+        if (limit > 0) side = std::min<int64_t>(side, limit);
+    if (width > side || height > side)
+        return "a window of " + size + " is larger than this OpenGL can draw (at most " + std::to_string(side) +
+               " pixels on a side)";
+    return {};
+}
+
 }  // namespace lumo

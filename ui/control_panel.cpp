@@ -32,6 +32,13 @@ bool ControlPanel::modal_open() const {
            (notice_ != nullptr && notice_->isVisible()) || key_help_.isVisible();
 }
 
+void ControlPanel::make_way_for_drop() {
+    controller_->cancel_modal_screens();
+    if (AlertView* alert = delegate_->alert(); alert != nullptr && alert->isVisible()) alert->dismiss();
+    if (key_help_.isVisible()) key_help_.dismiss();
+    if (notice_ != nullptr && notice_->isVisible() && notice_->title() != "Cannot open") notice_->dismiss();
+}
+
 void ControlPanel::show_notice(const std::string& title, const std::string& message) {
     notice_ = std::make_unique<AlertView>(title, message, "OK");
     notice_->show();

@@ -45,6 +45,11 @@ public:
     // Whether a press at this window point belongs to the interface rather than the surface.
     bool captures(float window_x, float window_y) const;
     bool modal_open() const;
+    // Makes way for a file the user dropped: the menu, list or picker on
+    // screen closes as its Cancel would, and so do the key list and the
+    // save's alert. A "Cannot open" notice stays: a drop of several files
+    // adds a line to it for each that cannot be opened.
+    void make_way_for_drop();
     // A short message over everything, with an OK button.
     void show_notice(const std::string& title, const std::string& message);
     // A file dropped or named on the command line that cannot be opened: one

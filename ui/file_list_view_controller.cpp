@@ -43,8 +43,24 @@ void fileListViewController::viewDidLoad() { log_line("view loaded."); }
 void fileListViewController::refreshFileList() {
     forget_thumbnails();
     remove_stale_shape_temporaries(documents_);
-    fileList = list_shape_stems(documents_);
+    read_folder();
     table_.reloadData();
+}
+
+void fileListViewController::read_folder() {
+    fileList.clear();
+    labels_.clear();
+    export_stems_.clear();
+    for (SavedShape& shape : list_saved_shapes(documents_)) {
+        fileList.push_back(std::move(shape.stem));
+        labels_.push_back(std::move(shape.label));
+        export_stems_.push_back(std::move(shape.export_stem));
+    }
+}
+
+std::string fileListViewController::label(int row) const {
+    if (row >= 0 && row < static_cast<int>(labels_.size()) && labels_.size() == fileList.size()) return labels_[row];
+    return readable_shape_date(fileList[row]);
 }
 
 int fileListViewController::numberOfSectionsInTableView(TableView* /*table*/) { return 1; }
@@ -54,7 +70,7 @@ int fileListViewController::tableView_numberOfRowsInSection(TableView* /*table*/
 }
 
 std::string fileListViewController::tableView_cellForRowAtIndexPath(TableView* /*table*/, int /*section*/, int row) {
-    return readable_shape_date(fileList[row]);
+    return label(row);
 }
 
 // The shape file's picture is at most 512 x 512: read and shrunk while the
@@ -82,7 +98,7 @@ void fileListViewController::tableView_commitDeleteRowAtIndexPath(TableView* /*t
     if (!std::filesystem::remove(path, error) || error) {
         const std::string why = error ? error.message() : "it is no longer there";
         log_line("lumo: cannot delete %s: %s", path.c_str(), why.c_str());
-        table_.setStatusText("Cannot delete " + readable_shape_date(fileList[row]) + ": " + why);
+        table_.setStatusText("Cannot delete " + label(row) + ": " + why);
     } else {
         table_.setStatusText("");
         host_persist_files([this](bool stored, const std::string& why) {
@@ -104,7 +120,7 @@ void fileListViewController::tableView_didSelectRowAtIndexPath(TableView* /*tabl
 }
 
 void fileListViewController::reload() {
-    fileList = list_shape_stems(documents_);
+    read_folder();
     table_.reloadData();
 }
 
@@ -125,7 +141,9 @@ void fileListViewController::export_row(int row) {
     const std::string& stem = fileList[row];
     std::string error;
     const std::optional<std::vector<uint8_t>> bytes = stored_shape_file(documents_, stem, &error);
-    const std::string name = stem + "." + std::string(kShapeFileExtension);
+    // A stem saved with the week-based year leaves under the calendar year's.
+    const bool known = export_stems_.size() == fileList.size();
+    const std::string name = (known ? export_stems_[row] : stem) + "." + std::string(kShapeFileExtension);
     if (!bytes) {
         log_line("lumo: cannot export %s: %s", name.c_str(), error.c_str());
         table_.setStatusText("Not exported: " + error);

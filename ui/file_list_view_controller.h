@@ -54,12 +54,16 @@ public:
     std::vector<std::string> fileList;
 
 private:
+    void read_folder();  // fileList and labels_, newest first
+    std::string label(int row) const;
     void forget_thumbnails();
     void reload();
     void take_import(ArrivingFile file);
 
     std::filesystem::path documents_;
     TableView table_;
+    std::vector<std::string> labels_;  // each row's date as people read it
+    std::vector<std::string> export_stems_;  // each row's name with the calendar year
     // Per stem, made the first time its row is drawn after the list is
     // presented; null when the file has no picture that decodes.
     std::map<std::string, ImTextureID> thumbnails_;

@@ -61,6 +61,11 @@ TEST(Options, RefusesWhatMakesNoSense) {
     EXPECT_FALSE(parse({"--screenshot-at", "5:"}, &error));
     EXPECT_FALSE(parse({"--fullscreen"}, &error));
     EXPECT_EQ(error, "unknown option --fullscreen");
+    // An empty name is no name: not "not given", not the working folder.
+    for (const char* option : {"--home", "--screenshot", "--script"}) {
+        EXPECT_FALSE(parse({option, ""}, &error)) << option;
+        EXPECT_EQ(error, std::string(option) + " needs a file or folder name, not an empty one");
+    }
 }
 
 TEST(Options, HelpAndVersion) {

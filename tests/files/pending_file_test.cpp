@@ -1,6 +1,8 @@
 // Files written in pieces under a hidden name, then put in place or removed.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
@@ -48,13 +50,27 @@ TEST(PendingFile, IsRemovedUnlessPutInPlace) {
     EXPECT_EQ(error, ENOENT);
 }
 
+// A writer's temporary is left alone while it lives, in any process, and
+// goes once its process has died without cleaning up (as a killed one does).
 TEST(PendingFile, LeftByAKilledProcessIsATemporaryTheCleanUpKnows) {
     TempFolder folder;
     int error = 0;
     auto file = PendingFile::create(folder / "clip.mp4", &error);
     ASSERT_TRUE(file);
+    EXPECT_EQ(remove_stale_temporaries(folder.path(), ".mp4", std::chrono::seconds(0)), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int ignored = 0;
+        PendingFile::create(folder / "other.mp4", &ignored).release();
+        ::_exit(0);  // no destructor runs: what a kill leaves
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(folder.names().size(), 2u);
     EXPECT_EQ(remove_stale_temporaries(folder.path(), ".mp4", std::chrono::seconds(0)), 1);
-    EXPECT_TRUE(folder.names().empty());
+    ASSERT_EQ(folder.names().size(), 1u);
+    EXPECT_EQ(folder / folder.names()[0], file->temporary());
 }
 
 }  // namespace
