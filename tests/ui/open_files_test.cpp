@@ -1,9 +1,9 @@
 // Files dropped on the window or named on the command line, and a shape
 // file opened every way there is.
 
-#include <cstring>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 
@@ -11,10 +11,10 @@
 #include "shape/shape_names.h"
 #include "shape/shape_transfer.h"
 #include "support/app_harness.h"
-#include "ui/lumo_view_controller.h"
 #include "support/sample_shapes.h"
 #include "support/solid_picture.h"
 #include "support/text_bytes.h"
+#include "ui/lumo_view_controller.h"
 
 namespace lumo::testing {
 namespace {
@@ -150,6 +150,9 @@ TEST_F(AppTest, EveryWayOfOpeningAShapeFileTakesTheSameShapeAndPicture) {
         EXPECT_TRUE(same_bits(result.rest_shape, *contents->positions)) << way.way;
         EXPECT_NE(result.picture, defaults.picture) << way.way;
         EXPECT_EQ(result.picture, first->picture) << way.way;
+    }
+}
+
 // Whatever the name says, a pipe (which a blocking read would wait on for
 // ever), a device or a folder is refused by kind, named once in a notice,
 // and nothing changes; on the command line's path and on the drop's alike.
@@ -170,13 +173,13 @@ TEST_F(AppTest, FilesThatAreNoRegularFileAreRefusedByKindOnScreen) {
         for (const auto& row : rows) {
             const std::string what = row.path.string() + (dropped ? " (dropped)" : "");
             const auto picture = view().picture();
-            const auto rest = trans()._init_surface_pos;
+            const auto rest = trans().rest_shape();
             if (app().ui().panel()->notice() != nullptr) app().ui().panel()->notice()->dismiss();
-            if (dropped) drop(app(), row.path);
+            if (dropped) drop(row.path);
             else EXPECT_FALSE(app().open_file(row.path)) << what;
             app().run_for(0.2);
             EXPECT_EQ(view().picture(), picture) << what;
-            EXPECT_EQ(trans()._init_surface_pos, rest) << what;
+            EXPECT_EQ(trans().rest_shape(), rest) << what;
             const AlertView* notice = app().ui().panel()->notice();
             ASSERT_TRUE(notice != nullptr && notice->isVisible()) << what;
             const std::string& message = notice->message();
@@ -206,7 +209,7 @@ TEST_F(AppTest, ADropWhileAMenuIsOpenClosesItAndIsTaken) {
         app().run_for(0.2);
         ASSERT_TRUE(app().ui().panel()->modal_open());
         const auto before = view().picture();
-        drop(app(), home_ / "wide.png");
+        drop(home_ / "wide.png");
         app().run_for(0.3);
         EXPECT_FALSE(app().ui().panel()->modal_open());
         EXPECT_NE(view().picture(), before) << "the dropped picture was not taken";

@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "support/app_harness.h"
+#include "support/solid_picture.h"
 #include "ui/file_list_view_controller.h"
 #include "files/file_io.h"
 #include "shape/shape_file.h"
@@ -78,7 +79,9 @@ TEST_F(ShapeFiles, SavesInOneSecondEachKeepTheirOwnFile) {
         const std::string before = current_shape_file_stem();
         stems.clear();
         for (int k = 0; k < 3; ++k) {
-            trans()._init_surface_pos[0] = static_cast<float>(k);  // each save's own shape
+            // Each save's own picture: its red tells them apart.
+            view().load_texture(
+                std::make_shared<const Picture>(solid_picture(8, 8, {static_cast<uint8_t>(80 * k), 0, 0, 255})));
             stems.push_back(save());
         }
         if (current_shape_file_stem() == before) break;  // all fell in one second
@@ -91,8 +94,10 @@ TEST_F(ShapeFiles, SavesInOneSecondEachKeepTheirOwnFile) {
     for (int k = 0; k < 3; ++k) {
         std::string error;
         const auto contents = read_shape_file(shape_file_path(documents(), stems[k]), &error);
-        ASSERT_TRUE(contents && contents->positions) << error;
-        EXPECT_EQ((*contents->positions)[0], static_cast<float>(k)) << stems[k];
+        ASSERT_TRUE(contents && contents->image) << error;
+        const std::optional<Picture> picture = decode_picture(*contents->image);
+        ASSERT_TRUE(picture && !picture->empty()) << stems[k];
+        EXPECT_EQ(picture->pixel(0, 0)[0], 80 * k) << stems[k];
     }
 }
 
