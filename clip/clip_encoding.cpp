@@ -11,7 +11,7 @@
 namespace lumo {
 namespace {
 
-constexpr std::size_t kGifBufferBytes = 256 * 1024;  // cgif writes in small pieces
+constexpr std::size_t kGifBufferBytes = 256 * 1024;  // repeated frames come in pieces of a few bytes
 constexpr int kMaxNameTries = 1000;
 
 int samples_in_a_clip(int rate) { return static_cast<int>(kMaxClipSeconds * rate); }
@@ -52,8 +52,7 @@ ClipEncoding::ClipEncoding(const ClipRequest& request)
       gif_sampler_(GifEncoder::kFramesPerSecond, samples_in_a_clip(GifEncoder::kFramesPerSecond)) {}
 
 ClipEncoding::~ClipEncoding() {
-    // The GIF encoder writes its last frames as it closes: before its file goes.
-    gif_.reset();
+    gif_.reset();  // it writes into gif_output_
 }
 
 bool ClipEncoding::fail(const std::string& reason) {

@@ -1,4 +1,4 @@
-// Clips recorded through the real path (slots, encoder thread, FFmpeg, cgif
+// Clips recorded through the real path (slots, encoder thread, FFmpeg, the GIF writer
 // and libimagequant, files put in place), read back by ffprobe, SDL2_image
 // and a GIF parser of our own.
 
