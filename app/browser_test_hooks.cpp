@@ -135,6 +135,17 @@ EMSCRIPTEN_KEEPALIVE int lumo_animating() {
     return app != nullptr && app->view().animating() ? 1 : 0;
 }
 
+// Where the view is in the canvas, in points, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* lumo_view_rect() {
+    static std::string json;
+    lumo::Application* app = lumo::Application::running();
+    if (app == nullptr) return "null";
+    const lumo::ViewRect r = app->window().view_rect_points();
+    json = "{\"x\":" + std::to_string(r.x) + ",\"y\":" + std::to_string(r.y) + ",\"width\":" + std::to_string(r.width) +
+           ",\"height\":" + std::to_string(r.height) + "}";
+    return json.c_str();
+}
+
 // The controls on screen, as JSON: the panel's, and what the modal widgets
 // drew in the last frame (from the first call on), in the canvas's points.
 EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {

@@ -100,7 +100,12 @@ std::optional<ClipResult> ClipRecorder::poll(double now) {
 
 ClipResult ClipRecorder::finish_for_quit(double time, std::chrono::milliseconds budget) {
     stop(time);
-    if (!wait_until_done(std::chrono::steady_clock::now() + budget)) {
+    // A budget past the clock's range waits as long as it takes.
+    const auto now = std::chrono::steady_clock::now();
+    const auto room =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::time_point::max() - now);
+    const auto deadline = budget >= room ? std::chrono::steady_clock::time_point::max() : now + budget;
+    if (!wait_until_done(deadline)) {
         hurry_ = true;
         queue_.discard_waiting();
         wait_until_done(std::chrono::steady_clock::time_point::max());

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "clip/clip_recorder.h"
-#include "media_probe.h"
+#include "support/media_probe.h"
 #include "support/clip_frames.h"
 #include "support/temp_folder.h"
 

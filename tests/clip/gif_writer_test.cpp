@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "clip/gif_writer.h"
-#include "media_probe.h"
+#include "support/media_probe.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {

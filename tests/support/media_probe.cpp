@@ -1,4 +1,4 @@
-#include "media_probe.h"
+#include "support/media_probe.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
