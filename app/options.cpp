@@ -26,7 +26,7 @@ const char* usage_text() {
            "  --screenshot FILE.png     headless: write the last frame as a PNG\n"
            "  --screenshot-at N:FILE    write the frame N as a PNG (repeatable)\n"
            "  --script FILE             replay timed touches, tilts and keys (see README)\n"
-           "  --record FILE.mp4         record the view into FILE.mp4 or FILE.gif (the whole run, or from record start)\n"
+           "  --record FILE.mp4         record the view into FILE.mp4 or FILE.gif (see README)\n"
            "  --home DIR                the application's home folder (shape files go to DIR/Documents)\n"
            "  --size WxH                the window's size in points (default: to suit the screen; 320x480 headless)\n"
            "  --pixel-ratio N           headless: N pixels per point, as on a high-DPI screen (1 to 4)\n"
