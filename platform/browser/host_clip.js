@@ -26,11 +26,12 @@ Module.lumoClip = (function () {
   let session = null;
   let result = null;  // the last clip: { state, files, canShare, error, dropped }
 
-  // The view's size scaled to fit max, even on both sides (as video encoders want).
+  // The view's size scaled to fit max, even on both sides (as video
+  // encoders want: an odd last row or column is left out, not stretched).
   function fit(width, height, max) {
     const scale = Math.min(1, max[0] / width, max[1] / height);
-    const even = (n) => Math.max(2, 2 * Math.round(n * scale / 2));
-    return { width: even(width), height: even(height) };
+    const even = (n) => Math.max(2, 2 * Math.floor(n * scale / 2));
+    return { width: even(width), height: even(height), scale: scale };
   }
 
   function canvasOf(size) {
@@ -154,7 +155,10 @@ Module.lumoClip = (function () {
   clip.frameShown = function (x, y, width, height) {
     const s = session;
     if (!s || s.stopped) return;
-    s.videoContext.drawImage(Module.canvas, x, y, width, height, 0, 0, s.videoSize.width, s.videoSize.height);
+    // The part of the view the clip holds: all of it, less an odd last row or column.
+    const size = s.videoSize;
+    s.videoContext.drawImage(Module.canvas, x, y, Math.min(width, size.width / size.scale),
+                             Math.min(height, size.height / size.scale), 0, 0, size.width, size.height);
     if (s.firstShownAt === null) s.firstShownAt = performance.now();
     s.lastShownAt = secondsOf(s);
     s.newSinceSent = true;
