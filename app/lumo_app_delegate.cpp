@@ -3,6 +3,7 @@
 #include "files/app_paths.h"
 #include "picture/picture_prepare.h"
 #include "platform/log.h"
+#include "platform/gl_window.h"
 #include "platform/host.h"
 #include "render/eagl_view.h"
 #include "shape/shape_names.h"
@@ -48,6 +49,11 @@ void lumoAppDelegate::applicationDidBecomeActive() {
 
 std::filesystem::path lumoAppDelegate::documents() const { return documents_folder(home_); }
 
+// The window's title names the shape file last opened or saved.
+void lumoAppDelegate::show_file_name(const std::string& name) {
+    if (window != nullptr) window->set_title(name + " \u2014 lumo");
+}
+
 void lumoAppDelegate::show_alert(const char* title, const char* message, std::string detail) {
     alert_ = std::make_unique<AlertView>(title, message, "OK");
     alert_->setDetail(std::move(detail));
@@ -77,6 +83,7 @@ void lumoAppDelegate::saveShapeAndImage() {
         if (stored) {
             show_alert("saved", "Shape and Texutre have been saved",
                        note.empty() ? path.string() : note + ": " + path.filename().string());
+            show_file_name(path.filename().string());
             return;
         }
         std::error_code ignored;
@@ -105,6 +112,7 @@ bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
         return false;
     }
     take_loaded_shape(std::move(*shape), name);
+    show_file_name(name);
     return true;
 }
 

@@ -60,6 +60,7 @@ public:
     lumo_view_controller* _viewcontroller = nullptr;
 
 private:
+    void show_file_name(const std::string& name);
     void show_alert(const char* title, const char* message, std::string detail);
 
     std::filesystem::path home_;
