@@ -266,6 +266,14 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
     }
     // Escape and the rest reach the modal screen through the ImGui layer.
     if (panel->modal_open()) return;
+    // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo. One step a press: each may rebuild the table.
+    const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0, shift = (key.keysym.mod & KMOD_SHIFT) != 0;
+    if (ctrl && (key.keysym.sym == SDLK_z || key.keysym.sym == SDLK_y)) {
+        if (key.repeat != 0) return;
+        if (key.keysym.sym == SDLK_z && !shift) delegate().undo();
+        else delegate().redo();
+        return;
+    }
     if (key.keysym.sym == SDLK_l && key.repeat == 0) {
         view().setDisplaySurface(!view().displays_surface());
         return;

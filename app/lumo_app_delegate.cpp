@@ -30,6 +30,8 @@ void lumoAppDelegate::applicationDidFinishLaunching() {
     glView->setAnimationInterval(kFrameInterval);
     glView->startAnimation();
     glView->set_vertices();
+    glView->set_will_change(
+        [this](ViewChange change) { history_.record(change, glView->trans()->rest_shape(), glView->picture()); });
 }
 
 void lumoAppDelegate::accelerometer_didAccelerate(UIAccelerometer* /*accelerometer*/, const Acceleration& sample) {
@@ -94,6 +96,18 @@ void lumoAppDelegate::saveShapeAndImage() {
     });
 }
 
+bool lumoAppDelegate::undo() {
+    std::optional<ViewState> state = history_.undo(glView->trans()->rest_shape(), glView->picture());
+    if (state) glView->restore(*state->rest_shape, std::move(state->picture));
+    return state.has_value();
+}
+
+bool lumoAppDelegate::redo() {
+    std::optional<ViewState> state = history_.redo(glView->trans()->rest_shape(), glView->picture());
+    if (state) glView->restore(*state->rest_shape, std::move(state->picture));
+    return state.has_value();
+}
+
 bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {
     if (!is_valid_stem(stem)) {
         log_line("lumo: not a shape file name: \"%s\"", stem.c_str());
@@ -116,19 +130,16 @@ bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
     return true;
 }
 
-// The picture first (uploaded at once), then the rest shape, which starts
-// the table build and leaves edit mode: no frame runs in between.
+// The picture and the rest shape in one change (the table build starts and
+// edit mode ends): no frame runs in between.
 void lumoAppDelegate::take_loaded_shape(LoadedShape shape, const std::string& name) {
-    if (shape.picture) {
-        glView->setTexture(std::move(shape.picture));
-        glView->load_texture();
-    } else {
+    if (!shape.picture) {
         log_line("lumo: %s: %s; the current picture is kept", name.c_str(), shape.picture_problem.c_str());
         if (panel_ != nullptr)
             panel_->show_notice("Picture kept", name + ": " + shape.picture_problem +
                                                     ". The shape was opened; the current picture is kept.");
     }
-    glView->take_rest_shape(shape.positions);
+    glView->take_shape(shape.positions, std::move(shape.picture));
 }
 
 }  // namespace lumo

@@ -92,11 +92,14 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         if (event->file.empty()) return *problem = "expected a file name", false;
     } else if (command == "press") {
         std::string name;
-        if (!p.word(&name)) return *problem = "expected a control: save, initialize, load, edit, fix or lines", false;
+        if (!p.word(&name))
+            return *problem = "expected a control: save, initialize, load, edit, fix, lines, undo or redo", false;
         const auto* names = std::begin(kScriptControlNames);
         const auto* found = std::find(names, std::end(kScriptControlNames), name);
         if (found == std::end(kScriptControlNames))
-            return *problem = "unknown control \"" + name + "\": save, initialize, load, edit, fix or lines", false;
+            return *problem =
+                       "unknown control \"" + name + "\": save, initialize, load, edit, fix, lines, undo or redo",
+                   false;
         event->kind = K::press;
         event->control = static_cast<int>(found - names);
     } else {

@@ -73,7 +73,8 @@ struct ScriptEvent {
 };
 
 // The panel's controls as scripts name them, in ControlPanel::Control order.
-inline constexpr const char* kScriptControlNames[] = {"save", "initialize", "load", "edit", "fix", "lines"};
+inline constexpr const char* kScriptControlNames[] = {"save", "initialize", "load", "edit",
+                                                      "fix",  "lines",      "undo", "redo"};
 
 // Events sorted by time; nullopt with *error naming the bad line.
 std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std::string* error);

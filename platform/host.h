@@ -180,5 +180,9 @@ void host_persist_files(PersistDone done);
 // Offers bytes to the user as a file named `name` to keep (the browser's
 // download). false where the host has no such thing.
 bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes);
+// Whether the host has a trash where the user gets deleted files back
+// outside the program (the desktop's, files/trash.h). The browser's storage
+// has none: there the saved-file list offers to undo a deletion itself.
+bool host_has_trash();
 
 }  // namespace lumo

@@ -2,6 +2,7 @@
 
 #include <imgui.h>
 
+#include <optional>
 #include <string>
 
 #include "app/lumo_app_delegate.h"
@@ -89,10 +90,10 @@ void ControlPanel::remember(Control control) {
     rects_[control] = {min.x, min.y, max.x - min.x, max.y - min.y};
 }
 
-// Three rows of three, placed by hand in the rectangle the layout gives, so
-// that nothing overlaps and every target is a fingertip tall: Save,
-// Initialize, Load; Edit shape, Lines and Fix (whose place stays free while
-// it is hidden); and the tilt, where there is room for it.
+// Rows of three, placed by hand in the rectangle the layout gives, so that
+// nothing overlaps and every target is a fingertip tall: Save, Initialize,
+// Load; Edit shape, Lines and Fix (whose place stays free while it is
+// hidden); then, as far as there is room, the tools (Undo, Redo) and the tilt.
 void ControlPanel::draw_panel() {
     lay_out();
     const float scale = tap::scale();
@@ -142,8 +143,9 @@ void ControlPanel::draw_panel() {
             if (tap::button(6, "Fix", cell)) view->surfaceEditFixed();
             remember(fix);
         }
-        if (layout_.rows > PanelMetrics::kCompactRows && tilt_ != nullptr) {
-            draw_tilt_row(ImVec2(box.x + padding, box.y + padding + 2 * (row + gap)), inner, row);
+        if (layout_.rows >= PanelMetrics::kToolRows) draw_tools_row(cell, [&](int column) { place(2, column); });
+        if (layout_.rows >= PanelMetrics::kRows && tilt_ != nullptr) {
+            draw_tilt_row(ImVec2(box.x + padding, box.y + padding + 3 * (row + gap)), inner, row);
         } else if (permission_control_shown_ && tilt_ != nullptr) {
             tilt_->set_permission_control(0, 0, 0, 0, false);
             permission_control_shown_ = false;
@@ -152,6 +154,36 @@ void ControlPanel::draw_panel() {
     }
     ImGui::End();
     ImGui::PopStyleVar(2);
+}
+
+namespace {
+
+// "Undo Initialize", else "Undo Init.", else "Undo": the longest that fits.
+std::string tool_caption(const char* verb, std::optional<ViewChange> change, float width) {
+    const std::string caption = verb;
+    if (!change) return caption;
+    for (const char* name : {view_change_name(*change), view_change_short_name(*change)})
+        if (name != nullptr && tap::caption_width(caption + " " + name) <= width) return caption + " " + name;
+    return caption;
+}
+
+}  // namespace
+
+// The first two columns; the third is left free. Narrower side padding than
+// elsewhere, so that "Undo picture" fits the narrowest panel.
+void ControlPanel::draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place) {
+    const ChangeHistory& history = delegate_->history();
+    const ImVec2 padding = ImGui::GetStyle().FramePadding;
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(padding.x * 0.6f, padding.y));
+    place(0);
+    const std::optional<ViewChange> next_undo = history.next_undo();
+    if (tap::button(9, tool_caption("Undo", next_undo, cell.x), cell, next_undo.has_value())) delegate_->undo();
+    remember(undo);
+    place(1);
+    const std::optional<ViewChange> next_redo = history.next_redo();
+    if (tap::button(10, tool_caption("Redo", next_redo, cell.x), cell, next_redo.has_value())) delegate_->redo();
+    remember(redo);
+    ImGui::PopStyleVar();
 }
 
 namespace {

@@ -176,4 +176,6 @@ void host_persist_files(PersistDone done) {
 
 bool host_offer_download(const std::string&, std::span<const uint8_t>) { return false; }
 
+bool host_has_trash() { return true; }
+
 }  // namespace lumo

@@ -55,7 +55,7 @@ TEST(ScriptFormat, NamesTheBadLine) {
     EXPECT_FALSE(parse_script("1 up 1 2 3 4\n", &error));
     EXPECT_FALSE(parse_script("1 press\n", &error));
     EXPECT_FALSE(parse_script("1 press Save\n", &error));
-    EXPECT_EQ(error, "line 1: unknown control \"Save\": save, initialize, load, edit, fix or lines");
+    EXPECT_EQ(error, "line 1: unknown control \"Save\": save, initialize, load, edit, fix, lines, undo or redo");
     EXPECT_FALSE(parse_script("1 press save now\n", &error));
 }
 
