@@ -12,6 +12,8 @@
 #include "app/file_kind.h"
 #include "app/start_up.h"
 #include "files/app_paths.h"
+#include "files/window_state.h"
+#include "ui/panel_layout.h"
 #include "files/file_io.h"
 #include "picture/picture.h"
 #include "platform/log.h"
@@ -69,6 +71,15 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     window_options.width = options.window_width;
     window_options.height = options.window_height;
     window_options.pixel_ratio = options.pixel_ratio;
+    // Room beside the view for the panel, in a window chosen for the screen.
+    window_options.side_room_per_scale = static_cast<int>(PanelMetrics::kMinWidth + 2 * PanelMetrics::kMargin);
+    if (!options.headless) {
+        app->window_store_ = application_state_folder(options.home) / "window";
+        if (const std::optional<WindowState> kept = read_window_state(app->window_store_)) {
+            window_options.place = DesktopRect{kept->x, kept->y, kept->width, kept->height};
+            window_options.full_screen = kept->full_screen;
+        }
+    }
     bool too_large = false;
     app->window_ = GLWindow::create(window_options, error, &too_large);
     if (!app->window_) {
@@ -124,6 +135,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
 }
 
 Application::~Application() {
+    keep_window_place();
     run_loop_.invalidate(ui_timer_);
     compositor_.set_frame_tap(nullptr);
     clip_.reset();
@@ -145,6 +157,7 @@ void Application::launch() {
     if (!run_loop_.isVirtual()) view().render_frame();
     if (!options_.headless) tilt_->start_controllers();
     startup_mark("controllers started");
+    note_window_place();
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, [this] { ui_tick(); });
     allow_dropped_files();
     for (const std::string& file : options_.files) open_file(file);
@@ -223,7 +236,9 @@ void Application::handle_event(const SDL_Event& event) {
                     if (!active_) delegate().applicationDidBecomeActive();
                     active_ = true;
                     break;
+                case SDL_WINDOWEVENT_MOVED: note_window_place(); break;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    note_window_place();
                     interface_->panel()->lay_out();
                     view().update_screen_size();
                     view().layoutSubviews();
@@ -258,6 +273,10 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
         return;
     }
     ControlPanel* panel = interface_->panel();
+    if (key.keysym.sym == SDLK_F11 && key.repeat == 0) {
+        window_->set_full_screen(!window_->full_screen());
+        return;
+    }
     if (key.keysym.sym == SDLK_F1 && key.repeat == 0) {
         if (panel->key_help().isVisible()) panel->key_help().dismiss();
         else if (!panel->modal_open()) panel->show_key_help();
@@ -265,6 +284,14 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
     }
     // Escape and the rest reach the modal screen through the ImGui layer.
     if (panel->modal_open()) return;
+    // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo. One step a press: each may rebuild the table.
+    const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0, shift = (key.keysym.mod & KMOD_SHIFT) != 0;
+    if (ctrl && (key.keysym.sym == SDLK_z || key.keysym.sym == SDLK_y)) {
+        if (key.repeat != 0) return;
+        if (key.keysym.sym == SDLK_z && !shift) delegate().undo();
+        else delegate().redo();
+        return;
+    }
     if (key.keysym.sym == SDLK_l && key.repeat == 0) {
         view().setDisplaySurface(!view().displays_surface());
         return;
@@ -274,6 +301,21 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
         return;
     }
     tilt_->handle_key(key.keysym.sym);
+}
+
+// The window's place as it is when not filling the screen, noted as it
+// moves, and kept for the next start.
+void Application::note_window_place() {
+    if (window_ && !window_->headless() && !window_->full_screen()) windowed_place_ = window_->desktop_rect();
+}
+
+void Application::keep_window_place() {
+    if (window_store_.empty() || !window_ || !windowed_place_) return;
+    const WindowState state{windowed_place_->x, windowed_place_->y, windowed_place_->width, windowed_place_->height,
+                            window_->full_screen()};
+    std::string error;
+    if (!write_window_state(window_store_, state, &error))
+        log_line("lumo: the window's place is not kept: %s", error.c_str());
 }
 
 bool Application::open_file(const std::filesystem::path& path) {

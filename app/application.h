@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,8 @@ private:
     void settle_build();
     void handle_event(const SDL_Event& event);
     void handle_key(const SDL_KeyboardEvent& key);
+    void note_window_place();
+    void keep_window_place();
     void receive_picture();
     void allow_dropped_files();
     void receive_dropped_files();  // dropped_files.cpp
@@ -108,6 +111,8 @@ private:
 
     AppOptions options_;
     std::filesystem::path home_;
+    std::filesystem::path window_store_;  // where the window's place is kept; empty headless
+    std::optional<DesktopRect> windowed_place_;
     std::unique_ptr<GLWindow> window_;
     RunLoop run_loop_;
     std::unique_ptr<ImGuiLayer> imgui_;

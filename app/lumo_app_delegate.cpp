@@ -3,6 +3,7 @@
 #include "files/app_paths.h"
 #include "picture/picture_prepare.h"
 #include "platform/log.h"
+#include "platform/gl_window.h"
 #include "platform/host.h"
 #include "render/eagl_view.h"
 #include "shape/shape_names.h"
@@ -29,6 +30,8 @@ void lumoAppDelegate::applicationDidFinishLaunching() {
     glView->setAnimationInterval(kFrameInterval);
     glView->startAnimation();
     glView->set_vertices();
+    glView->set_will_change(
+        [this](ViewChange change) { history_.record(change, glView->trans()->rest_shape(), glView->picture()); });
 }
 
 void lumoAppDelegate::accelerometer_didAccelerate(UIAccelerometer* /*accelerometer*/, const Acceleration& sample) {
@@ -47,6 +50,11 @@ void lumoAppDelegate::applicationDidBecomeActive() {
 }
 
 std::filesystem::path lumoAppDelegate::documents() const { return documents_folder(home_); }
+
+// The window's title names the shape file last opened or saved.
+void lumoAppDelegate::show_file_name(const std::string& name) {
+    if (window != nullptr) window->set_title(name + " \u2014 lumo");
+}
 
 void lumoAppDelegate::show_alert(const char* title, const char* message, std::string detail) {
     alert_ = std::make_unique<AlertView>(title, message, "OK");
@@ -77,6 +85,7 @@ void lumoAppDelegate::saveShapeAndImage() {
         if (stored) {
             show_alert("saved", "Shape and Texutre have been saved",
                        note.empty() ? path.string() : note + ": " + path.filename().string());
+            show_file_name(path.filename().string());
             return;
         }
         std::error_code ignored;
@@ -85,6 +94,18 @@ void lumoAppDelegate::saveShapeAndImage() {
         show_alert("save failed", "Shape and Texutre have NOT been saved",
                    "could not save " + path.filename().string() + ": " + note);
     });
+}
+
+bool lumoAppDelegate::undo() {
+    std::optional<ViewState> state = history_.undo(glView->trans()->rest_shape(), glView->picture());
+    if (state) glView->restore(*state->rest_shape, std::move(state->picture));
+    return state.has_value();
+}
+
+bool lumoAppDelegate::redo() {
+    std::optional<ViewState> state = history_.redo(glView->trans()->rest_shape(), glView->picture());
+    if (state) glView->restore(*state->rest_shape, std::move(state->picture));
+    return state.has_value();
 }
 
 bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {
@@ -105,22 +126,20 @@ bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
         return false;
     }
     take_loaded_shape(std::move(*shape), name);
+    show_file_name(name);
     return true;
 }
 
-// The picture first (uploaded at once), then the rest shape, which starts
-// the table build and leaves edit mode: no frame runs in between.
+// The picture and the rest shape in one change (the table build starts and
+// edit mode ends): no frame runs in between.
 void lumoAppDelegate::take_loaded_shape(LoadedShape shape, const std::string& name) {
-    if (shape.picture) {
-        glView->setTexture(std::move(shape.picture));
-        glView->load_texture();
-    } else {
+    if (!shape.picture) {
         log_line("lumo: %s: %s; the current picture is kept", name.c_str(), shape.picture_problem.c_str());
         if (panel_ != nullptr)
             panel_->show_notice("Picture kept", name + ": " + shape.picture_problem +
                                                     ". The shape was opened; the current picture is kept.");
     }
-    glView->take_rest_shape(shape.positions);
+    glView->take_shape(shape.positions, std::move(shape.picture));
 }
 
 }  // namespace lumo

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/change_history.h"
 #include "shape/loaded_shape.h"
 #include "shape/shape_file.h"
 #include "tilt/accelerometer.h"
@@ -46,6 +47,12 @@ public:
     bool loadShapeAndImage(const std::string& stem);
     // The main thread's half of opening: shows what load_shape_file() read.
     void take_loaded_shape(LoadedShape shape, const std::string& name);
+    // Undo and Redo: the rest shape and picture before the last action that
+    // replaced them, or after the last one undone. false when there is none.
+    bool undo();
+    bool redo();
+    const ChangeHistory& history() const { return history_; }
+
     // Where notices go (the control panel).
     void set_panel(ControlPanel* panel) { panel_ = panel; }
 
@@ -60,12 +67,14 @@ public:
     lumo_view_controller* _viewcontroller = nullptr;
 
 private:
+    void show_file_name(const std::string& name);
     void show_alert(const char* title, const char* message, std::string detail);
 
     std::filesystem::path home_;
     UIAccelerometer* accelerometer_;
     std::unique_ptr<AlertView> alert_;
     ControlPanel* panel_ = nullptr;
+    ChangeHistory history_;
 };
 
 }  // namespace lumo

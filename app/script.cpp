@@ -91,7 +91,7 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         event->file = p.rest();
         if (event->file.empty()) return *problem = "expected a file name", false;
     } else if (command == "press") {
-        constexpr std::string_view kControls = "save, initialize, load, edit, fix, lines or record";
+        constexpr std::string_view kControls = "save, initialize, load, edit, fix, lines, undo, redo or record";
         std::string name;
         if (!p.word(&name)) return *problem = "expected a control: " + std::string(kControls), false;
         const auto* names = std::begin(kScriptControlNames);

@@ -14,7 +14,7 @@
 //   <frame> drop <file>               a file dropped on the window (the rest of the line)
 //   <frame> press <control>           a click on a control of the panel, wherever the
 //                                     layout puts it: save, initialize, load, edit, fix, lines,
-//                                     record
+//                                     undo, redo, record
 //   <frame> record start|stop         starts or stops recording a clip of the view
 //
 // Frame n is the time n frame intervals (n x 0.05 s) on the run loop's
@@ -77,7 +77,8 @@ struct ScriptEvent {
 };
 
 // The panel's controls as scripts name them, in ControlPanel::Control order.
-inline constexpr const char* kScriptControlNames[] = {"save", "initialize", "load", "edit", "fix", "lines", "record"};
+inline constexpr const char* kScriptControlNames[] = {"save",  "initialize", "load", "edit",  "fix",
+                                                      "lines", "undo",       "redo", "record"};
 
 // Events sorted by time; nullopt with *error naming the bad line.
 std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std::string* error);

@@ -88,6 +88,7 @@ void print_time(const RecordingReporter& r, const char* label, const std::string
 #ifdef LUMO_PICTURE_BENCH
 void print_picture_memory();
 void print_launch_phases();
+void print_history_memory();
 #endif
 #ifdef LUMO_CLIP_BENCH
 void print_clip_figures();
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
 #ifdef LUMO_PICTURE_BENCH
     print_launch_phases();
     print_picture_memory();
+    print_history_memory();
 #endif
     std::printf("\nRecording a clip (per frame; goals: hand-off 1 ms, video 33.3 ms, GIF 50 ms):\n");
     print_time(reporter, "hand-off of a 640 x 960 frame:", "BM_ClipHandOff640x960");

@@ -184,6 +184,10 @@ bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes
 // manager answers org.freedesktop.FileManager1; else its folder opened with
 // xdg-open), without waiting for it. false where there is no file manager.
 bool host_show_in_folder(const std::filesystem::path& file);
+// Whether the host has a trash where the user gets deleted files back
+// outside the program (the desktop's, files/trash.h). The browser's storage
+// has none: there the saved-file list offers to undo a deletion itself.
+bool host_has_trash();
 
 // --- Recording the view, where the host records clips itself ---------------------
 // The browser's page records clips of the view: the video through the

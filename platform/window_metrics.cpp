@@ -5,13 +5,16 @@
 
 namespace lumo {
 
-WindowSize window_size_for_display(int usable_width, int usable_height) {
+WindowSize window_size_for_display(int usable_width, int usable_height, int side_room_per_scale) {
     if (usable_width <= 0 || usable_height <= 0) return {kDesignViewWidth, kDesignViewHeight};
     int height = static_cast<int>(std::lround(usable_height * 0.8));
     const int widest = static_cast<int>(std::lround(usable_width * 0.9));
+    // A height that divides by 3 has an exact 2:3 width.
+    height -= height % 3;
+    const int side = static_cast<int>(std::ceil(side_room_per_scale * interface_scale(height)));
+    if (height * 2 / 3 + side <= widest && height >= kMinimumWindowSize.height) return {height * 2 / 3 + side, height};
     if (height * 2 > widest * 3) height = widest * 3 / 2;
     height = std::max(height, kMinimumWindowSize.height);
-    // A height that divides by 3 has an exact 2:3 width.
     height -= height % 3;
     return {height * 2 / 3, height};
 }

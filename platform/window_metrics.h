@@ -31,10 +31,12 @@ inline constexpr float kInterfaceFontPoints = 13.0f;
 inline constexpr WindowSize kMinimumWindowSize{kDesignViewWidth / 2, kDesignViewHeight / 2};
 
 // The window a display's usable area (points, without panels and docks)
-// suits: 2:3, 80% of the usable height, no wider than 90% of the usable
-// width, never below the minimum. A display that reports no size gets the
-// design size.
-WindowSize window_size_for_display(int usable_width, int usable_height);
+// suits: 80% of the usable height, the 2:3 view and beside it
+// side_room_per_scale points for each unit of the interface's scale (the
+// control panel's room, which grows with the view), no wider than 90% of the
+// usable width (narrower: the view alone, 2:3), never below the minimum. A
+// display that reports no size gets the design size.
+WindowSize window_size_for_display(int usable_width, int usable_height, int side_room_per_scale = 0);
 
 // The display a window saved at `window` goes back on: the one among
 // `usable` (each connected display's usable bounds, without panels and

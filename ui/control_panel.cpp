@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "app/clip_recording.h"
@@ -99,8 +100,8 @@ void ControlPanel::remember(Control control) {
 // Rows of three, placed by hand in the rectangle the layout gives, so that
 // nothing overlaps and every target is a fingertip tall: Save, Initialize,
 // Load; Edit shape, Lines and Fix (whose place stays free while it is
-// hidden); the tools, Record in the third column; and the tilt, where there
-// is room for it.
+// hidden); then, as far as there is room, the tools (Undo, Redo, Record)
+// and the tilt.
 void ControlPanel::draw_panel() {
     lay_out();
     const float scale = tap::scale();
@@ -150,10 +151,9 @@ void ControlPanel::draw_panel() {
             if (tap::button(6, "Fix", cell)) view->surfaceEditFixed();
             remember(fix);
         }
-        place(PanelMetrics::kToolsRow, 2);
-        draw_record_control(cell);
-        if (layout_.rows > PanelMetrics::kCompactRows && tilt_ != nullptr) {
-            draw_tilt_row(ImVec2(box.x + padding, box.y + padding + PanelMetrics::kTiltRow * (row + gap)), inner, row);
+        if (layout_.rows >= PanelMetrics::kToolRows) draw_tools_row(cell, [&](int column) { place(2, column); });
+        if (layout_.rows >= PanelMetrics::kRows && tilt_ != nullptr) {
+            draw_tilt_row(ImVec2(box.x + padding, box.y + padding + 3 * (row + gap)), inner, row);
         } else if (permission_control_shown_ && tilt_ != nullptr) {
             tilt_->set_permission_control(0, 0, 0, 0, false);
             permission_control_shown_ = false;
@@ -169,7 +169,7 @@ void ControlPanel::draw_record_control(ImVec2 size) {
     const bool recording = recording_ != nullptr && recording_->recording();
     const bool finishing = recording_ != nullptr && recording_->finishing();
     const char* caption = recording ? "Stop" : finishing ? "Finishing" : "Record";
-    if (tap::button(9, caption, size, recording_ != nullptr && !finishing)) recording_->toggle();
+    if (tap::button(11, caption, size, recording_ != nullptr && !finishing)) recording_->toggle();
     remember(record);
 }
 
@@ -226,6 +226,38 @@ void ControlPanel::place_share_controls() {
         host_place_clip_share_control(i, min.x, min.y, max.x - min.x, max.y - min.y, shown);
         if (!shown && i + 1 == share_controls_) share_controls_ = 0;
     }
+}
+
+namespace {
+
+// "Undo Initialize", else "Undo Init.", else "Undo": the longest that fits.
+std::string tool_caption(const char* verb, std::optional<ViewChange> change, float width) {
+    const std::string caption = verb;
+    if (!change) return caption;
+    for (const char* name : {view_change_name(*change), view_change_short_name(*change)})
+        if (name != nullptr && tap::caption_width(caption + " " + name) <= width) return caption + " " + name;
+    return caption;
+}
+
+}  // namespace
+
+// Undo, Redo and Record. Narrower side padding than elsewhere, so that
+// "Undo picture" fits the narrowest panel.
+void ControlPanel::draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place) {
+    const ChangeHistory& history = delegate_->history();
+    const ImVec2 padding = ImGui::GetStyle().FramePadding;
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(padding.x * 0.6f, padding.y));
+    place(0);
+    const std::optional<ViewChange> next_undo = history.next_undo();
+    if (tap::button(9, tool_caption("Undo", next_undo, cell.x), cell, next_undo.has_value())) delegate_->undo();
+    remember(undo);
+    place(1);
+    const std::optional<ViewChange> next_redo = history.next_redo();
+    if (tap::button(10, tool_caption("Redo", next_redo, cell.x), cell, next_redo.has_value())) delegate_->redo();
+    remember(redo);
+    place(2);
+    draw_record_control(cell);
+    ImGui::PopStyleVar();
 }
 
 namespace {

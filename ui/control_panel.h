@@ -1,11 +1,12 @@
 #pragma once
 // The control panel over the bottom of the surface (save, initialize, load,
-// the edit switch and the fix button, the tools with Record, and where the
+// the edit switch and the fix button, undo, redo and record, and where the
 // tilt comes from), the recording dot over the view, and the modal screens
 // over everything: drawn with Dear ImGui after the surface each time the
 // window is composed.
 
 #include <array>
+#include <functional>
 
 #include <imgui.h>
 #include <memory>
@@ -69,12 +70,13 @@ public:
     KeyHelp& key_help() { return key_help_; }
 
     // Where the named control was drawn last time (empty when it was not drawn).
-    enum Control { save, initialize, load, edit, fix, lines, record, keys, kControlCount };
+    enum Control { save, initialize, load, edit, fix, lines, undo, redo, record, keys, kControlCount };
     PanelRect rect_of(Control control) const { return rects_[control]; }
     PanelRect panel_rect() const { return panel_rect_; }
 
 private:
     void draw_panel();
+    void draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place);
     void draw_tilt_row(ImVec2 at, float width, float height);
     void draw_record_control(ImVec2 size);
     void draw_recording_dot();

@@ -15,9 +15,10 @@ struct LayoutRect {
 };
 
 // The panel's rows, in design points at scale 1: four rows of controls
-// (Save, Initialize, Load; Edit shape, Lines, Fix; the tools: Record in the
-// third column; the tilt), each a fingertip tall, with a fingertip's gap
-// between targets.
+// (Save, Initialize, Load; Edit shape, Lines, Fix; the tools: Undo, Redo,
+// Record; the tilt), each a fingertip tall, with a fingertip's gap between
+// targets.
+// Where they do not all fit the tilt's row goes first, then the tools'.
 struct PanelMetrics {
     static constexpr float kRowHeight = 44.0f;
     static constexpr float kGap = 8.0f;  // between rows and between controls
@@ -26,9 +27,8 @@ struct PanelMetrics {
     static constexpr float kMinWidth = 288.0f;
     static constexpr float kMaxWidth = 360.0f;
     static constexpr int kRows = 4;
-    static constexpr int kCompactRows = 3;  // without the tilt's row
-    static constexpr int kToolsRow = 2;
-    static constexpr int kTiltRow = 3;
+    static constexpr int kToolRows = 3;  // without the tilt's row
+    static constexpr int kCompactRows = 2;  // without the tools' row either
     static float height(int rows, float scale) {
         return (rows * kRowHeight + (rows - 1) * kGap + 2 * kPadding) * scale;
     }
@@ -44,7 +44,7 @@ struct InterfaceLayout {
     LayoutRect view;  // the 2:3 picture
     LayoutRect panel;  // the control panel
     PanelPlace place = PanelPlace::over;
-    int rows = PanelMetrics::kRows;  // the tilt's row goes where there is no room for it
+    int rows = PanelMetrics::kRows;  // fewer where there is no room for them all
 };
 
 // The whole layout for a window_width x window_height window (points) at

@@ -23,6 +23,8 @@ const KeyHelp::Line KeyHelp::kLines[] = {
     {"L", "lines"},
     {"Drop a file", "open a picture or shape"},
     {"Escape", "close a menu or dialog"},
+    {"Ctrl+Z", "undo"},
+    {"Ctrl+Y", "redo"},
     {"F1 or ?", "this list"},
     {"Ctrl+Q", "quit"},
 };

@@ -47,6 +47,7 @@ void TableView::dismiss() {
     editing_ = false;
     confirm_row_ = -1;
     status_.clear();
+    status_action_.clear();
     modal::close(popup_id_, &opened_);
 }
 
@@ -78,6 +79,7 @@ void TableView::draw() {
     float footer = status_.empty() ? 0.0f : line * 2.0f;
     if (!list_actions_.empty()) footer += tap::height() + ImGui::GetStyle().ItemSpacing.y * 2.0f;
     if (confirm_row_ >= 0) footer += line * 2.0f + tap::height() + ImGui::GetStyle().ItemSpacing.y * 2.0f;
+    if (!status_action_.empty()) footer += tap::height() + ImGui::GetStyle().ItemSpacing.y;
     ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));
     ImGui::BeginChild("##rows", ImVec2(0.0f, -footer), false);
     ImGui::PopStyleVar();
@@ -144,6 +146,12 @@ void TableView::draw() {
         }
     }
     if (!status_.empty()) tap::centred_text(status_, ImGuiCol_TextDisabled);
+    bool status_action = false;
+    if (!status_action_.empty()) {
+        const float action_width = std::max(tap::points(kMinButtonWidth), tap::caption_width(status_action_));
+        ImGui::SetCursorPosX(ImGui::GetCursorPosX() + std::max(0.0f, (width - action_width) * 0.5f));
+        status_action = tap::button(3000, status_action_, ImVec2(action_width, tap::height()));
+    }
     const bool escape = tap::key_pressed(ImGuiKey_Escape);
     // Escape backs out of a confirmation first, then out of the list.
     if (escape && confirm_row_ >= 0) kept = true;
@@ -159,7 +167,9 @@ void TableView::draw() {
         return;
     }
     // Last: the delegate may dismiss or discard the table.
-    if (action >= 0) {
+    if (status_action) {
+        if (delegate_ != nullptr) delegate_->tableView_didPressStatusAction(this);
+    } else if (action >= 0) {
         pressAction(action, action_row);
     } else if (selected >= 0) {
         selectRow(selected);

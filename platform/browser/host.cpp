@@ -286,6 +286,8 @@ bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes
                       bytes.data(), static_cast<int>(bytes.size())) != 0;
 }
 
+bool host_has_trash() { return false; }
+
 bool host_show_in_folder(const std::filesystem::path&) { return false; }
 
 // --- Recording the view -------------------------------------------------------------

@@ -177,6 +177,8 @@ void host_persist_files(PersistDone done) {
 
 bool host_offer_download(const std::string&, std::span<const uint8_t>) { return false; }
 
+bool host_has_trash() { return true; }
+
 bool host_show_in_folder(const std::filesystem::path& file) {
     show_in_folder(file);  // on a thread of its own; how it went is not waited for
     return true;

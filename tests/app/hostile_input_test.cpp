@@ -187,7 +187,7 @@ TEST_F(AppTest, AClickFollowedOneFrameLaterByATapIsNotLost) {
 }
 
 TEST_F(AppTest, TheSameClicksFromAScriptSave) {
-    std::ofstream(home_ / "clicks.txt") << "3 click 62 338\n4 click 160 265\n";
+    std::ofstream(home_ / "clicks.txt") << "3 click 62 385\n4 click 160 265\n";
     options_.script = (home_ / "clicks.txt").string();
     options_.frames = 20;
     launch();

@@ -226,6 +226,8 @@ TEST_F(AppTest, RecordEndsByStopTheRKeyALostFocusOrAfterTwentySeconds) {
         std::error_code ignored;
         for (const auto& entry : std::filesystem::directory_iterator(videos)) std::filesystem::remove(entry, ignored);
         app_.reset();
+        options_.window_width = 400;  // room for the tools' row, where Record is
+        options_.window_height = 800;
         launch();
         row.start();
         app().run_for(1.1);

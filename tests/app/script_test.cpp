@@ -59,7 +59,8 @@ TEST(ScriptFormat, NamesTheBadLine) {
     EXPECT_FALSE(parse_script("1 up 1 2 3 4\n", &error));
     EXPECT_FALSE(parse_script("1 press\n", &error));
     EXPECT_FALSE(parse_script("1 press Save\n", &error));
-    EXPECT_EQ(error, "line 1: unknown control \"Save\": save, initialize, load, edit, fix, lines or record");
+    EXPECT_EQ(error,
+              "line 1: unknown control \"Save\": save, initialize, load, edit, fix, lines, undo, redo or record");
     EXPECT_FALSE(parse_script("1 press save now\n", &error));
     EXPECT_FALSE(parse_script("1 record\n", &error));
     EXPECT_FALSE(parse_script("1 record pause\n", &error));

@@ -87,7 +87,7 @@ save_magenta_shape() {
     local root=$1
     cp "$root/usr/share/lumo/texture.png" "$work/texture.png"
     $png_tool solid 512 512 220 30 220 "$root/usr/share/lumo/texture.png"
-    echo "3 press save" >"$work/save.txt"
+    echo "3 click 62 385" >"$work/save.txt"
     run_lumo "$root" save --frames 10 --script "$work/save.txt"
     cp "$work/texture.png" "$root/usr/share/lumo/texture.png"
     shape=$(ls "$work"/home-save/Documents/*.lumo 2>/dev/null || true)

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "files/file_io.h"
 #include "support/app_harness.h"
 #include "ui/file_list_view_controller.h"
 #include "shape/shape_names.h"
@@ -162,6 +163,29 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     click_caption("Cancel");
     EXPECT_FALSE(list().tableView()->isVisible());
     EXPECT_TRUE(view().animating());
+}
+
+// Where the host has no trash (the browser): Undo under the status for a
+// few seconds, which stores the very bytes again.
+TEST_F(SavedList, WithoutATrashADeletionCanBeUndoneForAFewSeconds) {
+    save_as("2026_12_07_20_38_27", 200, 0, 0);
+    const auto file = shape_file_path(documents(), "2026_12_07_20_38_27");
+    std::string error;
+    const auto bytes = read_whole_file(file, 1 << 26, &error);
+    list().set_undoes_deletions(true);
+    open_list();
+    click_caption("Edit");
+    for (const bool undone : {true, false}) {
+        click_caption("Delete");
+        click_caption("Yes, delete");
+        EXPECT_FALSE(std::filesystem::exists(file));
+        EXPECT_EQ(list().tableView()->statusText(), "Deleted 7 Dec 2026, 20:38:27");
+        if (undone) click_caption("Undo");
+        else app().run_for(9.0);
+        EXPECT_EQ(read_whole_file(file, 1 << 26, &error), undone ? bytes : std::nullopt);
+        EXPECT_EQ(list().tableView()->rowCount(), undone ? 1 : 0);
+        EXPECT_FALSE(drawn_control("Undo")) << "offered once, for a few seconds";
+    }
 }
 
 TEST_F(SavedList, AFailedDeletionSaysWhyAndKeepsTheRow) {

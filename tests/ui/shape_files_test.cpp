@@ -64,6 +64,7 @@ TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     view().initializeShape();
     view().setTexture(nullptr);
     ASSERT_TRUE(app().delegate().loadShapeAndImage(stem));
+    EXPECT_EQ(std::string(SDL_GetWindowTitle(app().window().sdl_window())), stem + ".lumo \u2014 lumo");
     EXPECT_EQ(trans().rest_shape(), saved_shape);
     EXPECT_EQ(trans().current_surface(), saved_shape);
     ASSERT_NE(view().picture(), nullptr);

@@ -331,6 +331,32 @@ test('with a camera the texture menu offers it, and it opens the camera', async 
   }
 });
 
+// The browser's storage has no trash: Delete offers Undo for a few seconds,
+// which stores the same bytes again, as a reload shows.
+test('a deleted shape comes back with Undo, stored byte for byte', async () => {
+  const { page, problems, context } = await freshPage();
+  await waitForTable(page);
+  await clickCaption(page, 'Save');
+  await findItem(page, 'saved', { kind: 'text' });
+  await clickCaption(page, 'OK');
+  const saved = fs.readFileSync(await exportNewest(page, context));
+  const [row] = await rowCaptions(page);
+  await clickCaption(page, 'Delete', { kind: 'control' });
+  await clickCaption(page, 'Yes, delete');
+  assert.ok(await findItem(page, `Deleted ${row}`, { kind: 'text' }));
+  assert.deepEqual(await rowCaptions(page), []);
+  await clickCaption(page, 'Undo', { kind: 'control' });
+  assert.ok(await findItem(page, `Restored ${row}`, { kind: 'text', timeout: 20000 }), 'stored again');
+  assert.deepEqual(await rowCaptions(page), [row]);
+
+  await page.reload();
+  await page.waitForFunction(() => Module.lumoFramesPresented > 0, { timeout: 60000 });
+  const restored = fs.readFileSync(await exportNewest(page, context));
+  assert.ok(restored.equals(saved), 'the stored file has the bytes it had before the deletion');
+  assert.deepEqual(problems, []);
+  await context.close();
+});
+
 test('a save the browser cannot store says "save failed" and lists nothing', async () => {
   const { page, context } = await freshPage();
   await waitForTable(page);
