@@ -1,5 +1,7 @@
 #include "clip/view_readback.h"
 
+#include <string>
+
 namespace lumo {
 namespace {
 
@@ -23,6 +25,13 @@ private:
 };
 
 }  // namespace
+
+ViewReadback::Mode ViewReadback::best_mode() {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const std::string name = renderer != nullptr ? renderer : "";
+    const bool software = name.find("llvmpipe") != std::string::npos || name.find("softpipe") != std::string::npos;
+    return software ? Mode::direct : Mode::pixel_buffer;
+}
 
 ViewReadback::ViewReadback(int width, int height, Mode mode) : width_(width), height_(height), mode_(mode) {
     if (mode_ == Mode::direct) {

@@ -3,9 +3,11 @@
 // (never the window: the panel and the recording dot are not in it).
 //
 // pixel_buffer: each frame is read into one of two pixel-buffer objects,
-// which the driver fills while the main thread goes on; the buffer is mapped
+// which the GPU fills while the main thread goes on; the buffer is mapped
 // when the next frame is read, by which time the copy is long done. direct:
-// glReadPixels into memory, waiting for it (the benchmark's comparison).
+// glReadPixels into memory, waiting for it. Mesa's software renderers have
+// no GPU to wait for, and fill a pixel buffer with a shader pass of their
+// own: there the plain read costs less (bench/clip_bench.cpp measures both).
 //
 // Main thread only, with the view's GL context current.
 
@@ -28,7 +30,9 @@ public:
     // (as GL reads them), and the time it was presented. Valid only during the call.
     using Take = std::function<void(std::span<const uint8_t> rgba, double time)>;
 
-    ViewReadback(int width, int height, Mode mode = Mode::pixel_buffer);
+    ViewReadback(int width, int height, Mode mode);
+    // The cheaper mode for the current context's renderer.
+    static Mode best_mode();
     ~ViewReadback();
     ViewReadback(const ViewReadback&) = delete;
     ViewReadback& operator=(const ViewReadback&) = delete;

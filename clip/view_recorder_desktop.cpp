@@ -1,5 +1,6 @@
-// The desktop records clips itself: each view frame read back through a
-// pixel-buffer object and handed to the clip recorder's encoder thread.
+// The desktop records clips itself: each view frame read back (through
+// pixel-buffer objects on a GPU) and handed to the clip recorder's encoder
+// thread.
 
 #include "clip/clip_recorder.h"
 #include "clip/view_readback.h"
@@ -11,7 +12,10 @@ namespace {
 class DesktopViewRecorder : public ViewRecorder {
 public:
     explicit DesktopViewRecorder(const ClipRequest& request)
-        : width_(request.width), height_(request.height), recorder_(request), readback_(width_, height_) {}
+        : width_(request.width),
+          height_(request.height),
+          recorder_(request),
+          readback_(width_, height_, ViewReadback::best_mode()) {}
 
     void frame_shown(const ViewFrame&, const ViewRect&, double) override {}
 
