@@ -264,5 +264,44 @@ TEST_F(AppTest, RecordEndsByStopTheRKeyALostFocusOrAfterTwentySeconds) {
     }
 }
 
+// The real program on a real X server (Xvfb): R starts a clip, Ctrl+Q
+// quits while it records; the clip is finished before the program ends, and
+// a line on stderr says where it went.
+TEST_F(AppTest, QuittingWhileRecordingFinishesTheClipAndSaysWhere) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    const auto videos = home_ / "Videos";
+    std::filesystem::create_directories(videos);
+    std::ofstream(home_ / "quit.txt") << "5 key r\n40 key Ctrl+q\n";
+    const std::string command =
+        "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER HOME=" + home_.string() +
+        " XDG_CONFIG_HOME=" + (home_ / "config").string() + " " LUMO_BINARY " --home " + home_.string() + " --script " +
+        (home_ / "quit.txt").string() + " --screenshot-at 30:" + (home_ / "recording.png").string() + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    const int status = ::pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    std::vector<std::filesystem::path> clips;
+    for (const auto& entry : std::filesystem::directory_iterator(videos)) clips.push_back(entry.path());
+    std::sort(clips.begin(), clips.end());
+    ASSERT_EQ(clips.size(), 2u) << output;
+    EXPECT_NE(output.find("lumo: clip saved to " + clips[1].string() + " and " + clips[0].string()), std::string::npos)
+        << output;
+    EXPECT_TRUE(read_gif_facts(file_bytes(clips[0])).valid) << "the GIF is whole";
+    EXPECT_EQ(probe_video(clips[1])["codec_name"], "h264") << "the MP4 is whole";
+    // The screen while recording: the dot in the top band of the window, over the view.
+    const auto shot = load_picture_file(home_ / "recording.png");
+    ASSERT_TRUE(shot);
+    int red = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < shot->width(); ++x) {
+            const uint8_t* p = shot->pixel(x, y);
+            red += p[0] > 200 && p[1] < 80 && p[2] < 80;
+        }
+    EXPECT_GT(red, 20) << "the recording dot";
+}
+
 }  // namespace
 }  // namespace lumo::testing
