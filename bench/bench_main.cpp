@@ -137,16 +137,12 @@ int main(int argc, char** argv) {
 #endif
     std::printf("\nRecording a clip (per frame; goals: hand-off 1 ms, video 33.3 ms, GIF 50 ms):\n");
     print_time(reporter, "hand-off of a 640 x 960 frame:", "BM_ClipHandOff640x960");
-    print_time(reporter, "recorded frame's read-back and hand-off, 640 x 960, pixel buffers:",
-               "BM_ClipMainThread640x960/0/1/iterations:200/manual_time");
-    print_time(reporter, "the same, plain glReadPixels:", "BM_ClipMainThread640x960/1/1/iterations:200/manual_time");
-    print_time(reporter, "the same from the hand-over (drawing not waited for), pixel buffers:",
-               "BM_ClipMainThread640x960/0/0/iterations:200/manual_time");
-    print_time(reporter, "the same from the hand-over, plain glReadPixels:",
-               "BM_ClipMainThread640x960/1/0/iterations:200/manual_time");
-    print_time(reporter,
-               "whole frame, 640 x 960, not recording:", "BM_ClipWholeFrame640x960/0/iterations:200/real_time");
-    print_time(reporter, "whole frame, 640 x 960, recording:", "BM_ClipWholeFrame640x960/1/iterations:200/real_time");
+    print_time(reporter, "read-back + hand-off, 640 x 960, pixel buffers:", "BM_ClipMainThread640x960/0/1");
+    print_time(reporter, "read-back + hand-off, 640 x 960, glReadPixels:", "BM_ClipMainThread640x960/1/1");
+    print_time(reporter, "  the same from the hand-over, pixel buffers:", "BM_ClipMainThread640x960/0/0");
+    print_time(reporter, "  the same from the hand-over, glReadPixels:", "BM_ClipMainThread640x960/1/0");
+    print_cpu_time(reporter, "whole frame, 640 x 960, not recording:", "BM_ClipWholeFrame640x960/0");
+    print_cpu_time(reporter, "whole frame, 640 x 960, recording:", "BM_ClipWholeFrame640x960/1");
     print_time(reporter, "video frame, 320 x 480:", "BM_ClipMp4Frame/320/480/1");
     print_time(reporter, "video frame, 640 x 960:", "BM_ClipMp4Frame/640/960/1");
     print_time(reporter, "video frame, 640 x 960, repeated (x30):", "BM_ClipMp4Frame/640/960/30", 30);
