@@ -141,6 +141,12 @@ EMSCRIPTEN_KEEPALIVE int lumo_animating() {
     return app != nullptr && app->view().animating() ? 1 : 0;
 }
 
+// Simulation steps taken so far.
+EMSCRIPTEN_KEEPALIVE double lumo_steps_taken() {
+    lumo::Application* app = lumo::Application::running();
+    return app != nullptr ? static_cast<double>(app->view().steps_taken()) : 0.0;
+}
+
 // The controls on screen, as JSON: the panel's, and what the modal widgets
 // drew in the last frame (from the first call on), in the canvas's points.
 EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {

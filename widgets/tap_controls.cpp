@@ -35,11 +35,13 @@ float advance_of(unsigned int code) {
 
 // Where the line that starts at `begin` ends when wrapped to `width`: at the
 // blank after the last word that fits. A word longer than a whole line
-// breaks after its last hyphen, underscore or slash that fits, else after
-// its last character that fits; at least one character goes on each line.
+// breaks after its last slash that fits, so that a path keeps its file's
+// name whole, else after its last hyphen or underscore, else after its last
+// character that fits; at least one character goes on each line.
 const char* line_end(const char* begin, const char* end, float width) {
     const char* after_word = nullptr;  // the blank after the last word that fits
-    const char* after_joint = nullptr;  // just past the last joint of the word that fits
+    const char* after_slash = nullptr;  // just past the last slash of the word, where it fits
+    const char* after_joint = nullptr;  // just past its last hyphen or underscore
     float x = 0.0f;
     for (const char* at = begin; at < end;) {
         unsigned int code = 0;
@@ -50,10 +52,12 @@ const char* line_end(const char* begin, const char* end, float width) {
             after_word = at;
         } else if (x + advance > width && at > begin) {
             if (after_word != nullptr) return after_word;
+            if (after_slash != nullptr) return after_slash;
             return after_joint != nullptr ? after_joint : at;
         }
         x += advance;
-        if (code == '-' || code == '_' || code == '/') after_joint = next;
+        if (code == '/') after_slash = next;
+        if (code == '-' || code == '_') after_joint = next;
         at = next;
     }
     return end;

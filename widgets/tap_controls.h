@@ -48,8 +48,8 @@ bool row_fits(std::string_view text, float width, float height, bool image);
 
 // Text wrapped to the width left in the window, each line centred in it:
 // lines break at blanks, and a word longer than a whole line after its last
-// hyphen, underscore or slash that fits (else where the line is full), so
-// nothing is lost. A newline starts a new line.
+// slash that fits, else its last hyphen or underscore, else where the line
+// is full, so nothing is lost. A newline starts a new line.
 void centred_text(std::string_view text, ImGuiCol colour = ImGuiCol_Text);
 
 // How tall centred_text or wrapped_text draws `text` in this width (points).

@@ -10,6 +10,7 @@ import path from 'node:path';
 
 import { decodePng, compareRegion } from './png.mjs';
 import { serveSite, openBrowser, openLumo, waitForTable, pause, nativeLumo } from './site.mjs';
+import { restShapeHash } from './controls.mjs';
 
 // A phone: 390 x 700 CSS pixels at 2 device pixels each, with touch. The
 // 2:3 view is 390 x 585, letterboxed 57.5 pixels from the top.
@@ -131,6 +132,31 @@ test('four fingers press at once', async () => {
   for (const [x, y] of fingers)
     assert.ok(compareRegion(atRest, pressed, around(x, y)).mean > 2.5, `a dent at ${x}, ${y}`);
   await touch(page, 'touchEnd', []);
+  await page.close();
+});
+
+// The display draws at the screen's rate, between the simulation's steps
+// (twenty a second), which stay the simulation's own: a drag outside edit
+// mode leaves the rest shape as it was.
+test('while four fingers drag, more frames are presented than steps taken, and the rest shape stays', async () => {
+  const { page, problems } = await restingPhonePage();
+  const rest = await restShapeHash(page);
+  const counts = () => page.evaluate(() => [Module.lumoFramesPresented, Module.ccall('lumo_steps_taken', 'number', [], [])]);
+  const start = [[100, 110], [290, 110], [100, 290], [290, 290]];
+  await touch(page, 'touchStart', start);
+  const [frames0, steps0] = await counts();
+  for (let i = 1; i <= 60; ++i) {
+    await touch(page, 'touchMove', start.map(([x, y]) => [x + 30 * Math.sin(i / 10), y + 30 * (1 - Math.cos(i / 10))]));
+    await pause(30);
+  }
+  const [frames1, steps1] = await counts();
+  await touch(page, 'touchEnd', []);
+  const frames = frames1 - frames0, steps = steps1 - steps0;
+  assert.ok(steps > 10, `the simulation stepped (${steps} steps)`);
+  assert.ok(frames > steps, `${frames} frames presented for ${steps} steps`);
+  await pause(3000);
+  assert.equal(await restShapeHash(page), rest);
+  assert.deepEqual(problems, []);
   await page.close();
 });
 
