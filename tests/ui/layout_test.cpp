@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <ostream>
 
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
@@ -20,6 +21,10 @@ struct WindowSize {
     const char* name;
     int width, height;
 };
+
+void PrintTo(const WindowSize& size, std::ostream* out) {
+    *out << size.name << " (" << size.width << " x " << size.height << ")";
+}
 
 const WindowSize kSizes[] = {
     {"design size", 320, 480},

@@ -73,6 +73,17 @@ async function tooLargeShapeFile(page) {
   return file;
 }
 
+// A panorama wider than any picture lumo takes.
+async function tooWidePicture(page) {
+  const file = path.join(scratch, 'panorama-of-the-whole-seaside-from-the-top-of-the-lighthouse.png');
+  fs.writeFileSync(file, Buffer.from(await page.evaluate(async () => {
+    const canvas = new OffscreenCanvas(9000, 8);
+    canvas.getContext('2d').fillRect(0, 0, 9000, 8);
+    return [...new Uint8Array(await (await canvas.convertToBlob({ type: 'image/png' })).arrayBuffer())];
+  })));
+  return file;
+}
+
 function copyAs(name) {
   const file = path.join(scratch, name);
   fs.copyFileSync(shapeFile, file);
@@ -118,6 +129,17 @@ const screens = [
     name: 'Change Texture menu',
     open: async (page) => { await clickCaption(page, 'Texutre'); await expectItem(page, 'Photos Library'); },
     close: async (page) => { await clickCaption(page, 'Cancel'); await waitGone(page, 'Photos Library'); },
+  },
+  {
+    name: 'picture chooser refusing a picture',
+    open: async (page) => {
+      await clickCaption(page, 'Load');
+      await clickCaption(page, 'Texutre');
+      const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 15000 }), clickCaption(page, 'Photos Library')]);
+      await chooser.accept([await tooWidePicture(page)]);
+      await expectItem(page, 'Choose Another');
+    },
+    close: async (page) => { await clickCaption(page, 'Cancel'); await waitGone(page, 'Choose a Picture'); },
   },
   {
     name: 'saved alert',
