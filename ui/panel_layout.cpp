@@ -21,7 +21,7 @@ void view_size(float window_width, float window_height, float* width, float* hei
 
 }  // namespace
 
-InterfaceLayout lay_out_interface(float window_width, float window_height, float scale) {
+InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control) {
     using M = PanelMetrics;
     InterfaceLayout layout;
     float vw = 0, vh = 0;
@@ -58,7 +58,7 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
     layout.view.y = 0;
     const float band_bottom = vh * 0.75f;
     const float room = window_height - margin - band_bottom - margin;
-    layout.rows = full <= room ? M::kRows : M::kCompactRows;
+    layout.rows = full <= room || tilt_control ? M::kRows : M::kCompactRows;
     const float height = layout.rows == M::kRows ? full : compact;
     layout.panel = {panel_x, window_height - margin - height, width, height};
     layout.place = layout.panel.y >= vh ? PanelPlace::below : PanelPlace::over;
