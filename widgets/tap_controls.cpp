@@ -229,7 +229,6 @@ bool row(int id, std::string_view text, bool selected, float height, bool* doubl
     // start, so that the end, which tells names apart, stays.
     const RowRoom room = row_room(max.x - min.x, max.y - min.y, image != nullptr);
     const float line = line_height();
-    const int most = room.lines;
     const char* begin = text.data();
     const char* const end = end_of(text);
     const auto count_lines = [&](float indent) {
@@ -237,9 +236,9 @@ bool row(int id, std::string_view text, bool selected, float height, bool* doubl
     };
     static constexpr char kDots[] = "...";
     float indent = 0.0f;
-    if (count_lines(0.0f) > most) {
+    if (count_lines(0.0f) > room.lines) {
         indent = ImGui::CalcTextSize(kDots, kDots + 3, false).x;
-        while (begin < end && count_lines(indent) > most) {
+        while (begin < end && count_lines(indent) > room.lines) {
             unsigned int code = 0;
             begin = next_character(begin, end, &code);
         }
@@ -248,13 +247,13 @@ bool row(int id, std::string_view text, bool selected, float height, bool* doubl
     float y = (min.y + max.y - line * static_cast<float>(lines)) * 0.5f + (line - ImGui::GetFontSize()) * 0.5f;
     const ImU32 colour = ImGui::GetColorU32(ImGuiCol_Text);
     bool first = true;
-    for_each_line(begin, end, room.width, indent, [&](const char* line_begin, const char* line_end) {
+    for_each_line(begin, end, room.width, indent, [&](const char* line_begin, const char* line_stop) {
         float x = left;
         if (first && indent > 0.0f) {
             draw_list->AddText(ImVec2(x, y), colour, kDots, kDots + 3);
             x += indent;
         }
-        draw_list->AddText(ImVec2(x, y), colour, line_begin, line_end);
+        draw_list->AddText(ImVec2(x, y), colour, line_begin, line_stop);
         first = false;
         y += line;
     });
