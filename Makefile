@@ -91,10 +91,12 @@ fuzz: deps
 bench: build
 	$(BUILD)/bench/lumo_bench
 
-# The page under a 12-megapixel photo, in headless Chromium.
+# The page under a 12-megapixel photo, and under four dragging fingers, in
+# headless Chromium.
 bench-web: web
 	@scripts/install-web-tools
 	node bench/web/photo_pick_bench.mjs
+	node bench/web/smoothness_bench.mjs
 
 clean:
 	rm -rf build

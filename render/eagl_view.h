@@ -118,6 +118,9 @@ public:
     // Whether display frames could show something now (the surface moves,
     // the build reveals it, or something asked for a redraw).
     bool wants_display_frames() const;
+    // Simulation steps taken since the view was made (the display's frames
+    // are counted by the compositor).
+    long steps_taken() const { return steps_taken_; }
     // Something shown over or by the surface may have changed: draw the next frames.
     void setNeedsDisplay() { frame_changes_.set_needs_display(); }
     FrameChanges& frame_changes() { return frame_changes_; }
@@ -187,6 +190,8 @@ public:
     }
 
 private:
+    // One simulation step, once the table is built.
+    void step();
     EAGLView() = default;
     void set_rest_shape(bool from_default_dome);
     void take_rest_shape(std::span<const float> positions);
@@ -234,6 +239,7 @@ private:
     std::array<float, kSurfaceFloatCount> shown_surface_{};  // between the last two steps
     const float* drawn_vertices_ = nullptr;  // what a frame hands to GL
     double last_step_time_ = 0;
+    long steps_taken_ = 0;
     std::unique_ptr<PictureJobs> picture_jobs_;  // its worker owns nothing of the view's
     std::function<void(ViewChange)> will_change_;
 };

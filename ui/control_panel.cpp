@@ -68,7 +68,9 @@ void ControlPanel::lay_out() {
     int w = 0, h = 0;
     window_->window_size_points(&w, &h);
     const float scale = ImGuiLayer::scale_for_view(window_->view_rect_points().height);
-    layout_ = lay_out_interface(static_cast<float>(w), static_cast<float>(h), scale);
+    const bool tilt_control = tilt_ != nullptr && (tilt_->sensor_access() == SensorAccess::needs_permission ||
+                                                   tilt_->sensor_access() == SensorAccess::refused);
+    layout_ = lay_out_interface(static_cast<float>(w), static_cast<float>(h), scale, tilt_control);
     window_->place_view(static_cast<int>(layout_.view.x), static_cast<int>(layout_.view.y));
 }
 

@@ -29,7 +29,7 @@ int rows_fitting(float room, float scale) {
 
 }  // namespace
 
-InterfaceLayout lay_out_interface(float window_width, float window_height, float scale) {
+InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control) {
     using M = PanelMetrics;
     InterfaceLayout layout;
     float vw = 0, vh = 0;
@@ -66,7 +66,8 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
     layout.view.y = 0;
     const float band_bottom = vh * 0.75f;
     const float room = window_height - margin - band_bottom - margin;
-    layout.rows = rows_fitting(room, scale);
+    // The tilt's row stays where it holds the only way to allow the sensor.
+    layout.rows = tilt_control ? M::kRows : rows_fitting(room, scale);
     const float height = M::height(layout.rows, scale);
     layout.panel = {panel_x, window_height - margin - height, width, height};
     layout.place = layout.panel.y >= vh ? PanelPlace::below : PanelPlace::over;

@@ -48,7 +48,9 @@ struct InterfaceLayout {
 };
 
 // The whole layout for a window_width x window_height window (points) at
-// this interface scale (see interface_scale()).
-InterfaceLayout lay_out_interface(float window_width, float window_height, float scale);
+// this interface scale (see interface_scale()). With tilt_control (the
+// browser gives motion only once asked from a tap) the tilt's row stays even
+// where it reaches into the tap band: its control is the only way to tilt.
+InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control = false);
 
 }  // namespace lumo

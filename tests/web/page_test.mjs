@@ -135,6 +135,31 @@ test('four fingers press at once', async () => {
   await page.close();
 });
 
+// The display draws at the screen's rate, between the simulation's steps
+// (twenty a second), which stay the simulation's own: a drag outside edit
+// mode leaves the rest shape as it was.
+test('while four fingers drag, more frames are presented than steps taken, and the rest shape stays', async () => {
+  const { page, problems } = await restingPhonePage();
+  const rest = await restShapeHash(page);
+  const counts = () => page.evaluate(() => [Module.lumoFramesPresented, Module.ccall('lumo_steps_taken', 'number', [], [])]);
+  const start = [[100, 110], [290, 110], [100, 290], [290, 290]];
+  await touch(page, 'touchStart', start);
+  const [frames0, steps0] = await counts();
+  for (let i = 1; i <= 60; ++i) {
+    await touch(page, 'touchMove', start.map(([x, y]) => [x + 30 * Math.sin(i / 10), y + 30 * (1 - Math.cos(i / 10))]));
+    await pause(30);
+  }
+  const [frames1, steps1] = await counts();
+  await touch(page, 'touchEnd', []);
+  const frames = frames1 - frames0, steps = steps1 - steps0;
+  assert.ok(steps > 10, `the simulation stepped (${steps} steps)`);
+  assert.ok(frames > steps, `${frames} frames presented for ${steps} steps`);
+  await pause(3000);
+  assert.equal(await restShapeHash(page), rest);
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
 test('a short tap in the middle band hides the panel', async () => {
   const { page } = await restingPhonePage();
   const before = await shot(page);
