@@ -8,26 +8,27 @@
   const early = [];  // messages that came before the module was ready
   let next = 0;  // where the next frame goes in the module's memory; 0 when the clip failed
 
-  function failed(why) { postMessage({ type: 'failed', error: why }); }
+  // Every answer names the clip it is about: the page may have begun another.
+  function failed(clip, why) { postMessage({ type: 'failed', clip: clip, error: why }); }
 
   function handle(message) {
     if (message.type === 'start') {
       next = _lumo_gif_start(message.width, message.height);
-      if (!next) failed('the GIF could not be started');
+      if (!next) failed(message.clip, 'the GIF could not be started');
     } else if (message.type === 'frame') {
       if (next) {
         HEAPU8.set(new Uint8Array(message.pixels), next);
         next = _lumo_gif_frame(message.time);
       }
-      postMessage({ type: 'taken', pixels: message.pixels }, [message.pixels]);
+      postMessage({ type: 'taken', clip: message.clip, pixels: message.pixels }, [message.pixels]);
     } else if (message.type === 'stop') {
       if (!_lumo_gif_finish(message.time)) {
-        failed(UTF8ToString(_lumo_gif_error()));
+        failed(message.clip, UTF8ToString(_lumo_gif_error()));
         return;
       }
       const at = _lumo_gif_bytes();
       const gif = HEAPU8.slice(at, at + _lumo_gif_size());
-      postMessage({ type: 'done', gif: gif.buffer, frames: _lumo_gif_frames() }, [gif.buffer]);
+      postMessage({ type: 'done', clip: message.clip, gif: gif.buffer, frames: _lumo_gif_frames() }, [gif.buffer]);
     }
   }
 

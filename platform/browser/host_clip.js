@@ -24,6 +24,7 @@ Module.lumoClip = (function () {
   const MAX_ON_THEIR_WAY = 4;  // GIF frames sent and not yet taken by the worker
   let worker = null;
   let session = null;
+  let clips = 0;  // the clips begun, each message to the worker naming its own
   let result = null;  // the last clip: { state, files, canShare, error, dropped }
 
   // The view's size scaled to fit max, even on both sides (as video
@@ -52,7 +53,9 @@ Module.lumoClip = (function () {
   function gifWorker() {
     if (!worker) {
       worker = new Worker('lumo_gif.js');
-      worker.onmessage = (event) => { if (session) fromWorker(session, event.data); };
+      worker.onmessage = (event) => {
+        if (session && event.data.clip === session.id) fromWorker(session, event.data);
+      };
       worker.onerror = (event) => { if (session) fail(session, 'the GIF worker stopped: ' + event.message); };
     }
     return worker;
@@ -104,7 +107,7 @@ Module.lumoClip = (function () {
     if (s.gifCanvas !== s.videoCanvas) s.gifContext.drawImage(s.videoCanvas, 0, 0, s.gifSize.width, s.gifSize.height);
     const pixels = s.gifContext.getImageData(0, 0, s.gifSize.width, s.gifSize.height).data.buffer;
     s.onTheirWay++;
-    gifWorker().postMessage({ type: 'frame', time: s.lastShownAt, pixels: pixels }, [pixels]);
+    gifWorker().postMessage({ type: 'frame', clip: s.id, time: s.lastShownAt, pixels: pixels }, [pixels]);
   }
 
   clip.start = function (width, height, stem) {
@@ -113,7 +116,7 @@ Module.lumoClip = (function () {
     const videoSize = fit(width, height, VIDEO_MAX);
     const gifSize = fit(width, height, GIF_MAX);
     const s = {
-      stem: stem, videoSize: videoSize, gifSize: gifSize, done: false, stopped: false,
+      id: ++clips, stem: stem, videoSize: videoSize, gifSize: gifSize, done: false, stopped: false,
       firstShownAt: null, lastShownAt: 0, newSinceSent: false, nextVideo: 0, nextGif: 0,
       onTheirWay: 0, dropped: 0, chunks: [], recorder: null, track: null, video: null, videoDone: false, gif: null,
     };
@@ -147,7 +150,7 @@ Module.lumoClip = (function () {
       }
     }
     if (!s.recorder) s.videoDone = true;  // the GIF alone
-    gifWorker().postMessage({ type: 'start', width: gifSize.width, height: gifSize.height });
+    gifWorker().postMessage({ type: 'start', clip: s.id, width: gifSize.width, height: gifSize.height });
   };
 
   // The view's frame is in the WebGL canvas at (x, y, width, height),
@@ -190,7 +193,7 @@ Module.lumoClip = (function () {
     const end = s.firstShownAt === null ? 0 : Math.min(secondsOf(s), MAX_SECONDS);
     if (s.track) s.track.requestFrame();
     if (s.firstShownAt !== null) sendGifFrame(s, true);
-    gifWorker().postMessage({ type: 'stop', time: end });
+    gifWorker().postMessage({ type: 'stop', clip: s.id, time: end });
     if (s.recorder && s.recorder.state !== 'inactive') s.recorder.stop();
   };
 
