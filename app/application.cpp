@@ -110,6 +110,8 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
 }
 
 Application::~Application() {
+    // A save under way is written before the delegate goes.
+    host_finish_background();
     run_loop_.invalidate(ui_timer_);
     touches_.reset();
     interface_.reset();  // the view, its context and its table build
@@ -136,10 +138,11 @@ void Application::launch() {
 
 // A scripted or headless run advances without waiting for the table build to
 // race the frames: each tick sees the build finished, so runs repeat exactly.
-// The same for a picture being prepared: it arrives before the frame it is
-// waited for.
+// The same for a picture being prepared and for work beside the frames (a
+// shape file read or encoded): each arrives before the frame it is waited for.
 void Application::settle_build() {
     view().trans()->wait_for_table_build();
+    if (waits_for_background_) host_finish_background();
     if (waits_for_pictures_) {
         view().wait_for_prepared_picture();
         receive_picture();
@@ -175,6 +178,7 @@ void Application::pump(double wait_seconds) {
         have = SDL_PollEvent(&event) != 0;
     }
     touches_->flush();
+    host_deliver_background();
     receive_picture();
     receive_dropped_files();
 }

@@ -57,6 +57,8 @@ public:
     // Headless runs wait for a picture being prepared before each frame, so
     // they repeat exactly; tests of the waiting itself turn that off.
     void set_waits_for_pictures(bool waits) { waits_for_pictures_ = waits; }
+    // The same for work beside the frames (host_run_in_background).
+    void set_waits_for_background(bool waits) { waits_for_background_ = waits; }
 
     RunLoop& run_loop() { return run_loop_; }
     GLWindow& window() { return *window_; }
@@ -120,6 +122,7 @@ private:
     std::vector<std::pair<int, std::string>> pending_screenshots_;
     bool screenshot_failed_ = false;
     bool waits_for_pictures_ = true;
+    bool waits_for_background_ = true;
     bool script_mouse_held_ = false;  // SDL's own mouse state does not see pushed events
     static Application* running_;
     long frames_timed_ = 0;  // the last frame whose turn was measured

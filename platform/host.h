@@ -161,6 +161,30 @@ ArrivingFile host_take_chosen_file();
 void host_set_drop_limits(const ChooserLimits& limits);
 ArrivingFile host_take_dropped_file();
 
+// --- Work beside the frames ---------------------------------------------------------
+// Slow work (reading and checking a shape file, encoding one) runs away from
+// the frame's thread: on the desktop on a worker thread of its own, in the
+// browser in a Web Worker that holds a second copy of the program. A task is
+// therefore a plain function, bytes in and bytes out, which the browser's
+// copy finds by its address; `file`, a path in the program's file system or
+// empty, is there for the task to read in either (the browser copies it over
+// first, without it passing through the program's memory).
+using BackgroundTask = std::vector<uint8_t> (*)(const std::filesystem::path& file, std::span<const uint8_t> input);
+using BackgroundDone = std::function<void(std::vector<uint8_t> output)>;
+// Tasks run one at a time, in the order given. Where no worker can run them
+// (a browser without workers) they run inside the call. Returns an id for
+// host_forget_background().
+uint64_t host_run_in_background(BackgroundTask task, std::filesystem::path file, std::vector<uint8_t> input,
+                                BackgroundDone done);
+// Its done will not be called (the task may still run to its end).
+void host_forget_background(uint64_t id);
+// Calls done, on the calling thread, for each task that has finished, in order.
+void host_deliver_background();
+// Waits for every task given so far, then delivers (headless runs, which
+// must repeat exactly, and quitting); the browser cannot wait and only delivers.
+void host_finish_background();
+bool host_background_busy();
+
 // --- Keeping files, and handing one to the user ----------------------------------
 // On the desktop a file is durable once written (whole, flushed and renamed
 // into place). The browser keeps the application's folder in memory and

@@ -11,6 +11,7 @@
 #include <emscripten/html5.h>
 #include <imgui.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -105,6 +106,13 @@ ArrivingFile chosen;
 std::deque<ArrivingFile> dropped;
 std::map<int, PersistDone> waiting_persists;
 int next_persist_request = 1;
+
+// --- Work beside the frames ---
+std::map<uint64_t, BackgroundDone> background_waiting;
+std::deque<std::pair<uint64_t, std::vector<uint8_t>>> background_arrived;
+uint64_t next_background = 1;
+std::vector<uint8_t> background_output;  // the last task's, until the page has copied it
+uint32_t background_result[2] = {};
 
 }  // namespace
 
@@ -244,6 +252,42 @@ ArrivingFile host_take_dropped_file() {
     return file;
 }
 
+// --- Work beside the frames ----------------------------------------------------
+// background.js sends each task to the worker's copy of the program, which
+// runs it through lumo_background_run; the answers come back through
+// lumo_background_arrived, in order. Without a worker the task runs here.
+
+uint64_t host_run_in_background(BackgroundTask task, std::filesystem::path file, std::vector<uint8_t> input,
+                                BackgroundDone done) {
+    const uint64_t id = next_background++;
+    background_waiting.emplace(id, std::move(done));
+    const std::string path = file.string();
+    const int sent =
+        EM_ASM_INT({ return Module.lumoBackground && Module.lumoBackground.run($0, $1, $2, $3, $4) ? 1 : 0; },
+                   static_cast<double>(id), reinterpret_cast<uintptr_t>(task), path.empty() ? nullptr : path.c_str(),
+                   input.data(), static_cast<int>(input.size()));
+    if (!sent) background_arrived.emplace_back(id, task(file, input));
+    return id;
+}
+
+void host_forget_background(uint64_t id) { background_waiting.erase(id); }
+
+void host_deliver_background() {
+    while (!background_arrived.empty()) {
+        auto [id, output] = std::move(background_arrived.front());
+        background_arrived.pop_front();
+        const auto found = background_waiting.find(id);
+        if (found == background_waiting.end()) continue;
+        BackgroundDone done = std::move(found->second);
+        background_waiting.erase(found);
+        if (done) done(std::move(output));
+    }
+}
+
+void host_finish_background() { host_deliver_background(); }
+
+bool host_background_busy() { return !background_waiting.empty(); }
+
 // The application's folder lives in the browser's IndexedDB (host_files.js
 // mounts it): each request copies the folder there, and the page answers
 // through lumo_host_persisted.
@@ -286,6 +330,28 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
         lumo::dropped.push_back(std::move(file));
     }
 }
+
+// From the page: a task's answer, copied; the page frees its buffer.
+EMSCRIPTEN_KEEPALIVE void lumo_background_arrived(double id, const uint8_t* bytes, int byte_count) {
+    std::vector<uint8_t> output;
+    if (bytes != nullptr && byte_count > 0) output.assign(bytes, bytes + byte_count);
+    lumo::background_arrived.emplace_back(static_cast<uint64_t>(id), std::move(output));
+}
+
+// In whichever copy of the program runs the task: the task's address is the
+// same in both (the same build), its answer stays until released. Returns
+// where the answer is and its size.
+EMSCRIPTEN_KEEPALIVE const uint32_t* lumo_background_run(uintptr_t task, const char* path, const uint8_t* input,
+                                                         int input_size) {
+    const auto run = reinterpret_cast<lumo::BackgroundTask>(task);
+    lumo::background_output = run(path != nullptr ? std::filesystem::path(path) : std::filesystem::path(),
+                                  std::span<const uint8_t>(input, static_cast<std::size_t>(std::max(0, input_size))));
+    lumo::background_result[0] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(lumo::background_output.data()));
+    lumo::background_result[1] = static_cast<uint32_t>(lumo::background_output.size());
+    return lumo::background_result;
+}
+
+EMSCRIPTEN_KEEPALIVE void lumo_background_release() { std::vector<uint8_t>().swap(lumo::background_output); }
 
 EMSCRIPTEN_KEEPALIVE void lumo_host_persisted(int request, int stored, const char* why) {
     const auto found = lumo::waiting_persists.find(request);

@@ -4,7 +4,7 @@
 // downloads. The program reaches it as Module.lumoHost (see
 // platform/browser/file_chooser.cpp and persistent_files.cpp).
 
-Module.lumoHost = (function () {
+if (typeof window === 'object') Module.lumoHost = (function () {
   // Where the program keeps its files; $LUMO_HOME points it there.
   const LUMO_HOME = '/lumo';
   const host = {};
