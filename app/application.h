@@ -90,7 +90,9 @@ private:
     bool turn();
     void run_turn(double max_wait);
     void display(double now);
-    void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now);
+    void note_refresh(std::chrono::steady_clock::time_point started);
+    void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point turn_started,
+                           std::chrono::steady_clock::time_point now);
     void pump(double wait_seconds);
     void ui_tick();
     void settle_build();
@@ -130,6 +132,11 @@ private:
     bool table_build_timed_ = false;
     double next_display_ = 0;  // run-loop seconds: the next refresh the desktop draws at
     double table_slice_longest_ms_ = 0.0;
+    double table_main_thread_ms_ = 0.0;
+    bool table_farmed_ = false;
+    int table_builds_reported_ = 0;
+    double refresh_seconds_ = 1.0 / 60.0;
+    std::chrono::steady_clock::time_point last_turn_started_;
     std::chrono::steady_clock::time_point table_build_started_;
     EventPacer pacer_{[this](const SDL_Event& event) { handle_event(event); }};
 };

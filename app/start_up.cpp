@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "app/host_row_farm.h"
 #include "platform/imgui_layer.h"
 
 namespace lumo {
@@ -27,6 +28,7 @@ int workers_beside_main_thread() {
 }  // namespace
 
 StartUp::StartUp() : surface_(EAGLView::default_surface()) {
+    surface_->table_builder().set_row_farm(host_row_farm());
     surface_->start_table_build(workers_beside_main_thread());
     reading_ = std::async(kReading, [] { return Files{EAGLView::default_picture(), read_interface_font()}; });
 }

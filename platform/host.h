@@ -161,6 +161,18 @@ ArrivingFile host_take_chosen_file();
 void host_set_drop_limits(const ChooserLimits& limits);
 ArrivingFile host_take_dropped_file();
 
+// --- The influence table's rows, where the host computes them ----------------------
+// The browser has no threads but has Web Workers: they compute whole rows of
+// the table (both halves) from the rest shape and the host writes them into
+// `table` (2500 x 2500 floats), in any order, between frames. The desktop
+// builds on threads of its own and has none of this (start is false).
+// Start: false when there is no one to compute them; a new start drops the
+// job before. Done: rows complete from row 0 on. Failed: no more rows come.
+bool host_table_rows_start(const float* rest_shape, float* table);
+int host_table_rows_done();
+bool host_table_rows_failed();
+void host_table_rows_cancel();
+
 // --- Work beside the frames ---------------------------------------------------------
 // Slow work (reading and checking a shape file, encoding one) runs away from
 // the frame's thread: on the desktop on a worker thread of its own, in the

@@ -64,7 +64,7 @@ export async function openLumo(browser, server, viewport, { beforeLoad = null } 
 }
 
 export async function waitForTable(page) {
-  await page.waitForFunction(() => Module.lumoMetrics && Module.lumoMetrics.tableBuildMs > 0, { timeout: 60000 });
+  await page.waitForFunction(() => Module.lumoMetrics && Module.lumoMetrics.tableBuildMs !== undefined, { timeout: 60000 });
 }
 
 export const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
