@@ -119,7 +119,7 @@ struct ArrivingFile {
         none,  // nothing has arrived
         cancelled,  // the chooser was dismissed without a file
         picture,  // decoded by the host: straight-alpha RGBA rows, top first, upright
-        file,  // the file's bytes as they are
+        file,  // any other file: its bytes as they are, at `path`
         too_large,  // a picture wider or taller than allowed (width, height), or a file over the cap (bytes)
         undecodable,  // not a picture the host can decode
     };
@@ -127,19 +127,27 @@ struct ArrivingFile {
     std::string name;  // the file's own name, no folder
     int width = 0, height = 0;  // picture and too_large: the picture's size, upright
     uint64_t size = 0;  // file and too_large: the file's size in bytes
-    std::vector<uint8_t> bytes;  // picture: its pixels; file: its contents
+    std::vector<uint8_t> bytes;  // picture: its pixels
+    // file: a copy the host made in a scratch folder of the program's file
+    // system, the bytes never passing through the program's memory (a large
+    // file can be checked beside the frames, and stored, without the
+    // program's memory growing for it). The program may move or remove it;
+    // the host removes what is left when the next file arrives.
+    std::filesystem::path path;
 };
 
 bool host_has_file_chooser();
 bool host_has_camera();
 
-// Pictures are decoded by the host, upright, reduced by a power of two while
-// the shorter side keeps at least min_side pixels; one larger than max_side
-// on a side is reported too_large without being decoded. A file other than a
-// picture over max_bytes is reported too_large unread.
+// Pictures are decoded by the host, upright, and fitted into fit_side x
+// fit_side as fit_picture() fits them (scaled so that the shorter side fills
+// the square, centred, the overflow cut), away from the frame's thread; one
+// larger than max_side on a side is reported too_large without being
+// decoded. A file other than a picture over max_bytes is reported too_large
+// unread: it never enters the program's memory.
 struct ChooserLimits {
     int max_side = 0;
-    int min_side = 0;
+    int fit_side = 0;
     uint64_t max_bytes = 0;
 };
 // A second request while one is open replaces it.
@@ -180,7 +188,8 @@ void host_table_rows_cancel();
 // therefore a plain function, bytes in and bytes out, which the browser's
 // copy finds by its address; `file`, a path in the program's file system or
 // empty, is there for the task to read in either (the browser copies it over
-// first, without it passing through the program's memory).
+// first, without it passing through the program's memory). It must stay
+// where it is until the task is done.
 using BackgroundTask = std::vector<uint8_t> (*)(const std::filesystem::path& file, std::span<const uint8_t> input);
 using BackgroundDone = std::function<void(std::vector<uint8_t> output)>;
 // Tasks run one at a time, in the order given. Where no worker can run them

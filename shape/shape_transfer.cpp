@@ -1,10 +1,19 @@
 #include "shape/shape_transfer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <functional>
+#include <memory>
 #include <system_error>
 
 #include "files/app_paths.h"
+#include "files/file_error_words.h"
 #include "files/file_io.h"
+#include "files/temporary_name.h"
 #include "shape/loaded_shape.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
@@ -31,15 +40,70 @@ bool same_bytes(const std::filesystem::path& path, std::span<const uint8_t> byte
     return stored && std::equal(stored->begin(), stored->end(), bytes.begin(), bytes.end());
 }
 
-}  // namespace
+constexpr std::size_t kPiece = 64 * 1024;
 
-ImportedShape import_shape_file(const std::filesystem::path& documents, std::string_view name,
-                                std::span<const uint8_t> bytes) {
-    ImportedShape result;
-    if (std::string problem = shape_bytes_problem(bytes); !problem.empty()) {
-        result.problem = std::move(problem);
-        return result;
+bool same_contents(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error_a, error_b;
+    if (std::filesystem::file_size(a, error_a) != std::filesystem::file_size(b, error_b) || error_a || error_b)
+        return false;
+    std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
+    std::vector<char> piece_a(kPiece), piece_b(kPiece);
+    while (in_a && in_b) {
+        in_a.read(piece_a.data(), static_cast<std::streamsize>(kPiece));
+        in_b.read(piece_b.data(), static_cast<std::streamsize>(kPiece));
+        if (in_a.gcount() != in_b.gcount() ||
+            !std::equal(piece_a.begin(), piece_a.begin() + in_a.gcount(), piece_b.begin()))
+            return false;
     }
+    return in_a.eof() && in_b.eof();
+}
+
+// Copied piece by piece under a hidden name, flushed and put in place
+// whole; false, with *error, when it cannot be.
+bool copy_into_place(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) {
+        *error = "the file cannot be read";
+        return false;
+    }
+    std::filesystem::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = temporary_name_for(to);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        *error = file_error_words(errno);
+        return false;
+    }
+    std::vector<char> piece(kPiece);
+    int failure = 0;
+    while (in && failure == 0) {
+        in.read(piece.data(), static_cast<std::streamsize>(kPiece));
+        for (std::streamsize done = 0; done < in.gcount() && failure == 0;) {
+            const ssize_t written = ::write(fd, piece.data() + done, static_cast<std::size_t>(in.gcount() - done));
+            if (written > 0) done += written;
+            else if (errno != EINTR) failure = errno;
+        }
+    }
+    if (failure == 0 && !in.eof()) failure = EIO;
+    if (failure == 0 && ::fsync(fd) != 0) failure = errno;
+    if (::close(fd) != 0 && failure == 0) failure = errno;
+    if (failure == 0 && ::rename(temporary.c_str(), to.c_str()) != 0) failure = errno;
+    if (failure == 0) return true;
+    ::unlink(temporary.c_str());
+    *error = file_error_words(failure);
+    return false;
+}
+
+// The first stem free for `name` (or holding the same bytes, by `same`),
+// and what happened there: `place` puts the file under a free one, false
+// with *error when it cannot.
+ImportedShape choose_stem(const std::filesystem::path& documents, std::string_view name,
+                          const std::function<bool(const std::filesystem::path&)>& same,
+                          const std::function<bool(const std::filesystem::path&, std::string*)>& place) {
+    ImportedShape result;
     std::string error;
     if (!ensure_folder(documents, &error)) {
         result.problem = error;
@@ -51,12 +115,12 @@ ImportedShape import_shape_file(const std::filesystem::path& documents, std::str
         const std::filesystem::path path = shape_file_path(documents, stem);
         std::error_code ignored;
         if (std::filesystem::exists(path, ignored)) {
-            if (!same_bytes(path, bytes)) continue;
+            if (!same(path)) continue;
             result.stem = stem;
             result.already_there = true;
             return result;
         }
-        if (!write_file_atomically(path, bytes, &error)) {
+        if (!place(path, &error)) {
             result.problem = error;
             return result;
         }
@@ -64,6 +128,32 @@ ImportedShape import_shape_file(const std::filesystem::path& documents, std::str
         return result;
     }
     result.problem = "too many saved shapes are named " + base;
+    return result;
+}
+
+}  // namespace
+
+ImportedShape import_shape_file(const std::filesystem::path& documents, std::string_view name,
+                                std::span<const uint8_t> bytes) {
+    if (std::string problem = shape_bytes_problem(bytes); !problem.empty()) {
+        ImportedShape result;
+        result.problem = std::move(problem);
+        return result;
+    }
+    return choose_stem(
+        documents, name, [bytes](const std::filesystem::path& stored) { return same_bytes(stored, bytes); },
+        [bytes](const std::filesystem::path& path, std::string* error) {
+            return write_file_atomically(path, bytes, error);
+        });
+}
+
+ImportedShape import_checked_shape_file(const std::filesystem::path& documents, std::string_view name,
+                                        const std::filesystem::path& file) {
+    ImportedShape result = choose_stem(
+        documents, name, [&file](const std::filesystem::path& stored) { return same_contents(stored, file); },
+        [&file](const std::filesystem::path& path, std::string* error) { return copy_into_place(file, path, error); });
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
     return result;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "shape/shape_transfer.h"
 #include "widgets/table_view.h"
 
 namespace lumo {
@@ -57,6 +58,8 @@ private:
     void forget_thumbnails();
     void reload();
     void take_import(ArrivingFile file);
+    void refuse_import(const std::string& name, const std::string& problem);
+    void store_import(const std::string& name, const ImportedShape& imported);
 
     std::filesystem::path documents_;
     TableView table_;
@@ -65,6 +68,7 @@ private:
     std::map<std::string, ImTextureID> thumbnails_;
     long thumbnails_decoded_ = 0;
     bool importing_ = false;
+    uint64_t checking_ = 0;  // the imported file being checked beside the frames, if any
 };
 
 }  // namespace lumo

@@ -14,7 +14,9 @@ if (typeof window === 'object') Module.lumoBackground = (function () {
   // later one is a task, answered with its bytes (moved, not copied).
   function workerMain() {
     function run(request) {
-      const { id, task, path, file, input } = request;
+      // Plain reads: Emscripten 3.1.6's JS optimiser drops this very line
+      // when it is written as a destructuring.
+      const id = request.id, task = request.task, path = request.path, file = request.file, input = request.input;
       let pathPointer = 0, inputPointer = 0;
       try {
         if (path) {
@@ -77,6 +79,12 @@ if (typeof window === 'object') Module.lumoBackground = (function () {
   // The program's own copy runs what the worker could not: the file is
   // still in its file system, the input was kept.
   function runHere(request) {
+    let restored = false;
+    if (request.file && request.path && !FS.analyzePath(request.path).exists) {
+      FS.mkdirTree(request.path.substring(0, request.path.lastIndexOf('/')) || '/');
+      FS.writeFile(request.path, new Uint8Array(request.file));
+      restored = true;
+    }
     const inputBytes = new Uint8Array(request.input);
     const inputPointer = Module._malloc(Math.max(1, inputBytes.length));
     HEAPU8.set(inputBytes, inputPointer);
@@ -91,6 +99,7 @@ if (typeof window === 'object') Module.lumoBackground = (function () {
     Module._lumo_background_release();
     Module._free(inputPointer);
     if (pathPointer) Module._free(pathPointer);
+    if (restored) FS.unlink(request.path);
     answer(request.id, output.buffer);
   }
 
@@ -108,25 +117,27 @@ if (typeof window === 'object') Module.lumoBackground = (function () {
     ready = false;
   }
 
+  // The file's bytes move to the worker; should it fail later, the task
+  // runs here on the file where it was, if it still is.
   function send(request) {
-    let file = null;
-    if (request.path) {
-      try { file = FS.readFile(request.path).buffer; } catch (ignored) { /* the task says it is missing */ }
-    }
+    const file = request.file;
+    request.file = null;
     worker.postMessage({ id: request.id, task: request.task, path: request.path, file: file, input: request.input },
                        file ? [file] : []);
   }
 
   function start() {
+    try {
+      startWorker();
+    } catch (error) {
+      giveUp(error);
+    }
+  }
+
+  function startWorker() {
     const source = '(' + workerMain.toString() + ')();';
     const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
-    try {
-      worker = new Worker(url);
-    } catch (error) {
-      URL.revokeObjectURL(url);
-      giveUp(error);
-      return;
-    }
+    worker = new Worker(url);
     const scriptUrl = Module.lumoScriptUrl || new URL('lumo.js', document.baseURI).href;
     worker.onmessage = function (message) {
       const data = message.data;
@@ -150,7 +161,7 @@ if (typeof window === 'object') Module.lumoBackground = (function () {
       giveUp(event.message || 'the worker stopped');
     };
     worker.postMessage({ start: true, module: Module.lumoWasmModule || null, scriptUrl: scriptUrl,
-                         wasmUrl: new URL('lumo.wasm', scriptUrl).href });
+                         wasmUrl: new URL('lumo.wasm', document.baseURI).href });
   }
 
   return {
@@ -158,7 +169,13 @@ if (typeof window === 'object') Module.lumoBackground = (function () {
     // program then runs it itself).
     run: function (id, task, pathPointer, inputPointer, inputLength) {
       if (!usable) return false;
-      const request = { id: id, task: task, path: pathPointer ? UTF8ToString(pathPointer) : '',
+      // The file is read now: it may be moved or removed once this returns.
+      const path = pathPointer ? UTF8ToString(pathPointer) : '';
+      let file = null;
+      if (path) {
+        try { file = FS.readFile(path).buffer; } catch (ignored) { /* the task says it is missing */ }
+      }
+      const request = { id: id, task: task, path: path, file: file,
                         input: HEAPU8.slice(inputPointer, inputPointer + inputLength).buffer };
       pending.push(request);
       if (!worker) start();  // a worker that cannot start runs it here, at once

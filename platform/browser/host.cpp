@@ -25,13 +25,21 @@
 // The page's side, in JavaScript: clang-format reads it as C++ and would break it.
 // clang-format off
 EM_JS(void, lumo_report_frame, (double count), {
-    if (!Module.lumoFirstFrameAt) Module.lumoFirstFrameAt = performance.now();
+    const now = performance.now();
+    if (Module.lumoFrameTimes && Module.lumoFrameTimes.length < 1000) Module.lumoFrameTimes.push(now);
     Module.lumoFramesPresented = count;
+    if (!Module.lumoFirstFrameAt) {
+        Module.lumoFirstFrameAt = now;
+        if (Module.lumoOnFirstFrame) Module.lumoOnFirstFrame();
+    }
 });
 
+// Each figure, and when it was last reported (the page's clock).
 EM_JS(void, lumo_set_metric, (const char* name, double value), {
     Module.lumoMetrics = Module.lumoMetrics || {};
+    Module.lumoMetricsAt = Module.lumoMetricsAt || {};
     Module.lumoMetrics[UTF8ToString(name)] = value;
+    Module.lumoMetricsAt[UTF8ToString(name)] = performance.now();
 });
 
 // The page records the identifiers of cancelled touches (page.js) before
@@ -220,8 +228,8 @@ bool host_has_camera() {
 
 void host_open_file_chooser(ChooserRequest request, const ChooserLimits& limits) {
     chosen = {};
-    EM_ASM({ Module.lumoHost.openChooser($0, {maxSide : $1, minSide : $2, maxBytes : $3}); }, static_cast<int>(request),
-           limits.max_side, limits.min_side, static_cast<double>(limits.max_bytes));
+    EM_ASM({ Module.lumoHost.openChooser($0, {maxSide : $1, fitSide : $2, maxBytes : $3}); }, static_cast<int>(request),
+           limits.max_side, limits.fit_side, static_cast<double>(limits.max_bytes));
 }
 
 ChooserState host_chooser_state() {
@@ -241,8 +249,8 @@ void host_close_file_chooser() {
 ArrivingFile host_take_chosen_file() { return std::exchange(chosen, {}); }
 
 void host_set_drop_limits(const ChooserLimits& limits) {
-    EM_ASM({ Module.lumoHost.setDropLimits({maxSide : $0, minSide : $1, maxBytes : $2}); }, limits.max_side,
-           limits.min_side, static_cast<double>(limits.max_bytes));
+    EM_ASM({ Module.lumoHost.setDropLimits({maxSide : $0, fitSide : $1, maxBytes : $2}); }, limits.max_side,
+           limits.fit_side, static_cast<double>(limits.max_bytes));
 }
 
 ArrivingFile host_take_dropped_file() {
@@ -328,10 +336,11 @@ bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes
 
 extern "C" {
 
-// From the page: queue 0 is the chooser's answer, 1 a dropped file. The
-// bytes are copied; the page frees its buffers.
-EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char* name, int width, int height,
-                                                 double size, const uint8_t* bytes, int byte_count) {
+// From the page: queue 0 is the chooser's answer, 1 a dropped file. A
+// picture's pixels are copied, the page frees its buffers; any other file is
+// already in the file system, at `path`.
+EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char* name, const char* path, int width,
+                                                 int height, double size, const uint8_t* bytes, int byte_count) {
     using lumo::ArrivingFile;
     ArrivingFile file;
     switch (kind) {
@@ -342,6 +351,7 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
         default: file.kind = ArrivingFile::Kind::undecodable; break;
     }
     if (name != nullptr) file.name = name;
+    if (path != nullptr && path[0] != '\0') file.path = path;
     file.width = width;
     file.height = height;
     file.size = size > 0 ? static_cast<uint64_t>(size) : 0;

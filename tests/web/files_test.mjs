@@ -261,7 +261,8 @@ for (const where of ['worker', 'page']) {
     await chooser.accept([photo]);
     await waitGone(page, 'Choose a Picture');
     await page.waitForFunction(() => Module.ccall('lumo_animating', 'number', [], []) === 1);
-    assert.deepEqual(await page.evaluate(() => window.decodedSize), [400, 600, 400 * 600 * 4], 'stood upright, not squeezed');
+    assert.deepEqual(await page.evaluate(() => window.decodedSize), [512, 512, 512 * 512 * 4],
+                     'fitted into the texture square away from the page\'s thread');
     assert.equal(await page.evaluate(() => Module.lumoPictureDecoder.where()), where);
     await page.mouse.click(160, 240);  // a tap hides the panel
     await pause(1500);
