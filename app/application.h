@@ -135,6 +135,7 @@ private:
     double table_main_thread_ms_ = 0.0;
     bool table_farmed_ = false;
     int table_builds_reported_ = 0;
+    bool whole_dome_reported_ = false;
     double refresh_seconds_ = 1.0 / 60.0;
     std::chrono::steady_clock::time_point last_turn_started_;
     std::chrono::steady_clock::time_point table_build_started_;

@@ -1,19 +1,13 @@
 #include "shape/shape_transfer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <system_error>
 
 #include "files/app_paths.h"
 #include "files/file_error_words.h"
 #include "files/file_io.h"
-#include "files/temporary_name.h"
 #include "shape/loaded_shape.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
@@ -56,45 +50,6 @@ bool same_contents(const std::filesystem::path& a, const std::filesystem::path& 
             return false;
     }
     return in_a.eof() && in_b.eof();
-}
-
-// Copied piece by piece under a hidden name, flushed and put in place
-// whole; false, with *error, when it cannot be.
-bool copy_into_place(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) {
-        *error = "the file cannot be read";
-        return false;
-    }
-    std::filesystem::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = temporary_name_for(to);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        *error = file_error_words(errno);
-        return false;
-    }
-    std::vector<char> piece(kPiece);
-    int failure = 0;
-    while (in && failure == 0) {
-        in.read(piece.data(), static_cast<std::streamsize>(kPiece));
-        for (std::streamsize done = 0; done < in.gcount() && failure == 0;) {
-            const ssize_t written = ::write(fd, piece.data() + done, static_cast<std::size_t>(in.gcount() - done));
-            if (written > 0) done += written;
-            else if (errno != EINTR) failure = errno;
-        }
-    }
-    if (failure == 0 && !in.eof()) failure = EIO;
-    if (failure == 0 && ::fsync(fd) != 0) failure = errno;
-    if (::close(fd) != 0 && failure == 0) failure = errno;
-    if (failure == 0 && ::rename(temporary.c_str(), to.c_str()) != 0) failure = errno;
-    if (failure == 0) return true;
-    ::unlink(temporary.c_str());
-    *error = file_error_words(failure);
-    return false;
 }
 
 // The first stem free for `name` (or holding the same bytes, by `same`),
@@ -151,7 +106,12 @@ ImportedShape import_checked_shape_file(const std::filesystem::path& documents, 
                                         const std::filesystem::path& file) {
     ImportedShape result = choose_stem(
         documents, name, [&file](const std::filesystem::path& stored) { return same_contents(stored, file); },
-        [&file](const std::filesystem::path& path, std::string* error) { return copy_into_place(file, path, error); });
+        [&file](const std::filesystem::path& path, std::string* error) {
+            std::error_code moved;
+            std::filesystem::rename(file, path, moved);
+            if (moved) *error = file_error_words(moved.value());
+            return !moved;
+        });
     std::error_code ignored;
     std::filesystem::remove(file, ignored);
     return result;

@@ -261,19 +261,20 @@ ArrivingFile host_take_dropped_file() {
 }
 
 // --- The influence table's rows -----------------------------------------------------
-// table_rows.js runs the workers and copies their rows into the table.
+// table_rows.js, a script of the page's own, runs the workers and copies
+// their rows into the table.
 
 bool host_table_rows_start(const float* rest_shape, float* table) {
-    return EM_ASM_INT({ return Module.lumoTableRows && Module.lumoTableRows.start($0, $1) ? 1 : 0; }, rest_shape,
+    return EM_ASM_INT({ return window.lumoTableRows && window.lumoTableRows.start($0, $1) ? 1 : 0; }, rest_shape,
                       table) != 0;
 }
 
 int host_table_rows_done() {
-    return EM_ASM_INT({ return Module.lumoTableRows ? Module.lumoTableRows.rowsDone() : 0; });
+    return EM_ASM_INT({ return window.lumoTableRows ? window.lumoTableRows.rowsDone() : 0; });
 }
 
 bool host_table_rows_failed() {
-    return EM_ASM_INT({ return !Module.lumoTableRows || Module.lumoTableRows.failed() ? 1 : 0; }) != 0;
+    return EM_ASM_INT({ return !window.lumoTableRows || window.lumoTableRows.failed() ? 1 : 0; }) != 0;
 }
 
 void host_table_rows_cancel() {

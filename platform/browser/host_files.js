@@ -17,6 +17,17 @@ if (typeof window === 'object') Module.lumoHost = (function () {
   // aborted at commit (a full quota) is never heard of, so a failed copy
   // either never answers or answers success. These report every failure.
   function mendIndexedDbErrors() {
+    const localSet = IDBFS.getLocalSet;
+    IDBFS.getLocalSet = function (mount, callback) {
+      localSet(mount, function (error, set) {
+        if (set) {
+          Object.keys(set.entries).forEach(function (path) {
+            if (path === ARRIVING || path.startsWith(ARRIVING + '/')) delete set.entries[path];
+          });
+        }
+        callback(error, set);
+      });
+    };
     // Without IndexedDB (some private windows) Emscripten's asserts, which
     // stops the whole program; an error is what the callers handle.
     IDBFS.indexedDB = function () {
@@ -176,10 +187,11 @@ if (typeof window === 'object') Module.lumoHost = (function () {
 
   // Files other than pictures go into a scratch folder of the program's
   // file system, which lives outside the WebAssembly memory: the program
-  // checks them beside the frames and moves what it keeps, and its own
-  // memory never grows for a file it refuses. What is left of the last
-  // file goes when the next one comes.
-  const ARRIVING = '/tmp/lumo-arriving';
+  // checks them beside the frames and moves what it keeps (inside the
+  // application's folder, a rename), and its own memory never grows for a
+  // file it refuses. What is left of the last file goes when the next one
+  // comes; the folder is never copied into IndexedDB.
+  const ARRIVING = LUMO_HOME + '/.arriving';
   let arrivals = 0;
   function putInScratch(name, bytes) {
     try { FS.readdir(ARRIVING).forEach(function (entry) { if (entry !== '.' && entry !== '..') removeTree(ARRIVING + '/' + entry); }); }

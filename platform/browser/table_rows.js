@@ -1,51 +1,52 @@
 // The influence table's rows, computed in Web Workers (host_table_rows_*):
-// each worker runs table_rows.wasm (sim/table_rows_worker.cpp: the program's
-// own kernel, with WebAssembly SIMD where the browser has it), computes
+// each worker runs table_rows.wasm (sim/table_rows_worker.cpp: the
+// program's own kernel, with WebAssembly SIMD; without SIMD there are no
+// workers and the program builds the table in slices itself), computes
 // whole rows from the 7500-float rest shape alone and posts them back, the
 // buffer moved; this side copies each band into the program's table and
 // counts the rows complete from row 0 on, which the program publishes in
 // order. Plain workers need no special headers.
 //
-// Packed into lumo.js ahead of the program and started at once: while the
-// program itself downloads and compiles, the workers build the default
-// dome's table, which the program asks for first. Its rows wait here until
-// the program's table exists; if the program asks for another shape, they
-// are dropped.
+// A file of the site of its own, loaded by index.html beside page.js and
+// started at once. Each worker fetches the module and builds its share of
+// the default dome's table, which the program asks for first, on its own:
+// nothing waits for the page's thread, which is busy starting the program.
+// The rows wait here until the program's table exists; if the program asks
+// for another shape, they are dropped. The program reaches this as
+// window.lumoTableRows (HEAPF32 is the program's memory, once it runs).
+'use strict';
 
-if (typeof window === 'object') Module.lumoTableRows = (function () {
+window.lumoTableRows = (function () {
   const ROWS = 2500;
   const BAND = 20;  // rows a message: about 200 KB
   // A function returning a SIMD vector: valid only where WebAssembly has SIMD.
   const SIMD_PROBE = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0,
                                      65, 0, 253, 15, 253, 98, 11]);
+  const DEFAULT_DOME = 1;  // the first job, the workers' own
 
   // Runs in each worker: one instance of the rows module; for each job the
   // rest shape (or the default dome) and the worker's own bands, computed
   // one a task (so a newer job is seen between bands) and posted back as
-  // each is done, with no word from the page's thread in between.
+  // each is done. Its place among the workers and the module's address
+  // come in its name.
   function workerMain() {
+    const place = JSON.parse(self.name);
     let rows = null;
+    let waiting = null;  // a job that came before the module was ready
     let bands = [];  // [first, count] still to compute for the newest job
     let job = 0;
     const next = new MessageChannel();
     next.port1.onmessage = function () {
       const band = bands.shift();
       if (!band) return;
+      const started = performance.now();
       const at = rows.lumo_rows_compute(band[0], band[1]);
       const computed = new Float32Array(rows.memory.buffer, at, band[1] * 2500).slice();
-      self.postMessage({ job: job, first: band[0], count: band[1], rows: computed }, [computed.buffer]);
+      self.postMessage({ job: job, first: band[0], count: band[1], rows: computed, ms: performance.now() - started },
+                       [computed.buffer]);
       if (bands.length) next.port2.postMessage(0);
     };
-    self.onmessage = function (message) {
-      const data = message.data;
-      if (data.module) {
-        WebAssembly.instantiate(data.module, {}).then(function (instance) {
-          rows = instance.exports;
-          rows._initialize();
-          self.postMessage({ ready: true });
-        }, function (error) { self.postMessage({ failed: String(error) }); });
-        return;
-      }
+    function take(data) {
       const idle = bands.length === 0;
       job = data.job;
       bands = data.bands;
@@ -58,20 +59,36 @@ if (typeof window === 'object') Module.lumoTableRows = (function () {
         self.postMessage({ job: job, shape: shape.slice() });
       }
       if (idle && bands.length) next.port2.postMessage(0);
+    }
+    self.onmessage = function (message) {
+      if (rows) take(message.data);
+      else waiting = message.data;
     };
+    const fetched = fetch(place.url);
+    const made = WebAssembly.instantiateStreaming
+      ? WebAssembly.instantiateStreaming(fetched, {})
+      : fetched.then((r) => r.arrayBuffer()).then((bytes) => WebAssembly.instantiate(bytes, {}));
+    made.then(function (result) {
+      rows = result.instance.exports;
+      rows._initialize();
+      take(waiting || { job: place.job, bands: place.bands });
+      waiting = null;
+    }, function (error) { self.postMessage({ failed: String(error) }); });
   }
 
-  const workers = [];  // { worker, ready, job: the newest job it was given }
+  const workers = [];
   let failed = typeof Worker === 'undefined' || typeof WebAssembly === 'undefined';
-  let jobs = 0;
+  let jobs = DEFAULT_DOME;
   // The newest job: its rest shape (for the default dome, once a worker has
   // said what it is), the table (0 until the program asks), the bands that
   // arrived before it had one, and which rows are done.
   let job = null;
-  const metrics = { copyMs: 0, startedAt: 0, doneAt: 0, speculated: false };
+  // For the benchmark: the page's thread's share, the workers' own time,
+  // and whether the default dome's rows were there before the program asked.
+  const metrics = { copyMs: 0, workerMs: 0, startedAt: 0, doneAt: 0, speculated: false };
 
-  function newJob(shape, table) {
-    return { id: ++jobs, shape: shape, table: table, waiting: [], done: new Uint8Array(ROWS), complete: 0 };
+  function newJob(id, shape, table) {
+    return { id: id, shape: shape, table: table, waiting: [], done: new Uint8Array(ROWS), complete: 0 };
   }
 
   function fail(why) {
@@ -82,16 +99,13 @@ if (typeof window === 'object') Module.lumoTableRows = (function () {
     workers.length = 0;
   }
 
-  // A worker's share of the newest job: every band whose number leaves its
-  // index when divided by the number of workers, so that all of them work
-  // down the table side by side and row 0 on fills without gaps.
-  function give(w, index) {
-    if (!job || !w.ready || w.job === job.id) return;
-    w.job = job.id;
+  // A worker's share of a job: every band whose number leaves its index
+  // when divided by the number of workers, so that all of them work down
+  // the table side by side and row 0 on fills without gaps.
+  function share(index, count) {
     const bands = [];
-    for (let first = index * BAND; first < ROWS; first += workers.length * BAND)
-      bands.push([first, Math.min(BAND, ROWS - first)]);
-    w.worker.postMessage({ job: job.id, shape: job.shape, bands: bands });
+    for (let first = index * BAND; first < ROWS; first += count * BAND) bands.push([first, Math.min(BAND, ROWS - first)]);
+    return bands;
   }
 
   function copy(band) {
@@ -104,6 +118,7 @@ if (typeof window === 'object') Module.lumoTableRows = (function () {
   }
 
   function received(data) {
+    if (data.ms) metrics.workerMs += data.ms;
     if (!job || data.job !== job.id) return;
     if (data.shape) {
       if (!job.shape) job.shape = data.shape;
@@ -124,22 +139,21 @@ if (typeof window === 'object') Module.lumoTableRows = (function () {
 
   function start() {
     if (failed) return;
-    const simd = WebAssembly.validate(SIMD_PROBE);
-    const url = new URL(simd ? 'table_rows_simd.wasm' : 'table_rows.wasm', document.baseURI).href;
-    const compiling = WebAssembly.compileStreaming
-      ? WebAssembly.compileStreaming(fetch(url))
-      : fetch(url).then((r) => r.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes));
+    if (!WebAssembly.validate(SIMD_PROBE)) {
+      fail('this browser\'s WebAssembly has no SIMD');
+      return;
+    }
+    const url = new URL('table_rows.wasm', document.baseURI).href;
     const count = Math.max(1, Math.min(4, navigator.hardwareConcurrency || 2));
     const source = URL.createObjectURL(new Blob(['(' + workerMain.toString() + ')();'], { type: 'text/javascript' }));
-    job = newJob(null, 0);  // the default dome's
+    job = newJob(DEFAULT_DOME, null, 0);
     try {
       for (let i = 0; i < count; ++i) {
-        const w = { worker: new Worker(source), ready: false, job: 0 };
+        const name = JSON.stringify({ url: url, job: DEFAULT_DOME, bands: share(i, count) });
+        const w = { worker: new Worker(source, { name: name }) };
         w.worker.onmessage = function (message) {
-          const data = message.data;
-          if (data.failed) fail(data.failed);
-          else if (data.ready) { w.ready = true; give(w, i); }
-          else received(data);
+          if (message.data.failed) fail(url + ': ' + message.data.failed);
+          else received(message.data);
         };
         w.worker.onerror = function (event) { event.preventDefault(); fail(event.message || 'a worker stopped'); };
         workers.push(w);
@@ -147,12 +161,8 @@ if (typeof window === 'object') Module.lumoTableRows = (function () {
     } catch (error) {
       fail(error);
     }
-    compiling.then(function (module) {
-      URL.revokeObjectURL(source);
-      for (const w of workers) w.worker.postMessage({ module: module });
-    }, function (error) {
-      fail(url + ': ' + error);
-    });
+    // The workers' source stays for the page's life: a browser may still be
+    // fetching it when the constructor returns.
   }
 
   start();
@@ -171,8 +181,10 @@ if (typeof window === 'object') Module.lumoTableRows = (function () {
         for (const band of job.waiting.splice(0)) copy(band);
         return true;
       }
-      job = newJob(shape, tablePointer);
-      workers.forEach(give);
+      job = newJob(++jobs, shape, tablePointer);
+      workers.forEach((w, index) => {
+        w.worker.postMessage({ job: job.id, shape: job.shape, bands: share(index, workers.length) });
+      });
       return true;
     },
     rowsDone: function () { return job && job.table ? job.complete : 0; },

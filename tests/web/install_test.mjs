@@ -124,7 +124,7 @@ test('with the network off and the host gone, the page starts from its copy, dra
     await page.waitForFunction(() => window.Module && Module.lumoFramesPresented > 0, { timeout: 120000 });
     // The dome is revealed from the top as its table is built.
     await waitForTable(page);
-    for (const file of ['page.js', 'lumo.js', 'lumo.wasm', 'table_rows_simd.wasm'])
+    for (const file of ['page.js', 'lumo.js', 'lumo.wasm', 'table_rows.wasm'])
       assert.equal(fromWorker.get(`/${file}`), true, `${file} comes from the service worker`);
     assert.ok(await domeDrawn(page), 'the middle of the view is drawn');
   };
