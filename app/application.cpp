@@ -12,6 +12,8 @@
 #include "app/file_kind.h"
 #include "app/start_up.h"
 #include "files/app_paths.h"
+#include "files/window_state.h"
+#include "ui/panel_layout.h"
 #include "files/file_io.h"
 #include "picture/picture.h"
 #include "platform/log.h"
@@ -32,6 +34,8 @@ constexpr SDL_TouchID kScriptTouchDevice = 77;
 // its display frame, less room for the browser to composite, and at least this.
 constexpr double kLeastTableSlice = 0.002;
 constexpr double kCompositingRoom = 0.004;
+// Quitting waits this long at most for a clip's files.
+constexpr std::chrono::milliseconds kQuitClipBudget{2000};
 
 // A window coordinate as SDL's integer events carry it. Scripts keep their
 // positions far inside int's range; the clamp makes the conversion defined
@@ -62,15 +66,28 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
         }
         app->script_ = std::move(*script);
     }
-    StartUp start_up;  // runs while the window opens
+    StartUp start_up(documents_folder(app->home_));  // runs while the window opens
     startup_mark("table build started");
     WindowOptions window_options;
     window_options.headless = options.headless;
     window_options.width = options.window_width;
     window_options.height = options.window_height;
     window_options.pixel_ratio = options.pixel_ratio;
-    app->window_ = GLWindow::create(window_options, error);
-    if (!app->window_) return nullptr;
+    // Room beside the view for the panel, in a window chosen for the screen.
+    window_options.side_room_per_scale = static_cast<int>(PanelMetrics::kMinWidth + 2 * PanelMetrics::kMargin);
+    if (!options.headless) {
+        app->window_store_ = application_state_folder(options.home) / "window";
+        if (const std::optional<WindowState> kept = read_window_state(app->window_store_)) {
+            window_options.place = DesktopRect{kept->x, kept->y, kept->width, kept->height};
+            window_options.full_screen = kept->full_screen;
+        }
+    }
+    bool too_large = false;
+    app->window_ = GLWindow::create(window_options, error, &too_large);
+    if (!app->window_) {
+        if (bad_input) *bad_input = too_large;
+        return nullptr;
+    }
 
     app->imgui_ = std::make_unique<ImGuiLayer>(app->window_.get(), start_up.take_font_file());
     startup_mark("interface layer made");
@@ -102,6 +119,14 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->compositor_.set_overlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
     ControlPanel* panel = app->interface_->panel();
+    ClipRecording::Options clip_options;
+    clip_options.file = options.record;
+    clip_options.never_drop = app->run_loop_.isVirtual();
+    Application* owner = app.get();
+    app->clip_ = std::make_unique<ClipRecording>(&app->run_loop_, &view, clip_options,
+                                                 [owner](const ClipResult& result) { owner->clip_finished(result); });
+    app->compositor_.set_frame_tap(app->clip_.get());
+    panel->set_recording(app->clip_.get());
     panel->lay_out();
     app->touches_->set_capture_predicate([panel](float x, float y) { return panel->captures(x, y); });
     Application* self = app.get();
@@ -114,7 +139,10 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
 Application::~Application() {
     // A save under way is written before the delegate goes.
     host_finish_background();
+    keep_window_place();
     run_loop_.invalidate(ui_timer_);
+    compositor_.set_frame_tap(nullptr);
+    clip_.reset();
     touches_.reset();
     interface_.reset();  // the view, its context and its table build
     accelerometer_.reset();
@@ -140,9 +168,14 @@ void Application::launch() {
     }
     if (!options_.headless) tilt_->start_controllers();
     startup_mark("controllers started");
+    note_window_place();
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, [this] { ui_tick(); });
     allow_dropped_files();
     for (const std::string& file : options_.files) open_file(file);
+    // --record records the whole run, unless the script says when.
+    const bool script_records = std::any_of(
+        script_.begin(), script_.end(), [](const ScriptEvent& e) { return e.kind == ScriptEvent::Kind::record_start; });
+    if (!options_.record.empty() && !script_records) clip_->start();
 }
 
 // A scripted or headless run advances without waiting for the table build to
@@ -188,6 +221,10 @@ void Application::pump(double wait_seconds) {
     }
     touches_->flush();
     host_deliver_background();
+    clip_->poll();
+    // An answer from the host shows (an alert, a chosen picture) even while
+    // the dome rests and frames are skipped.
+    if (host_take_answer_arrived()) view().setNeedsDisplay();
     receive_picture();
     receive_dropped_files();
 }
@@ -202,6 +239,7 @@ void Application::handle_event(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                 case SDL_WINDOWEVENT_MINIMIZED:
                 case SDL_WINDOWEVENT_HIDDEN:
+                    clip_->stop();  // a clip ends when the window is left; its notice says where it went
                     if (active_) delegate().applicationWillResignActive();
                     active_ = false;
                     break;
@@ -211,7 +249,9 @@ void Application::handle_event(const SDL_Event& event) {
                     if (!active_) delegate().applicationDidBecomeActive();
                     active_ = true;
                     break;
+                case SDL_WINDOWEVENT_MOVED: note_window_place(); break;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    note_window_place();
                     interface_->panel()->lay_out();
                     view().update_screen_size();
                     view().layoutSubviews();
@@ -226,11 +266,10 @@ void Application::handle_event(const SDL_Event& event) {
                 interface_->panel()->show_key_help();
             break;
         case SDL_DROPFILE:
-            if (interface_->panel()->modal_open()) {
-                log_line("lumo: close the open menu before dropping a file");
-            } else {
-                open_file(event.drop.file);
-            }
+            // A drop says plainly what to open: whatever menu is open gives
+            // way (a notice would have to wait behind it, unseen).
+            interface_->panel()->make_way_for_drop();
+            open_file(event.drop.file);
             SDL_free(event.drop.file);
             break;
         case SDL_CONTROLLERDEVICEADDED:
@@ -247,6 +286,10 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
         return;
     }
     ControlPanel* panel = interface_->panel();
+    if (key.keysym.sym == SDLK_F11 && key.repeat == 0) {
+        window_->set_full_screen(!window_->full_screen());
+        return;
+    }
     if (key.keysym.sym == SDLK_F1 && key.repeat == 0) {
         if (panel->key_help().isVisible()) panel->key_help().dismiss();
         else if (!panel->modal_open()) panel->show_key_help();
@@ -254,22 +297,50 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
     }
     // Escape and the rest reach the modal screen through the ImGui layer.
     if (panel->modal_open()) return;
+    // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo. One step a press: each may rebuild the table.
+    const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0, shift = (key.keysym.mod & KMOD_SHIFT) != 0;
+    if (ctrl && (key.keysym.sym == SDLK_z || key.keysym.sym == SDLK_y)) {
+        if (key.repeat != 0) return;
+        if (key.keysym.sym == SDLK_z && !shift) delegate().undo();
+        else delegate().redo();
+        return;
+    }
     if (key.keysym.sym == SDLK_l && key.repeat == 0) {
         view().setDisplaySurface(!view().displays_surface());
+        return;
+    }
+    if (key.keysym.sym == SDLK_r && key.repeat == 0) {
+        clip_->toggle();
         return;
     }
     tilt_->handle_key(key.keysym.sym);
 }
 
+// The window's place as it is when not filling the screen, noted as it
+// moves, and kept for the next start.
+void Application::note_window_place() {
+    if (window_ && !window_->headless() && !window_->full_screen()) windowed_place_ = window_->desktop_rect();
+}
+
+void Application::keep_window_place() {
+    if (window_store_.empty() || !window_ || !windowed_place_) return;
+    const WindowState state{windowed_place_->x, windowed_place_->y, windowed_place_->width, windowed_place_->height,
+                            window_->full_screen()};
+    std::string error;
+    if (!write_window_state(window_store_, state, &error))
+        log_line("lumo: the window's place is not kept: %s", error.c_str());
+}
+
 bool Application::open_file(const std::filesystem::path& path) {
-    if (is_shape_file(path)) return delegate().open_shape_file(path);
-    std::error_code missing;
-    if (!std::filesystem::is_regular_file(path, missing)) {
-        const std::string error = path.string() + ": no such picture file";
+    // By kind first, before anything opens it: a pipe or a device could keep
+    // the frame's thread waiting for ever.
+    if (const std::string problem = regular_file_problem(path); !problem.empty()) {
+        const std::string error = path.string() + ": " + problem;
         log_line("lumo: cannot open %s", error.c_str());
         interface_->panel()->report_cannot_open(error);
         return false;
     }
+    if (is_shape_file(path)) return delegate().open_shape_file(path);
     view().prepare_picture(path);
     return true;
 }
@@ -287,6 +358,7 @@ int Application::run(std::unique_ptr<Application> app) {
     running_ = running;
     host_run_main_loop([running] { return running->turn(); });
     if (!running->quit_) return 0;  // the browser goes on calling turns
+    running->finish_clip(kQuitClipBudget);
     const int status = running->screenshot_failed_ ? 1 : 0;
     running_ = nullptr;
     delete running;
@@ -395,13 +467,35 @@ int Application::run_headless() {
     }
     if (!options_.screenshot.empty() && write_screenshot(options_.screenshot))
         log_line("lumo: screenshot of frame %d written to %s", options_.frames, options_.screenshot.c_str());
+    // The clip ends with the run, with every frame it was given.
+    finish_clip(std::chrono::milliseconds::max());
     // The options refuse frames past the end; a quit before them still must not pass in silence.
     for (const auto& [frame, path] : pending_screenshots_) {
         log_line("lumo: frame %d was never drawn; no screenshot written to %s", frame, path.c_str());
         screenshot_failed_ = true;
     }
     pending_screenshots_.clear();
-    return screenshot_failed_ ? 1 : 0;
+    return screenshot_failed_ || clip_failed_ ? 1 : 0;
+}
+
+// What became of a clip: a notice, and a line on stderr (all a headless or
+// scripted run has to tell it).
+void Application::clip_finished(const ClipResult& result) {
+    if (result.saved() && result.kept == ClipResult::Kept::in_folder) {
+        std::string where;
+        for (const auto& file : result.files) where += (where.empty() ? "" : " and ") + file.string();
+        log_line("lumo: clip saved to %s", where.c_str());
+    } else if (!result.saved()) {
+        log_line("lumo: %s", result.message().c_str());
+        clip_failed_ = true;
+    }
+    if (result.frames_dropped > 0) log_line("lumo: the clip dropped %d frames", result.frames_dropped);
+    interface_->panel()->show_clip_notice(result);
+}
+
+// Quitting, or the end of a headless run: a clip being recorded ends there.
+void Application::finish_clip(std::chrono::milliseconds budget) {
+    if (std::optional<ClipResult> result = clip_->finish(budget)) clip_finished(*result);
 }
 
 // A screenshot of frame n shows the window as it stands once frame n has been drawn.
@@ -462,6 +556,8 @@ void Application::inject(const ScriptEvent& e) {
         case K::focus_lost: push_window_event(SDL_WINDOWEVENT_FOCUS_LOST); break;
         case K::focus_gained: push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED); break;
         case K::drop: push_drop(e.file); break;
+        case K::record_start: clip_->start(); break;
+        case K::record_stop: clip_->stop(); break;
         case K::press: {
             // Where the panel drew the control last; nothing when it has not.
             const PanelRect rect = interface_->panel()->rect_of(static_cast<ControlPanel::Control>(e.control));

@@ -7,9 +7,11 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/clip_recording.h"
 #include "app/options.h"
 #include "app/script.h"
 #include "tilt/accelerometer.h"
@@ -70,6 +72,7 @@ public:
     TiltSelector& tilt() { return *tilt_; }
     UIAccelerometer& accelerometer() { return *accelerometer_; }
     TouchRouter& touches() { return *touches_; }
+    ClipRecording& clip() { return *clip_; }
     long frames_drawn() const { return compositor_.frames_presented(); }
     bool active() const { return active_; }
     const std::filesystem::path& home() const { return home_; }
@@ -98,16 +101,22 @@ private:
     void settle_build();
     void handle_event(const SDL_Event& event);
     void handle_key(const SDL_KeyboardEvent& key);
+    void note_window_place();
+    void keep_window_place();
     void receive_picture();
     void allow_dropped_files();
     void receive_dropped_files();  // dropped_files.cpp
     void inject_script_events();
     void inject(const ScriptEvent& event);
     void take_due_screenshots();
+    void clip_finished(const ClipResult& result);
+    void finish_clip(std::chrono::milliseconds budget);
     bool write_screenshot(const std::string& path);
 
     AppOptions options_;
     std::filesystem::path home_;
+    std::filesystem::path window_store_;  // where the window's place is kept; empty headless
+    std::optional<DesktopRect> windowed_place_;
     std::unique_ptr<GLWindow> window_;
     RunLoop run_loop_;
     std::unique_ptr<ImGuiLayer> imgui_;
@@ -116,6 +125,8 @@ private:
     std::unique_ptr<UIAccelerometer> accelerometer_;
     std::unique_ptr<MainInterface> interface_;
     std::unique_ptr<TouchRouter> touches_;
+    std::unique_ptr<ClipRecording> clip_;  // before the interface goes: its read-back is GL's
+    bool clip_failed_ = false;  // a headless run's clip was not saved
     Timer ui_timer_;
     bool active_ = true;
     bool quit_ = false;

@@ -14,6 +14,7 @@
 
 #include "app/application.h"
 #include "ui/control_panel.h"
+#include "widgets/layout_faults.h"
 #include "widgets/widget_probe.h"
 
 namespace {
@@ -37,35 +38,40 @@ std::string hex(uint64_t value) {
     return text;
 }
 
-// What the modal widgets drew in the last interface frame.
-struct Item {
-    lumo::ProbedItem kind;
-    std::string caption;
-    ImVec2 min, max;
-    bool enabled;
-};
-
+// What the panel and the modal widgets drew in the last interface frame.
 class RecordingProbe : public lumo::WidgetProbe {
 public:
-    void item(lumo::ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max,
-              bool enabled) override {
+    void item(const lumo::DrawnItem& item) override {
         const int frame = ImGui::GetFrameCount();
         if (frame != frame_) {
             items_.clear();
             frame_ = frame;
         }
-        items_.push_back({kind, std::string(caption), rect_min, rect_max, enabled});
+        items_.push_back(item);
     }
     // Items from an earlier frame are gone from the screen.
-    const std::vector<Item>& items() {
+    const std::vector<lumo::DrawnItem>& items() {
         if (ImGui::GetCurrentContext() == nullptr || frame_ != ImGui::GetFrameCount()) items_.clear();
         return items_;
     }
 
 private:
-    std::vector<Item> items_;
+    std::vector<lumo::DrawnItem> items_;
     int frame_ = -1;
 };
+
+RecordingProbe& probe() {
+    static RecordingProbe probe;
+    static bool probing = false;
+    if (!probing) {
+        lumo::setWidgetProbe(&probe);
+        probing = true;
+        // The next frames draw the interface, so the probe sees it even
+        // while the dome rests and frames are skipped.
+        if (lumo::Application* app = lumo::Application::running()) app->view().setNeedsDisplay();
+    }
+    return probe;
+}
 
 void append_json_string(std::string& out, std::string_view text) {
     out += '"';
@@ -146,27 +152,50 @@ EMSCRIPTEN_KEEPALIVE int lumo_animating() {
     return app != nullptr && app->view().animating() ? 1 : 0;
 }
 
+// Where the view is in the canvas, in points, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* lumo_view_rect() {
+    static std::string json;
+    lumo::Application* app = lumo::Application::running();
+    if (app == nullptr) return "null";
+    const lumo::ViewRect r = app->window().view_rect_points();
+    json = "{\"x\":" + std::to_string(r.x) + ",\"y\":" + std::to_string(r.y) + ",\"width\":" + std::to_string(r.width) +
+           ",\"height\":" + std::to_string(r.height) + "}";
+    return json.c_str();
+}
+
+// Simulation steps taken so far.
+EMSCRIPTEN_KEEPALIVE double lumo_steps_taken() {
+    lumo::Application* app = lumo::Application::running();
+    return app != nullptr ? static_cast<double>(app->view().steps_taken()) : 0.0;
+}
+
 // The controls on screen, as JSON: the panel's, and what the modal widgets
 // drew in the last frame (from the first call on), in the canvas's points.
 EMSCRIPTEN_KEEPALIVE const char* lumo_controls() {
-    static RecordingProbe probe;
-    static bool probing = false;
     static std::string json;
-    if (!probing) {
-        lumo::setWidgetProbe(&probe);
-        probing = true;
-        // The next frames draw the interface, so the probe sees it even
-        // while the dome rests and frames are skipped.
-        if (lumo::Application* app = lumo::Application::running()) app->view().setNeedsDisplay();
-    }
     json = "[";
-    for (const Item& item : probe.items())
+    for (const lumo::DrawnItem& item : probe().items())
         append_item(json,
                     item.kind == lumo::ProbedItem::control ? "control"
                     : item.kind == lumo::ProbedItem::text  ? "text"
                                                            : "overflow",
                     item.caption, item.min.x, item.min.y, item.max.x - item.min.x, item.max.y - item.min.y,
                     item.enabled);
+    json += "]";
+    return json.c_str();
+}
+
+// What breaks the layout rules in the last frame drawn (widgets/layout_faults.h),
+// as a JSON array of lines; [] when nothing does.
+EMSCRIPTEN_KEEPALIVE const char* lumo_layout_faults() {
+    static std::string json;
+    json = "[";
+    if (ImGui::GetCurrentContext() != nullptr) {
+        for (const std::string& fault : lumo::layout_faults(probe().items(), ImGui::GetIO().DisplaySize)) {
+            if (json.size() > 1) json += ',';
+            append_json_string(json, fault);
+        }
+    }
     json += "]";
     return json.c_str();
 }

@@ -29,10 +29,7 @@ void Application::receive_dropped_files() {
         view().setNeedsDisplay();
         const std::string name = std::filesystem::path(file.name).filename().string();
         const std::string shown = name.empty() ? "the dropped file" : name;
-        if (interface_->panel()->modal_open()) {
-            log_line("lumo: close the open menu before dropping a file");
-            continue;
-        }
+        interface_->panel()->make_way_for_drop();  // as a drop on the desktop window
         switch (file.kind) {
             case ArrivingFile::Kind::picture: {
                 Picture picture = picture_from_straight_rgba(file.width, file.height, file.bytes);

@@ -7,6 +7,7 @@
 #include "files/file_io.h"
 #include "picture/picture_prepare.h"
 #include "platform/log.h"
+#include "platform/gl_window.h"
 #include "platform/host.h"
 #include "render/eagl_view.h"
 #include "shape/shape_names.h"
@@ -39,6 +40,8 @@ void lumoAppDelegate::applicationDidFinishLaunching() {
     glView->setAnimationInterval(kFrameInterval);
     glView->startAnimation();
     glView->set_vertices();
+    glView->set_will_change(
+        [this](ViewChange change) { history_.record(change, glView->trans()->rest_shape(), glView->picture()); });
 }
 
 void lumoAppDelegate::accelerometer_didAccelerate(UIAccelerometer* /*accelerometer*/, const Acceleration& sample) {
@@ -58,6 +61,11 @@ void lumoAppDelegate::applicationDidBecomeActive() {
 
 std::filesystem::path lumoAppDelegate::documents() const { return documents_folder(home_); }
 
+// The window's title names the shape file last opened or saved.
+void lumoAppDelegate::show_file_name(const std::string& name) {
+    if (window != nullptr) window->set_title(name + " \u2014 lumo");
+}
+
 void lumoAppDelegate::show_alert(const char* title, const char* message, std::string detail) {
     alert_ = std::make_unique<AlertView>(title, message, "OK");
     alert_->setDetail(std::move(detail));
@@ -69,7 +77,6 @@ void lumoAppDelegate::show_alert(const char* title, const char* message, std::st
 // beside the frames; the file is written when its bytes come back.
 void lumoAppDelegate::saveShapeAndImage() {
     const std::string stem = current_shape_file_stem();
-    const std::filesystem::path path = shape_file_path(documents(), stem);
     std::string error;
     const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
     if (ensure_documents_folder(home_, &error)) {
@@ -80,7 +87,7 @@ void lumoAppDelegate::saveShapeAndImage() {
         } else {
             std::vector<uint8_t> input = shape_to_encode(positions, glView->picture().get());
             run_in_background(&encode_shape_task, {}, std::move(input),
-                              [this, path](std::vector<uint8_t> bytes) { write_saved_file(path, bytes); });
+                              [this, stem](std::vector<uint8_t> bytes) { write_saved_file(stem, bytes); });
             return;
         }
     }
@@ -92,25 +99,43 @@ void lumoAppDelegate::save_failed(const std::string& why) {
     show_alert("save failed", "Shape and Texutre have NOT been saved", why);
 }
 
-void lumoAppDelegate::write_saved_file(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+// Under a name of its own (two saves in one second keep both).
+void lumoAppDelegate::write_saved_file(const std::string& stem, const std::vector<uint8_t>& bytes) {
     std::string error = "cannot encode the shape file";
-    remove_stale_shape_temporaries(documents());
-    if (bytes.empty() || !write_file_atomically(path, bytes, &error)) {
+    std::optional<std::filesystem::path> saved;
+    if (!bytes.empty()) saved = store_new_shape_file(documents(), stem, bytes, &error);
+    if (!saved) {
         save_failed(error);
         return;
     }
     // "saved" only once the file is kept: the browser stores it later, and a
     // file it could not store is taken back, so the list shows what is kept.
-    host_persist_files([this, path](bool stored, const std::string& note) {
+    // The name was new, so taking it back touches no earlier save.
+    host_persist_files([this, path = *saved](bool stored, const std::string& note) {
         if (stored) {
             show_alert("saved", "Shape and Texutre have been saved",
                        note.empty() ? path.string() : note + ": " + path.filename().string());
+            show_file_name(path.filename().string());
             return;
         }
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
-        save_failed(note);
+        log_line("lumo: save failed: %s: %s", path.filename().c_str(), note.c_str());
+        show_alert("save failed", "Shape and Texutre have NOT been saved",
+                   "could not save " + path.filename().string() + ": " + note);
     });
+}
+
+bool lumoAppDelegate::undo() {
+    std::optional<ViewState> state = history_.undo(glView->trans()->rest_shape(), glView->picture());
+    if (state) glView->restore(*state->rest_shape, std::move(state->picture));
+    return state.has_value();
+}
+
+bool lumoAppDelegate::redo() {
+    std::optional<ViewState> state = history_.redo(glView->trans()->rest_shape(), glView->picture());
+    if (state) glView->restore(*state->rest_shape, std::move(state->picture));
+    return state.has_value();
 }
 
 bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {
@@ -133,12 +158,16 @@ bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
         host_forget_background(opening_);
         std::erase(background_, opening_);
     }
-    opening_ = run_in_background(&load_shape_task, path, {}, [this, path](std::vector<uint8_t> output) {
+    opening_ = run_in_background(&load_shape_task, path, {}, [this, path, name](std::vector<uint8_t> output) {
         opening_ = 0;
         std::string problem;
         std::optional<LoadedShape> shape = loaded_shape_from(output, &problem);
-        if (shape) take_loaded_shape(std::move(*shape), path.filename().string());
-        else cannot_open(path, problem);
+        if (!shape) {
+            cannot_open(path, problem);
+            return;
+        }
+        take_loaded_shape(std::move(*shape), name);
+        show_file_name(name);
     });
     return true;
 }
@@ -160,19 +189,16 @@ uint64_t lumoAppDelegate::run_in_background(BackgroundTask task, std::filesystem
     return *id;
 }
 
-// The picture first (uploaded at once), then the rest shape, which starts
-// the table build and leaves edit mode: no frame runs in between.
+// The picture and the rest shape in one change (the table build starts and
+// edit mode ends): no frame runs in between.
 void lumoAppDelegate::take_loaded_shape(LoadedShape shape, const std::string& name) {
-    if (shape.picture) {
-        glView->setTexture(std::move(shape.picture));
-        glView->load_texture();
-    } else {
+    if (!shape.picture) {
         log_line("lumo: %s: %s; the current picture is kept", name.c_str(), shape.picture_problem.c_str());
         if (panel_ != nullptr)
             panel_->show_notice("Picture kept", name + ": " + shape.picture_problem +
                                                     ". The shape was opened; the current picture is kept.");
     }
-    glView->take_rest_shape(shape.positions);
+    glView->take_shape(shape.positions, std::move(shape.picture));
 }
 
 }  // namespace lumo

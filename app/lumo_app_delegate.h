@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/change_history.h"
 #include "shape/loaded_shape.h"
 #include "platform/host.h"
 #include "shape/shape_file.h"
@@ -54,6 +55,12 @@ public:
     bool loadShapeAndImage(const std::string& stem);
     // The main thread's half of opening: shows what load_shape_file() read.
     void take_loaded_shape(LoadedShape shape, const std::string& name);
+    // Undo and Redo: the rest shape and picture before the last action that
+    // replaced them, or after the last one undone. false when there is none.
+    bool undo();
+    bool redo();
+    const ChangeHistory& history() const { return history_; }
+
     // Where notices go (the control panel).
     void set_panel(ControlPanel* panel) { panel_ = panel; }
 
@@ -68,9 +75,10 @@ public:
     lumo_view_controller* _viewcontroller = nullptr;
 
 private:
+    void show_file_name(const std::string& name);
     void show_alert(const char* title, const char* message, std::string detail);
     void save_failed(const std::string& why);
-    void write_saved_file(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+    void write_saved_file(const std::string& stem, const std::vector<uint8_t>& bytes);
     void cannot_open(const std::filesystem::path& path, const std::string& problem);
     // host_run_in_background(), forgotten if the delegate goes first.
     uint64_t run_in_background(BackgroundTask task, std::filesystem::path file, std::vector<uint8_t> input,
@@ -82,6 +90,7 @@ private:
     ControlPanel* panel_ = nullptr;
     uint64_t opening_ = 0;  // the shape file being read, if any
     std::vector<uint64_t> background_;  // tasks not yet answered
+    ChangeHistory history_;
 };
 
 }  // namespace lumo

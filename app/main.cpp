@@ -1,6 +1,7 @@
 // lumo: a picture on a soft, jelly-like dome that fingers, the mouse and
 // tilting push around.
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -11,6 +12,12 @@
 
 int main(int argc, char** argv) {
     lumo::startup_mark("main");
+    // Past a file-size limit (ulimit -f) a write fails with EFBIG instead of
+    // the signal ending the program: every write checks its result, so a
+    // save says why it failed and leaves nothing behind. Ignored for the
+    // whole process, every thread's writes alike (a disposition is not per
+    // thread; the clip recorder's own block stays for code without this main).
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = lumo::parse_options(argc, argv, &error);
     if (!options) {

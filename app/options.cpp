@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "clip/clip_request.h"
+
 namespace lumo {
 
 namespace {
@@ -24,6 +26,7 @@ const char* usage_text() {
            "  --screenshot FILE.png     headless: write the last frame as a PNG\n"
            "  --screenshot-at N:FILE    write the frame N as a PNG (repeatable)\n"
            "  --script FILE             replay timed touches, tilts and keys (see README)\n"
+           "  --record FILE.mp4         record the view into FILE.mp4 or FILE.gif (see README)\n"
            "  --home DIR                the application's home folder (shape files go to DIR/Documents)\n"
            "  --size WxH                the window's size in points (default: to suit the screen; 320x480 headless)\n"
            "  --pixel-ratio N           headless: N pixels per point, as on a high-DPI screen (1 to 4)\n"
@@ -42,6 +45,18 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
         }
         return argv[++*i];
     };
+    // An empty name would be taken for "not given" (or, for --home, for the
+    // folder the program runs in): refused rather than quietly ignored.
+    auto path = [&](int* i, const char* name, std::string* out) {
+        const char* v = value(i, name);
+        if (v == nullptr) return false;
+        if (*v == '\0') {
+            *error = std::string(name) + " needs a file or folder name, not an empty one";
+            return false;
+        }
+        *out = v;
+        return true;
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--headless") {
@@ -58,9 +73,7 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
                 return std::nullopt;
             }
         } else if (arg == "--screenshot") {
-            const char* v = value(&i, "--screenshot");
-            if (v == nullptr) return std::nullopt;
-            options.screenshot = v;
+            if (!path(&i, "--screenshot", &options.screenshot)) return std::nullopt;
         } else if (arg == "--screenshot-at") {
             const char* v = value(&i, "--screenshot-at");
             if (v == nullptr) return std::nullopt;
@@ -72,14 +85,16 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
                 return std::nullopt;
             }
             options.screenshots_at.emplace_back(frame, colon + 1);
+        } else if (arg == "--record") {
+            if (!path(&i, "--record", &options.record)) return std::nullopt;
+            if (!clip_kind_of(options.record)) {
+                *error = "--record takes a file ending in .mp4 or .gif, not \"" + options.record + "\"";
+                return std::nullopt;
+            }
         } else if (arg == "--script") {
-            const char* v = value(&i, "--script");
-            if (v == nullptr) return std::nullopt;
-            options.script = v;
+            if (!path(&i, "--script", &options.script)) return std::nullopt;
         } else if (arg == "--home") {
-            const char* v = value(&i, "--home");
-            if (v == nullptr) return std::nullopt;
-            options.home = v;
+            if (!path(&i, "--home", &options.home)) return std::nullopt;
         } else if (arg == "--size") {
             const char* v = value(&i, "--size");
             if (v == nullptr) return std::nullopt;

@@ -1,10 +1,13 @@
 #include "app/start_up.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <thread>
 
 #include "app/host_row_farm.h"
 #include "platform/imgui_layer.h"
+#include "shape/shape_names.h"
 
 namespace lumo {
 
@@ -27,10 +30,15 @@ int workers_beside_main_thread() {
 
 }  // namespace
 
-StartUp::StartUp() : surface_(EAGLView::default_surface()) {
+StartUp::StartUp(std::filesystem::path documents) : surface_(EAGLView::default_surface()) {
     surface_->table_builder().set_row_farm(host_row_farm());
     surface_->start_table_build(workers_beside_main_thread());
-    reading_ = std::async(kReading, [] { return Files{EAGLView::default_picture(), read_interface_font()}; });
+    reading_ = std::async(kReading, [documents = std::move(documents)] {
+        remove_stale_shape_temporaries(documents);  // a folder listing: off the frame's thread
+        Files files{EAGLView::default_picture(), read_interface_font()};
+        if (kReading == std::launch::async) SDL_TLSCleanup();  // what decoding left in SDL's data for this thread
+        return files;
+    });
 }
 
 StartUp::Files& StartUp::files() {

@@ -4,8 +4,10 @@
 // one core opening the window and its GL context (loading the driver,
 // choosing a visual); meanwhile the influence table is built for the default
 // dome on the build's workers (all but one core's), and another thread
-// decodes the default picture and reads the interface font.
+// decodes the default picture and reads the interface font, and removes
+// what saves killed in an earlier run left in the documents folder.
 
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <vector>
@@ -16,7 +18,7 @@ namespace lumo {
 
 class StartUp {
 public:
-    StartUp();  // returns at once: everything above is under way
+    explicit StartUp(std::filesystem::path documents);  // returns at once: everything above is under way
     StartUp(const StartUp&) = delete;
     StartUp& operator=(const StartUp&) = delete;
 

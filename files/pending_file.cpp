@@ -1,32 +1,14 @@
 #include "files/pending_file.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
 
-#include "files/temporary_name.h"
+#include "files/file_io.h"
 
 namespace lumo {
 namespace {
-
-// Puts from in place as to, failing with EEXIST rather than replacing a file.
-int place_without_replacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // A file system without RENAME_NOREPLACE: a hard link fails on an existing
-    // name too; one without hard links (FAT) gets a check, then a rename.
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
-        return 0;
-    }
-    if (errno == EEXIST) return EEXIST;
-    std::error_code code;
-    if (std::filesystem::exists(to, code) || code) return code ? code.value() : EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
 
 // Makes the new name survive a power cut. Some file systems cannot flush a
 // folder at all; the file itself is already safe, so this is best effort.
@@ -40,12 +22,9 @@ void flush_folder(const std::filesystem::path& folder) {
 }  // namespace
 
 std::unique_ptr<PendingFile> PendingFile::create(const std::filesystem::path& target, int* error_number) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path temporary = temporary_name_for(target);
-        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(std::move(temporary), fd));
-        if (errno != EEXIST) break;
-    }
+    std::filesystem::path temporary;
+    const int fd = create_temporary_for(target, &temporary);
+    if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(std::move(temporary), fd));
     *error_number = errno;
     return nullptr;
 }
@@ -67,6 +46,14 @@ bool PendingFile::write(std::span<const uint8_t> bytes, int* error_number) {
 }
 
 bool PendingFile::commit(const std::filesystem::path& target, int* error_number) {
+    return place(target, false, error_number);
+}
+
+bool PendingFile::commit_replacing(const std::filesystem::path& target, int* error_number) {
+    return place(target, true, error_number);
+}
+
+bool PendingFile::place(const std::filesystem::path& target, bool replace, int* error_number) {
     if (fd_ < 0 || placed_) {
         *error_number = EBADF;
         return false;
@@ -76,7 +63,11 @@ bool PendingFile::commit(const std::filesystem::path& target, int* error_number)
         *error_number = errno;
         return false;
     }
-    if (const int error = place_without_replacing(temporary_, target); error != 0) {
+    if (replace && ::rename(temporary_.c_str(), target.c_str()) != 0) {
+        *error_number = errno;
+        return false;
+    }
+    if (const int error = replace ? 0 : place_without_replacing(temporary_, target); error != 0) {
         *error_number = error;
         return false;
     }

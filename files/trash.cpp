@@ -1,7 +1,6 @@
 #include "files/trash.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <system_error>
 
 #include "files/app_paths.h"
+#include "files/file_io.h"
 
 namespace lumo {
 namespace {
@@ -166,17 +166,6 @@ int write_info(const std::filesystem::path& path, const std::string& text) {
     return 0;
 }
 
-// rename without replacing what is there. 0, or the errno.
-int rename_no_replace(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // A file system without RENAME_NOREPLACE (or a real EINVAL, which the
-    // plain rename reports again): the name was reserved by its record.
-    struct stat info {};
-    if (::lstat(to.c_str(), &info) == 0) return EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 TrashResult move_into(const TrashFolder& trash, const std::filesystem::path& file) {
     const std::filesystem::path recorded = trash.top.empty() ? file : file.lexically_relative(trash.top);
     const std::string info =
@@ -190,7 +179,7 @@ TrashResult move_into(const TrashFolder& trash, const std::filesystem::path& fil
         } else if (error != 0) {
             return failure(TrashResult::Kind::failed, "cannot write " + info_path.string() + ": " + describe(error));
         }
-        const int error = rename_no_replace(file, target);
+        const int error = place_without_replacing(file, target);
         if (error == 0) return {TrashResult::Kind::trashed, target, {}};
         ::unlink(info_path.c_str());
         if (error == EEXIST) continue;  // a file without a record holds the name

@@ -4,12 +4,13 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "files/app_paths.h"
+#include "files/file_io.h"
 
 namespace lumo {
 namespace {
@@ -58,10 +59,11 @@ std::string output_of(const char* command) {
     return output;
 }
 
+// Never a pipe or a device in the file's place: those are not waited on.
 std::string file_text(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    constexpr std::uintmax_t kMaxBytes = 1 << 20;
+    const std::optional<std::vector<uint8_t>> bytes = read_whole_file(path, kMaxBytes, nullptr);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
 }
 
 struct KindNames {

@@ -1,6 +1,11 @@
 // Edit mode: the edit switch cuts the time step to a tenth, the fix button
 // makes the current surface the rest shape, and the shape can be reset to
-// the default dome. Every change of the rest shape starts a table build.
+// the default dome. Every change of the rest shape starts a table build;
+// each one an action makes is told to the history first.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 
 #include "render/eagl_view.h"
 
@@ -23,9 +28,42 @@ void EAGLView::startAnimationForEditMode() {
     setAnimationTimer(run_loop_->scheduleRepeating(animationInterval, [this] { drawView(); }));
 }
 
-void EAGLView::surfaceEditFixed() { set_rest_shape(false); }
+void EAGLView::surfaceEditFixed() {
+    will_change(ViewChange::fix);
+    set_rest_shape(false);
+}
 
-void EAGLView::initializeShape() { set_rest_shape(true); }
+void EAGLView::initializeShape() {
+    will_change(ViewChange::initialize);
+    set_rest_shape(true);
+}
+
+void EAGLView::take_shape(std::span<const float> positions, std::shared_ptr<const Picture> picture) {
+    const auto finite = [](float value) { return std::isfinite(value); };
+    if (positions.size() != kSurfaceFloatCount || !std::all_of(positions.begin(), positions.end(), finite)) return;
+    will_change(ViewChange::shape);
+    if (picture != nullptr) {
+        setTexture(std::move(picture));
+        load_texture();
+    }
+    take_rest_shape(positions);
+}
+
+// Compared bit for bit: the same rest shape needs no new table.
+void EAGLView::restore(std::span<const float> rest_shape, std::shared_ptr<const Picture> picture) {
+    if (picture != texture) {
+        setTexture(std::move(picture));
+        load_texture();
+    } else if (picture_jobs_) {
+        picture_jobs_->cancel();
+    }
+    const auto& present = _lumo_trans->rest_shape();
+    if (rest_shape.size() == present.size() &&
+        std::memcmp(rest_shape.data(), present.data(), sizeof(float) * present.size()) == 0)
+        return;
+    // Every kept rest shape is one a set-up made, so it is taken as it is.
+    if (_lumo_trans->set_rest_shape_exactly(rest_shape)) set_vertices();
+}
 
 void EAGLView::take_rest_shape(std::span<const float> positions) {
     if (!_lumo_trans->set_rest_shape_exactly(positions)) {

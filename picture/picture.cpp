@@ -3,11 +3,12 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "picture/picture_decoders.h"
+#include "picture/picture_file.h"
 #include "picture/picture_header.h"
 #include "picture/picture_image_library.h"
 #include "picture/picture_orientation.h"
@@ -125,6 +126,17 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
                              "picture data too large: " + std::to_string(bytes.size()) + " bytes");
     }
 
+    if (header.format == PictureFormat::jpeg && have_reduced_decoders()) {
+        // libjpeg at full size: SDL2_image's loader shows CMYK files' ink as colours.
+        std::string why;
+        PictureError why_kind = PictureError::none;
+        bool unsupported = false;
+        std::optional<Picture> picture =
+            decode_jpeg_scaled(EncodedInput{bytes, nullptr}, DecodeTarget{DecodeTarget::Kind::bound, kMaxPictureSide},
+                               nullptr, DecodeOutcome{&why, &why_kind, &unsupported});
+        if (!picture) return report.refuse(why_kind, why);
+        return upright_picture(*picture, header.orientation);
+    }
     ensure_image_library();
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!source) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
@@ -152,23 +164,18 @@ std::optional<Picture> load_picture_file(const std::filesystem::path& path, std:
     const Report report{error, kind};
     if (kind) *kind = PictureError::none;
     const std::string cannot_read = "cannot read " + path.string();
-    std::error_code code;
-    const std::uintmax_t size = std::filesystem::file_size(path, code);
-    if (code) return report.refuse(PictureError::unreadable_file, cannot_read + ": " + code.message());
+    std::string why;
+    std::uintmax_t size = 0;
+    const PictureFilePtr file = open_picture_file(path, &size, &why);
+    if (!file) return report.refuse(PictureError::unreadable_file, why);
     if (size > kMaxPictureFileBytes) {
         return report.refuse(PictureError::too_large, "picture file too large: " + std::to_string(size) + " bytes");
     }
-
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return report.refuse(PictureError::unreadable_file, cannot_read + ": " + std::strerror(errno));
     std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
-    const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) return report.refuse(PictureError::unreadable_file, cannot_read);
+    const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (std::ferror(file.get()) != 0) return report.refuse(PictureError::unreadable_file, cannot_read);
     bytes.resize(read);  // the file may have shrunk since its size was taken
 
-    std::string why;
     std::optional<Picture> picture = decode_picture(bytes, &why, kind);
     if (!picture && error) *error = path.filename().string() + ": " + why;
     return picture;

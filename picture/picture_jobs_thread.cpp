@@ -1,5 +1,7 @@
 // PictureJobs on a worker thread of its own.
 
+#include <SDL.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -62,6 +64,11 @@ private:
     // Worker thread. Fields under mutex_: waiting_, result_, newest_,
     // preparing_, stopping_. cancel_ is read without the lock between rows.
     void run() {
+        // SDL keeps per-thread data (its error message buffer, which SDL2_image
+        // fills) that nothing frees when a thread it did not start ends.
+        struct ReleaseSdlThreadData {
+            ~ReleaseSdlThreadData() { SDL_TLSCleanup(); }
+        } release;
         std::unique_lock lock(mutex_);
         for (;;) {
             wake_.wait(lock, [this] { return stopping_ || waiting_; });

@@ -38,6 +38,20 @@ struct ErrorManager {
 
 void on_message(j_common_ptr, int) {}  // warnings (a cut-short file) are not worth a line on stderr
 
+// CMYK pixels to opaque RGBA in place. Adobe's programs, whose marker such
+// files carry, store the ink inverted (255: none); others store it as it is.
+// Each colour is what is left of white after its ink and the black.
+void cmyk_to_rgba(uint8_t* row, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, row += 4) {
+        const unsigned k = inverted ? row[3] : 255u - row[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned left = inverted ? row[c] : 255u - row[c];
+            row[c] = static_cast<uint8_t>((left * k + 127) / 255);
+        }
+        row[3] = 255;
+    }
+}
+
 // The largest of 1/1, 1/2, 1/4, 1/8 that the target allows.
 int jpeg_denominator(int width, int height, const DecodeTarget& target) {
     const int factor = target.kind == DecodeTarget::Kind::fit ? reduction_for_fit(width, height, target.side)
@@ -102,15 +116,12 @@ std::optional<Picture> decode_jpeg_scaled(EncodedInput input, const DecodeTarget
                                                          std::to_string(kMaxPictureSide) + " x " +
                                                          std::to_string(kMaxPictureSide) + ")");
     }
-    if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK) {
-        *outcome.unsupported = true;
-        return outcome.fail(PictureError::too_large,
-                            "a CMYK JPEG this large cannot be opened: " + std::to_string(width) + " x " +
-                                std::to_string(height) + " pixels");
-    }
+    // CMYK (and YCCK, which libjpeg turns into CMYK) comes out as ink, made
+    // into RGB row by row below.
+    const bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
     s.cinfo.scale_num = 1;
     s.cinfo.scale_denom = static_cast<unsigned>(jpeg_denominator(width, height, target));
-    s.cinfo.out_color_space = JCS_EXT_RGBA;  // opaque: premultiplied as it comes
+    s.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;  // opaque: premultiplied as it comes
     jpeg_start_decompress(&s.cinfo);
     const int out_width = static_cast<int>(s.cinfo.output_width);
     const int out_height = static_cast<int>(s.cinfo.output_height);
@@ -129,6 +140,7 @@ std::optional<Picture> decode_jpeg_scaled(EncodedInput input, const DecodeTarget
         }
         JSAMPROW rows[1] = {s.row.get()};
         if (jpeg_read_scanlines(&s.cinfo, rows, 1) != 1) break;  // suspended: the data ran out
+        if (cmyk) cmyk_to_rgba(s.row.get(), out_width, s.cinfo.saw_Adobe_marker);
         s.reducer->add_row(s.row.get());
     }
     jpeg_abort_decompress(&s.cinfo);  // the rest of the file does not matter

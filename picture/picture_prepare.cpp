@@ -1,13 +1,11 @@
 #include "picture/picture_prepare.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 
 #include "picture/picture_decoders.h"
+#include "picture/picture_file.h"
 #include "picture/picture_orientation.h"
-#include "picture/picture_reduce.h"
 
 namespace lumo {
 namespace {
@@ -19,11 +17,6 @@ constexpr std::size_t kHeadBytes = 256 * 1024;
 constexpr std::uintmax_t kMaxFullDecodeFileBytes = 64u << 20;
 
 std::atomic<void (*)()> g_prepare_hook{nullptr};
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string size_text(uint64_t width, uint64_t height) {
     return std::to_string(width) + " x " + std::to_string(height) + " pixels";
@@ -57,14 +50,13 @@ std::optional<Picture> decode_routed(const PictureHeader& header, EncodedInput i
         const bool turned = header.format == PictureFormat::jpeg && header.orientation >= 5;
         *original = turned ? PictureSize{height, width} : PictureSize{width, height};
     }
-    const bool reducible = target.kind == DecodeTarget::Kind::fit ? reduction_for_fit(width, height, target.side) > 1
-                                                                  : reduction_to_bound(width, height, target.side) > 1;
-
     bool unsupported = false;
     const DecodeOutcome reduced{error, kind, &unsupported};
     std::optional<Picture> picture;
     bool tried = false;
-    if (have_reduced_decoders() && header.format == PictureFormat::jpeg && (reducible || pixels > kFullDecodePixels)) {
+    // Every JPEG takes libjpeg's own path where there is one: at 1/1 it gives
+    // SDL2_image's pixels, and it reads CMYK files' colours right.
+    if (have_reduced_decoders() && header.format == PictureFormat::jpeg) {
         picture = decode_jpeg_scaled(input, target, cancel, reduced);
         tried = true;
     } else if (have_reduced_decoders() && header.format == PictureFormat::png && pixels > kFullDecodePixels) {
@@ -117,11 +109,10 @@ std::optional<Picture> load_picture_file_reduced(const std::filesystem::path& pa
         *kind = why;
         return std::nullopt;
     };
-    std::error_code code;
-    const std::uintmax_t size = std::filesystem::file_size(path, code);
-    if (code) return fail(PictureError::unreadable_file, cannot_read + ": " + code.message());
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return fail(PictureError::unreadable_file, cannot_read + ": " + std::strerror(errno));
+    std::string why;
+    std::uintmax_t size = 0;
+    const PictureFilePtr file = open_picture_file(path, &size, &why);
+    if (!file) return fail(PictureError::unreadable_file, why);
 
     std::vector<uint8_t> head(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kHeadBytes)));
     head.resize(std::fread(head.data(), 1, head.size(), file.get()));

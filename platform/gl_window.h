@@ -7,7 +7,11 @@
 #include <SDL.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/window_metrics.h"
 
 namespace lumo {
 
@@ -25,12 +29,22 @@ struct WindowOptions {
     // them (the offscreen driver has no such screens of its own).
     int pixel_ratio = 1;
     const char* title = "lumo";
+    // Room beside the view for the interface, in points per unit of scale,
+    // when the window's size is chosen for the display.
+    int side_room_per_scale = 0;
+    // Where the window was last time (desktop points), and whether it filled
+    // the screen: taken only where it still fits a connected display.
+    std::optional<DesktopRect> place = std::nullopt;
+    bool full_screen = false;
 };
 
 class GLWindow {
 public:
-    // Null with *error set when SDL, the window or the context cannot be had.
-    static std::unique_ptr<GLWindow> create(const WindowOptions& options, std::string* error);
+    // Null with *error set when SDL, the window or the context cannot be had,
+    // or the size asked for is more than can be drawn (drawable_size_problem:
+    // then *too_large is set, a mistake of the caller rather than the machine).
+    static std::unique_ptr<GLWindow> create(const WindowOptions& options, std::string* error,
+                                            bool* too_large = nullptr);
     ~GLWindow();
     GLWindow(const GLWindow&) = delete;
     GLWindow& operator=(const GLWindow&) = delete;
@@ -52,6 +66,12 @@ public:
     void window_size_points(int* width, int* height) const;
     void drawable_size_pixels(int* width, int* height) const;
     void swap() const;
+    void set_title(const std::string& title) const;
+    bool full_screen() const;
+    void set_full_screen(bool full) const;
+    // The window's place and size on the desktop in points, as it is when
+    // not filling the screen.
+    DesktopRect desktop_rect() const;
     // Seconds between refreshes of the screen the window is on (1/60 where
     // the screen does not say).
     double refresh_seconds() const;
@@ -65,6 +85,10 @@ private:
     int pixel_ratio_ = 1;  // > 1 only for a headless stand-in for a high-DPI screen
     int placed_x_ = -1, placed_y_ = -1;  // place_view(); -1: centred
 };
+
+// Each connected display's usable bounds, in desktop points (SDL's video
+// must be running).
+std::vector<DesktopRect> usable_displays();
 
 // The largest 2:3 (width:height) rectangle centred in width x height.
 ViewRect portrait_rect_in(int width, int height);

@@ -5,13 +5,16 @@
 
 namespace lumo {
 
-WindowSize window_size_for_display(int usable_width, int usable_height) {
+WindowSize window_size_for_display(int usable_width, int usable_height, int side_room_per_scale) {
     if (usable_width <= 0 || usable_height <= 0) return {kDesignViewWidth, kDesignViewHeight};
     int height = static_cast<int>(std::lround(usable_height * 0.8));
     const int widest = static_cast<int>(std::lround(usable_width * 0.9));
+    // A height that divides by 3 has an exact 2:3 width.
+    height -= height % 3;
+    const int side = static_cast<int>(std::ceil(side_room_per_scale * interface_scale(height)));
+    if (height * 2 / 3 + side <= widest && height >= kMinimumWindowSize.height) return {height * 2 / 3 + side, height};
     if (height * 2 > widest * 3) height = widest * 3 / 2;
     height = std::max(height, kMinimumWindowSize.height);
-    // A height that divides by 3 has an exact 2:3 width.
     height -= height % 3;
     return {height * 2 / 3, height};
 }
@@ -51,6 +54,22 @@ float interface_scale(int view_height_points) {
 
 int font_pixel_size(float interface_scale, float pixels_per_point) {
     return std::max(6, static_cast<int>(std::lround(kInterfaceFontPoints * interface_scale * pixels_per_point)));
+}
+
+std::string drawable_size_problem(int64_t width, int64_t height, const GLSizeLimits& limits) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width * height > kMaxDrawablePixels)
+        return "a window of " + size + " needs more memory than lumo allows a window (at most " +
+               std::to_string(kMaxDrawablePixels) + " pixels, an 8K screen's)";
+    // The view's framebuffer is a renderbuffer and a texture; the window is a viewport.
+    int64_t side = INT64_MAX;
+    for (const int limit :
+         {limits.max_renderbuffer, limits.max_texture, limits.max_viewport_width, limits.max_viewport_height})
+        if (limit > 0) side = std::min<int64_t>(side, limit);
+    if (width > side || height > side)
+        return "a window of " + size + " is larger than this OpenGL can draw (at most " + std::to_string(side) +
+               " pixels on a side)";
+    return {};
 }
 
 }  // namespace lumo

@@ -6,8 +6,10 @@
 // can use it and tests can check it without a display.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace lumo {
 
@@ -29,10 +31,12 @@ inline constexpr float kInterfaceFontPoints = 13.0f;
 inline constexpr WindowSize kMinimumWindowSize{kDesignViewWidth / 2, kDesignViewHeight / 2};
 
 // The window a display's usable area (points, without panels and docks)
-// suits: 2:3, 80% of the usable height, no wider than 90% of the usable
-// width, never below the minimum. A display that reports no size gets the
-// design size.
-WindowSize window_size_for_display(int usable_width, int usable_height);
+// suits: 80% of the usable height, the 2:3 view and beside it
+// side_room_per_scale points for each unit of the interface's scale (the
+// control panel's room, which grows with the view), no wider than 90% of the
+// usable width (narrower: the view alone, 2:3), never below the minimum. A
+// display that reports no size gets the design size.
+WindowSize window_size_for_display(int usable_width, int usable_height, int side_room_per_scale = 0);
 
 // The display a window saved at `window` goes back on: the one among
 // `usable` (each connected display's usable bounds, without panels and
@@ -41,6 +45,24 @@ WindowSize window_size_for_display(int usable_width, int usable_height);
 // title bar is grabbed). nullopt when none does (a display was unplugged,
 // or the window is smaller than the minimum): open where the default puts it.
 std::optional<std::size_t> window_fits_display(const DesktopRect& window, std::span<const DesktopRect> usable);
+
+// The most drawable pixels a window may have: an 8K screen's (7680 x 4320)
+// and a little more. Each pixel costs the window, the view's framebuffer and
+// its copies some 25 bytes, so this keeps a window under a gigabyte.
+inline constexpr int64_t kMaxDrawablePixels = int64_t{1} << 25;
+
+// What the OpenGL at hand can draw into (GL_MAX_RENDERBUFFER_SIZE,
+// GL_MAX_TEXTURE_SIZE, GL_MAX_VIEWPORT_DIMS); 0 where unknown.
+struct GLSizeLimits {
+    int max_renderbuffer = 0;
+    int max_texture = 0;
+    int max_viewport_width = 0;
+    int max_viewport_height = 0;
+};
+
+// Why a window of width x height drawable pixels cannot be drawn, in plain
+// words; empty when it can. Without limits only kMaxDrawablePixels counts.
+std::string drawable_size_problem(int64_t width, int64_t height, const GLSizeLimits& limits = {});
 
 // Drawable pixels per window point: 2 on a doubled (high-DPI) screen, 1 when
 // either size is unknown.

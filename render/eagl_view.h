@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -21,6 +22,7 @@
 #include "platform/touch_router.h"
 #include "render/frame_changes.h"
 #include "render/mesh_buffers.h"
+#include "render/view_change.h"
 #include "sim/lumo_transform.h"
 #include "widgets/ui_controls.h"
 
@@ -67,7 +69,8 @@ public:
     bool createFramebuffer();
     void destroyFramebuffer();
     void load_texture();  // uploads `texture` as it is
-    void load_texture(std::shared_ptr<const Picture> picture);  // fitted into 512 x 512 first
+    // A new picture, fitted into 512 x 512 first: a change the history records.
+    void load_texture(std::shared_ptr<const Picture> picture);
     void initializeTexture();
     float surfaceHeightAtX(float x, float y) const { return LUMOTransform::surfaceHeightAtX(x, y); }
     LUMOTransform* trans() const { return _lumo_trans.get(); }
@@ -115,6 +118,9 @@ public:
     // Whether display frames could show something now (the surface moves,
     // the build reveals it, or something asked for a redraw).
     bool wants_display_frames() const;
+    // Simulation steps taken since the view was made (the display's frames
+    // are counted by the compositor).
+    long steps_taken() const { return steps_taken_; }
     // Something shown over or by the surface may have changed: draw the next frames.
     void setNeedsDisplay() { frame_changes_.set_needs_display(); }
     FrameChanges& frame_changes() { return frame_changes_; }
@@ -141,12 +147,25 @@ public:
     void startAnimationForEditMode();
     void surfaceEditFixed();
     void initializeShape();
-    // A stored rest shape (kSurfaceFloatCount finite values) becomes the rest
-    // shape: as it is when it is one already (LUMOTransform::set_rest_shape_exactly),
-    // else sampled and normalised like a fixed sculpture. Then the build
-    // starts and edit mode ends, as after Fix.
-    void take_rest_shape(std::span<const float> positions);
+    // A shape file's contents, one change: its picture (null keeps the
+    // current one), then its rest shape (kSurfaceFloatCount finite values;
+    // anything else changes nothing): as it is when it is one already
+    // (LUMOTransform::set_rest_shape_exactly), else sampled and normalised
+    // like a fixed sculpture. Then the build starts and edit mode ends, as
+    // after Fix.
+    void take_shape(std::span<const float> positions, std::shared_ptr<const Picture> picture);
     void set_vertices();
+
+    // --- The history's side (app/change_history.h) ---------------------------
+    // Told before an action replaces the rest shape or the picture, while
+    // what it replaces is still in place; an action that changes both tells
+    // once. Never told for restore().
+    void set_will_change(std::function<void(ViewChange)> hook) { will_change_ = std::move(hook); }
+    // Brings back a state the history kept: the picture as it was (one still
+    // being prepared is dropped) and the rest shape to the bit, with a new
+    // table build when it differs from the present one. Edit mode stays as
+    // it is.
+    void restore(std::span<const float> rest_shape, std::shared_ptr<const Picture> picture);
 
     // --- What the view holds, read by those who show or test it -----------------
     const std::shared_ptr<const Picture>& picture() const { return texture; }
@@ -171,10 +190,17 @@ public:
     }
 
 private:
+    // One simulation step, once the table is built.
+    void step();
     EAGLView() = default;
     void set_rest_shape(bool from_default_dome);
+    void take_rest_shape(std::span<const float> positions);
     void rest_shape_changed();
     void upload_picture(const Picture* picture);
+    void show_picture(std::shared_ptr<const Picture> picture);  // fitted, set and uploaded
+    void will_change(ViewChange change) {
+        if (will_change_) will_change_(change);
+    }
 
     // The design's members, in declaration order.
     int backingWidth = 0;
@@ -213,7 +239,9 @@ private:
     std::array<float, kSurfaceFloatCount> shown_surface_{};  // between the last two steps
     const float* drawn_vertices_ = nullptr;  // what a frame hands to GL
     double last_step_time_ = 0;
+    long steps_taken_ = 0;
     std::unique_ptr<PictureJobs> picture_jobs_;  // its worker owns nothing of the view's
+    std::function<void(ViewChange)> will_change_;
 };
 
 }  // namespace lumo

@@ -85,17 +85,23 @@ void EAGLView::drawView() {
         // The display draws on its own beat (display_frame): keep the state
         // this step starts from, so it can show the way between the two.
         std::memcpy(previous_surface_.data(), _surface_vertices, sizeof previous_surface_);
-        if (_lumo_trans->initializing_index() < 0) _lumo_trans->transform();
+        step();
         last_step_time_ = run_loop_->now();
         return;
     }
-    if (_lumo_trans->initializing_index() < 0) _lumo_trans->transform();
+    step();
     // The build publishes the row it is on: reveal that many cells from the top.
     const int32_t progress = _lumo_trans->initializing_index();
     const int cells = progress < 0 || progress > kCellCount ? kCellCount : progress;
     const FrameLook look{_display_surface, cells, viewFramebuffer, backingWidth, backingHeight};
     if (!frame_changes_.take(_surface_vertices, look)) return;  // the window keeps the last frame
     render_frame();
+}
+
+void EAGLView::step() {
+    if (_lumo_trans->initializing_index() >= 0) return;  // the table is still being built
+    _lumo_trans->transform();
+    ++steps_taken_;
 }
 
 void EAGLView::set_interpolated_display(bool interpolates) {

@@ -119,6 +119,11 @@ void EAGLView::upload_picture(const Picture* picture) {
 void EAGLView::load_texture() { upload_picture(texture.get()); }
 
 void EAGLView::load_texture(std::shared_ptr<const Picture> picture) {
+    will_change(ViewChange::picture);
+    show_picture(std::move(picture));
+}
+
+void EAGLView::show_picture(std::shared_ptr<const Picture> picture) {
     if (picture == nullptr) {
         setTexture(nullptr);
     } else if (picture->width() == kTextureSide && picture->height() == kTextureSide) {
@@ -129,6 +134,9 @@ void EAGLView::load_texture(std::shared_ptr<const Picture> picture) {
     load_texture();
 }
 
-void EAGLView::initializeTexture() { load_texture(imageNamed(kDefaultPicture)); }
+void EAGLView::initializeTexture() {
+    will_change(ViewChange::initialize);
+    show_picture(imageNamed(kDefaultPicture));
+}
 
 }  // namespace lumo

@@ -17,6 +17,7 @@ bool EAGLView::take_prepared_picture(std::string* failure) {
         if (failure) *failure = "cannot open " + prepared->path.string() + ": " + prepared->error;
         return false;
     }
+    will_change(ViewChange::picture);
     texture = std::move(prepared->texture);
     load_texture();
     return true;

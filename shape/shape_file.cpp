@@ -7,12 +7,9 @@
 #include <limits>
 #include <system_error>
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "files/file_io.h"
 #include "files/property_list.h"
+#include "shape/shape_names.h"
 
 namespace lumo {
 namespace {
@@ -92,18 +89,13 @@ std::optional<ShapeFileContents> parse_shape_file(std::span<const uint8_t> bytes
 }
 
 std::string shape_file_problem(const std::filesystem::path& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        const int number = errno;
-        struct stat link {};
-        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
-            return "it is a link to a file that does not exist";
-        return number == ENOENT ? "no such file" : std::system_category().message(number);
-    }
-    if (S_ISDIR(info.st_mode)) return "it is a folder, not a shape file";
-    if (!S_ISREG(info.st_mode)) return "it is not a regular file (a pipe, a device or a socket)";
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxShapeFileBytes)
-        return "it is too big for a shape file (" + std::to_string(info.st_size) + " bytes)";
+    std::string problem = regular_file_problem(path);
+    if (problem == "it is a folder") return "it is a folder, not a shape file";
+    if (!problem.empty()) return problem;
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    if (!code && size > kMaxShapeFileBytes)
+        return "it is too big for a shape file (" + std::to_string(size) + " bytes)";
     return {};
 }
 
@@ -134,20 +126,44 @@ std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std:
     return has_negative_zero ? restore_negative_zeros(xml, positions) : xml;
 }
 
-bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png,
-                      std::string* error) {
-    // The loader refuses a shape with a NaN or an infinity: such a file could
-    // never be loaded again, so it is not written at all.
+namespace {
+// The file's bytes, or nullopt with *error: a shape with a NaN or an
+// infinity could never be loaded again, so it is not written at all.
+std::optional<std::vector<uint8_t>> shape_file_bytes(std::span<const float> positions, std::span<const uint8_t> png,
+                                                     std::string* error) {
     if (!std::all_of(positions.begin(), positions.end(), [](float v) { return std::isfinite(v); })) {
         if (error) *error = "the shape holds a value that is not a finite number";
-        return false;
+        return std::nullopt;
     }
-    const std::vector<uint8_t> bytes = serialize_shape_file(positions, png);
+    std::vector<uint8_t> bytes = serialize_shape_file(positions, png);
     if (bytes.empty()) {
         if (error) *error = "cannot encode the shape file";
-        return false;
+        return std::nullopt;
     }
-    return write_file_atomically(path, bytes, error);
+    return bytes;
+}
+}  // namespace
+
+bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png,
+                      std::string* error) {
+    const std::optional<std::vector<uint8_t>> bytes = shape_file_bytes(positions, png, error);
+    return bytes && write_file_atomically(path, *bytes, error);
+}
+
+std::optional<std::filesystem::path> write_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
+                                                          std::span<const float> positions,
+                                                          std::span<const uint8_t> png, std::string* error) {
+    const std::optional<std::vector<uint8_t>> bytes = shape_file_bytes(positions, png, error);
+    if (!bytes) return std::nullopt;
+    return store_new_shape_file(documents, stem, *bytes, error);
+}
+
+std::optional<std::filesystem::path> store_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
+                                                          std::span<const uint8_t> bytes, std::string* error) {
+    constexpr int kMaxSavesInASecond = 999;
+    const std::string base(stem);
+    const auto name_for = [&base](int n) { return shape_file_path({}, numbered_stem(base, n)).string(); };
+    return write_new_file(documents, name_for, kMaxSavesInASecond, bytes, error);
 }
 
 }  // namespace lumo

@@ -1,10 +1,12 @@
 #pragma once
 // The control panel over the bottom of the surface (save, initialize, load,
-// the edit switch and the fix button, and where the tilt comes from), and the
-// modal screens over everything: drawn with Dear ImGui after the surface each
-// time the window is composed.
+// the edit switch and the fix button, undo, redo and record, and where the
+// tilt comes from), the recording dot over the view, and the modal screens
+// over everything: drawn with Dear ImGui after the surface each time the
+// window is composed.
 
 #include <array>
+#include <functional>
 
 #include <imgui.h>
 #include <memory>
@@ -19,8 +21,10 @@
 
 namespace lumo {
 
+class ClipRecording;
 class GLWindow;
 class ImGuiLayer;
+struct ClipResult;
 class RunLoop;
 class TiltSelector;
 class lumoAppDelegate;
@@ -45,24 +49,38 @@ public:
     // Whether a press at this window point belongs to the interface rather than the surface.
     bool captures(float window_x, float window_y) const;
     bool modal_open() const;
+    // Makes way for a file the user dropped: the menu, list or picker on
+    // screen closes as its Cancel would, and so do the key list and the
+    // save's alert. A "Cannot open" notice stays: a drop of several files
+    // adds a line to it for each that cannot be opened.
+    void make_way_for_drop();
     // A short message over everything, with an OK button.
     void show_notice(const std::string& title, const std::string& message);
     // A file dropped or named on the command line that cannot be opened: one
     // notice says why, a line per file while it stays open.
     void report_cannot_open(const std::string& why);
     AlertView* notice() const { return notice_.get(); }
+    // The clip being recorded: the Record control, and the dot and seconds over the view.
+    void set_recording(ClipRecording* recording) { recording_ = recording; }
+    // What became of a clip: where its files went and "Show in folder", or
+    // the page's "Share" for each, or why it was not saved.
+    void show_clip_notice(const ClipResult& result);
     // The list of keys and gestures (F1 or ?), over everything like a notice.
     void show_key_help() { key_help_.show(); }
     KeyHelp& key_help() { return key_help_; }
 
     // Where the named control was drawn last time (empty when it was not drawn).
-    enum Control { save, initialize, load, edit, fix, lines, keys, kControlCount };
+    enum Control { save, initialize, load, edit, fix, lines, undo, redo, record, keys, kControlCount };
     PanelRect rect_of(Control control) const { return rects_[control]; }
     PanelRect panel_rect() const { return panel_rect_; }
 
 private:
     void draw_panel();
+    void draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place);
     void draw_tilt_row(ImVec2 at, float width, float height);
+    void draw_record_control(ImVec2 size);
+    void draw_recording_dot();
+    void place_share_controls();
     void notice_tilt_refusal();
     void remember(Control control);
 
@@ -75,7 +93,9 @@ private:
     UISwitch* edit_switch_;
     UIButton* fix_button_;
     TiltSelector* tilt_;
+    ClipRecording* recording_ = nullptr;
     std::unique_ptr<AlertView> notice_;
+    int share_controls_ = 0;  // the notice's clip files the page is told about
     KeyHelp key_help_;
     PanelRect panel_rect_;
     InterfaceLayout layout_;

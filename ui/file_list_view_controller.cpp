@@ -1,6 +1,7 @@
 #include "ui/file_list_view_controller.h"
 
 #include "app/lumo_app_delegate.h"
+#include "files/file_io.h"
 #include "picture/picture.h"
 #include "platform/host.h"
 #include "platform/log.h"
@@ -17,10 +18,14 @@ namespace {
 constexpr int kThumbnailSide = 72;  // pixels: sharp at twice the row's picture size
 constexpr int kImportAction = 0;  // under the rows
 constexpr int kExportAction = 0;  // on each row while editing
+constexpr double kUndoDeleteSeconds = 8.0;  // how long Undo is offered after a deletion
+constexpr const char* kUndoCaption = "Undo";
 }  // namespace
 
 fileListViewController::fileListViewController(std::filesystem::path documents)
-    : documents_(std::move(documents)), table_("Saved Shapes", "Cancel", "No saved shapes yet: Save makes one") {
+    : documents_(std::move(documents)),
+      table_("Saved Shapes", "Cancel", "No saved shapes yet: Save makes one"),
+      undoes_deletions_(!host_has_trash()) {
     table_.setDataSource(this);
     table_.setDelegate(this);
     if (host_has_file_chooser()) {
@@ -47,8 +52,24 @@ void fileListViewController::viewDidLoad() { log_line("view loaded."); }
 void fileListViewController::refreshFileList() {
     forget_thumbnails();
     remove_stale_shape_temporaries(documents_);
-    fileList = list_shape_stems(documents_);
+    read_folder();
     table_.reloadData();
+}
+
+void fileListViewController::read_folder() {
+    fileList.clear();
+    labels_.clear();
+    export_stems_.clear();
+    for (SavedShape& shape : list_saved_shapes(documents_)) {
+        fileList.push_back(std::move(shape.stem));
+        labels_.push_back(std::move(shape.label));
+        export_stems_.push_back(std::move(shape.export_stem));
+    }
+}
+
+std::string fileListViewController::label(int row) const {
+    if (row >= 0 && row < static_cast<int>(labels_.size()) && labels_.size() == fileList.size()) return labels_[row];
+    return readable_shape_date(fileList[row]);
 }
 
 int fileListViewController::numberOfSectionsInTableView(TableView* /*table*/) { return 1; }
@@ -58,7 +79,7 @@ int fileListViewController::tableView_numberOfRowsInSection(TableView* /*table*/
 }
 
 std::string fileListViewController::tableView_cellForRowAtIndexPath(TableView* /*table*/, int /*section*/, int row) {
-    return readable_shape_date(fileList[row]);
+    return label(row);
 }
 
 // The shape file's picture is at most 512 x 512: read and shrunk while the
@@ -79,16 +100,28 @@ ImTextureID fileListViewController::tableView_imageForRowAtIndexPath(TableView* 
     return texture;
 }
 
+// Where there is no trash, the file's bytes are read first, for Undo.
 void fileListViewController::tableView_commitDeleteRowAtIndexPath(TableView* /*table*/, int /*section*/, int row) {
     if (row < 0 || row >= static_cast<int>(fileList.size())) return;
-    const std::filesystem::path path = shape_file_path(documents_, fileList[row]);
+    const std::string stem = fileList[row];
+    const std::filesystem::path path = shape_file_path(documents_, stem);
+    std::string unread;
+    std::optional<std::vector<uint8_t>> bytes =
+        undoes_deletions_ ? stored_shape_file(documents_, stem, &unread) : std::nullopt;
     std::error_code error;
     if (!std::filesystem::remove(path, error) || error) {
         const std::string why = error ? error.message() : "it is no longer there";
         log_line("lumo: cannot delete %s: %s", path.c_str(), why.c_str());
-        table_.setStatusText("Cannot delete " + readable_shape_date(fileList[row]) + ": " + why);
+        table_.setStatusText("Cannot delete " + label(row) + ": " + why);
     } else {
         table_.setStatusText("");
+        table_.setStatusAction("");
+        deleted_.reset();
+        if (bytes) {
+            deleted_ = DeletedFile{stem, std::move(*bytes), 0.0};
+            offer_undo_delete();
+            table_.setStatusText("Deleted " + readable_shape_date(stem));
+        }
         host_persist_files([this](bool stored, const std::string& why) {
             if (!stored) table_.setStatusText("Deleted here, but the stored copy remains: " + why);
         });
@@ -108,7 +141,7 @@ void fileListViewController::tableView_didSelectRowAtIndexPath(TableView* /*tabl
 }
 
 void fileListViewController::reload() {
-    fileList = list_shape_stems(documents_);
+    read_folder();
     table_.reloadData();
 }
 
@@ -129,7 +162,9 @@ void fileListViewController::export_row(int row) {
     const std::string& stem = fileList[row];
     std::string error;
     const std::optional<std::vector<uint8_t>> bytes = stored_shape_file(documents_, stem, &error);
-    const std::string name = stem + "." + std::string(kShapeFileExtension);
+    // A stem saved with the week-based year leaves under the calendar year's.
+    const bool known = export_stems_.size() == fileList.size();
+    const std::string name = (known ? export_stems_[row] : stem) + "." + std::string(kShapeFileExtension);
     if (!bytes) {
         log_line("lumo: cannot export %s: %s", name.c_str(), error.c_str());
         table_.setStatusText("Not exported: " + error);
@@ -140,7 +175,53 @@ void fileListViewController::export_row(int row) {
     }
 }
 
+void fileListViewController::offer_undo_delete() {
+    deleted_->offered_until = ImGui::GetTime() + kUndoDeleteSeconds;
+    table_.setStatusAction(kUndoCaption);
+}
+
+void fileListViewController::tableView_didPressStatusAction(TableView* /*table*/) { undo_delete(); }
+
+// The same bytes stored again under the same name. A file that cannot be
+// written or stored is taken back and Undo offered again: nothing is lost.
+void fileListViewController::undo_delete() {
+    if (!deleted_) return;
+    DeletedFile file = std::move(*deleted_);
+    deleted_.reset();
+    table_.setStatusAction("");
+    const std::filesystem::path path = shape_file_path(documents_, file.stem);
+    const std::string shown = readable_shape_date(file.stem);
+    std::error_code ignored;
+    std::string error = "another file of that name is there now";
+    if (std::filesystem::exists(path, ignored) || !write_file_atomically(path, file.bytes, &error)) {
+        log_line("lumo: cannot restore %s: %s", path.c_str(), error.c_str());
+        table_.setStatusText("Not restored: " + error);
+        deleted_ = std::move(file);
+        offer_undo_delete();
+        return;
+    }
+    table_.setStatusText("Restoring " + shown + "...");
+    reload();
+    host_persist_files([this, path, shown, file = std::move(file)](bool stored, const std::string& why) mutable {
+        if (stored) {
+            table_.setStatusText("Restored " + shown);
+            return;
+        }
+        std::error_code not_there;
+        std::filesystem::remove(path, not_there);
+        log_line("lumo: cannot restore %s: %s", path.c_str(), why.c_str());
+        table_.setStatusText("Not restored: " + why);
+        deleted_ = std::move(file);
+        offer_undo_delete();
+        reload();
+    });
+}
+
 void fileListViewController::update() {
+    if (deleted_ && ImGui::GetTime() > deleted_->offered_until) {
+        deleted_.reset();
+        table_.setStatusAction("");
+    }
     if (!importing_) return;
     ArrivingFile file = host_take_chosen_file();
     if (file.kind == ArrivingFile::Kind::none) return;
@@ -210,6 +291,7 @@ void fileListViewController::store_import(const std::string& name, const Importe
 void fileListViewController::list_will_close() {
     if (importing_) host_close_file_chooser();
     importing_ = false;
+    deleted_.reset();
 }
 
 void fileListViewController::cancelButtonPressed(TableView* /*table*/) { cancelButtonPressed(); }

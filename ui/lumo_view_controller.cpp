@@ -113,6 +113,12 @@ bool lumo_view_controller::has_modal_screen() const {
     return presented_ != Modal::none;
 }
 
+void lumo_view_controller::cancel_modal_screens() {
+    for (ActionSheet* sheet : {_loadSheet.get(), _textureSheet.get(), _initSheet.get()})
+        if (sheet != nullptr && sheet->isVisible()) sheet->pressButton(static_cast<int>(sheet->buttons().size()) - 1);
+    if (presented_ != Modal::none) cancelButtonPressed();
+}
+
 void lumo_view_controller::draw_modal_screens() {
     if (presented_ == Modal::file_list) {
         _fileListViewController->update();

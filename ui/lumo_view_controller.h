@@ -45,6 +45,8 @@ public:
     void dismissModalViewControllerAnimated();
     Modal presented_modal() const { return presented_; }
     bool has_modal_screen() const;  // a menu, the list or the picker
+    // Closes the menu, the list or the picker on screen as its Cancel would.
+    void cancel_modal_screens();
     void draw_modal_screens();
 
     ImagePickerController* _image_picker_controller;

@@ -19,16 +19,24 @@ void view_size(float window_width, float window_height, float* width, float* hei
     }
 }
 
+// The most rows that fit in `room` points; the compact rows where none do.
+int rows_fitting(float room, float scale) {
+    using M = PanelMetrics;
+    for (int rows : {M::kRows, M::kToolRows})
+        if (M::height(rows, scale) <= room) return rows;
+    return M::kCompactRows;
+}
+
 }  // namespace
 
-InterfaceLayout lay_out_interface(float window_width, float window_height, float scale) {
+InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control) {
     using M = PanelMetrics;
     InterfaceLayout layout;
     float vw = 0, vh = 0;
     view_size(window_width, window_height, &vw, &vh);
     layout.view = {std::floor((window_width - vw) / 2), std::floor((window_height - vh) / 2), vw, vh};
     const float margin = M::kMargin * scale;
-    const float full = M::height(M::kRows, scale), compact = M::height(M::kCompactRows, scale);
+    const float full = M::height(M::kRows, scale);
     const float min_width = M::kMinWidth * scale, max_width = M::kMaxWidth * scale;
 
     // A wide window: beside the view, the two centred together.
@@ -37,8 +45,8 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
         const float width = std::min(side - 2 * margin, max_width);
         const float group = vw + margin + width;
         layout.view.x = std::floor((window_width - group) / 2);
-        layout.rows = full <= window_height - 2 * margin ? M::kRows : M::kCompactRows;
-        const float height = layout.rows == M::kRows ? full : compact;
+        layout.rows = rows_fitting(window_height - 2 * margin, scale);
+        const float height = M::height(layout.rows, scale);
         layout.panel = {layout.view.right() + margin, std::floor((window_height - height) / 2), width, height};
         layout.place = PanelPlace::beside;
         return layout;
@@ -58,8 +66,9 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
     layout.view.y = 0;
     const float band_bottom = vh * 0.75f;
     const float room = window_height - margin - band_bottom - margin;
-    layout.rows = full <= room ? M::kRows : M::kCompactRows;
-    const float height = layout.rows == M::kRows ? full : compact;
+    // The tilt's row stays where it holds the only way to allow the sensor.
+    layout.rows = tilt_control ? M::kRows : rows_fitting(room, scale);
+    const float height = M::height(layout.rows, scale);
     layout.panel = {panel_x, window_height - margin - height, width, height};
     layout.place = layout.panel.y >= vh ? PanelPlace::below : PanelPlace::over;
     return layout;

@@ -14,9 +14,11 @@ struct LayoutRect {
     float bottom() const { return y + height; }
 };
 
-// The panel's rows, in design points at scale 1: three rows of controls
-// (Save, Initialize, Load; Edit shape, Lines, Fix; the tilt), each a
-// fingertip tall, with a fingertip's gap between targets.
+// The panel's rows, in design points at scale 1: four rows of controls
+// (Save, Initialize, Load; Edit shape, Lines, Fix; the tools: Undo, Redo,
+// Record; the tilt), each a fingertip tall, with a fingertip's gap between
+// targets.
+// Where they do not all fit the tilt's row goes first, then the tools'.
 struct PanelMetrics {
     static constexpr float kRowHeight = 44.0f;
     static constexpr float kGap = 8.0f;  // between rows and between controls
@@ -24,8 +26,9 @@ struct PanelMetrics {
     static constexpr float kMargin = 8.0f;  // between the panel and what is around it
     static constexpr float kMinWidth = 288.0f;
     static constexpr float kMaxWidth = 360.0f;
-    static constexpr int kRows = 3;
-    static constexpr int kCompactRows = 2;  // without the tilt's row
+    static constexpr int kRows = 4;
+    static constexpr int kToolRows = 3;  // without the tilt's row
+    static constexpr int kCompactRows = 2;  // without the tools' row either
     static float height(int rows, float scale) {
         return (rows * kRowHeight + (rows - 1) * kGap + 2 * kPadding) * scale;
     }
@@ -41,11 +44,13 @@ struct InterfaceLayout {
     LayoutRect view;  // the 2:3 picture
     LayoutRect panel;  // the control panel
     PanelPlace place = PanelPlace::over;
-    int rows = PanelMetrics::kRows;  // the tilt's row goes where there is no room for it
+    int rows = PanelMetrics::kRows;  // fewer where there is no room for them all
 };
 
 // The whole layout for a window_width x window_height window (points) at
-// this interface scale (see interface_scale()).
-InterfaceLayout lay_out_interface(float window_width, float window_height, float scale);
+// this interface scale (see interface_scale()). With tilt_control (the
+// browser gives motion only once asked from a tap) the tilt's row stays even
+// where it reaches into the tap band: its control is the only way to tilt.
+InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control = false);
 
 }  // namespace lumo

@@ -24,6 +24,17 @@ AlertView::~AlertView() { modal::close(popup_id_, &opened_); }
 
 void AlertView::show() { visible_ = true; }
 
+void AlertView::addAction(std::string title, std::function<void()> pressed) {
+    actions_.push_back({std::move(title), std::move(pressed), {}, {}, false});
+}
+
+bool AlertView::actionRect(int index, ImVec2* min, ImVec2* max) const {
+    if (index < 0 || index >= static_cast<int>(actions_.size()) || !visible_ || !actions_[index].drawn) return false;
+    *min = actions_[index].min;
+    *max = actions_[index].max;
+    return true;
+}
+
 void AlertView::draw() {
     if (!visible_) return;
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
@@ -41,6 +52,14 @@ void AlertView::draw() {
         ImGui::SetWindowFontScale(1.0f);
     }
     ImGui::Spacing();
+    for (std::size_t i = 0; i < actions_.size(); ++i) {
+        Action& action = actions_[i];
+        const bool chosen =
+            tap::button(static_cast<int>(i) + 1, action.title, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
+        action.min = ImGui::GetItemRectMin(), action.max = ImGui::GetItemRectMax();
+        action.drawn = true;
+        if (chosen && action.pressed) action.pressed();
+    }
     bool pressed = tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
     pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||
               tap::key_pressed(ImGuiKey_Escape);
@@ -50,6 +69,7 @@ void AlertView::draw() {
 
 void AlertView::dismiss() {
     visible_ = false;
+    for (Action& action : actions_) action.drawn = false;
     modal::close(popup_id_, &opened_);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // An alert: title, message, an optional smaller line under them (where a
-// file went, or why it did not), and one button, pressed by Enter or Escape.
+// file went, or why it did not), optional actions (each a button of its own
+// above the last, which does not close the alert), and one button that
+// closes it, pressed by Enter or Escape.
 // Modal screens over the surface are drawn with Dear ImGui by draw(), called
 // once per interface frame between ImGui::NewFrame() and ImGui::Render();
 // answers reach a delegate on the same thread, from inside draw(). While one
@@ -8,7 +10,9 @@
 
 #include <imgui.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace lumo {
 
@@ -24,11 +28,23 @@ public:
     const std::string& message() const { return message_; }
     void setDetail(std::string detail) { detail_ = std::move(detail); }
     const std::string& detail() const { return detail_; }
+    // A button above the closing one; `pressed` runs when it is pressed.
+    void addAction(std::string title, std::function<void()> pressed);
+    // Where action `index` was drawn last, window points (min and max corners);
+    // false when it was not drawn.
+    bool actionRect(int index, ImVec2* min, ImVec2* max) const;
     void draw();
     void dismiss();  // as pressing its button
 
 private:
+    struct Action {
+        std::string title;
+        std::function<void()> pressed;
+        ImVec2 min, max;
+        bool drawn = false;
+    };
     std::string title_, message_, button_, detail_;
+    std::vector<Action> actions_;
     bool visible_ = false;
     bool opened_ = false;
     int id_;

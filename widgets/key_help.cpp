@@ -10,6 +10,7 @@ namespace {
 
 constexpr float kMaxWidth = 300.0f;  // points
 constexpr float kScreenMargin = 16.0f;  // least room left on each side
+constexpr float kLineGap = 2.0f;  // points between the lines of the list
 constexpr const char* kTitle = "Keys";
 constexpr const char* kCloseCaption = "OK";
 
@@ -23,6 +24,8 @@ const KeyHelp::Line KeyHelp::kLines[] = {
     {"L", "lines"},
     {"Drop a file", "open a picture or shape"},
     {"Escape", "close a menu or dialog"},
+    {"Ctrl+Z", "undo"},
+    {"Ctrl+Y", "redo"},
     {"F1 or ?", "this list"},
     {"Ctrl+Q", "quit"},
 };
@@ -48,16 +51,16 @@ void KeyHelp::draw() {
     float keys_width = 0.0f;
     for (const Line& line : kLines)
         keys_width = std::max(keys_width, ImGui::CalcTextSize(line.keys.data(), line.keys.data() + line.keys.size()).x);
-    const float column = keys_width + ImGui::GetStyle().ItemSpacing.x * 2.0f;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float column = style.WindowPadding.x + keys_width + style.ItemSpacing.x;
+    // The lines of a list, closer together than the blocks around them.
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(style.ItemSpacing.x, tap::points(kLineGap)));
     for (const Line& line : kLines) {
-        ImGui::TextUnformatted(line.keys.data(), line.keys.data() + line.keys.size());
+        tap::wrapped_text(line.keys);
         ImGui::SameLine(column);
-        ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
-        ImGui::PushTextWrapPos(0.0f);
-        ImGui::TextUnformatted(line.does.data(), line.does.data() + line.does.size());
-        ImGui::PopTextWrapPos();
-        ImGui::PopStyleColor();
+        tap::wrapped_text(line.does, ImGuiCol_TextDisabled);
     }
+    ImGui::PopStyleVar();
     ImGui::Spacing();
     bool pressed = tap::button(0, kCloseCaption, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
     pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "widgets/modal_popup.h"
@@ -47,6 +48,7 @@ void TableView::dismiss() {
     editing_ = false;
     confirm_row_ = -1;
     status_.clear();
+    status_action_.clear();
     modal::close(popup_id_, &opened_);
 }
 
@@ -54,30 +56,45 @@ void TableView::draw() {
     if (!visible_) return;
     if (!modal::begin_full_screen(modal::PopupName("table", id_), &popup_id_, &opened_)) return;
 
-    // The bar: the cancel control at the left, the title centred on the screen.
-    const ImVec2 bar_min = ImGui::GetCursorScreenPos();
+    // The bar: the cancel control at the left, Edit at the right, the title
+    // centred between them, or on a line of its own above them where it
+    // would be cut between them.
+    const ImGuiStyle& style = ImGui::GetStyle();
     const float width = ImGui::GetContentRegionAvail().x;
-    const float cancel_width =
-        std::min(width * 0.4f, std::max(tap::points(kMinButtonWidth), tap::caption_width(cancel_caption_)));
-    bool cancel = tap::button(0, cancel_caption_, ImVec2(cancel_width, tap::height()));
-    const float gap = ImGui::GetStyle().ItemSpacing.x;
+    const float gap = style.ItemSpacing.x, spacing = style.ItemSpacing.y, tap = tap::height();
     const bool can_edit = source_ != nullptr && source_->tableView_canEditRows(this) && !rows_.empty();
+    float widest = tap::caption_width(cancel_caption_);
+    if (can_edit) widest = std::max({widest, tap::caption_width(kEditCaption), tap::caption_width(kDoneCaption)});
+    const float bar_button_width = std::min(width * 0.4f, std::max(tap::points(kMinButtonWidth), widest));
+    const float title_room = width - 2.0f * (bar_button_width + gap);
+    if (ImGui::CalcTextSize(title_.c_str()).x > title_room) {
+        const ImVec2 at = ImGui::GetCursorScreenPos();
+        tap::bar_title(title_, at, ImVec2(at.x + width, at.y + ImGui::GetFrameHeight()));
+        ImGui::Dummy(ImVec2(width, ImGui::GetFrameHeight()));
+    }
+    const ImVec2 bar_min = ImGui::GetCursorScreenPos();
+    bool cancel = tap::button(0, cancel_caption_, ImVec2(bar_button_width, tap));
     if (can_edit) {
-        ImGui::SameLine(bar_min.x - ImGui::GetWindowPos().x + width - cancel_width);
-        if (tap::button(1, editing_ ? kDoneCaption : kEditCaption, ImVec2(cancel_width, tap::height())))
+        ImGui::SameLine(bar_min.x - ImGui::GetWindowPos().x + width - bar_button_width);
+        if (tap::button(1, editing_ ? kDoneCaption : kEditCaption, ImVec2(bar_button_width, tap)))
             setEditing(!editing_);
     }
-    tap::bar_title(title_, ImVec2(bar_min.x + cancel_width + gap, bar_min.y),
-                   ImVec2(bar_min.x + width - cancel_width - gap, bar_min.y + tap::height()));
+    if (ImGui::CalcTextSize(title_.c_str()).x <= title_room)
+        tap::bar_title(title_, ImVec2(bar_min.x + bar_button_width + gap, bar_min.y),
+                       ImVec2(bar_min.x + width - bar_button_width - gap, bar_min.y + tap));
     ImGui::Separator();
 
     int selected = -1, delete_asked = -1, action_row = -1, action = -1;
     bool confirmed = false, kept = false;
-    // The confirmation and the status line sit under the rows.
-    const float line = ImGui::GetTextLineHeightWithSpacing();
-    float footer = status_.empty() ? 0.0f : line * 2.0f;
-    if (!list_actions_.empty()) footer += tap::height() + ImGui::GetStyle().ItemSpacing.y * 2.0f;
-    if (confirm_row_ >= 0) footer += line * 2.0f + tap::height() + ImGui::GetStyle().ItemSpacing.y * 2.0f;
+    // Under the rows: the confirmation, the list's controls and the status,
+    // each as tall as its text wraps to (a separator takes only spacing).
+    const bool confirming = confirm_row_ >= 0 && confirm_row_ < rowCount();
+    const std::string question = confirming ? "Delete " + rows_[static_cast<std::size_t>(confirm_row_)] + "?" : "";
+    float footer = 0.0f;
+    if (confirming) footer += spacing + tap::wrapped_height(question, width) + spacing + tap + spacing;
+    if (!list_actions_.empty()) footer += spacing + tap + spacing;
+    if (!status_.empty()) footer += tap::wrapped_height(status_, width) + spacing;
+    if (!status_action_.empty()) footer += tap + spacing;
     ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));
     ImGui::BeginChild("##rows", ImVec2(0.0f, -footer), false);
     ImGui::PopStyleVar();
@@ -89,47 +106,56 @@ void TableView::draw() {
         ImGui::SetCursorPosY(ImGui::GetCursorPosY() + ImGui::GetContentRegionAvail().y * 0.3f);
         tap::centred_text(empty_text_, ImGuiCol_TextDisabled);
     } else {
+        // While editing, each row's controls go at its right where every
+        // row's text still shows whole beside them, else on a line of their
+        // own under it.
+        const auto button_width = [](std::string_view caption) {
+            return std::max(tap::points(kMinButtonWidth), tap::caption_width(caption));
+        };
+        float actions_width = button_width(kDeleteCaption);
+        for (const std::string& caption : row_actions_) actions_width += button_width(caption) + gap;
+        const float list_width = ImGui::GetContentRegionAvail().x;
+        bool beside = editing_;
+        for (std::size_t row = 0; beside && row < rows_.size(); ++row)
+            beside = tap::row_fits(rows_[row], list_width - actions_width - gap, tap, source_ != nullptr);
+        const float row_width = beside ? list_width - actions_width - gap : 0.0f;
         ImGuiListClipper clipper;
         clipper.Begin(static_cast<int>(rows_.size()));
         while (clipper.Step()) {
             for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
                 const ImTextureID image =
                     source_ != nullptr ? source_->tableView_imageForRowAtIndexPath(this, 0, row) : nullptr;
-                const float delete_width = editing_ ? tap::caption_width(kDeleteCaption) + gap : 0.0f;
-                float actions_width = 0.0f;
-                if (editing_)
-                    for (const std::string& caption : row_actions_) actions_width += tap::caption_width(caption) + gap;
-                const float row_width =
-                    editing_ ? std::max(1.0f, ImGui::GetContentRegionAvail().x - delete_width - actions_width) : 0.0f;
-                if (tap::row(row, rows_[static_cast<std::size_t>(row)], row == confirm_row_, tap::height(), nullptr,
-                             image, row_width) &&
+                if (tap::row(row, rows_[static_cast<std::size_t>(row)], row == confirm_row_, tap, nullptr, image,
+                             row_width) &&
                     !editing_)
                     selected = row;
-                if (editing_) {
-                    for (std::size_t a = 0; a < row_actions_.size(); ++a) {
-                        ImGui::SameLine();
-                        const std::string& caption = row_actions_[a];
-                        if (tap::button(2000 + row * 8 + static_cast<int>(a), caption,
-                                        ImVec2(tap::caption_width(caption), tap::height()))) {
-                            action = static_cast<int>(a);
-                            action_row = row;
-                        }
+                if (!editing_) continue;
+                if (beside) ImGui::SameLine();
+                else ImGui::SetCursorPosX(ImGui::GetCursorPosX() + std::max(0.0f, list_width - actions_width));
+                for (std::size_t a = 0; a < row_actions_.size(); ++a) {
+                    const std::string& caption = row_actions_[a];
+                    if (tap::button(2000 + row * 8 + static_cast<int>(a), caption,
+                                    ImVec2(button_width(caption), tap))) {
+                        action = static_cast<int>(a);
+                        action_row = row;
                     }
                     ImGui::SameLine();
-                    if (tap::button(1000 + row, kDeleteCaption, ImVec2(delete_width - gap, tap::height())))
-                        delete_asked = row;
                 }
+                if (tap::button(1000 + row, kDeleteCaption, ImVec2(button_width(kDeleteCaption), tap)))
+                    delete_asked = row;
+                // Tells which row the controls above belong to.
+                if (!beside && row + 1 < rowCount()) ImGui::Separator();
             }
         }
     }
     ImGui::EndChild();
-    if (confirm_row_ >= 0 && confirm_row_ < rowCount()) {
+    if (confirming) {
         ImGui::Separator();
-        tap::centred_text("Delete " + rows_[static_cast<std::size_t>(confirm_row_)] + "?");
+        tap::centred_text(question);
         const float half = (ImGui::GetContentRegionAvail().x - gap) * 0.5f;
-        kept = tap::button(2, kKeepCaption, ImVec2(half, tap::height()));
+        kept = tap::button(2, kKeepCaption, ImVec2(half, tap));
         ImGui::SameLine();
-        confirmed = tap::button(3, kConfirmCaption, ImVec2(half, tap::height()));
+        confirmed = tap::button(3, kConfirmCaption, ImVec2(half, tap));
     }
     if (!list_actions_.empty()) {
         ImGui::Separator();
@@ -137,13 +163,19 @@ void TableView::draw() {
         const float each = (ImGui::GetContentRegionAvail().x - gap * (count - 1.0f)) / count;
         for (std::size_t a = 0; a < list_actions_.size(); ++a) {
             if (a > 0) ImGui::SameLine();
-            if (tap::button(4 + static_cast<int>(a), list_actions_[a], ImVec2(each, tap::height()))) {
+            if (tap::button(4 + static_cast<int>(a), list_actions_[a], ImVec2(each, tap))) {
                 action = static_cast<int>(a);
                 action_row = -1;
             }
         }
     }
     if (!status_.empty()) tap::centred_text(status_, ImGuiCol_TextDisabled);
+    bool status_action = false;
+    if (!status_action_.empty()) {
+        const float action_width = std::max(tap::points(kMinButtonWidth), tap::caption_width(status_action_));
+        ImGui::SetCursorPosX(ImGui::GetCursorPosX() + std::max(0.0f, (width - action_width) * 0.5f));
+        status_action = tap::button(3000, status_action_, ImVec2(action_width, tap::height()));
+    }
     const bool escape = tap::key_pressed(ImGuiKey_Escape);
     // Escape backs out of a confirmation first, then out of the list.
     if (escape && confirm_row_ >= 0) kept = true;
@@ -159,7 +191,9 @@ void TableView::draw() {
         return;
     }
     // Last: the delegate may dismiss or discard the table.
-    if (action >= 0) {
+    if (status_action) {
+        if (delegate_ != nullptr) delegate_->tableView_didPressStatusAction(this);
+    } else if (action >= 0) {
         pressAction(action, action_row);
     } else if (selected >= 0) {
         selectRow(selected);

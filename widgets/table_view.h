@@ -40,6 +40,8 @@ public:
     // A control of setRowActions() pressed on a row (while editing), or one of
     // setListActions() (row -1). action: its index in that list.
     virtual void tableView_didPressAction(TableView* /*table*/, int /*action*/, int /*row*/) {}
+    // The control of setStatusAction() pressed.
+    virtual void tableView_didPressStatusAction(TableView* /*table*/) {}
 };
 
 class TableView {
@@ -77,6 +79,9 @@ public:
     // A line under the rows (why a deletion failed); empty for none.
     void setStatusText(std::string text) { status_ = std::move(text); }
     const std::string& statusText() const { return status_; }
+    // A control under the status line (Undo after a deletion); empty for
+    // none. Dismissing the table takes it away with the status.
+    void setStatusAction(std::string caption) { status_action_ = std::move(caption); }
 
 private:
     std::string title_, cancel_caption_, empty_text_;
@@ -90,7 +95,7 @@ private:
     bool scroll_to_top_ = false;
     bool editing_ = false;
     int confirm_row_ = -1;
-    std::string status_;
+    std::string status_, status_action_;
     std::vector<std::string> row_actions_, list_actions_;
 };
 

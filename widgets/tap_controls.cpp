@@ -21,34 +21,107 @@ const char* next_character(const char* at, const char* end, unsigned int* code) 
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// Draws one paragraph (no newline inside) centred, line by line.
-void centred_paragraph(const char* begin, const char* end, float width) {
-    ImFont* font = ImGui::GetFont();
-    const float scale = ImGui::GetFontSize() / font->FontSize;
-    const float left = ImGui::GetCursorPosX();
-    if (begin == end) {
-        ImGui::NewLine();
-        return;
-    }
-    while (begin < end) {
-        const char* line_end = font->CalcWordWrapPositionA(scale, begin, end, width);
-        if (line_end <= begin) {
-            unsigned int code = 0;
-            line_end = next_character(begin, end, &code);
+// Lines of wrapped text are this much further apart than the font is tall.
+constexpr float kLineSpacing = 1.25f;
+// Points above and below a row's text.
+constexpr float kRowInset = 4.0f;
+
+float line_height() { return ImGui::GetFontSize() * kLineSpacing; }
+
+float advance_of(unsigned int code) {
+    return ImGui::GetFont()->GetCharAdvance(static_cast<ImWchar>(code)) * ImGui::GetFontSize() /
+           ImGui::GetFont()->FontSize;
+}
+
+// Where the line that starts at `begin` ends when wrapped to `width`: at the
+// blank after the last word that fits. A word longer than a whole line
+// breaks after its last slash that fits, so that a path keeps its file's
+// name whole, else after its last hyphen or underscore, else after its last
+// character that fits; at least one character goes on each line.
+const char* line_end(const char* begin, const char* end, float width) {
+    const char* after_word = nullptr;  // the blank after the last word that fits
+    const char* after_slash = nullptr;  // just past the last slash of the word, where it fits
+    const char* after_joint = nullptr;  // just past its last hyphen or underscore
+    float x = 0.0f;
+    for (const char* at = begin; at < end;) {
+        unsigned int code = 0;
+        const char* next = next_character(at, end, &code);
+        if (code == '\n') return at;
+        const float advance = advance_of(code);
+        if (is_blank(*at)) {
+            after_word = at;
+        } else if (x + advance > width && at > begin) {
+            if (after_word != nullptr) return after_word;
+            if (after_slash != nullptr) return after_slash;
+            return after_joint != nullptr ? after_joint : at;
         }
-        const char* shown_end = line_end;
-        while (shown_end > begin && is_blank(shown_end[-1])) --shown_end;
-        const float line_width = ImGui::CalcTextSize(begin, shown_end, false).x;
-        ImGui::SetCursorPosX(left + std::max(0.0f, (width - line_width) * 0.5f));
-        ImGui::TextUnformatted(begin, shown_end);
-        begin = line_end;
+        x += advance;
+        if (code == '/') after_slash = next;
+        if (code == '-' || code == '_') after_joint = next;
+        at = next;
+    }
+    return end;
+}
+
+// Calls each(line_begin, line_end) for every line of the text wrapped to
+// `width`, the first line `indent` narrower; blanks around breaks are not
+// shown. Every paragraph (between newlines) takes at least one line.
+template <typename Each>
+int for_each_line(const char* begin, const char* end, float width, float indent, Each each) {
+    int lines = 0;
+    while (true) {
+        const char* stop = line_end(begin, end, width - (lines == 0 ? indent : 0.0f));
+        const char* shown = stop;
+        while (shown > begin && is_blank(shown[-1])) --shown;
+        each(begin, shown);
+        ++lines;
+        begin = stop;
         while (begin < end && is_blank(*begin)) ++begin;
+        if (begin < end && *begin == '\n') {
+            ++begin;
+            if (begin == end) {
+                each(begin, begin);  // a newline at the very end leaves an empty line
+                return lines + 1;
+            }
+        } else if (begin >= end) {
+            return lines;
+        }
     }
 }
 
-void report_text_block(std::string_view text, ImVec2 top_left, float width) {
-    const float bottom = ImGui::GetCursorScreenPos().y - ImGui::GetStyle().ItemSpacing.y;
-    reportProbedItem(ProbedItem::text, text, top_left, ImVec2(top_left.x + width, bottom));
+// The room a row of this size leaves its text beside its picture, if any.
+struct RowRoom {
+    float width;
+    int lines;
+};
+
+RowRoom row_room(float width, float height, bool image) {
+    const float padding = ImGui::GetStyle().FramePadding.x, inset = points(kRowInset);
+    float text_width = width - 2.0f * padding;
+    if (image) text_width -= height - 2.0f * inset + padding;
+    return {std::max(text_width, 1.0f), std::max(1, static_cast<int>((height - 2.0f * inset) / line_height()))};
+}
+
+// A block of wrapped text at the cursor, left-aligned or each line centred
+// in the width left; reported with the rectangle its lines cover.
+void text_block(std::string_view text, ImU32 colour, bool centred) {
+    const ImVec2 top_left = ImGui::GetCursorScreenPos();
+    const float width = std::max(ImGui::GetContentRegionAvail().x, 1.0f);
+    const float line = line_height(), lead = (line - ImGui::GetFontSize()) * 0.5f;
+    ImDrawList* draw_list = ImGui::GetWindowDrawList();
+    float widest = 0.0f, left = top_left.x + width, y = top_left.y;
+    for_each_line(text.data(), end_of(text), width, 0.0f, [&](const char* begin, const char* end) {
+        const float line_width = ImGui::CalcTextSize(begin, end, false).x;
+        const float x = centred ? top_left.x + std::max(0.0f, (width - line_width) * 0.5f) : top_left.x;
+        draw_list->AddText(ImVec2(x, y + lead), colour, begin, end);
+        widest = std::max(widest, line_width);
+        left = std::min(left, x);
+        y += line;
+    });
+    ImGui::Dummy(ImVec2(centred ? width : std::max(widest, 1.0f), y - top_left.y));
+    const ImVec2 min(left, top_left.y), max(left + widest, y);
+    reportProbedItem(ProbedItem::text, text, min, max);
+    if (widest > width) reportProbedItem(ProbedItem::overflow, text, min, max);
 }
 
 }  // namespace
@@ -134,47 +207,72 @@ void label(std::string_view text, ImVec2 rect_min, ImVec2 rect_max, ImGuiCol col
 bool row(int id, std::string_view text, bool selected, float height, bool* double_click, ImTextureID image,
          float width) {
     ImGui::PushID(id);
-    // The widgets decide themselves when their popup closes.
-    const ImGuiSelectableFlags flags = ImGuiSelectableFlags_DontClosePopups | ImGuiSelectableFlags_AllowDoubleClick;
+    // The widgets decide themselves when their popup closes. Rows keep the
+    // list's spacing between them as a gap no tap lands in.
+    const ImGuiSelectableFlags flags = ImGuiSelectableFlags_DontClosePopups | ImGuiSelectableFlags_AllowDoubleClick |
+                                       ImGuiSelectableFlags_NoPadWithHalfSpacing;
     const bool pressed = ImGui::Selectable("##row", selected, flags, ImVec2(width, height));
     ImGui::PopID();
     if (double_click != nullptr) *double_click = pressed && ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left);
     if (!ImGui::IsItemVisible()) return pressed;
     const ImVec2 min = ImGui::GetItemRectMin();
     const ImVec2 max = ImGui::GetItemRectMax();
-    const float padding = ImGui::GetStyle().FramePadding.x;
-    const float top = (min.y + max.y - ImGui::GetFontSize()) * 0.5f;
-    const float right = max.x - padding;
+    const float padding = ImGui::GetStyle().FramePadding.x, inset = points(kRowInset);
     float left = min.x + padding;
+    ImDrawList* draw_list = ImGui::GetWindowDrawList();
     if (image != nullptr) {
-        const float inset = 4.0f, side = max.y - min.y - 2.0f * inset;
-        ImGui::GetWindowDrawList()->AddImage(image, ImVec2(left, min.y + inset),
-                                             ImVec2(left + side, min.y + inset + side));
+        const float side = max.y - min.y - 2.0f * inset;
+        draw_list->AddImage(image, ImVec2(left, min.y + inset), ImVec2(left + side, min.y + inset + side));
         left += side + padding;
     }
-    ImGui::RenderTextEllipsis(ImGui::GetWindowDrawList(), ImVec2(left, top),
-                              ImVec2(std::max(left, right), top + ImGui::GetFontSize()), right, right, text.data(),
-                              end_of(text), nullptr);
+    // As many lines as the row holds; a text longer than that gives up its
+    // start, so that the end, which tells names apart, stays.
+    const RowRoom room = row_room(max.x - min.x, max.y - min.y, image != nullptr);
+    const float line = line_height();
+    const char* begin = text.data();
+    const char* const end = end_of(text);
+    const auto count_lines = [&](float indent) {
+        return for_each_line(begin, end, room.width, indent, [](const char*, const char*) {});
+    };
+    static constexpr char kDots[] = "...";
+    float indent = 0.0f;
+    if (count_lines(0.0f) > room.lines) {
+        indent = ImGui::CalcTextSize(kDots, kDots + 3, false).x;
+        while (begin < end && count_lines(indent) > room.lines) {
+            unsigned int code = 0;
+            begin = next_character(begin, end, &code);
+        }
+    }
+    const int lines = count_lines(indent);
+    float y = (min.y + max.y - line * static_cast<float>(lines)) * 0.5f + (line - ImGui::GetFontSize()) * 0.5f;
+    const ImU32 colour = ImGui::GetColorU32(ImGuiCol_Text);
+    bool first = true;
+    for_each_line(begin, end, room.width, indent, [&](const char* line_begin, const char* line_stop) {
+        float x = left;
+        if (first && indent > 0.0f) {
+            draw_list->AddText(ImVec2(x, y), colour, kDots, kDots + 3);
+            x += indent;
+        }
+        draw_list->AddText(ImVec2(x, y), colour, line_begin, line_stop);
+        first = false;
+        y += line;
+    });
     reportProbedItem(ProbedItem::control, text, min, max);
-    if (ImGui::CalcTextSize(text.data(), end_of(text), false).x > right - left)
-        reportProbedItem(ProbedItem::overflow, text, min, max);
+    if (begin != text.data()) reportProbedItem(ProbedItem::overflow, text, min, max);
     return pressed;
 }
 
-void centred_text(std::string_view text, ImGuiCol colour) {
-    const ImVec2 top_left = ImGui::GetCursorScreenPos();
-    const float width = std::max(ImGui::GetContentRegionAvail().x, 1.0f);
-    ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(colour));
-    const char* begin = text.data();
-    const char* const end = end_of(text);
-    while (true) {
-        const char* paragraph_end = std::find(begin, end, '\n');
-        centred_paragraph(begin, paragraph_end, width);
-        if (paragraph_end == end) break;
-        begin = paragraph_end + 1;
-    }
-    ImGui::PopStyleColor();
-    report_text_block(text, top_left, width);
+bool row_fits(std::string_view text, float width, float height, bool image) {
+    const RowRoom room = row_room(width, height, image);
+    return for_each_line(text.data(), end_of(text), room.width, 0.0f, [](const char*, const char*) {}) <= room.lines;
+}
+
+void centred_text(std::string_view text, ImGuiCol colour) { text_block(text, ImGui::GetColorU32(colour), true); }
+
+float wrapped_height(std::string_view text, float width) {
+    const int lines =
+        for_each_line(text.data(), end_of(text), std::max(width, 1.0f), 0.0f, [](const char*, const char*) {});
+    return line_height() * static_cast<float>(lines);
 }
 
 void bar_title(std::string_view text, ImVec2 rect_min, ImVec2 rect_max) {
@@ -192,15 +290,7 @@ void bar_title(std::string_view text, ImVec2 rect_min, ImVec2 rect_max) {
 
 void wrapped_text(std::string_view text, ImGuiCol colour) { wrapped_text(text, ImGui::GetStyleColorVec4(colour)); }
 
-void wrapped_text(std::string_view text, const ImVec4& colour) {
-    const ImVec2 top_left = ImGui::GetCursorScreenPos();
-    ImGui::PushStyleColor(ImGuiCol_Text, colour);
-    ImGui::PushTextWrapPos(0.0f);
-    ImGui::TextUnformatted(text.data(), end_of(text));
-    ImGui::PopTextWrapPos();
-    ImGui::PopStyleColor();
-    report_text_block(text, top_left, ImGui::GetContentRegionAvail().x);
-}
+void wrapped_text(std::string_view text, const ImVec4& colour) { text_block(text, ImGui::GetColorU32(colour), false); }
 
 void text_keeping_end(std::string_view text, ImVec2 rect_min, ImVec2 rect_max) {
     const float width = rect_max.x - rect_min.x;

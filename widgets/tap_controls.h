@@ -36,19 +36,30 @@ bool toggle(int id, std::string_view caption, bool* on, ImVec2 size, bool enable
 void label(std::string_view text, ImVec2 rect_min, ImVec2 rect_max, ImGuiCol colour = ImGuiCol_Text);
 
 // A full-width row (or `width` points wide): an optional square picture,
-// then text at the left, cut with "..." when too long. True when pressed;
-// *double_click tells whether that press was a double click.
+// then text at the left on as many lines as the row holds (two at a
+// fingertip's height), wrapped like wrapped_text; a text longer than that
+// gives up its start to "...", keeping the end that tells names apart. True
+// when pressed; *double_click tells whether that press was a double click.
 bool row(int id, std::string_view text, bool selected, float height, bool* double_click = nullptr,
          ImTextureID image = nullptr, float width = 0.0f);
 
-// Centred in the available width, wrapped at spaces when wider.
+// Whether row() shows this text whole in a row of that size.
+bool row_fits(std::string_view text, float width, float height, bool image);
+
+// Text wrapped to the width left in the window, each line centred in it:
+// lines break at blanks, and a word longer than a whole line after its last
+// slash that fits, else its last hyphen or underscore, else where the line
+// is full, so nothing is lost. A newline starts a new line.
 void centred_text(std::string_view text, ImGuiCol colour = ImGuiCol_Text);
+
+// How tall centred_text or wrapped_text draws `text` in this width (points).
+float wrapped_height(std::string_view text, float width);
 
 // One line centred in the screen rectangle [rect_min, rect_max], cut with
 // "..." when wider; for the title of a bar of controls. Takes no layout room.
 void bar_title(std::string_view text, ImVec2 rect_min, ImVec2 rect_max);
 
-// Left-aligned, wrapped at the window's edge.
+// Left-aligned, wrapped as centred_text is to the width left in the window.
 void wrapped_text(std::string_view text, ImGuiCol colour = ImGuiCol_Text);
 void wrapped_text(std::string_view text, const ImVec4& colour);
 

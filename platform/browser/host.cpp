@@ -1,7 +1,8 @@
 // The browser host: a WebGL 2 canvas through SDL, turns on
 // requestAnimationFrame, the page's file chooser, drops, downloads and
 // IndexedDB storage (host_files.js), pictures decoded by the browser
-// (picture_decoder.js), and the device's motion events.
+// (picture_decoder.js), clips recorded by the page (host_clip.js), and the
+// device's motion events.
 
 #include "platform/host.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -70,6 +72,29 @@ EM_JS(int, lumo_keyboard_likely, (), { return Module.lumoKeyboardLikely ? 1 : 0;
 EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown),
       { Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null; });
 
+// Clips: host_clip.js records them; page.js answers taps on the share controls.
+EM_JS(void, lumo_clip_start, (int width, int height, const char* stem),
+      { Module.lumoClip.start(width, height, UTF8ToString(stem)); });
+EM_JS(void, lumo_clip_frame_shown, (int x, int y, int width, int height),
+      { Module.lumoClip.frameShown(x, y, width, height); });
+EM_JS(void, lumo_clip_stop, (), { Module.lumoClip.stop(); });
+EM_JS(int, lumo_clip_state, (), { return Module.lumoClip.state(); });
+EM_JS(int, lumo_clip_can_share, (), { return Module.lumoClip.canShare() ? 1 : 0; });
+EM_JS(int, lumo_clip_dropped, (), { return Module.lumoClip.dropped(); });
+// A name of the last clip's files (index >= 0) or why it failed (-1), in
+// memory from malloc that the caller frees.
+EM_JS(char*, lumo_clip_text, (int index), {
+    const text = index < 0 ? Module.lumoClip.error() : Module.lumoClip.name(index);
+    const size = lengthBytesUTF8(text) + 1;
+    const memory = _malloc(size);
+    stringToUTF8(text, memory, size);
+    return memory;
+});
+EM_JS(void, lumo_place_clip_share_control, (int index, double x, double y, double w, double h, int shown), {
+    Module.lumoClipControls = Module.lumoClipControls || [];
+    Module.lumoClipControls[index] = shown ? {x : x, y : y, width : w, height : h} : null;
+});
+
 // clang-format on
 
 namespace lumo {
@@ -114,6 +139,7 @@ ArrivingFile chosen;
 std::deque<ArrivingFile> dropped;
 std::map<int, PersistDone> waiting_persists;
 int next_persist_request = 1;
+bool answer_arrived = false;
 
 // --- Work beside the frames ---
 std::map<uint64_t, BackgroundDone> background_waiting;
@@ -179,6 +205,8 @@ std::filesystem::path host_find_resource(std::string_view name) {
 std::filesystem::path host_find_font(std::string_view name) { return host_find_resource(name); }
 
 // --- Telling the world --------------------------------------------------------
+
+bool host_take_answer_arrived() { return std::exchange(answer_arrived, false); }
 
 void host_report_metric(const char* name, double value) { lumo_set_metric(name, value); }
 
@@ -333,6 +361,53 @@ bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes
                       bytes.data(), static_cast<int>(bytes.size())) != 0;
 }
 
+bool host_has_trash() { return false; }
+
+bool host_show_in_folder(const std::filesystem::path&) { return false; }
+
+// --- Recording the view -------------------------------------------------------------
+
+namespace {
+std::string taken_text(char* text) {
+    std::string copy = text != nullptr ? text : "";
+    std::free(text);
+    return copy;
+}
+}  // namespace
+
+bool host_records_clips() { return true; }
+
+void host_clip_start(int width, int height, const std::string& stem) { lumo_clip_start(width, height, stem.c_str()); }
+
+void host_clip_frame_shown(int x, int y, int width, int height) { lumo_clip_frame_shown(x, y, width, height); }
+
+void host_clip_stop() { lumo_clip_stop(); }
+
+HostClip host_clip_state() {
+    HostClip clip;
+    switch (lumo_clip_state()) {
+        case 1: clip.state = HostClip::State::recording; break;
+        case 2: clip.state = HostClip::State::finishing; break;
+        case 3: clip.state = HostClip::State::ready; break;
+        case 4: clip.state = HostClip::State::failed; break;
+        default: return clip;
+    }
+    clip.frames_dropped = lumo_clip_dropped();
+    if (clip.state == HostClip::State::failed) clip.error = taken_text(lumo_clip_text(-1));
+    if (clip.state != HostClip::State::ready) return clip;
+    clip.can_share = lumo_clip_can_share() != 0;
+    for (int i = 0;; ++i) {
+        std::string name = taken_text(lumo_clip_text(i));
+        if (name.empty()) break;
+        clip.names.push_back(std::move(name));
+    }
+    return clip;
+}
+
+void host_place_clip_share_control(int index, float x, float y, float width, float height, bool shown) {
+    lumo_place_clip_share_control(index, x, y, width, height, shown ? 1 : 0);
+}
+
 }  // namespace lumo
 
 extern "C" {
@@ -357,6 +432,7 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
     file.height = height;
     file.size = size > 0 ? static_cast<uint64_t>(size) : 0;
     if (bytes != nullptr && byte_count > 0) file.bytes.assign(bytes, bytes + byte_count);
+    lumo::answer_arrived = true;
     if (queue == lumo::kChosen) {
         lumo::chosen = std::move(file);
     } else if (queue == lumo::kDropped && lumo::dropped.size() < lumo::kMaxWaitingDrops) {
@@ -387,6 +463,7 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* lumo_background_run(uintptr_t task, const c
 EMSCRIPTEN_KEEPALIVE void lumo_background_release() { std::vector<uint8_t>().swap(lumo::background_output); }
 
 EMSCRIPTEN_KEEPALIVE void lumo_host_persisted(int request, int stored, const char* why) {
+    lumo::answer_arrived = true;
     const auto found = lumo::waiting_persists.find(request);
     if (found == lumo::waiting_persists.end()) return;
     lumo::PersistDone done = std::move(found->second);

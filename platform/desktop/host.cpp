@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/desktop/show_in_folder.h"
 #include "platform/eagl_context.h"
 #include "platform/gl.h"
 
@@ -142,6 +143,9 @@ std::filesystem::path host_find_font(std::string_view name) {
 
 // --- Telling the world --------------------------------------------------------
 
+// Every answer comes at once, inside the call that asked.
+bool host_take_answer_arrived() { return false; }
+
 void host_report_metric(const char*, double) {}
 void host_frame_presented(long) {}
 
@@ -177,5 +181,22 @@ void host_persist_files(PersistDone done) {
 }
 
 bool host_offer_download(const std::string&, std::span<const uint8_t>) { return false; }
+
+bool host_has_trash() { return true; }
+
+bool host_show_in_folder(const std::filesystem::path& file) {
+    show_in_folder(file);  // on a thread of its own; how it went is not waited for
+    return true;
+}
+
+// --- Recording the view -------------------------------------------------------------
+// The program records its own clips (clip/).
+
+bool host_records_clips() { return false; }
+void host_clip_start(int, int, const std::string&) {}
+void host_clip_frame_shown(int, int, int, int) {}
+void host_clip_stop() {}
+HostClip host_clip_state() { return {}; }
+void host_place_clip_share_control(int, float, float, float, float, bool) {}
 
 }  // namespace lumo

@@ -75,6 +75,51 @@ TEST(ScriptFormat, DropTakesTheRestOfTheLineAsTheFile) {
     EXPECT_FALSE(parse_script("2 drop\n", &error));
 }
 
+// --- Runs of the real program that used to crash, hang or pass in silence ---------
+
+// Each row runs lumo as a user would and must end by itself, with the status
+// and the words given, leaving nothing behind in the documents folder.
+TEST_F(AppTest, HostileRunsEndWithAStatusAndAMessage) {
+    const std::string home = home_.string();
+    ASSERT_EQ(::mkfifo((home_ / "f.jpg").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((home_ / "f.lumo").c_str(), 0600), 0);
+    std::ofstream(home_ / "save.txt") << "3 press save\n";
+    std::ofstream(home_ / "drop.txt") << "2 drop " << (home_ / "f.jpg").string() << "\n";
+    const struct {
+        const char* what;
+        std::string before;
+        std::string arguments;
+        int status;
+        const char* says;
+    } rows[] = {
+        // SIGXFSZ ended it with status 153 and left a hidden temporary.
+        {"a save past a file-size limit", "ulimit -f 300; ", "--script " + home + "/save.txt", 0,
+         "save failed: could not save 2"},
+        {"a save past a file-size limit", "ulimit -f 300; ", "--script " + home + "/save.txt", 0,
+         ".lumo: the file is too large for this system's limit"},
+        // The file-kind check opened these with a blocking read: hung for ever.
+        {"a pipe named as a picture", "", home + "/f.jpg", 0, "f.jpg: it is not a regular file"},
+        {"a pipe named as a shape file", "", home + "/f.lumo", 0, "it is not a regular file"},
+        {"a pipe dropped", "", "--script " + home + "/drop.txt", 0, "f.jpg: it is not a regular file"},
+        // Taken for "not given", or for the working folder.
+        {"an empty home", "", "--home ''", 2, "--home needs a file or folder name"},
+        {"an empty screenshot", "", "--screenshot ''", 2, "--screenshot needs a file or folder name"},
+        {"an empty script", "", "--script ''", 2, "--script needs a file or folder name"},
+        // 7 GB and more than a minute for two frames.
+        {"a huge window", "", "--size 16384x16384", 2, "needs more memory than lumo allows"},
+        {"a huge window at 4 pixels a point", "", "--size 2000x3000 --pixel-ratio 4", 2, "at most 33554432 pixels"},
+    };
+    for (const auto& row : rows) {
+        std::string output;
+        const std::string home_option = row.arguments.starts_with("--home") ? "" : "--home " + home + " ";
+        const int status =
+            run_lumo("--headless --frames 10 " + home_option + row.arguments, &output, row.before + "timeout 60 ");
+        EXPECT_EQ(status, row.status) << row.what << ": " << output;
+        EXPECT_NE(output.find(row.says), std::string::npos) << row.what << ": " << output;
+        EXPECT_TRUE(saved_files(home_).empty()) << row.what << ": something was left in the documents folder";
+    }
+}
+
 // --- Screenshots ---------------------------------------------------------------
 
 TEST_F(AppTest, AScreenshotThatCannotBeWrittenSaysSoLeavesNothingAndFails) {

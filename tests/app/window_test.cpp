@@ -12,6 +12,7 @@
 #include <imgui.h>
 
 #include "support/app_harness.h"
+#include "files/window_state.h"
 #include "picture/picture.h"
 
 namespace lumo::testing {
@@ -198,26 +199,51 @@ TEST_F(AppTest, TheHeadlessProgramWritesItsScreenshot) {
 
 // The real program on a real X server (Xvfb) with a 1600 x 1000 screen:
 // it opens a 2:3 window of 80% of the height, and Ctrl+Q ends it.
-TEST_F(AppTest, OnARealScreenTheWindowSuitsTheScreenAndCtrlQQuits) {
+// On an X screen: the window suits the screen (80% of its height, the 2:3
+// view and the panel's room beside it), keeps its place for the next start
+// when it still fits a connected screen, and Ctrl+Q quits.
+TEST_F(AppTest, OnARealScreenTheWindowSuitsTheScreenKeepsItsPlaceAndCtrlQQuits) {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
     const auto script = home_ / "quit.txt";
     std::ofstream(script) << "30 key Ctrl+q\n";
-    const auto shot = home_ / "window.png";
-    const std::string command =
-        "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " --home " +
-        home_.string() + " --script " + script.string() + " --screenshot-at 10:" + shot.string() + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-    const int status = ::pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status)) << output;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
-    const auto picture = load_picture_file(shot);
-    ASSERT_TRUE(picture) << output;
-    EXPECT_EQ(picture->height(), 798);  // 80% of 1000, down to a multiple of 3
-    EXPECT_EQ(picture->width(), 532);
+    const auto store = home_ / "state" / "window";
+    const struct {
+        const char* what;
+        const char* kept;  // the state file before the start; null: none
+        int width, height;
+    } rows[] = {
+        {"first start", nullptr, 532 + 506, 798},  // 506: 304 points of room at scale 798 / 480, rounded up
+        {"kept from the last start", "x=100\ny=60\nwidth=700\nheight=600\nfull-screen=no\n", 700, 600},
+        {"kept on a screen now gone", "x=5000\ny=60\nwidth=700\nheight=600\nfull-screen=no\n", 532 + 506, 798},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove(store);
+        if (row.kept) {
+            std::filesystem::create_directories(store.parent_path());
+            std::ofstream(store) << row.kept;
+        }
+        const auto shot = home_ / "window.png";
+        const std::string command =
+            "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY
+            " --home " +
+            home_.string() + " --script " + script.string() + " --screenshot-at 10:" + shot.string() + " 2>&1";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+        const int status = ::pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status)) << output;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << row.what << ": " << output;
+        const auto picture = load_picture_file(shot);
+        ASSERT_TRUE(picture) << row.what << ": " << output;
+        EXPECT_EQ(picture->width(), row.width) << row.what;
+        EXPECT_EQ(picture->height(), row.height) << row.what;
+        const std::optional<WindowState> kept = read_window_state(store);
+        ASSERT_TRUE(kept) << row.what << ": the place is kept for the next start";
+        EXPECT_EQ(kept->width, row.width) << row.what;
+        EXPECT_EQ(kept->height, row.height) << row.what;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Files written in pieces under a hidden name, then put in place or removed.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
@@ -32,6 +34,13 @@ TEST(PendingFile, IsPutInPlaceWholeButNeverOverAnotherFile) {
     EXPECT_EQ(read_text(folder / "clip.gif"), "GIF89a...");
     file.reset();
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"clip.gif", "taken.gif"}));
+
+    // A name the user gave is replaced, whole.
+    auto named = PendingFile::create(folder / "taken.gif", &error);
+    ASSERT_TRUE(named && named->write(as_bytes("GIF89a!"), &error));
+    ASSERT_TRUE(named->commit_replacing(folder / "taken.gif", &error)) << error;
+    EXPECT_EQ(read_text(folder / "taken.gif"), "GIF89a!");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"clip.gif", "taken.gif"}));
 }
 
 TEST(PendingFile, IsRemovedUnlessPutInPlace) {
@@ -48,13 +57,27 @@ TEST(PendingFile, IsRemovedUnlessPutInPlace) {
     EXPECT_EQ(error, ENOENT);
 }
 
+// A writer's temporary is left alone while it lives, in any process, and
+// goes once its process has died without cleaning up (as a killed one does).
 TEST(PendingFile, LeftByAKilledProcessIsATemporaryTheCleanUpKnows) {
     TempFolder folder;
     int error = 0;
     auto file = PendingFile::create(folder / "clip.mp4", &error);
     ASSERT_TRUE(file);
+    EXPECT_EQ(remove_stale_temporaries(folder.path(), ".mp4", std::chrono::seconds(0)), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int ignored = 0;
+        PendingFile::create(folder / "other.mp4", &ignored).release();
+        ::_exit(0);  // no destructor runs: what a kill leaves
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(folder.names().size(), 2u);
     EXPECT_EQ(remove_stale_temporaries(folder.path(), ".mp4", std::chrono::seconds(0)), 1);
-    EXPECT_TRUE(folder.names().empty());
+    ASSERT_EQ(folder.names().size(), 1u);
+    EXPECT_EQ(folder / folder.names()[0], file->temporary());
 }
 
 }  // namespace

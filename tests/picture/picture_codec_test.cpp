@@ -6,7 +6,9 @@
 
 #include <random>
 
+#include "picture/picture_prepare.h"
 #include "picture_test_support.h"
+#include "support/picture_samples.h"
 
 namespace lumo::testing {
 namespace {
@@ -76,6 +78,32 @@ TEST(PictureDecode, ReadsJpegAndBmp) {
     ASSERT_EQ(jpeg->height(), 32);
     EXPECT_LE(colour_distance(pixel_at(*jpeg, 16, 4), kRed), 12);
     EXPECT_LE(colour_distance(pixel_at(*jpeg, 16, 27), kBlue), 12);
+}
+
+// CMYK JPEGs show their colours, not their ink: Adobe's inverted ink (red
+// came out blue) and plain ink alike, small (full size) and large (reduced).
+TEST(PictureDecode, CmykJpegsShowTheirColours) {
+    const Rgba kGreen{0, 255, 0, 255}, kWhite{255, 255, 255, 255};
+    for (const bool adobe : {true, false}) {
+        for (const int width : {64, 1600}) {
+            const int height = width * 3 / 4;
+            const std::vector<uint8_t> jpeg = cmyk_jpeg(width, height, adobe);
+            std::string error;
+            const std::optional<Picture> full = decode_picture(jpeg, &error);
+            const std::optional<Picture> fitted =
+                decode_picture_reduced(jpeg, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
+            for (const auto* picture : {&full, &fitted}) {
+                SCOPED_TRACE(std::string(adobe ? "Adobe" : "plain") + ", " + std::to_string(width) + " wide" +
+                             (picture == &full ? "" : ", reduced"));
+                ASSERT_TRUE(picture->has_value()) << error;
+                const int w = (*picture)->width(), h = (*picture)->height();
+                EXPECT_LE(colour_distance(pixel_at(**picture, w / 4, h / 4), kRed), 12);
+                EXPECT_LE(colour_distance(pixel_at(**picture, 3 * w / 4, h / 4), kGreen), 12);
+                EXPECT_LE(colour_distance(pixel_at(**picture, w / 4, 3 * h / 4), kBlue), 12);
+                EXPECT_LE(colour_distance(pixel_at(**picture, 3 * w / 4, 3 * h / 4), kWhite), 12);
+            }
+        }
+    }
 }
 
 TEST(PictureDecode, ReadsQoiAndPnmMadeByHand) {

@@ -74,6 +74,32 @@ TEST(WindowFitsDisplay, ASavedWindowGoesBackOnlyWhereItStillShows) {
     }
 }
 
+// A window is bounded by what the OpenGL at hand can draw into and by a
+// memory bound: 16384 x 16384 took 7 GB before.
+TEST(DrawableSize, IsBoundedByTheGLLimitsAndMemory) {
+    const GLSizeLimits llvmpipe{16384, 16384, 16384, 16384};
+    const GLSizeLimits small{4096, 8192, 8192, 8192};
+    const struct {
+        int64_t width, height;
+        GLSizeLimits limits;
+        const char* says;  // "" when it may be drawn
+    } rows[] = {
+        {320, 480, {}, ""},
+        {4320, 7680, llvmpipe, ""},  // an 8K screen on its side
+        {16384, 16384, llvmpipe, "needs more memory than lumo allows"},
+        {8000, 12000, {}, "at most 33554432 pixels"},
+        {4097, 4000, small, "larger than this OpenGL can draw (at most 4096 pixels on a side)"},
+        {4000, 4097, small, "at most 4096 pixels"},
+        {4096, 4096, small, ""},
+        {3000, 5000, GLSizeLimits{0, 0, 8192, 4800}, "at most 4800 pixels"},
+    };
+    for (const auto& row : rows) {
+        const std::string problem = drawable_size_problem(row.width, row.height, row.limits);
+        EXPECT_EQ(problem.empty(), *row.says == '\0') << row.width << " x " << row.height << ": " << problem;
+        EXPECT_NE(problem.find(row.says), std::string::npos) << problem;
+    }
+}
+
 TEST(InterfaceScale, FollowsTheViewAndTheScreenDensity) {
     EXPECT_FLOAT_EQ(interface_scale(960), 2.0f);
     EXPECT_FLOAT_EQ(interface_scale(10), 1.0f) << "never below a fingertip's controls";

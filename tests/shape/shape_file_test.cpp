@@ -5,7 +5,9 @@
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
@@ -318,27 +320,31 @@ std::tm local_time(int year, int month, int day, int hour = 0, int minute = 0, i
     return tm;
 }
 
-TEST(ShapeFileStem, IsTheDateStampWithTheWeekBasedYear) {
+TEST(ShapeFileStem, IsTheDateStampWithTheCalendarYear) {
     EXPECT_EQ(shape_file_stem(local_time(2024, 6, 5, 9, 7, 3)), "2024_06_05_09_07_03");
-    EXPECT_EQ(shape_file_stem(local_time(2024, 12, 30, 23, 59, 59)), "2025_12_30_23_59_59");
-    EXPECT_EQ(shape_file_stem(local_time(2021, 1, 1)), "2020_01_01_00_00_00");
-    EXPECT_EQ(shape_file_stem(local_time(2021, 1, 4)), "2021_01_04_00_00_00");  // first Monday of week 1
-    EXPECT_EQ(shape_file_stem(local_time(2020, 12, 31)), "2020_12_31_00_00_00");  // week 53 of 2020
+    // Days whose ISO week-based year differs: the stamp keeps the calendar's.
+    EXPECT_EQ(shape_file_stem(local_time(2024, 12, 30, 23, 59, 59)), "2024_12_30_23_59_59");  // week 1 of 2025
+    EXPECT_EQ(shape_file_stem(local_time(2027, 1, 1)), "2027_01_01_00_00_00");  // week 53 of 2026
+    EXPECT_EQ(shape_file_stem(local_time(2027, 1, 3, 12)), "2027_01_03_12_00_00");
     EXPECT_EQ(shape_file_stem(local_time(2024, 2, 29)), "2024_02_29_00_00_00");
     // Fields past their range roll over as mktime would.
     EXPECT_EQ(shape_file_stem(local_time(2023, 12, 32)), "2024_01_01_00_00_00");
     EXPECT_EQ(shape_file_stem(local_time(2023, 13, 1)), "2024_01_01_00_00_00");
+    // Later saves in the same second.
+    EXPECT_EQ(numbered_stem("2027_01_01_00_00_00", 1), "2027_01_01_00_00_00");
+    EXPECT_EQ(numbered_stem("2027_01_01_00_00_00", 2), "2027_01_01_00_00_00-2");
+    EXPECT_EQ(numbered_stem("2027_01_01_00_00_00", 12), "2027_01_01_00_00_00-12");
 }
 
-TEST(ShapeFileStem, YearMatchesStrftimeWeekBasedYearEveryDay) {
+TEST(ShapeFileStem, MatchesStrftimeEveryDay) {
     for (int year = 1995; year <= 2045; ++year) {
         for (int day = 1; day <= 366; ++day) {
             std::tm tm = local_time(year, 1, day, 12);
-            const std::time_t t = ::timegm(&tm);  // normalises and fills the weekday strftime needs
+            const std::time_t t = ::timegm(&tm);  // normalises
             std::tm normalised{};
             ::gmtime_r(&t, &normalised);
             char expected[32];
-            std::strftime(expected, sizeof expected, "%G_%m_%d_%H_%M_%S", &normalised);
+            std::strftime(expected, sizeof expected, "%Y_%m_%d_%H_%M_%S", &normalised);
             ASSERT_EQ(shape_file_stem(normalised), expected);
         }
     }
@@ -372,12 +378,50 @@ TEST(ShapeFileListing, OnlyExactLumoExtensionsNewestFirst) {
     EXPECT_EQ(list_shape_stems(folder.path()), (std::vector<std::string>{"x.y", "d", "a"}));
 }
 
-TEST(ShapeFileListing, DateStampsComeNewestFirst) {
+// Gives path the local time year-month-day hour:00 as its last write.
+void set_written(const std::filesystem::path& path, int year, int month, int day, int hour) {
+    std::tm tm = local_time(year, month, day, hour);
+    const timespec when{std::mktime(&tm), 0};
+    const timespec times[2] = {when, when};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// Ordered by the date each stamp stands for, whichever year it was written
+// with: names saved with the week-based year around new year keep their
+// place (the file's time tells which of two readings), later saves of one
+// second come before earlier ones, and names that are no date stamp follow.
+TEST(ShapeFileListing, DateStampsComeNewestFirstByTheDateTheyStandFor) {
     TempFolder folder;
-    for (const char* stem : {"2024_01_02_00_00_00", "2023_12_31_23_59_59", "2024_01_01_10_00_00"})
-        write_text(shape_file_path(folder.path(), stem), "");
-    EXPECT_EQ(list_shape_stems(folder.path()),
-              (std::vector<std::string>{"2024_01_02_00_00_00", "2024_01_01_10_00_00", "2023_12_31_23_59_59"}));
+    const struct {
+        const char* stem;
+        int written[4];  // year, month, day, hour
+        const char* label;
+        const char* export_stem;
+    } rows[] = {
+        {"2027_01_02_08_00_00-2", {2027, 1, 2, 8}, "2 Jan 2027, 08:00:00 (2)", "2027_01_02_08_00_00-2"},
+        {"2027_01_02_08_00_00", {2027, 1, 2, 8}, "2 Jan 2027, 08:00:00", "2027_01_02_08_00_00"},
+        // Week 53 of 2026: exported under the calendar year.
+        {"2026_01_01_09_00_00", {2027, 1, 1, 9}, "1 Jan 2027, 09:00:00", "2027_01_01_09_00_00"},
+        {"2026_12_31_10_00_00", {2026, 12, 31, 10}, "31 Dec 2026, 10:00:00", "2026_12_31_10_00_00"},
+        // Could be 2 Jan 2027 too.
+        {"2026_01_02_09_00_00", {2026, 1, 2, 9}, "2 Jan 2026, 09:00:00", "2026_01_02_09_00_00"},
+        // Week 1 of 2025.
+        {"2025_12_30_08_00_00", {2024, 12, 30, 8}, "30 Dec 2024, 08:00:00", "2024_12_30_08_00_00"},
+        {"x.y", {2030, 1, 1, 0}, "x.y", "x.y"},
+        {"a", {2030, 1, 1, 0}, "a", "a"},
+    };
+    for (const auto& row : rows) {
+        write_text(shape_file_path(folder.path(), row.stem), "");
+        set_written(shape_file_path(folder.path(), row.stem), row.written[0], row.written[1], row.written[2],
+                    row.written[3]);
+    }
+    const std::vector<SavedShape> listed = list_saved_shapes(folder.path());
+    ASSERT_EQ(listed.size(), std::size(rows));
+    for (std::size_t k = 0; k < listed.size(); ++k) {
+        EXPECT_EQ(listed[k].stem, rows[k].stem) << k;
+        EXPECT_EQ(listed[k].label, rows[k].label) << k;
+        EXPECT_EQ(listed[k].export_stem, rows[k].export_stem) << k;
+    }
 }
 
 TEST(ShapeFileListing, SortsByBytesNotBySignedChars) {

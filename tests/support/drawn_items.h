@@ -13,17 +13,7 @@
 
 namespace lumo::testing {
 
-struct DrawnItem {
-    ProbedItem kind;
-    std::string caption;
-    ImVec2 min;
-    ImVec2 max;
-    bool enabled;
-
-    ImVec2 centre() const { return ImVec2((min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f); }
-    float width() const { return max.x - min.x; }
-    float height() const { return max.y - min.y; }
-};
+using lumo::DrawnItem;
 
 class DrawnItems : private WidgetProbe {
 public:
@@ -49,9 +39,7 @@ public:
     }
 
 private:
-    void item(ProbedItem kind, std::string_view caption, ImVec2 min, ImVec2 max, bool enabled) override {
-        items_.push_back({kind, std::string(caption), min, max, enabled});
-    }
+    void item(const DrawnItem& item) override { items_.push_back(item); }
     std::optional<DrawnItem> last(ProbedItem kind, std::string_view caption) const {
         for (auto it = items_.rbegin(); it != items_.rend(); ++it)
             if (it->kind == kind && it->caption == caption) return *it;

@@ -89,6 +89,41 @@ bool write_png(const std::filesystem::path& path, int width, int height, bool ph
     return std::fclose(file) == 0;
 }
 
+std::vector<uint8_t> cmyk_jpeg(int width, int height, bool adobe) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    cinfo.write_Adobe_marker = adobe ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    // Ink (C, M, Y, K) of red, green, blue and white.
+    static constexpr uint8_t kInk[4][4] = {{0, 255, 255, 0}, {255, 0, 255, 0}, {255, 255, 0, 0}, {0, 0, 0, 0}};
+    std::vector<uint8_t> row(static_cast<std::size_t>(width) * 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const bool bottom = static_cast<int>(cinfo.next_scanline) >= height / 2;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* ink = kInk[(bottom ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
+            for (int c = 0; c < 4; ++c) row[static_cast<std::size_t>(x) * 4 + c] = adobe ? 255 - ink[c] : ink[c];
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
 std::vector<uint8_t> jpeg_bomb(int side, bool progressive) {
     // An 8 x 8 grey baseline JPEG made here, then its frame header made to claim side x side.
     std::vector<uint8_t> bytes;

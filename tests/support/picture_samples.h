@@ -25,6 +25,12 @@ bool write_png(const std::filesystem::path& path, int width, int height, bool ph
 std::vector<uint8_t> jpeg_bomb(int side = 8192, bool progressive = false);
 std::vector<uint8_t> gif_bomb(int side = 8192);
 
+// A width x height CMYK JPEG of four quadrants, red, green (top), blue and
+// white (bottom). With an Adobe marker its ink is stored inverted, as
+// Adobe's programs store it (and libjpeg writes that marker for CMYK);
+// without, as it is.
+std::vector<uint8_t> cmyk_jpeg(int width, int height, bool adobe);
+
 void write_file(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 // Runs `work` in a child process and returns how far its peak resident

@@ -1,6 +1,8 @@
 // Files dropped on the window or named on the command line, and a shape
 // file opened every way there is.
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -12,6 +14,7 @@
 #include "support/sample_shapes.h"
 #include "support/solid_picture.h"
 #include "support/text_bytes.h"
+#include "ui/lumo_view_controller.h"
 
 namespace lumo::testing {
 namespace {
@@ -148,6 +151,70 @@ TEST_F(AppTest, EveryWayOfOpeningAShapeFileTakesTheSameShapeAndPicture) {
         EXPECT_TRUE(same_bits(result.rest_shape, *contents->positions)) << way.way;
         EXPECT_NE(result.picture, defaults.picture) << way.way;
         EXPECT_EQ(result.picture, first->picture) << way.way;
+    }
+}
+
+// Whatever the name says, a pipe (which a blocking read would wait on for
+// ever), a device or a folder is refused by kind, named once in a notice,
+// and nothing changes; on the command line's path and on the drop's alike.
+TEST_F(AppTest, FilesThatAreNoRegularFileAreRefusedByKindOnScreen) {
+    launch();
+    for (const char* name : {"stream.jpg", "stream.lumo", "stream"})
+        ASSERT_EQ(::mkfifo((home_ / name).c_str(), 0600), 0);
+    std::filesystem::create_directory(home_ / "folder.png");
+    const struct {
+        std::filesystem::path path;
+        const char* says;
+    } rows[] = {
+        {home_ / "stream.jpg", "not a regular file"}, {home_ / "stream.lumo", "not a regular file"},
+        {home_ / "stream", "not a regular file"},     {"/dev/zero", "not a regular file"},
+        {home_ / "folder.png", "it is a folder"},     {home_ / "missing.jpg", "no such file"},
+    };
+    for (const bool dropped : {false, true}) {
+        for (const auto& row : rows) {
+            const std::string what = row.path.string() + (dropped ? " (dropped)" : "");
+            const auto picture = view().picture();
+            const auto rest = trans().rest_shape();
+            if (app().ui().panel()->notice() != nullptr) app().ui().panel()->notice()->dismiss();
+            if (dropped) drop(row.path);
+            else EXPECT_FALSE(app().open_file(row.path)) << what;
+            app().run_for(0.2);
+            EXPECT_EQ(view().picture(), picture) << what;
+            EXPECT_EQ(trans().rest_shape(), rest) << what;
+            const AlertView* notice = app().ui().panel()->notice();
+            ASSERT_TRUE(notice != nullptr && notice->isVisible()) << what;
+            const std::string& message = notice->message();
+            EXPECT_NE(message.find(row.path.string() + ": "), std::string::npos) << message;
+            EXPECT_EQ(message.find(row.path.filename().string()), message.rfind(row.path.filename().string()))
+                << "named twice: " << message;
+            EXPECT_NE(message.find(row.says), std::string::npos) << message;
+        }
+    }
+}
+
+// A file dropped while a menu, the list or the key list is open is taken:
+// what is open closes as its Cancel would and the file opens.
+TEST_F(AppTest, ADropWhileAMenuIsOpenClosesItAndIsTaken) {
+    launch();
+    Picture wide(300, 100);
+    ASSERT_TRUE(save_png_file(wide, home_ / "wide.png"));
+    lumo_view_controller* controller = app().ui().view_controller();
+    const std::function<void()> openers[] = {
+        [&] { controller->loadButtoonPressed(); },
+        [&] { controller->initButtonPressed(); },
+        [&] { controller->loadAll(); },
+        [&] { app().ui().panel()->show_key_help(); },
+    };
+    for (const auto& open : openers) {
+        open();
+        app().run_for(0.2);
+        ASSERT_TRUE(app().ui().panel()->modal_open());
+        const auto before = view().picture();
+        drop(home_ / "wide.png");
+        app().run_for(0.3);
+        EXPECT_FALSE(app().ui().panel()->modal_open());
+        EXPECT_NE(view().picture(), before) << "the dropped picture was not taken";
+        EXPECT_TRUE(view().animating());
     }
 }
 

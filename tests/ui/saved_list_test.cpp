@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "files/file_io.h"
 #include "support/app_harness.h"
 #include "ui/file_list_view_controller.h"
 #include "shape/shape_names.h"
@@ -14,21 +15,39 @@ namespace lumo::testing {
 namespace {
 
 TEST(ShapeDates, StampsReadAsCalendarDates) {
-    EXPECT_EQ(readable_shape_date("2026_12_07_20_38_27"), "7 Dec 2026, 20:38:27");
-    EXPECT_EQ(readable_shape_date("2026_01_05_00_00_09"), "5 Jan 2026, 00:00:09");
-    // The stamp's year is ISO week-based: 30 Dec 2024 lies in week 1 of 2025.
-    EXPECT_EQ(readable_shape_date("2025_12_30_08_00_00"), "30 Dec 2024, 08:00:00");
-    // 1 Jan 2027 lies in week 53 of 2026 and stamps as 1 Jan 2026 does: the
-    // stamp cannot tell them apart, and the same year is the likelier reading.
-    EXPECT_EQ(readable_shape_date("2026_01_01_12_30_00"), "1 Jan 2026, 12:30:00");
-    // Week-based and calendar years agree everywhere else.
-    EXPECT_EQ(readable_shape_date("2026_12_31_23_59_59"), "31 Dec 2026, 23:59:59");
+    namespace chr = std::chrono;
+    const auto at = [](int year, unsigned month, unsigned day) {
+        return chr::local_days{chr::year{year} / chr::month{month} / chr::day{day}} + chr::hours{12};
+    };
+    const struct {
+        const char* stem;
+        std::optional<chr::local_seconds> written;
+        const char* readable;
+    } rows[] = {
+        {"2026_12_07_20_38_27", std::nullopt, "7 Dec 2026, 20:38:27"},
+        {"2026_01_05_00_00_09", std::nullopt, "5 Jan 2026, 00:00:09"},
+        {"2026_12_07_20_38_27-2", std::nullopt, "7 Dec 2026, 20:38:27 (2)"},
+        {"2026_12_07_20_38_27-17", std::nullopt, "7 Dec 2026, 20:38:27 (17)"},
+        // Stamps are calendar dates, also where the week-based year differs.
+        {"2027_01_01_12_30_00", std::nullopt, "1 Jan 2027, 12:30:00"},
+        {"2025_12_30_08_00_00", std::nullopt, "30 Dec 2025, 08:00:00"},
+        // Saved before with the week-based year: 30 Dec 2024 lies in week 1
+        // of 2025, 1 Jan 2027 in week 53 of 2026; the file's time tells.
+        {"2025_12_30_08_00_00", at(2024, 12, 30), "30 Dec 2024, 08:00:00"},
+        {"2026_01_01_12_30_00", at(2027, 1, 1), "1 Jan 2027, 12:30:00"},
+        {"2026_01_01_12_30_00", at(2026, 1, 1), "1 Jan 2026, 12:30:00"},
+        // Days that have one reading only, whatever the file's time.
+        {"2026_12_07_20_38_27", at(2030, 6, 1), "7 Dec 2026, 20:38:27"},
+        {"2026_01_05_00_00_09", at(2027, 1, 5), "5 Jan 2026, 00:00:09"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(readable_shape_date(row.stem, row.written), row.readable) << row.stem;
 }
 
 TEST(ShapeDates, AnythingElseIsShownAsItIs) {
     for (const char* stem :
          {"x.y", "", "2026_12_07_20_38_2", "2026-12-07-20-38-27", "2026_13_07_20_38_27", "2026_02_30_20_38_27",
-          "2026_12_07_24_38_27", "2026_12_07_2a_38_27", "2026_12_07_20_38_271"})
+          "2026_12_07_24_38_27", "2026_12_07_2a_38_27", "2026_12_07_20_38_271", "2026_12_07_20_38_27-1",
+          "2026_12_07_20_38_27-02", "2026_12_07_20_38_27-", "2026_12_07_20_38_27_2", "2026_12_07_20_38_27-2x"})
         EXPECT_EQ(readable_shape_date(stem), stem) << stem;
 }
 
@@ -144,6 +163,29 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     click_caption("Cancel");
     EXPECT_FALSE(list().tableView()->isVisible());
     EXPECT_TRUE(view().animating());
+}
+
+// Where the host has no trash (the browser): Undo under the status for a
+// few seconds, which stores the very bytes again.
+TEST_F(SavedList, WithoutATrashADeletionCanBeUndoneForAFewSeconds) {
+    save_as("2026_12_07_20_38_27", 200, 0, 0);
+    const auto file = shape_file_path(documents(), "2026_12_07_20_38_27");
+    std::string error;
+    const auto bytes = read_whole_file(file, 1 << 26, &error);
+    list().set_undoes_deletions(true);
+    open_list();
+    click_caption("Edit");
+    for (const bool undone : {true, false}) {
+        click_caption("Delete");
+        click_caption("Yes, delete");
+        EXPECT_FALSE(std::filesystem::exists(file));
+        EXPECT_EQ(list().tableView()->statusText(), "Deleted 7 Dec 2026, 20:38:27");
+        if (undone) click_caption("Undo");
+        else app().run_for(9.0);
+        EXPECT_EQ(read_whole_file(file, 1 << 26, &error), undone ? bytes : std::nullopt);
+        EXPECT_EQ(list().tableView()->rowCount(), undone ? 1 : 0);
+        EXPECT_FALSE(drawn_control("Undo")) << "offered once, for a few seconds";
+    }
 }
 
 TEST_F(SavedList, AFailedDeletionSaysWhyAndKeepsTheRow) {

@@ -1,17 +1,21 @@
 // Saving and loading shape files through the application delegate, and the
 // saved-file list that loads and fixes them.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <limits>
 
 #include "support/app_harness.h"
+#include "support/solid_picture.h"
 #include "ui/file_list_view_controller.h"
+#include "files/file_io.h"
 #include "shape/shape_file.h"
 #include "shape/shape_names.h"
 
@@ -32,12 +36,13 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(documents(), error)) files.push_back(entry.path());
         return files;
     }
-    // Saves and returns the stem the file got.
+    // Saves and returns the stem the file got, as the alert names it.
     std::string save() {
         app().delegate().saveShapeAndImage();
         settle();
-        const auto files = saved_files();
-        return files.empty() ? std::string() : files.back().stem().string();
+        const AlertView* alert = app().delegate().alert();
+        if (alert == nullptr || alert->title() != "saved") return {};
+        return std::filesystem::path(alert->detail()).stem().string();
     }
     void sculpt() {
         for (int v = 0; v < kVertexCount; ++v)
@@ -61,6 +66,7 @@ TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     view().setTexture(nullptr);
     ASSERT_TRUE(app().delegate().loadShapeAndImage(stem));
     settle();
+    EXPECT_EQ(std::string(SDL_GetWindowTitle(app().window().sdl_window())), stem + ".lumo \u2014 lumo");
     EXPECT_EQ(trans().rest_shape(), saved_shape);
     EXPECT_EQ(trans().current_surface(), saved_shape);
     ASSERT_NE(view().picture(), nullptr);
@@ -68,15 +74,34 @@ TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     EXPECT_EQ(std::memcmp(view().picture()->pixels(), saved_picture->pixels(), saved_picture->byte_count()), 0);
 }
 
-TEST_F(ShapeFiles, TwoSavesInOneSecondLeaveOneFile) {
+// Saves within one second take the next free name: each says "saved", each
+// is listed (the later first), and none replaces another.
+TEST_F(ShapeFiles, SavesInOneSecondEachKeepTheirOwnFile) {
+    std::vector<std::string> stems;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const std::string before = current_shape_file_stem();
-        save();
-        save();
-        if (current_shape_file_stem() == before) break;  // both saves fell in one second
+        stems.clear();
+        for (int k = 0; k < 3; ++k) {
+            // Each save's own picture: its red tells them apart.
+            view().load_texture(
+                std::make_shared<const Picture>(solid_picture(8, 8, {static_cast<uint8_t>(80 * k), 0, 0, 255})));
+            stems.push_back(save());
+        }
+        if (current_shape_file_stem() == before) break;  // all fell in one second
         for (const auto& file : saved_files()) std::filesystem::remove(file);
     }
-    EXPECT_EQ(saved_files().size(), 1u);
+    ASSERT_EQ(stems.size(), 3u);
+    EXPECT_EQ(stems[1], stems[0] + "-2");
+    EXPECT_EQ(stems[2], stems[0] + "-3");
+    EXPECT_EQ(list_shape_stems(documents()), (std::vector<std::string>{stems[2], stems[1], stems[0]}));
+    for (int k = 0; k < 3; ++k) {
+        std::string error;
+        const auto contents = read_shape_file(shape_file_path(documents(), stems[k]), &error);
+        ASSERT_TRUE(contents && contents->image) << error;
+        const std::optional<Picture> picture = decode_picture(*contents->image);
+        ASSERT_TRUE(picture && !picture->empty()) << stems[k];
+        EXPECT_EQ(picture->pixel(0, 0)[0], 80 * k) << stems[k];
+    }
 }
 
 TEST_F(ShapeFiles, SavingWhileFingersPressStoresTheRestShape) {
@@ -101,6 +126,30 @@ TEST_F(ShapeFiles, AFailedSaveSaysSoAndLeavesNoFile) {
     EXPECT_EQ(app().delegate().alert()->title(), "save failed");
     EXPECT_EQ(app().delegate().alert()->message(), "Shape and Texutre have NOT been saved");
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));
+}
+
+// Past a file-size limit (which holds for root too) the save fails on screen
+// in plain words, naming the file once, and leaves nothing behind.
+TEST_F(ShapeFiles, ASaveCutShortByAFileSizeLimitSaysWhyOnScreenAndLeavesNothing) {
+    std::filesystem::create_directories(documents());
+    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);  // as lumo's main does
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    app().delegate().saveShapeAndImage();
+    settle();  // the file is written on this thread when its bytes come back
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous_handler);
+    const AlertView* alert = app().delegate().alert();
+    ASSERT_TRUE(alert != nullptr && alert->isVisible());
+    EXPECT_EQ(alert->title(), "save failed");
+    const std::string& detail = alert->detail();
+    EXPECT_EQ(detail.rfind("could not save ", 0), 0u) << detail;
+    EXPECT_NE(detail.find(".lumo: the file is too large for this system's limit"), std::string::npos) << detail;
+    EXPECT_EQ(detail.find(".lumo"), detail.rfind(".lumo")) << "named twice: " << detail;
+    EXPECT_TRUE(saved_files().empty());
 }
 
 TEST_F(ShapeFiles, AReadOnlyDocumentsFolderFailsCleanly) {
@@ -213,13 +262,13 @@ TEST_F(ShapeFiles, TheListShowsShapeFilesNewestFirst) {
     EXPECT_EQ(list().tableView()->rowCount(), 3);
     EXPECT_EQ(list().tableView()->rowText(0), "x.y");
     EXPECT_EQ(list()._lumo_view_controller, app().ui().view_controller());
-    // A save made while the list was closed shows up next time.
+    // A save made while the list was closed shows up next time, first: date
+    // stamps come before the names that are no date.
     list().cancelButtonPressed();
     EXPECT_TRUE(view().animating());
     const std::string stem = save();
     app().ui().view_controller()->loadAll();
-    EXPECT_EQ(list().fileList.front(), "x.y");
-    EXPECT_NE(std::find(list().fileList.begin(), list().fileList.end(), stem), list().fileList.end());
+    EXPECT_EQ(list().fileList, (std::vector<std::string>{stem, "x.y", "d", "a"}));
 }
 
 TEST_F(ShapeFiles, AnEmptyListLeadsBackOnlyThroughCancel) {
@@ -312,6 +361,45 @@ TEST_F(ShapeFiles, HeightsAtTheFloatLimitGiveAFiniteShapeThatSavesAndLoads) {
 
 // No way into the program gives a rest shape that is not finite; were one
 // there, the file would not be written, as it could never be opened again.
+// Opened and saved again, a shape file keeps its shape: one lumo saved comes
+// back to the bit; one whose x and y are off the grid is sampled onto it,
+// and that sampled shape then round-trips to the bit in turn.
+TEST_F(ShapeFiles, AShapeOpenedAndSavedAgainKeepsItsHeightsToTheBit) {
+    sculpt();
+    const std::string saved = save();
+    ASSERT_FALSE(saved.empty());
+    std::vector<float> off_grid = trans().getInitSurfacePosition();
+    for (std::size_t i = 0; i < off_grid.size(); i += 3) off_grid[i] += 0.003f * static_cast<float>(i % 5);
+    write_file(shape_file_path(documents(), "off grid"), off_grid, encode_png(Picture(4, 4)));
+    const auto positions_of = [&](const std::string& stem) {
+        std::string error;
+        const auto contents = read_shape_file(shape_file_path(documents(), stem), &error);
+        EXPECT_TRUE(contents && contents->positions) << stem << ": " << error;
+        return contents && contents->positions ? *contents->positions : std::vector<float>();
+    };
+    for (const std::string stem : {saved, std::string("off grid")}) {
+        view().initializeShape();
+        ASSERT_TRUE(app().delegate().loadShapeAndImage(stem)) << stem;
+        settle();
+        const std::string again = save();
+        ASSERT_FALSE(again.empty()) << stem;
+        const std::vector<float> before = positions_of(stem), after = positions_of(again);
+        ASSERT_EQ(after.size(), 7500u);
+        for (std::size_t i = 0; i < after.size(); ++i) ASSERT_TRUE(std::isfinite(after[i])) << stem << " " << i;
+        if (stem == saved) {
+            EXPECT_EQ(std::memcmp(before.data(), after.data(), after.size() * sizeof(float)), 0) << stem;
+            continue;
+        }
+        for (int v = 0; v < 2500; ++v) {  // sampled onto the grid
+            ASSERT_EQ(after[3 * v], grid_coordinate(v % 50)) << v;
+            ASSERT_EQ(after[3 * v + 1], grid_coordinate(v / 50)) << v;
+        }
+        ASSERT_TRUE(app().delegate().loadShapeAndImage(again));
+        settle();
+        EXPECT_EQ(trans().getInitSurfacePosition(), after) << "a sampled shape is taken as it is";
+    }
+}
+
 TEST_F(ShapeFiles, ARestShapeThatIsNotFiniteIsNotSaved) {
     std::string error;
     EXPECT_FALSE(write_shape_file(documents() / "x.lumo", std::vector<float>(7500, INFINITY), {}, &error));
@@ -319,26 +407,33 @@ TEST_F(ShapeFiles, ARestShapeThatIsNotFiniteIsNotSaved) {
     EXPECT_TRUE(saved_files().empty());
 }
 
-// A save killed half-way leaves ".STEM.lumo.XXXXXX"; the next listing or
-// save removes those older than a minute, and nothing else.
+// A save killed half-way leaves ".STEM.lumo.XXXXXX"; the next start, listing
+// or save removes those whose writer is gone, whatever their age, and
+// nothing else: not one a save under way (in any process) holds.
 TEST_F(ShapeFiles, LeftoversOfKilledSavesGoWhenTheFolderIsNextUsed) {
     std::filesystem::create_directories(documents());
+    std::filesystem::path held;
+    const int writer = create_temporary_for(shape_file_path(documents(), "2026_01_01_00_00_02"), &held);
+    ASSERT_GE(writer, 0);
     const auto old_temporary = documents() / ".2026_01_01_00_00_00.lumo.Ab3xY9";
     const auto young_temporary = documents() / ".2026_01_01_00_00_01.lumo.Qq7Rt2";
     const auto other_hidden = documents() / ".notes.txt.Ab3xY9";
     for (const auto& path : {old_temporary, young_temporary, other_hidden}) std::ofstream(path) << "half";
     const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     std::filesystem::last_write_time(old_temporary, an_hour_ago);
-    std::filesystem::last_write_time(other_hidden, an_hour_ago);
 
     list().refreshFileList();
     EXPECT_FALSE(std::filesystem::exists(old_temporary));
-    EXPECT_TRUE(std::filesystem::exists(young_temporary)) << "a save may still be writing it";
-    EXPECT_TRUE(std::filesystem::exists(other_hidden));
-
-    std::filesystem::last_write_time(young_temporary, an_hour_ago);
-    save();
     EXPECT_FALSE(std::filesystem::exists(young_temporary));
+    EXPECT_TRUE(std::filesystem::exists(other_hidden));
+    EXPECT_TRUE(std::filesystem::exists(held)) << "a save is still writing it";
+
+    // Once its writer is gone, the next start removes it.
+    ::close(writer);
+    app_.reset();
+    launch();
+    EXPECT_FALSE(std::filesystem::exists(held));
+    EXPECT_TRUE(std::filesystem::exists(other_hidden));
 }
 
 TEST_F(ShapeFiles, ADanglingDocumentsLinkIsNamedAsSuch) {

@@ -15,7 +15,7 @@ import { controls, findItem, clickCaption, waitGone, restShapeHash, restShape, a
 
 // One point per pixel, the size the desktop program runs at headless.
 const desk = { width: 320, height: 480, deviceScaleFactor: 1 };
-const dateRow = /^\d{1,2} [A-Z][a-z]{2} \d{4}, \d\d:\d\d:\d\d$/;
+const dateRow = /^\d{1,2} [A-Z][a-z]{2} \d{4}, \d\d:\d\d:\d\d( \(\d+\))?$/;
 const badCorpus = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../shape/bad');
 
 let server, browser, scratch, fixture;
@@ -332,6 +332,32 @@ test('with a camera the texture menu offers it, and it opens the camera', async 
   }
 });
 
+// The browser's storage has no trash: Delete offers Undo for a few seconds,
+// which stores the same bytes again, as a reload shows.
+test('a deleted shape comes back with Undo, stored byte for byte', async () => {
+  const { page, problems, context } = await freshPage();
+  await waitForTable(page);
+  await clickCaption(page, 'Save');
+  await findItem(page, 'saved', { kind: 'text' });
+  await clickCaption(page, 'OK');
+  const saved = fs.readFileSync(await exportNewest(page, context));
+  const [row] = await rowCaptions(page);
+  await clickCaption(page, 'Delete', { kind: 'control' });
+  await clickCaption(page, 'Yes, delete');
+  assert.ok(await findItem(page, `Deleted ${row}`, { kind: 'text' }));
+  assert.deepEqual(await rowCaptions(page), []);
+  await clickCaption(page, 'Undo', { kind: 'control' });
+  assert.ok(await findItem(page, `Restored ${row}`, { kind: 'text', timeout: 20000 }), 'stored again');
+  assert.deepEqual(await rowCaptions(page), [row]);
+
+  await page.reload();
+  await page.waitForFunction(() => Module.lumoFramesPresented > 0, { timeout: 60000 });
+  const restored = fs.readFileSync(await exportNewest(page, context));
+  assert.ok(restored.equals(saved), 'the stored file has the bytes it had before the deletion');
+  assert.deepEqual(problems, []);
+  await context.close();
+});
+
 test('a save the browser cannot store says "save failed" and lists nothing', async () => {
   const { page, context } = await freshPage();
   await waitForTable(page);
@@ -344,6 +370,45 @@ test('a save the browser cannot store says "save failed" and lists nothing', asy
   await openSavedList(page);
   assert.deepEqual(await rowCaptions(page), []);
   assert.ok(await findItem(page, 'No saved shapes yet: Save makes one', { kind: 'text' }));
+  await context.close();
+});
+
+// Two saves in one second get two names; the second failing to be stored
+// takes back its own file only, so the next store keeps the first shape.
+test('a save that cannot be stored leaves the earlier one of the same second stored', async () => {
+  const { page, context } = await freshPage();
+  await waitForTable(page);
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  // The page's clock held still, across a reload too, so that the first two
+  // saves share a second.
+  const held = await page.evaluate(() => Date.now());
+  await page.evaluate((now) => { window.heldNow = now; Date.now = () => window.heldNow; }, held);
+  // Room for one more shape file (some 270 KB), not for two, beside what the
+  // site keeps already (its own files, kept by the service worker).
+  const session = await page.createCDPSession();
+  const { usage } = await page.evaluate(() => navigator.storage.estimate());
+  await session.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: usage + 450000 });
+  await clickCaption(page, 'Save');
+  assert.ok(await findItem(page, 'saved', { kind: 'text', timeout: 20000 }));
+  await clickCaption(page, 'OK');
+  await clickCaption(page, 'Save');
+  assert.ok(await findItem(page, 'save failed', { kind: 'text', timeout: 20000 }));
+  await clickCaption(page, 'OK');
+  // Room again, two seconds later: a store that would drop whatever the
+  // failed save took back.
+  await session.send('Storage.overrideQuotaForOrigin', { origin });
+  await page.evaluate(() => { window.heldNow += 2000; });
+  await clickCaption(page, 'Save');
+  assert.ok(await findItem(page, 'saved', { kind: 'text', timeout: 20000 }));
+  await clickCaption(page, 'OK');
+
+  await page.reload();
+  await waitForTable(page);
+  await openSavedList(page);
+  const rows = await rowCaptions(page);
+  assert.equal(rows.length, 2, `the first and the third save: ${rows}`);
+  const seconds = rows.map((row) => Number(/:(\d\d)$/.exec(row)[1]));
+  assert.equal((seconds[0] - seconds[1] + 60) % 60, 2, `two seconds apart, newest first: ${rows}`);
   await context.close();
 });
 

@@ -10,6 +10,7 @@ import path from 'node:path';
 
 import { decodePng, compareRegion } from './png.mjs';
 import { serveSite, openBrowser, openLumo, waitForTable, pause, nativeLumo } from './site.mjs';
+import { controls, findItem, restShapeHash } from './controls.mjs';
 
 // A phone: 390 x 700 CSS pixels at 2 device pixels each, with touch. The
 // 2:3 view is 390 x 585, letterboxed 57.5 pixels from the top.
@@ -134,6 +135,31 @@ test('four fingers press at once', async () => {
   await page.close();
 });
 
+// The display draws at the screen's rate, between the simulation's steps
+// (twenty a second), which stay the simulation's own: a drag outside edit
+// mode leaves the rest shape as it was.
+test('while four fingers drag, more frames are presented than steps taken, and the rest shape stays', async () => {
+  const { page, problems } = await restingPhonePage();
+  const rest = await restShapeHash(page);
+  const counts = () => page.evaluate(() => [Module.lumoFramesPresented, Module.ccall('lumo_steps_taken', 'number', [], [])]);
+  const start = [[100, 110], [290, 110], [100, 290], [290, 290]];
+  await touch(page, 'touchStart', start);
+  const [frames0, steps0] = await counts();
+  for (let i = 1; i <= 60; ++i) {
+    await touch(page, 'touchMove', start.map(([x, y]) => [x + 30 * Math.sin(i / 10), y + 30 * (1 - Math.cos(i / 10))]));
+    await pause(30);
+  }
+  const [frames1, steps1] = await counts();
+  await touch(page, 'touchEnd', []);
+  const frames = frames1 - frames0, steps = steps1 - steps0;
+  assert.ok(steps > 10, `the simulation stepped (${steps} steps)`);
+  assert.ok(frames > steps, `${frames} frames presented for ${steps} steps`);
+  await pause(3000);
+  assert.equal(await restShapeHash(page), rest);
+  assert.deepEqual(problems, []);
+  await page.close();
+});
+
 test('a short tap in the middle band hides the panel', async () => {
   const { page } = await restingPhonePage();
   const before = await shot(page);
@@ -172,6 +198,49 @@ test('device motion sways the body; motion without gravity in it does not', asyn
   const tilted = await shot(page);
   const swayed = compareRegion(flat, tilted, around(195, 290, 300));
   assert.ok(swayed.mean > 2, `the body sways (mean ${swayed.mean.toFixed(2)})`);
+  await page.close();
+});
+
+// A taller phone at three device pixels a point: room for every row of the panel.
+const tallPhone = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+
+// A finger's tap on an enabled control found by its caption.
+async function tapCaption(page, caption) {
+  const item = await findItem(page, caption, { kind: 'control' });
+  assert.ok(item?.enabled, `"${caption}" on screen and enabled`);
+  await pause(150);
+  await touch(page, 'touchStart', [[item.x + item.width / 2, item.y + item.height / 2 - viewTop]]);
+  await pause(60);
+  await touch(page, 'touchEnd', []);
+}
+
+const restShapeIs = (page, hash) => page.waitForFunction(
+  (hash) => Module.ccall('lumo_rest_shape_hash', 'string', [], []) === hash, { timeout: 20000 }, hash);
+
+test('on a phone, Undo and Redo are tapped with a finger and take a Fix back and forth', async () => {
+  const { page, problems } = await openLumo(browser, server, tallPhone);
+  await waitForTable(page);
+  const dome = await restShapeHash(page);
+  assert.equal((await findItem(page, 'Undo', { kind: 'control' })).enabled, false, 'nothing to undo yet');
+  await tapCaption(page, 'Edit shape');
+  await touch(page, 'touchStart', [[195, 250]]);
+  for (let y = 245; y >= 200; y -= 5) {
+    await touch(page, 'touchMove', [[195, y]]);
+    await pause(40);
+  }
+  await pause(1000);
+  await touch(page, 'touchEnd', []);
+  await tapCaption(page, 'Fix');
+  await page.waitForFunction((dome) => Module.ccall('lumo_rest_shape_hash', 'string', [], []) !== dome, {}, dome);
+  const sculpted = await restShapeHash(page);
+  fs.writeFileSync(path.join(os.tmpdir(), 'lumo-undo-phone.png'), await page.screenshot({ type: 'png' }));
+  await tapCaption(page, 'Undo Fix');
+  await restShapeIs(page, dome);
+  await tapCaption(page, 'Redo Fix');
+  await restShapeIs(page, sculpted);
+  assert.ok(await findItem(page, 'Undo Fix', { kind: 'control' }));
+  assert.deepEqual((await controls(page)).filter((item) => item.kind === 'overflow'), [], 'every caption fits');
+  assert.deepEqual(problems, []);
   await page.close();
 });
 
