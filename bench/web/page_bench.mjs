@@ -3,7 +3,8 @@
 // throttling, a mid-range phone):
 //   - a visit: navigation to the first frame and to the first frame that
 //     shows the whole dome, the longest gap between animation frames from
-//     the first frame to the whole dome, the table's cost on the page's
+//     the first frame to the whole dome (none when they are one frame), the
+//     task that brought the first frame, the table's cost on the page's
 //     thread (publishing and copying rows) and its wall time, and the
 //     workers' own time (whether throttling slows them);
 //   - a 12-megapixel photo chosen: to the dome moving again, its longest
@@ -13,6 +14,8 @@
 //   - a first visit over CDP's slow 4G (about 1.6 Mbit/s, 150 ms latency):
 //     to the first frame, and how the bar moved;
 //   - the site's size.
+// Long tasks are those the browser reports, over 50 ms; the frame gaps
+// show shorter ones.
 // Runs at one device pixel per CSS pixel: at more, software compositing
 // dominates every frame here.
 //
@@ -81,9 +84,17 @@ async function visit(browser, server, rate) {
     farmDone: window.lumoTableRows ? window.lumoTableRows.metrics.doneAt : 0,
     step: Module.ccall('lumo_time_steps', 'number', ['number'], [200]) / 200,
   }));
-  const { gap } = await stalls(page, m.first, m.dome + 1);
+  // Frames drawn while the dome is still incomplete: none when the whole
+  // dome comes with the first frame.
+  const gap = m.dome > m.first ? await page.evaluate((from, to) => {
+    let longest = 0;
+    const f = window.benchFrames;
+    for (let i = 1; i < f.length; ++i) if (f[i - 1] >= from && f[i - 1] <= to) longest = Math.max(longest, f[i] - f[i - 1]);
+    return longest;
+  }, m.first, m.dome) : 0;
+  const startTask = (await stalls(page, m.first, m.first)).task;
   if (!fs.existsSync(photo)) await makePhoto(page);
-  return { page, context, ...m, gap };
+  return { page, context, ...m, gap, startTask };
 }
 
 // A 4000 x 3000 JPEG with enough in it to cost what a photo costs.
@@ -185,7 +196,9 @@ try {
     const goal = (one, four) => `goal: ${rate === 1 ? one : four}`;
     line('navigation to the first frame', ms(visits.map((v) => v.first)), 'goal: no later than before');
     line('navigation to the whole dome', ms(visits.map((v) => v.dome)), goal('at most 400 ms', 'at most 1000 ms'));
-    line('longest frame gap, first frame to whole dome', ms(visits.map((v) => v.gap)), goal('at most 34 ms', '-'));
+    line('longest frame gap, first frame to whole dome', visits.every((v) => v.dome <= v.first) ? 'none: one frame'
+      : ms(visits.map((v) => v.gap)), goal('at most 34 ms', '-'));
+    line('  the task that brings the first frame', ms(visits.map((v) => v.startTask)), '(the program starting)');
     line('table: page\'s thread / workers\' own time', `${ms(visits.map((v) => v.mainMs))} / ${
       ms(visits.map((v) => v.workerMs))}`, '(workers slowed by throttling?)');
     line('table: workers from the program\'s ask to done', ms(visits.map((v) => Math.max(0, v.farmDone - v.farmStart))), '');
