@@ -61,4 +61,9 @@ std::optional<std::filesystem::path> write_new_shape_file(const std::filesystem:
                                                           std::span<const float> positions,
                                                           std::span<const uint8_t> png, std::string* error);
 
+// The same for a file already serialised (serialize_shape_file(), perhaps
+// beside the frames).
+std::optional<std::filesystem::path> store_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
+                                                          std::span<const uint8_t> bytes, std::string* error);
+
 }  // namespace lumo
