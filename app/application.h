@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_commands.h"
 #include "app/options.h"
 #include "app/script.h"
 #include "tilt/accelerometer.h"
@@ -69,6 +70,7 @@ public:
     TiltSelector& tilt() { return *tilt_; }
     UIAccelerometer& accelerometer() { return *accelerometer_; }
     TouchRouter& touches() { return *touches_; }
+    FileCommands& files() { return *files_; }
     long frames_drawn() const { return compositor_.frames_presented(); }
     bool active() const { return active_; }
     const std::filesystem::path& home() const { return home_; }
@@ -117,6 +119,7 @@ private:
     std::unique_ptr<UIAccelerometer> accelerometer_;
     std::unique_ptr<MainInterface> interface_;
     std::unique_ptr<TouchRouter> touches_;
+    std::unique_ptr<FileCommands> files_;  // Open and Save As
     Timer ui_timer_;
     bool active_ = true;
     bool quit_ = false;

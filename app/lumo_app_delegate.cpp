@@ -19,8 +19,23 @@ constexpr double kNewSampleWeight = 0.1;  // first-order low-pass filter
 constexpr double kHistoryWeight = 0.9;
 }  // namespace
 
-lumoAppDelegate::lumoAppDelegate(std::filesystem::path home, UIAccelerometer* shared_accelerometer)
-    : home_(std::move(home)), accelerometer_(shared_accelerometer) {}
+namespace {
+constexpr const char* kRecentFilesStore = "recent-files";
+}  // namespace
+
+lumoAppDelegate::lumoAppDelegate(std::filesystem::path home, std::filesystem::path state_folder,
+                                 UIAccelerometer* shared_accelerometer)
+    : home_(std::move(home)),
+      recent_(state_folder.empty() ? std::filesystem::path() : state_folder / kRecentFilesStore),
+      accelerometer_(shared_accelerometer) {}
+
+std::vector<std::filesystem::path> lumoAppDelegate::recent_files() { return recent_.existing(); }
+
+// A list that cannot be kept is no reason to bother the user: a line on stderr.
+void lumoAppDelegate::remember_file(const std::filesystem::path& path) {
+    std::string error;
+    if (!recent_.add(path, &error)) log_line("lumo: the recent files are not kept: %s", error.c_str());
+}
 
 void lumoAppDelegate::applicationDidFinishLaunching() {
     accelerometer_->setUpdateInterval(kAccelerometerInterval);
@@ -83,9 +98,7 @@ void lumoAppDelegate::saveShapeAndImage() {
     // The name was new, so taking it back touches no earlier save.
     host_persist_files([this, path = *saved](bool stored, const std::string& note) {
         if (stored) {
-            show_alert("saved", "Shape and Texutre have been saved",
-                       note.empty() ? path.string() : note + ": " + path.filename().string());
-            show_file_name(path.filename().string());
+            report_saved(path, note);
             return;
         }
         std::error_code ignored;
@@ -94,6 +107,44 @@ void lumoAppDelegate::saveShapeAndImage() {
         show_alert("save failed", "Shape and Texutre have NOT been saved",
                    "could not save " + path.filename().string() + ": " + note);
     });
+}
+
+void lumoAppDelegate::report_saved(const std::filesystem::path& path, const std::string& note) {
+    show_alert("saved", "Shape and Texutre have been saved",
+               note.empty() ? path.string() : note + ": " + path.filename().string());
+    if (host_can_show_in_folder()) alert_->addButton("Show in Folder", [path] { host_show_in_folder(path); });
+    show_file_name(path.filename().string());
+    remember_file(path);
+}
+
+bool lumoAppDelegate::save_shape_to(const std::filesystem::path& path, bool replace, std::string* problem) {
+    std::error_code code;
+    const std::string name = path.filename().string();
+    if (!replace && std::filesystem::exists(std::filesystem::symlink_status(path, code))) {
+        *problem = name + " is there already: type another name";
+        return false;
+    }
+    if (!std::filesystem::is_directory(path.parent_path(), code)) {
+        *problem = "There is no folder " + path.parent_path().string();
+        return false;
+    }
+    const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
+    const std::vector<uint8_t> png = glView->picture() ? encode_png(*glView->picture()) : std::vector<uint8_t>();
+    std::string error;
+    // Replacing: what the desktop's dialog asked the user about. Not
+    // replacing: the name is taken whole, or nothing is written.
+    const bool saved = replace ? write_shape_file(path, positions, png, &error)
+                               : write_shape_file_without_replacing(path, positions, png, &error);
+    if (!saved) {
+        log_line("lumo: save failed: %s", error.c_str());
+        show_alert("save failed", "Shape and Texutre have NOT been saved", error);
+        return false;
+    }
+    host_persist_files([this, path](bool stored, const std::string& note) {
+        if (stored) report_saved(path, note);
+        else show_alert("save failed", "Shape and Texutre have NOT been saved", path.filename().string() + ": " + note);
+    });
+    return true;
 }
 
 bool lumoAppDelegate::undo() {
@@ -127,6 +178,7 @@ bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
     }
     take_loaded_shape(std::move(*shape), name);
     show_file_name(name);
+    remember_file(path);
     return true;
 }
 

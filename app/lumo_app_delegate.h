@@ -1,7 +1,8 @@
 #pragma once
 // The application delegate: launches the interface in a fixed order, smooths
 // the accelerometer into the view's tilt values, slows the frame timer while
-// the application is inactive, and saves and loads shape files.
+// the application is inactive, saves and loads shape files, and remembers
+// the files opened and saved lately.
 
 #include <filesystem>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "app/change_history.h"
+#include "files/recent_files.h"
 #include "shape/loaded_shape.h"
 #include "shape/shape_file.h"
 #include "tilt/accelerometer.h"
@@ -23,8 +25,11 @@ class lumo_view_controller;
 
 class lumoAppDelegate : public UIAccelerometerDelegate {
 public:
-    // The documents folder lives in `home`; the shared accelerometer is the platform's.
-    lumoAppDelegate(std::filesystem::path home, UIAccelerometer* shared_accelerometer);
+    // The documents folder lives in `home`, the recent files in
+    // `state_folder` (none kept where it is empty); the shared accelerometer
+    // is the platform's.
+    lumoAppDelegate(std::filesystem::path home, std::filesystem::path state_folder,
+                    UIAccelerometer* shared_accelerometer);
 
     void applicationDidFinishLaunching();
     void accelerometer_didAccelerate(UIAccelerometer* accelerometer, const Acceleration& sample) override;
@@ -35,6 +40,12 @@ public:
     // says how it went in an alert: under its message, where the file went
     // or why it was not saved.
     void saveShapeAndImage();
+    // Save As: the rest shape and the picture written to `path` (".lumo"
+    // already on it), reported as a save is. With replace false a file
+    // already there is left alone: false, with *problem saying so, and
+    // nothing written; also false (with the "save failed" alert) when it
+    // cannot be written.
+    bool save_shape_to(const std::filesystem::path& path, bool replace, std::string* problem);
     // Opens a shape file, the one way every caller (the saved-file list, the
     // command line, drops) opens one: read and checked first, then its
     // picture and its rest shape replace the current ones at once, and the
@@ -53,6 +64,11 @@ public:
     bool redo();
     const ChangeHistory& history() const { return history_; }
 
+    // The files opened or saved lately that are still there, newest first.
+    std::vector<std::filesystem::path> recent_files();
+    // Puts a file opened or saved first among them (and keeps the list).
+    void remember_file(const std::filesystem::path& path);
+
     // Where notices go (the control panel).
     void set_panel(ControlPanel* panel) { panel_ = panel; }
 
@@ -69,8 +85,11 @@ public:
 private:
     void show_file_name(const std::string& name);
     void show_alert(const char* title, const char* message, std::string detail);
+    // "saved", where the file went, and the way to its folder.
+    void report_saved(const std::filesystem::path& path, const std::string& note);
 
     std::filesystem::path home_;
+    RecentFiles recent_;
     UIAccelerometer* accelerometer_;
     std::unique_ptr<AlertView> alert_;
     ControlPanel* panel_ = nullptr;

@@ -21,6 +21,9 @@ struct AppOptions {
     int pixel_ratio = 1;  // --pixel-ratio: headless, pixels per point (2: a high-DPI screen)
     bool help = false;
     bool version = false;
+    // Open and Save As ask the desktop's portal even headless (tests with a
+    // stand-in portal); a headless run otherwise uses lumo's own screens.
+    bool desktop_dialogs = false;
 };
 
 // nullopt with *error set when the command line makes no sense.

@@ -150,6 +150,16 @@ bool write_shape_file(const std::filesystem::path& path, std::span<const float> 
     return bytes && write_file_atomically(path, *bytes, error);
 }
 
+bool write_shape_file_without_replacing(const std::filesystem::path& path, std::span<const float> positions,
+                                        std::span<const uint8_t> png, std::string* error) {
+    const std::optional<std::vector<uint8_t>> bytes = shape_file_bytes(positions, png, error);
+    if (!bytes) return false;
+    const std::string name = path.filename().string();
+    return write_new_file(
+               path.parent_path(), [&name](int) { return name; }, 1, *bytes, error)
+        .has_value();
+}
+
 std::optional<std::filesystem::path> write_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
                                                           std::span<const float> positions,
                                                           std::span<const uint8_t> png, std::string* error) {

@@ -6,6 +6,7 @@
 // time the window is composed.
 
 #include <array>
+#include <filesystem>
 #include <functional>
 
 #include <imgui.h>
@@ -17,6 +18,7 @@
 #include "ui/panel_layout.h"
 #include "widgets/alert_view.h"
 #include "widgets/key_help.h"
+#include "widgets/name_field.h"
 #include "widgets/ui_controls.h"
 
 namespace lumo {
@@ -59,8 +61,20 @@ public:
     void report_cannot_open(const std::string& why);
     AlertView* notice() const { return notice_.get(); }
     // The list of keys and gestures (F1 or ?), over everything like a notice.
-    void show_key_help() { key_help_.show(); }
+    // Showing it is a use of the hint.
+    void show_key_help();
     KeyHelp& key_help() { return key_help_; }
+    // The Save As dialog's name field, where the desktop has no dialog of its own.
+    NameField& name_field() { return name_field_; }
+
+    // The hint under the rows ("F1: keys · tap the middle to hide the
+    // panel"), shown until it has been used once: F1 pressed, or the panel
+    // hidden by a tap. Whether it was is kept in the state folder (none:
+    // shown every run).
+    void set_state_folder(std::filesystem::path state_folder);
+    bool hint_pending() const { return hint_pending_; }
+    void hint_used();
+    static const char* hint_text();
 
     // Where the named control was drawn last time (empty when it was not drawn).
     enum Control { save, initialize, load, edit, fix, lines, undo, redo, keys, kControlCount };
@@ -71,6 +85,7 @@ private:
     void draw_panel();
     void draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place);
     void draw_tilt_row(ImVec2 at, float width, float height);
+    void draw_hint(ImVec2 at, float width, float height);
     void notice_tilt_refusal();
     void remember(Control control);
 
@@ -85,6 +100,9 @@ private:
     TiltSelector* tilt_;
     std::unique_ptr<AlertView> notice_;
     KeyHelp key_help_;
+    NameField name_field_{"Save As", "A shape file in lumo's documents folder, or a path", "Save"};
+    std::filesystem::path state_folder_;
+    bool hint_pending_ = false;
     PanelRect panel_rect_;
     InterfaceLayout layout_;
     bool permission_control_shown_ = false;  // the tilt sensor knows where "Enable tilt" is

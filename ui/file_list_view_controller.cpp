@@ -41,7 +41,7 @@ void fileListViewController::forget_thumbnails() {
     thumbnails_.clear();
 }
 
-void fileListViewController::viewDidLoad() { log_line("view loaded."); }
+void fileListViewController::viewDidLoad() { log_diagnostic("view loaded."); }
 
 // A presentation reads the folder afresh; a file saved again under the same
 // stem gets its new thumbnail.

@@ -11,6 +11,7 @@ namespace {
 constexpr float kMaxWidth = 280.0f;  // points; phones keep alerts narrow
 constexpr float kScreenMargin = 24.0f;  // least room left on each side
 constexpr float kDetailScale = 0.85f;  // the detail line is secondary to the message
+constexpr int kOwnButton = 0;  // the focus key of the alert's own button; others count from 1
 
 }  // namespace
 
@@ -22,7 +23,14 @@ AlertView::AlertView(std::string title, std::string message, std::string cancel_
 
 AlertView::~AlertView() { modal::close(popup_id_, &opened_); }
 
-void AlertView::show() { visible_ = true; }
+void AlertView::show() {
+    visible_ = true;
+    focus_.focus(kOwnButton);
+}
+
+void AlertView::addButton(std::string caption, std::function<void()> action) {
+    others_.push_back({std::move(caption), std::move(action)});
+}
 
 void AlertView::draw() {
     if (!visible_) return;
@@ -41,11 +49,34 @@ void AlertView::draw() {
         ImGui::SetWindowFontScale(1.0f);
     }
     ImGui::Spacing();
-    bool pressed = tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
-    pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||
-              tap::key_pressed(ImGuiKey_Escape);
+    // Side by side where every caption fits, the alert's own at the right;
+    // else one under the other, the alert's own last.
+    const float room = ImGui::GetContentRegionAvail().x, gap = ImGui::GetStyle().ItemSpacing.x;
+    const int count = static_cast<int>(others_.size()) + 1;
+    const float each = (room - gap * static_cast<float>(count - 1)) / static_cast<float>(count);
+    bool beside = true;
+    for (const Button& other : others_) beside = beside && tap::caption_width(other.caption) <= each;
+    beside = beside && tap::caption_width(button_) <= each;
+    const ImVec2 size(beside ? each : room, tap::height());
+    int pressed = -1;
+    for (int i = 0; i < count; ++i) {
+        const int key = i + 1 < count ? i + 1 : kOwnButton;
+        if (beside && i > 0) ImGui::SameLine();
+        tap::set_next_focused(focus_.control(key));
+        if (tap::button(key, key == kOwnButton ? button_ : others_[static_cast<std::size_t>(key - 1)].caption, size))
+            pressed = key;
+    }
+    const int entered = focus_.end_frame(KeyFocus::tab | KeyFocus::arrows | KeyFocus::enter);
+    if (pressed < 0) pressed = entered;
+    if (pressed < 0 && tap::key_pressed(ImGuiKey_Escape)) pressed = kOwnButton;
     ImGui::EndPopup();
-    if (pressed) dismiss();
+    if (pressed < 0) return;
+    dismiss();
+    // Last: the action may replace this alert.
+    if (pressed != kOwnButton) {
+        const std::function<void()> action = others_[static_cast<std::size_t>(pressed - 1)].action;
+        if (action) action();
+    }
 }
 
 void AlertView::dismiss() {

@@ -61,7 +61,7 @@ TEST_F(Feedback, ADroppedFileThatCannotBeOpenedIsShownWithItsReason) {
     app().run_for(0.2);
     ASSERT_NE(notice(), nullptr);
     EXPECT_TRUE(notice()->isVisible());
-    EXPECT_EQ(notice()->title(), "Cannot open");
+    EXPECT_EQ(notice()->title(), "Cannot Open");
     EXPECT_NE(notice()->message().find("notes.png"), std::string::npos);
     EXPECT_TRUE(shown(notice()->message()));
 }
@@ -72,7 +72,7 @@ TEST_F(Feedback, ADroppedShapeFileThatIsBrokenIsShownToo) {
     const auto surface = trans().rest_shape();
     drop(home_ / "broken.lumo");
     ASSERT_NE(notice(), nullptr);
-    EXPECT_EQ(notice()->title(), "Cannot open");
+    EXPECT_EQ(notice()->title(), "Cannot Open");
     EXPECT_FALSE(notice()->message().empty());
     EXPECT_EQ(trans().rest_shape(), surface);
 }
@@ -83,7 +83,7 @@ TEST_F(Feedback, MissingFilesOnTheCommandLineAreShownTogether) {
     app().run_for(0.2);
     ASSERT_NE(notice(), nullptr);
     EXPECT_TRUE(notice()->isVisible());
-    EXPECT_EQ(notice()->title(), "Cannot open");
+    EXPECT_EQ(notice()->title(), "Cannot Open");
     EXPECT_NE(notice()->message().find("missing.lumo"), std::string::npos);
     EXPECT_NE(notice()->message().find("gone.jpg"), std::string::npos);
     EXPECT_TRUE(shown(notice()->message()));

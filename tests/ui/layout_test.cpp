@@ -121,7 +121,7 @@ TEST_P(Layout, EveryScreenKeepsToTheRules) {
 
     drop(home_ / "holiday-pictures-from-the-seaside-in-the-summer-of-2026-number-0042.txt");
     ASSERT_NE(app().ui().panel()->notice(), nullptr);
-    ASSERT_EQ(app().ui().panel()->notice()->title(), "Cannot open");
+    ASSERT_EQ(app().ui().panel()->notice()->title(), "Cannot Open");
     expect_keeps_to_the_rules("Cannot-open-alert");
     click_caption("OK");
 
