@@ -32,6 +32,8 @@ constexpr double kInterfaceInterval = 1.0 / 30.0;  // recomposes the interface w
 constexpr SDL_TouchID kScriptTouchDevice = 77;
 // The longest a frame waits on the table when it is built between frames.
 constexpr double kTableSliceSeconds = 0.008;
+// Quitting waits this long at most for a clip's files.
+constexpr std::chrono::milliseconds kQuitClipBudget{2000};
 
 // A window coordinate as SDL's integer events carry it. Scripts keep their
 // positions far inside int's range; the clamp makes the conversion defined
@@ -116,13 +118,20 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->compositor_.set_overlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
     ControlPanel* panel = app->interface_->panel();
-    Application* opener = app.get();
-    const auto open = [opener](const std::filesystem::path& path) { return opener->open_file(path); };
+    Application* owner = app.get();
+    const auto open = [owner](const std::filesystem::path& path) { return owner->open_file(path); };
     app->interface_->view_controller()->set_file_opener(open);
     // Headless runs (the tests) ask no desktop, unless a test asks for it.
     app->files_ = std::make_unique<FileCommands>(&app->delegate(), app->interface_->view_controller(), panel,
                                                  documents_folder(app->home_), open,
                                                  !options.headless || options.desktop_dialogs);
+    ClipRecording::Options clip_options;
+    clip_options.file = options.record;
+    clip_options.never_drop = app->run_loop_.isVirtual();
+    app->clip_ = std::make_unique<ClipRecording>(&app->run_loop_, &view, clip_options,
+                                                 [owner](const ClipResult& result) { owner->clip_finished(result); });
+    app->compositor_.set_frame_tap(app->clip_.get());
+    panel->set_recording(app->clip_.get());
     panel->lay_out();
     app->touches_->set_capture_predicate([panel](float x, float y) { return panel->captures(x, y); });
     Application* self = app.get();
@@ -135,6 +144,8 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
 Application::~Application() {
     keep_window_place();
     run_loop_.invalidate(ui_timer_);
+    compositor_.set_frame_tap(nullptr);
+    clip_.reset();
     touches_.reset();
     files_.reset();
     interface_.reset();  // the view, its context and its table build
@@ -158,6 +169,10 @@ void Application::launch() {
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, [this] { ui_tick(); });
     allow_dropped_files();
     for (const std::string& file : options_.files) open_file(file);
+    // --record records the whole run, unless the script says when.
+    const bool script_records = std::any_of(
+        script_.begin(), script_.end(), [](const ScriptEvent& e) { return e.kind == ScriptEvent::Kind::record_start; });
+    if (!options_.record.empty() && !script_records) clip_->start();
 }
 
 // A scripted or headless run advances without waiting for the table build to
@@ -206,6 +221,7 @@ void Application::pump(double wait_seconds) {
         have = SDL_PollEvent(&event) != 0;
     }
     touches_->flush();
+    clip_->poll();
     // An answer from the host shows (an alert, a chosen picture) even while
     // the dome rests and frames are skipped.
     if (host_take_answer_arrived()) view().setNeedsDisplay();
@@ -226,6 +242,7 @@ void Application::handle_event(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                 case SDL_WINDOWEVENT_MINIMIZED:
                 case SDL_WINDOWEVENT_HIDDEN:
+                    clip_->stop();  // a clip ends when the window is left; its notice says where it went
                     if (active_) delegate().applicationWillResignActive();
                     active_ = false;
                     break;
@@ -305,6 +322,10 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
         view().setDisplaySurface(!view().displays_surface());
         return;
     }
+    if (key.keysym.sym == SDLK_r && key.repeat == 0) {
+        clip_->toggle();
+        return;
+    }
     tilt_->handle_key(key.keysym.sym);
 }
 
@@ -350,6 +371,7 @@ int Application::run(std::unique_ptr<Application> app) {
     running_ = running;
     host_run_main_loop([running] { return running->turn(); });
     if (!running->quit_) return 0;  // the browser goes on calling turns
+    running->finish_clip(kQuitClipBudget);
     const int status = running->screenshot_failed_ ? 1 : 0;
     running_ = nullptr;
     delete running;
@@ -426,13 +448,35 @@ int Application::run_headless() {
     }
     if (!options_.screenshot.empty() && write_screenshot(options_.screenshot))
         log_line("lumo: screenshot of frame %d written to %s", options_.frames, options_.screenshot.c_str());
+    // The clip ends with the run, with every frame it was given.
+    finish_clip(std::chrono::milliseconds::max());
     // The options refuse frames past the end; a quit before them still must not pass in silence.
     for (const auto& [frame, path] : pending_screenshots_) {
         log_line("lumo: frame %d was never drawn; no screenshot written to %s", frame, path.c_str());
         screenshot_failed_ = true;
     }
     pending_screenshots_.clear();
-    return screenshot_failed_ ? 1 : 0;
+    return screenshot_failed_ || clip_failed_ ? 1 : 0;
+}
+
+// What became of a clip: a notice, and a line on stderr (all a headless or
+// scripted run has to tell it).
+void Application::clip_finished(const ClipResult& result) {
+    if (result.saved() && result.kept == ClipResult::Kept::in_folder) {
+        std::string where;
+        for (const auto& file : result.files) where += (where.empty() ? "" : " and ") + file.string();
+        log_line("lumo: clip saved to %s", where.c_str());
+    } else if (!result.saved()) {
+        log_line("lumo: %s", result.message().c_str());
+        clip_failed_ = true;
+    }
+    if (result.frames_dropped > 0) log_line("lumo: the clip dropped %d frames", result.frames_dropped);
+    interface_->panel()->show_clip_notice(result);
+}
+
+// Quitting, or the end of a headless run: a clip being recorded ends there.
+void Application::finish_clip(std::chrono::milliseconds budget) {
+    if (std::optional<ClipResult> result = clip_->finish(budget)) clip_finished(*result);
 }
 
 // A screenshot of frame n shows the window as it stands once frame n has been drawn.
@@ -493,6 +537,8 @@ void Application::inject(const ScriptEvent& e) {
         case K::focus_lost: push_window_event(SDL_WINDOWEVENT_FOCUS_LOST); break;
         case K::focus_gained: push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED); break;
         case K::drop: push_drop(e.file); break;
+        case K::record_start: clip_->start(); break;
+        case K::record_stop: clip_->stop(); break;
         case K::press: {
             // Where the panel drew the control last; nothing when it has not.
             const PanelRect rect = interface_->panel()->rect_of(static_cast<ControlPanel::Control>(e.control));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/file_commands.h"
+#include "app/clip_recording.h"
 #include "app/options.h"
 #include "app/script.h"
 #include "tilt/accelerometer.h"
@@ -71,6 +72,7 @@ public:
     UIAccelerometer& accelerometer() { return *accelerometer_; }
     TouchRouter& touches() { return *touches_; }
     FileCommands& files() { return *files_; }
+    ClipRecording& clip() { return *clip_; }
     long frames_drawn() const { return compositor_.frames_presented(); }
     bool active() const { return active_; }
     const std::filesystem::path& home() const { return home_; }
@@ -105,6 +107,8 @@ private:
     void inject_script_events();
     void inject(const ScriptEvent& event);
     void take_due_screenshots();
+    void clip_finished(const ClipResult& result);
+    void finish_clip(std::chrono::milliseconds budget);
     bool write_screenshot(const std::string& path);
 
     AppOptions options_;
@@ -120,6 +124,8 @@ private:
     std::unique_ptr<MainInterface> interface_;
     std::unique_ptr<TouchRouter> touches_;
     std::unique_ptr<FileCommands> files_;  // Open and Save As
+    std::unique_ptr<ClipRecording> clip_;  // before the interface goes: its read-back is GL's
+    bool clip_failed_ = false;  // a headless run's clip was not saved
     Timer ui_timer_;
     bool active_ = true;
     bool quit_ = false;

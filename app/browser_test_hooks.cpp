@@ -141,6 +141,17 @@ EMSCRIPTEN_KEEPALIVE int lumo_animating() {
     return app != nullptr && app->view().animating() ? 1 : 0;
 }
 
+// Where the view is in the canvas, in points, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* lumo_view_rect() {
+    static std::string json;
+    lumo::Application* app = lumo::Application::running();
+    if (app == nullptr) return "null";
+    const lumo::ViewRect r = app->window().view_rect_points();
+    json = "{\"x\":" + std::to_string(r.x) + ",\"y\":" + std::to_string(r.y) + ",\"width\":" + std::to_string(r.width) +
+           ",\"height\":" + std::to_string(r.height) + "}";
+    return json.c_str();
+}
+
 // Simulation steps taken so far.
 EMSCRIPTEN_KEEPALIVE double lumo_steps_taken() {
     lumo::Application* app = lumo::Application::running();

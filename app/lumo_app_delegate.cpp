@@ -112,7 +112,7 @@ void lumoAppDelegate::saveShapeAndImage() {
 void lumoAppDelegate::report_saved(const std::filesystem::path& path, const std::string& note) {
     show_alert("saved", "Shape and Texutre have been saved",
                note.empty() ? path.string() : note + ": " + path.filename().string());
-    if (host_can_show_in_folder()) alert_->addButton("Show in Folder", [path] { host_show_in_folder(path); });
+    if (host_can_show_in_folder()) alert_->addAction("Show in folder", [path] { host_show_in_folder(path); });
     show_file_name(path.filename().string());
     remember_file(path);
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "clip/clip_request.h"
+
 namespace lumo {
 
 namespace {
@@ -24,6 +26,7 @@ const char* usage_text() {
            "  --screenshot FILE.png     headless: write the last frame as a PNG\n"
            "  --screenshot-at N:FILE    write the frame N as a PNG (repeatable)\n"
            "  --script FILE             replay timed touches, tilts and keys (see README)\n"
+           "  --record FILE.mp4         record the view into FILE.mp4 or FILE.gif (see README)\n"
            "  --home DIR                the application's home folder (shape files go to DIR/Documents)\n"
            "  --size WxH                the window's size in points (default: to suit the screen; 320x480 headless)\n"
            "  --pixel-ratio N           headless: N pixels per point, as on a high-DPI screen (1 to 4)\n"
@@ -82,6 +85,12 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
                 return std::nullopt;
             }
             options.screenshots_at.emplace_back(frame, colon + 1);
+        } else if (arg == "--record") {
+            if (!path(&i, "--record", &options.record)) return std::nullopt;
+            if (!clip_kind_of(options.record)) {
+                *error = "--record takes a file ending in .mp4 or .gif, not \"" + options.record + "\"";
+                return std::nullopt;
+            }
         } else if (arg == "--script") {
             if (!path(&i, "--script", &options.script)) return std::nullopt;
         } else if (arg == "--home") {

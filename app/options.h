@@ -15,6 +15,7 @@ struct AppOptions {
     std::vector<std::pair<int, std::string>> screenshots_at;  // frame number, PNG
     std::string home;  // --home: the application's home folder
     std::string script;  // timed input to replay
+    std::string record;  // --record: FILE.mp4 or FILE.gif, the one file clips go to
     std::vector<std::string> files;  // shape files or pictures to open after launch
     int window_width = 0;  // --size: points; 0 x 0 suits the display (320 x 480 headless)
     int window_height = 0;

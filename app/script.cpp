@@ -91,17 +91,19 @@ bool parse_line(const std::string& line, ScriptEvent* event, std::string* proble
         event->file = p.rest();
         if (event->file.empty()) return *problem = "expected a file name", false;
     } else if (command == "press") {
+        constexpr std::string_view kControls = "save, initialize, load, edit, fix, lines, undo, redo or record";
         std::string name;
-        if (!p.word(&name))
-            return *problem = "expected a control: save, initialize, load, edit, fix, lines, undo or redo", false;
+        if (!p.word(&name)) return *problem = "expected a control: " + std::string(kControls), false;
         const auto* names = std::begin(kScriptControlNames);
         const auto* found = std::find(names, std::end(kScriptControlNames), name);
         if (found == std::end(kScriptControlNames))
-            return *problem =
-                       "unknown control \"" + name + "\": save, initialize, load, edit, fix, lines, undo or redo",
-                   false;
+            return *problem = "unknown control \"" + name + "\": " + std::string(kControls), false;
         event->kind = K::press;
         event->control = static_cast<int>(found - names);
+    } else if (command == "record") {
+        std::string what;
+        if (!p.word(&what) || (what != "start" && what != "stop")) return *problem = "expected start or stop", false;
+        event->kind = what == "start" ? K::record_start : K::record_stop;
     } else {
         return *problem = "unknown command \"" + command + "\"", false;
     }

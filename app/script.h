@@ -13,7 +13,9 @@
 //   <frame> focus lost|gained         the window loses or regains the focus
 //   <frame> drop <file>               a file dropped on the window (the rest of the line)
 //   <frame> press <control>           a click on a control of the panel, wherever the
-//                                     layout puts it: save, initialize, load, edit, fix, lines
+//                                     layout puts it: save, initialize, load, edit, fix, lines,
+//                                     undo, redo, record
+//   <frame> record start|stop         starts or stops recording a clip of the view
 //
 // Frame n is the time n frame intervals (n x 0.05 s) on the run loop's
 // clock: its events arrive just before frame n is drawn. Frames may be
@@ -58,7 +60,9 @@ struct ScriptEvent {
         focus_lost,
         focus_gained,
         drop,
-        press
+        press,
+        record_start,
+        record_stop
     };
     Ticks time = 0;
     Kind kind = Kind::down;
@@ -73,8 +77,8 @@ struct ScriptEvent {
 };
 
 // The panel's controls as scripts name them, in ControlPanel::Control order.
-inline constexpr const char* kScriptControlNames[] = {"save", "initialize", "load", "edit",
-                                                      "fix",  "lines",      "undo", "redo"};
+inline constexpr const char* kScriptControlNames[] = {"save",  "initialize", "load", "edit",  "fix",
+                                                      "lines", "undo",       "redo", "record"};
 
 // Events sorted by time; nullopt with *error naming the bad line.
 std::optional<std::vector<ScriptEvent>> parse_script(std::string_view text, std::string* error);

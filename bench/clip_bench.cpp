@@ -1,6 +1,8 @@
-// Recording a clip: the hand-off on the main thread, each encoder's time per
-// frame against the interval its frames last (33.3 ms for the video, 50 ms
-// for the GIF), and a 20 s clip fed in real time: frames dropped and memory.
+// Recording a clip: the main thread's share of each recorded frame (the
+// read-back of the view's framebuffer and the hand-off), each encoder's
+// time per frame against the interval its frames last (33.3 ms for the
+// video, 50 ms for the GIF), and a 20 s clip fed in real time: frames
+// dropped and memory.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -16,6 +18,10 @@
 #include "clip/frame_queue.h"
 #include "clip/gif_encoder.h"
 #include "clip/mp4_encoder.h"
+#include "clip/view_readback.h"
+#include "platform/compositor.h"
+#include "platform/gl_window.h"
+#include "render/eagl_view.h"
 #include "support/clip_frames.h"
 
 namespace {
@@ -105,6 +111,127 @@ BENCHMARK(BM_ClipGifFrame)
     ->Iterations(80)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The main thread's cost of a recorded frame at 640 x 960 (a 320 x 480 view
+// at 2 pixels a point): the view's framebuffer read back, and the pixels
+// copied into a free slot, the encoder's side a thread that gives each
+// frame straight back. The drawing is not timed. Args: {mode, drawn}: mode
+// 0 reads through pixel-buffer objects, 1 with a plain glReadPixels; drawn 1
+// waits for the frame's drawing to end first (glFinish), so only the
+// recording's own work is timed; drawn 0 times it from the moment the frame
+// is handed over, which with a software renderer (Mesa's llvmpipe) includes
+// waiting for the rasterizer threads, a wait the window's copy and swap make
+// anyway.
+void BM_ClipMainThread640x960(benchmark::State& state) {
+    const auto mode = state.range(0) == 0 ? ViewReadback::Mode::pixel_buffer : ViewReadback::Mode::direct;
+    const bool drawn = state.range(1) == 1;
+    std::string error;
+    auto window = GLWindow::create(WindowOptions{.headless = true, .pixel_ratio = 2}, &error);
+    RunLoop run_loop(RunLoop::ClockKind::virtual_time);
+    std::unique_ptr<EAGLView> view = window ? EAGLView::initWithCoder(window.get(), &run_loop) : nullptr;
+    if (!view) {
+        state.SkipWithError("no offscreen GL context");
+        return;
+    }
+    Compositor compositor(window.get());
+    view->eagl_context()->setPresenter(&compositor);
+    view->layoutSubviews();
+    view->set_vertices();
+    view->trans()->wait_for_table_build();
+    const ViewFrame frame = view->frame();
+    if (frame.width != 640 || frame.height != 960) {
+        state.SkipWithError("the view is not 640 x 960");
+        return;
+    }
+    FrameQueue queue(frame.width, frame.height, 8, WhenFull::drop);
+    std::thread consumer([&] {
+        while (QueuedFrame* taken = queue.take()) queue.give_back(taken);
+    });
+    ViewReadback readback(frame.width, frame.height, mode);
+    const ViewReadback::Take take = [&](std::span<const uint8_t> rgba, double time) {
+        queue.offer(rgba, RowOrder::bottom_first, time);
+    };
+    double time = 0;
+    for (auto _ : state) {
+        // A new frame each time, drawn as the view draws it; then its read-back and hand-off.
+        view->trans()->push_surface_at({0.01f * static_cast<float>(static_cast<int>(time * 20) % 5), 0.02f}, 1);
+        view->render_frame();
+        glBindFramebuffer(GL_FRAMEBUFFER, frame.framebuffer);
+        if (drawn) glFinish();
+        const auto start = Clock::now();
+        readback.read(frame, time, take);
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        glFinish();  // the window's copy of this frame, untimed
+        time += 1.0 / 60;
+    }
+    readback.flush(take);
+    queue.close();
+    consumer.join();
+    state.counters["dropped"] = queue.dropped();
+}
+BENCHMARK(BM_ClipMainThread640x960)
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Iterations(200)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+// A whole frame at 640 x 960 as the program makes it (the view drawn, the
+// compositor's copy into the window, the swap), with the frame read back and
+// handed off as the recorder does (arg 1: the renderer's best read-back
+// mode) or not (arg 0): the difference is what recording costs the main
+// thread per frame.
+class BenchTap : public FrameTap {
+public:
+    BenchTap(ViewReadback* readback, FrameQueue* queue) : readback_(readback), queue_(queue) {}
+    void view_frame_drawn(const ViewFrame& frame) override {
+        readback_->read(frame, time_, [this](std::span<const uint8_t> rgba, double time) {
+            queue_->offer(rgba, RowOrder::bottom_first, time);
+        });
+        time_ += 1.0 / 60;
+    }
+    void view_frame_shown(const ViewFrame&, const ViewRect&) override {}
+
+private:
+    ViewReadback* readback_;
+    FrameQueue* queue_;
+    double time_ = 0;
+};
+
+void BM_ClipWholeFrame640x960(benchmark::State& state) {
+    std::string error;
+    auto window = GLWindow::create(WindowOptions{.headless = true, .pixel_ratio = 2}, &error);
+    RunLoop run_loop(RunLoop::ClockKind::virtual_time);
+    std::unique_ptr<EAGLView> view = window ? EAGLView::initWithCoder(window.get(), &run_loop) : nullptr;
+    if (!view) {
+        state.SkipWithError("no offscreen GL context");
+        return;
+    }
+    Compositor compositor(window.get());
+    view->eagl_context()->setPresenter(&compositor);
+    view->layoutSubviews();
+    view->set_vertices();
+    view->trans()->wait_for_table_build();
+    const ViewFrame frame = view->frame();
+    FrameQueue queue(frame.width, frame.height, 8, WhenFull::drop);
+    std::thread consumer([&] {
+        while (QueuedFrame* taken = queue.take()) queue.give_back(taken);
+    });
+    ViewReadback readback(frame.width, frame.height, ViewReadback::best_mode());
+    BenchTap tap(&readback, &queue);
+    if (state.range(0) == 1) compositor.set_frame_tap(&tap);
+    int i = 0;
+    for (auto _ : state) {
+        view->trans()->push_surface_at({0.01f * static_cast<float>(i++ % 5), 0.02f}, 1);
+        view->render_frame();
+    }
+    compositor.set_frame_tap(nullptr);
+    queue.close();
+    consumer.join();
+}
+BENCHMARK(BM_ClipWholeFrame640x960)->Arg(0)->Arg(1)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 long long resident_bytes() {
     std::ifstream statm("/proc/self/statm");

@@ -7,11 +7,12 @@
 #include "clip/mp4_encoder.h"
 #include "files/file_error_words.h"
 #include "files/pending_file.h"
+#include "files/user_folders.h"
 
 namespace lumo {
 namespace {
 
-constexpr std::size_t kGifBufferBytes = 256 * 1024;  // cgif writes in small pieces
+constexpr std::size_t kGifBufferBytes = 256 * 1024;  // repeated frames come in pieces of a few bytes
 constexpr int kMaxNameTries = 1000;
 
 int samples_in_a_clip(int rate) { return static_cast<int>(kMaxClipSeconds * rate); }
@@ -52,8 +53,7 @@ ClipEncoding::ClipEncoding(const ClipRequest& request)
       gif_sampler_(GifEncoder::kFramesPerSecond, samples_in_a_clip(GifEncoder::kFramesPerSecond)) {}
 
 ClipEncoding::~ClipEncoding() {
-    // The GIF encoder writes its last frames as it closes: before its file goes.
-    gif_.reset();
+    gif_.reset();  // it writes into gif_output_
 }
 
 bool ClipEncoding::fail(const std::string& reason) {
@@ -62,31 +62,49 @@ bool ClipEncoding::fail(const std::string& reason) {
 }
 
 bool ClipEncoding::open() {
+    // Both files beside each other under the stem, or the one file named.
+    const bool named = !request_.file.empty();
+    bool video = true, gif = true;
+    if (named) {
+        const std::optional<ClipKind> kind = clip_kind_of(request_.file);
+        if (!kind) return fail("a clip is an .mp4 or a .gif file");
+        video = *kind == ClipKind::video;
+        gif = !video;
+    }
+    if (!named && request_.folder.empty()) {
+        request_.folder = user_videos_folder();
+        if (request_.folder.empty()) return fail("there is no folder for videos (no home folder)");
+    }
     const std::filesystem::path base = request_.folder / request_.stem;
-    if (request_.stem.empty() || request_.stem.find('/') != std::string::npos)
+    if (!named && (request_.stem.empty() || request_.stem.find('/') != std::string::npos))
         return fail("the file name is not usable");
     int error_number = 0;
-    mp4_file_ = PendingFile::create(base.string() + ".mp4", &error_number);
-    if (!mp4_file_) return fail(file_error_words(error_number));
-    gif_output_ = std::make_unique<GifOutput>();
-    gif_output_->file = PendingFile::create(base.string() + ".gif", &error_number);
-    if (!gif_output_->file) return fail(file_error_words(error_number));
-    gif_output_->buffer.reserve(kGifBufferBytes);
-
-    mp4_ = std::make_unique<Mp4Encoder>();
-    std::string reason;
-    if (!mp4_->open(mp4_file_->temporary(), request_.width, request_.height, &reason)) return fail(reason);
-    GifOutput* output = gif_output_.get();
-    gif_ = std::make_unique<GifEncoder>(request_.width, request_.height,
-                                        [output](std::span<const uint8_t> bytes) { return output->write(bytes); });
-    if (!gif_->ok()) return fail("the GIF could not be started");
+    if (video) {
+        mp4_file_ =
+            PendingFile::create(named ? request_.file : std::filesystem::path(base.string() + ".mp4"), &error_number);
+        if (!mp4_file_) return fail(file_error_words(error_number));
+        mp4_ = std::make_unique<Mp4Encoder>();
+        std::string reason;
+        if (!mp4_->open(mp4_file_->temporary(), request_.width, request_.height, &reason)) return fail(reason);
+    }
+    if (gif) {
+        gif_output_ = std::make_unique<GifOutput>();
+        gif_output_->file =
+            PendingFile::create(named ? request_.file : std::filesystem::path(base.string() + ".gif"), &error_number);
+        if (!gif_output_->file) return fail(file_error_words(error_number));
+        gif_output_->buffer.reserve(kGifBufferBytes);
+        GifOutput* output = gif_output_.get();
+        gif_ = std::make_unique<GifEncoder>(request_.width, request_.height,
+                                            [output](std::span<const uint8_t> bytes) { return output->write(bytes); });
+        if (!gif_->ok()) return fail("the GIF could not be started");
+    }
     return true;
 }
 
 bool ClipEncoding::encode(const QueuedFrame& frame, int video_count, int gif_count) {
     std::string reason;
-    if (!mp4_->add(frame.rgba, video_count, &reason)) return fail(reason);
-    if (!gif_->add(frame.rgba, gif_count, &reason)) {
+    if (mp4_ && !mp4_->add(frame.rgba, video_count, &reason)) return fail(reason);
+    if (gif_ && !gif_->add(frame.rgba, gif_count, &reason)) {
         // A failed write is the sink's to explain.
         return fail(gif_output_->error_number ? file_error_words(gif_output_->error_number) : reason);
     }
@@ -105,13 +123,13 @@ bool ClipEncoding::full() const { return video_sampler_.full() && gif_sampler_.f
 ClipResult ClipEncoding::finish(const QueuedFrame* last, double end_time) {
     ClipResult result;
     if (!failed() && last) encode(*last, video_sampler_.finish(end_time), gif_sampler_.finish(end_time));
-    result.video_frames = video_sampler_.samples();
-    result.gif_frames = gif_sampler_.samples();
-    if (!failed()) {
+    result.video_frames = mp4_ ? video_sampler_.samples() : 0;
+    result.gif_frames = gif_ ? gif_sampler_.samples() : 0;
+    if (!failed() && mp4_) {
         std::string reason;
         if (!mp4_->finish(&reason)) fail(reason);
     }
-    if (!failed()) {
+    if (!failed() && gif_) {
         std::string reason;
         const bool ok = gif_->finish(&reason) && gif_output_->flush();
         if (!ok) fail(gif_output_->error_number ? file_error_words(gif_output_->error_number) : reason);
@@ -123,8 +141,16 @@ ClipResult ClipEncoding::finish(const QueuedFrame* last, double end_time) {
 }
 
 // Both files under the first name free for both: STEM, STEM-2, STEM-3...;
-// a name taken meanwhile by someone else is skipped, never replaced.
+// a name taken meanwhile by someone else is skipped, never replaced. A file
+// the user named goes there, over what was there.
 bool ClipEncoding::place_files(ClipResult* result) {
+    if (!request_.file.empty()) {
+        PendingFile* file = mp4_file_ ? mp4_file_.get() : gif_output_->file.get();
+        int error_number = 0;
+        if (!file->commit_replacing(request_.file, &error_number)) return fail(file_error_words(error_number));
+        result->files.push_back(request_.file);
+        return true;
+    }
     PendingFile* const files[] = {mp4_file_.get(), gif_output_->file.get()};
     const char* const extensions[] = {".mp4", ".gif"};
     int n = 1;

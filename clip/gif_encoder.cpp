@@ -1,12 +1,12 @@
 #include "clip/gif_encoder.h"
 
-#include <cgif.h>
 #include <libimagequant.h>
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
+#include "clip/gif_writer.h"
 #include "clip/palette_remap.h"
 #include "clip/quantizer_threads.h"
 
@@ -16,8 +16,8 @@ namespace {
 // Speed 1 (slowest, best) to 10: at 8 a 640 x 960 palette takes about 9 ms
 // (45 at the default 4) and its frames differ from their source no more.
 constexpr int kQuantizerSpeed = 8;
-// 255 colours leave cgif an index for "same as the frame before", which lets
-// it skip unchanged pixels (it turns that off for a full table of 256).
+// 255 colours leave the writer an index for "same as the frame before",
+// which lets it skip unchanged pixels.
 constexpr int kColours = 255;
 
 }  // namespace
@@ -36,7 +36,7 @@ struct GifEncoder::Quantizer {
 };
 
 GifEncoder::GifEncoder(int width, int height, Sink sink)
-    : width_(width), height_(height), sink_(std::move(sink)), quantizer_(std::make_unique<Quantizer>()) {
+    : width_(width), height_(height), quantizer_(std::make_unique<Quantizer>()) {
     if (width < 1 || height < 1 || width > 65535 || height > 65535) return;
     use_one_quantizer_thread();  // before the attributes: libimagequant reads the count as they are made
     quantizer_->attr = liq_attr_create();
@@ -46,24 +46,10 @@ GifEncoder::GifEncoder(int width, int height, Sink sink)
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     quantizer_->opaque.resize(pixels * 4);
     quantizer_->indices.resize(pixels);
-
-    CGIF_Config config{};
-    config.attrFlags = CGIF_ATTR_IS_ANIMATED | CGIF_ATTR_NO_GLOBAL_TABLE;
-    config.width = static_cast<uint16_t>(width);
-    config.height = static_cast<uint16_t>(height);
-    config.numLoops = CGIF_INFINITE_LOOP;
-    // cgif is C: its writer is a function pointer and a context.
-    config.pWriteFn = [](void* context, const uint8_t* data, const size_t size) -> int {
-        const Sink& sink = static_cast<GifEncoder*>(context)->sink_;
-        return sink(std::span<const uint8_t>(data, size)) ? 0 : -1;
-    };
-    config.pContext = this;
-    gif_ = cgif_newgif(&config);
+    writer_ = std::make_unique<GifWriter>(width, height, std::move(sink));
 }
 
-GifEncoder::~GifEncoder() {
-    if (gif_) cgif_close(gif_);
-}
+GifEncoder::~GifEncoder() = default;
 
 bool GifEncoder::quantize(std::span<const uint8_t> rgba, std::string* error) {
     Quantizer& q = *quantizer_;
@@ -90,7 +76,7 @@ bool GifEncoder::quantize(std::span<const uint8_t> rgba, std::string* error) {
 }
 
 bool GifEncoder::add(std::span<const uint8_t> rgba, int count, std::string* error) {
-    if (!gif_) {
+    if (!writer_) {
         if (error) *error = "the GIF could not be started";
         return false;
     }
@@ -100,35 +86,23 @@ bool GifEncoder::add(std::span<const uint8_t> rgba, int count, std::string* erro
         return false;
     }
     if (!quantize(rgba, error)) return false;
-    CGIF_FrameConfig frame{};
-    frame.pLocalPalette = quantizer_->palette.data();
-    frame.numLocalPaletteEntries = static_cast<uint16_t>(quantizer_->colours);
-    frame.pImageData = quantizer_->indices.data();
-    frame.attrFlags = CGIF_FRAME_ATTR_USE_LOCAL_TABLE;
-    frame.genFlags = CGIF_FRAME_GEN_USE_TRANSPARENCY | CGIF_FRAME_GEN_USE_DIFF_WINDOW;
-    frame.delay = kDelay;
-    for (int i = 0; i < count; ++i) {
-        if (cgif_addframe(gif_, &frame) != CGIF_OK) {
-            if (error) *error = "the GIF could not be written";
-            return false;
-        }
-        ++frames_;
-    }
-    return true;
+    bool written = writer_->add_frame(quantizer_->indices, quantizer_->palette, quantizer_->colours, kDelay);
+    for (int i = 1; i < count && written; ++i) written = writer_->repeat_frame(kDelay);
+    if (!written && error) *error = "the GIF could not be written";
+    return written;
 }
 
 bool GifEncoder::finish(std::string* error) {
-    if (!gif_) {
+    if (!writer_) {
         if (error) *error = "the GIF could not be started";
         return false;
     }
-    const int result = cgif_close(gif_);
-    gif_ = nullptr;
-    if (frames_ == 0) {
+    const std::unique_ptr<GifWriter> writer = std::move(writer_);
+    if (writer->frames() == 0) {
         if (error) *error = "no frame was recorded";
         return false;
     }
-    if (result != CGIF_OK) {
+    if (!writer->finish()) {
         if (error) *error = "the GIF could not be written";
         return false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // An animated GIF made frame by frame: a palette of its own for each frame
-// (libimagequant, dithered), frames written by cgif, which keeps only what
-// changed from the frame before. The same frames give the same bytes on
+// (libimagequant, dithered), frames written by GifWriter, which keeps only
+// what changed from the frame before. The same frames give the same bytes on
 // every machine and in the browser build.
 
 #include <cstdint>
@@ -10,9 +10,9 @@
 #include <span>
 #include <string>
 
-struct st_gif;  // cgif's CGIF
-
 namespace lumo {
+
+class GifWriter;
 
 class GifEncoder {
 public:
@@ -31,7 +31,7 @@ public:
     GifEncoder(const GifEncoder&) = delete;
     GifEncoder& operator=(const GifEncoder&) = delete;
 
-    bool ok() const { return gif_ != nullptr; }
+    bool ok() const { return writer_ != nullptr; }
 
     // Reduces rgba (width * height * 4 bytes, top row first, alpha ignored)
     // to a palette once and adds it as `count` frames. false, with *error in
@@ -48,10 +48,8 @@ private:
 
     int width_;
     int height_;
-    Sink sink_;
     std::unique_ptr<Quantizer> quantizer_;
-    st_gif* gif_ = nullptr;
-    int frames_ = 0;
+    std::unique_ptr<GifWriter> writer_;  // null when the encoder could not start, or after finish()
 };
 
 }  // namespace lumo

@@ -46,6 +46,14 @@ bool PendingFile::write(std::span<const uint8_t> bytes, int* error_number) {
 }
 
 bool PendingFile::commit(const std::filesystem::path& target, int* error_number) {
+    return place(target, false, error_number);
+}
+
+bool PendingFile::commit_replacing(const std::filesystem::path& target, int* error_number) {
+    return place(target, true, error_number);
+}
+
+bool PendingFile::place(const std::filesystem::path& target, bool replace, int* error_number) {
     if (fd_ < 0 || placed_) {
         *error_number = EBADF;
         return false;
@@ -55,7 +63,11 @@ bool PendingFile::commit(const std::filesystem::path& target, int* error_number)
         *error_number = errno;
         return false;
     }
-    if (const int error = place_without_replacing(temporary_, target); error != 0) {
+    if (replace && ::rename(temporary_.c_str(), target.c_str()) != 0) {
+        *error_number = errno;
+        return false;
+    }
+    if (const int error = replace ? 0 : place_without_replacing(temporary_, target); error != 0) {
         *error_number = error;
         return false;
     }

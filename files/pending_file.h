@@ -33,11 +33,14 @@ public:
     // replacing a file of that name: EEXIST when one appeared meanwhile, and
     // the temporary stays for another try. Then flushes the folder.
     bool commit(const std::filesystem::path& target, int* error_number);
+    // The same, replacing a file of that name (a name the user gave).
+    bool commit_replacing(const std::filesystem::path& target, int* error_number);
 
     // Removes the temporary now.
     void abandon();
 
 private:
+    bool place(const std::filesystem::path& target, bool replace, int* error_number);
     PendingFile(std::filesystem::path temporary, int fd) : temporary_(std::move(temporary)), fd_(fd) {}
 
     std::filesystem::path temporary_;

@@ -10,14 +10,15 @@ namespace lumo {
 
 void Compositor::present_frame(const ViewFrame& frame) {
     source_ = frame;
+    if (tap_ != nullptr) tap_->view_frame_drawn(frame);
     ++frames_presented_;
     host_frame_presented(frames_presented_);
-    compose();
+    compose(true);
 }
 
-void Compositor::recompose() { compose(); }
+void Compositor::recompose() { compose(false); }
 
-void Compositor::compose() {
+void Compositor::compose(bool presented) {
     GLint previous = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
     int dw = 0, dh = 0;
@@ -32,6 +33,7 @@ void Compositor::compose() {
         // GL counts rows from the bottom; the view's rectangle from the top.
         const ViewRect r = window_->view_rect_pixels();
         host_copy_frame_to_window(source_, r.x, dh - r.y - source_.height, dw, dh);
+        if (presented && tap_ != nullptr) tap_->view_frame_shown(source_, r);
     }
     startup_mark("frame copied");
     if (overlay_ != nullptr) overlay_->draw_overlay();

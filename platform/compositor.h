@@ -8,15 +8,28 @@
 #include <vector>
 
 #include "platform/eagl_context.h"
+#include "platform/gl_window.h"
 
 namespace lumo {
-
-class GLWindow;
 
 class Overlay {
 public:
     virtual ~Overlay() = default;
     virtual void draw_overlay() = 0;  // draws into the window's framebuffer
+};
+
+// Told of each frame the view presents (a clip records the view alone).
+class FrameTap {
+public:
+    virtual ~FrameTap() = default;
+    // As soon as the view has drawn it, before anything else is drawn: its
+    // framebuffer is still bound, and a read of it waits for the frame's
+    // drawing alone.
+    virtual void view_frame_drawn(const ViewFrame& frame) = 0;
+    // Once it is in the window at in_window (window pixels from the top
+    // left), before the interface is drawn over it. The window's
+    // framebuffer is bound.
+    virtual void view_frame_shown(const ViewFrame& frame, const ViewRect& in_window) = 0;
 };
 
 class Compositor : public Presenter {
@@ -26,6 +39,7 @@ public:
     void present_frame(const ViewFrame& frame) override;
     void recompose();
     void set_overlay(Overlay* overlay) { overlay_ = overlay; }
+    void set_frame_tap(FrameTap* tap) { tap_ = tap; }
     long frames_presented() const { return frames_presented_; }
 
     // The next composition is also read back: opaque RGBA rows, top first,
@@ -37,11 +51,12 @@ public:
     int captured_height() const { return capture_height_; }
 
 private:
-    void compose();
+    void compose(bool presented);
     void capture();
 
     GLWindow* window_;
     Overlay* overlay_ = nullptr;
+    FrameTap* tap_ = nullptr;
     ViewFrame source_;
     long frames_presented_ = 0;
     bool capture_requested_ = false;

@@ -180,6 +180,12 @@ void host_persist_files(PersistDone done);
 // Offers bytes to the user as a file named `name` to keep (the browser's
 // download). false where the host has no such thing.
 bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes);
+// Shows the file in the desktop's file manager (selected, where the file
+// manager answers org.freedesktop.FileManager1; else its folder opened with
+// xdg-open), without waiting for it. false where there is no file manager.
+bool host_show_in_folder(const std::filesystem::path& file);
+// Whether there is a file manager to show files in at all (a page has none).
+bool host_can_show_in_folder();
 // Whether the host has a trash where the user gets deleted files back
 // outside the program (the desktop's, files/trash.h). The browser's storage
 // has none: there the saved-file list offers to undo a deletion itself.
@@ -216,18 +222,38 @@ bool host_file_dialog_waiting();
 // Closes the dialog still open; its answer is dropped.
 void host_close_file_dialog();
 
-// --- Showing a file where it lies -------------------------------------------------
-// Whether the host can open the user's file manager on a file.
-bool host_can_show_in_folder();
-// Opens the file manager at the file's folder, the file selected (the
-// desktop: org.freedesktop.FileManager1, else xdg-open on the folder). Returns
-// at once; the file manager comes up on its own time, and a failure is only
-// written to the log.
-void host_show_in_folder(const std::filesystem::path& path);
-
 // --- The log ------------------------------------------------------------------------
 // A diagnostic line for whoever looks into the program, not for its user:
 // the desktop's system log (the journal) at debug level, the browser's console.
 void host_write_diagnostic(const char* line);
+
+// --- Recording the view, where the host records clips itself ---------------------
+// The browser's page records clips of the view: the video through the
+// browser's MediaRecorder (MP4 where it makes one, WebM otherwise), fed from
+// a canvas of its own that receives each view frame, and the GIF through the
+// program's GIF encoder in a Web Worker; the page's thread only hands frames
+// over. The desktop's program records its own clips (clip/) and has none of it.
+bool host_records_clips();
+// Starts a clip of the view, which is width x height pixels (the page may
+// record it smaller); its files are named stem plus their extension.
+void host_clip_start(int width, int height, const std::string& stem);
+// A view frame is in the window at this rectangle (window pixels from the
+// top left), the interface not yet drawn over it.
+void host_clip_frame_shown(int x, int y, int width, int height);
+// Ends the clip; the files follow (host_clip_state).
+void host_clip_stop();
+struct HostClip {
+    enum class State { none, recording, finishing, ready, failed };
+    State state = State::none;
+    std::vector<std::string> names;  // ready: the files' names, the video's first
+    bool can_share = false;  // ready: the device's share sheet takes them; else they are downloaded
+    std::string error;  // failed: why, in words
+    int frames_dropped = 0;  // frames the GIF worker could not take in time
+};
+HostClip host_clip_state();
+// Where the control that shares (or downloads) file `index` of the last
+// clip is, in window points, or that it is gone. The page answers taps on it
+// itself: a browser shares only from inside a tap's own handler.
+void host_place_clip_share_control(int index, float x, float y, float width, float height, bool shown);
 
 }  // namespace lumo

@@ -2,19 +2,24 @@
 
 #include <imgui.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <string>
 
+#include "app/clip_recording.h"
 #include "app/lumo_app_delegate.h"
 #include "files/state_marks.h"
 #include "platform/host.h"
 #include "platform/log.h"
 #include "platform/gl_window.h"
+#include "platform/host.h"
 #include "platform/imgui_layer.h"
 #include "platform/run_loop.h"
 #include "tilt/tilt_selector.h"
 #include "ui/lumo_view_controller.h"
 #include "widgets/tap_controls.h"
+#include "widgets/widget_probe.h"
 
 namespace lumo {
 
@@ -125,6 +130,8 @@ void ControlPanel::draw_overlay() {
     if (notice_ != nullptr && notice_->isVisible()) notice_->draw();
     name_field_.draw();
     key_help_.draw();
+    place_share_controls();
+    draw_recording_dot();
     imgui_->end_frame();
 }
 
@@ -136,7 +143,8 @@ void ControlPanel::remember(Control control) {
 // Rows of three, placed by hand in the rectangle the layout gives, so that
 // nothing overlaps and every target is a fingertip tall: Save, Initialize,
 // Load; Edit shape, Lines and Fix (whose place stays free while it is
-// hidden); then, as far as there is room, the tools (Undo, Redo) and the tilt.
+// hidden); then, as far as there is room, the tools (Undo, Redo, Record)
+// and the tilt.
 void ControlPanel::draw_panel() {
     lay_out();
     const float scale = tap::scale();
@@ -202,6 +210,70 @@ void ControlPanel::draw_panel() {
     ImGui::PopStyleVar(2);
 }
 
+// Record, Stop while recording, and while the files are finished nothing.
+void ControlPanel::draw_record_control(ImVec2 size) {
+    const bool recording = recording_ != nullptr && recording_->recording();
+    const bool finishing = recording_ != nullptr && recording_->finishing();
+    const char* caption = recording ? "Stop" : finishing ? "Finishing" : "Record";
+    if (tap::button(11, caption, size, recording_ != nullptr && !finishing)) recording_->toggle();
+    remember(record);
+}
+
+// While recording: a red dot and the seconds so far, in the view's top left
+// corner, drawn by the interface and so not in the clip.
+void ControlPanel::draw_recording_dot() {
+    if (recording_ == nullptr || !recording_->recording()) return;
+    const int seconds = static_cast<int>(recording_->elapsed());
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
+    const float s = tap::scale(), radius = 6.0f * s, margin = 8.0f * s, inset = 8.0f * s;
+    const ViewRect view = window_->view_rect_points();
+    const ImVec2 text_size = ImGui::CalcTextSize(text);
+    const float height = std::max(text_size.y, 2.0f * radius) + 8.0f * s;
+    const ImVec2 min(static_cast<float>(view.x) + margin, static_cast<float>(view.y) + margin);
+    const ImVec2 max(min.x + inset + 2.0f * radius + 6.0f * s + text_size.x + inset, min.y + height);
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    draw->AddRectFilled(min, max, IM_COL32(0, 0, 0, 160), height / 2.0f);
+    const ImVec2 centre(min.x + inset + radius, min.y + height / 2.0f);
+    draw->AddCircleFilled(centre, radius, IM_COL32(235, 40, 40, 255));
+    const ImVec2 at(centre.x + radius + 6.0f * s, min.y + (height - text_size.y) / 2.0f);
+    draw->AddText(at, IM_COL32_WHITE, text);
+    reportProbedItem(ProbedItem::text, text, min, max);
+}
+
+void ControlPanel::show_clip_notice(const ClipResult& result) {
+    if (!result.saved()) {
+        show_notice("Clip not saved", result.message());
+        return;
+    }
+    if (result.kept == ClipResult::Kept::by_page) {
+        show_notice("Clip ready", result.message());
+        // The page shares the file on a tap itself (place_share_controls).
+        for (const auto& file : result.files) {
+            const std::string kind = file.extension() == ".gif" ? "GIF" : "video";
+            notice_->addAction((result.can_share ? "Share " : "Download ") + kind, nullptr);
+        }
+        share_controls_ = static_cast<int>(result.files.size());
+        return;
+    }
+    show_notice("Clip saved", result.message());
+    if (result.files.empty()) return;
+    notice_->setDetail(result.files.front().parent_path().string());
+    const std::filesystem::path first = result.files.front();
+    notice_->addAction("Show in folder", [first] { host_show_in_folder(first); });
+}
+
+// Where the notice's Share controls are, for the page to answer taps on;
+// gone with the notice.
+void ControlPanel::place_share_controls() {
+    for (int i = 0; i < share_controls_; ++i) {
+        ImVec2 min, max;
+        const bool shown = notice_ != nullptr && notice_->actionRect(i, &min, &max);
+        host_place_clip_share_control(i, min.x, min.y, max.x - min.x, max.y - min.y, shown);
+        if (!shown && i + 1 == share_controls_) share_controls_ = 0;
+    }
+}
+
 namespace {
 
 // "Undo Initialize", else "Undo Init.", else "Undo": the longest that fits.
@@ -215,8 +287,8 @@ std::string tool_caption(const char* verb, std::optional<ViewChange> change, flo
 
 }  // namespace
 
-// The first two columns; the third is left free. Narrower side padding than
-// elsewhere, so that "Undo picture" fits the narrowest panel.
+// Undo, Redo and Record. Narrower side padding than elsewhere, so that
+// "Undo picture" fits the narrowest panel.
 void ControlPanel::draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place) {
     const ChangeHistory& history = delegate_->history();
     const ImVec2 padding = ImGui::GetStyle().FramePadding;
@@ -229,6 +301,8 @@ void ControlPanel::draw_tools_row(ImVec2 cell, const std::function<void(int colu
     const std::optional<ViewChange> next_redo = history.next_redo();
     if (tap::button(10, tool_caption("Redo", next_redo, cell.x), cell, next_redo.has_value())) delegate_->redo();
     remember(redo);
+    place(2);
+    draw_record_control(cell);
     ImGui::PopStyleVar();
 }
 

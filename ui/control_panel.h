@@ -1,9 +1,9 @@
 #pragma once
 // The control panel over the bottom of the surface (save, initialize, load,
-// the edit switch and the fix button, undo and redo, and where the tilt
-// comes from), and the
-// modal screens over everything: drawn with Dear ImGui after the surface each
-// time the window is composed.
+// the edit switch and the fix button, undo, redo and record, and where the
+// tilt comes from), the recording dot over the view, and the modal screens
+// over everything: drawn with Dear ImGui after the surface each time the
+// window is composed.
 
 #include <array>
 #include <filesystem>
@@ -23,8 +23,10 @@
 
 namespace lumo {
 
+class ClipRecording;
 class GLWindow;
 class ImGuiLayer;
+struct ClipResult;
 class RunLoop;
 class TiltSelector;
 class lumoAppDelegate;
@@ -60,6 +62,11 @@ public:
     // notice says why, a line per file while it stays open.
     void report_cannot_open(const std::string& why);
     AlertView* notice() const { return notice_.get(); }
+    // The clip being recorded: the Record control, and the dot and seconds over the view.
+    void set_recording(ClipRecording* recording) { recording_ = recording; }
+    // What became of a clip: where its files went and "Show in folder", or
+    // the page's "Share" for each, or why it was not saved.
+    void show_clip_notice(const ClipResult& result);
     // The list of keys and gestures (F1 or ?), over everything like a notice.
     // Showing it is a use of the hint.
     void show_key_help();
@@ -77,7 +84,7 @@ public:
     static const char* hint_text();
 
     // Where the named control was drawn last time (empty when it was not drawn).
-    enum Control { save, initialize, load, edit, fix, lines, undo, redo, keys, kControlCount };
+    enum Control { save, initialize, load, edit, fix, lines, undo, redo, record, keys, kControlCount };
     PanelRect rect_of(Control control) const { return rects_[control]; }
     PanelRect panel_rect() const { return panel_rect_; }
 
@@ -86,6 +93,9 @@ private:
     void draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place);
     void draw_tilt_row(ImVec2 at, float width, float height);
     void draw_hint(ImVec2 at, float width, float height);
+    void draw_record_control(ImVec2 size);
+    void draw_recording_dot();
+    void place_share_controls();
     void notice_tilt_refusal();
     void remember(Control control);
 
@@ -98,7 +108,9 @@ private:
     UISwitch* edit_switch_;
     UIButton* fix_button_;
     TiltSelector* tilt_;
+    ClipRecording* recording_ = nullptr;
     std::unique_ptr<AlertView> notice_;
+    int share_controls_ = 0;  // the notice's clip files the page is told about
     KeyHelp key_help_;
     NameField name_field_{"Save As", "A shape file in lumo's documents folder, or a path", "Save"};
     std::filesystem::path state_folder_;

@@ -15,8 +15,9 @@ struct LayoutRect {
 };
 
 // The panel's rows, in design points at scale 1: four rows of controls
-// (Save, Initialize, Load; Edit shape, Lines, Fix; the tools: Undo, Redo;
-// the tilt), each a fingertip tall, with a fingertip's gap between targets.
+// (Save, Initialize, Load; Edit shape, Lines, Fix; the tools: Undo, Redo,
+// Record; the tilt), each a fingertip tall, with a fingertip's gap between
+// targets.
 // Where they do not all fit the tilt's row goes first, then the tools'.
 struct PanelMetrics {
     static constexpr float kRowHeight = 44.0f;

@@ -1,6 +1,6 @@
 // The page around lumo's WebAssembly: the module's settings, and what the
 // program cannot do from inside a frame (touch cancellation, the motion
-// sensor's permission, pointer capture). Loaded before lumo.js.
+// sensor's permission, sharing a clip, pointer capture). Loaded before lumo.js.
 'use strict';
 
 (function () {
@@ -76,11 +76,30 @@
       .then((answer) => { Module.lumoMotionPermission = answer === 'granted' ? 'not needed' : 'refused'; })
       .catch(() => { Module.lumoMotionPermission = 'refused'; });
   };
+  // A recorded clip's notice offers each file to share (or to download
+  // where the device has no share sheet). Browsers share only from inside
+  // a tap's own handler: the program tells where the controls are, and the
+  // page answers taps on them.
+  let lastShare = -Infinity;
+  const shareAt = (clientX, clientY) => {
+    const r = canvas.getBoundingClientRect();
+    const x = clientX - r.left, y = clientY - r.top;
+    (Module.lumoClipControls || []).forEach((c, index) => {
+      if (!c || x < c.x || y < c.y || x > c.x + c.width || y > c.y + c.height) return;
+      if (performance.now() - lastShare < 700) return;  // one tap: its touchend, then maybe its click
+      lastShare = performance.now();
+      Module.lumoClip.share(index);
+    });
+  };
   window.addEventListener('touchend', (event) => {
     const touch = event.changedTouches[0];
     if (touch) askForMotion(touch.clientX, touch.clientY);
+    if (touch) shareAt(touch.clientX, touch.clientY);
   }, { capture: true, passive: true });
-  window.addEventListener('click', (event) => askForMotion(event.clientX, event.clientY), { capture: true });
+  window.addEventListener('click', (event) => {
+    askForMotion(event.clientX, event.clientY);
+    shareAt(event.clientX, event.clientY);
+  }, { capture: true });
 
   // A mouse drag that leaves the canvas keeps reporting to it.
   canvas.addEventListener('pointerdown', (event) => {

@@ -11,7 +11,7 @@ namespace {
 constexpr float kMaxWidth = 280.0f;  // points; phones keep alerts narrow
 constexpr float kScreenMargin = 24.0f;  // least room left on each side
 constexpr float kDetailScale = 0.85f;  // the detail line is secondary to the message
-constexpr int kOwnButton = 0;  // the focus key of the alert's own button; others count from 1
+constexpr int kOwnButton = 0;  // the focus key of the closing button; actions count from 1
 
 }  // namespace
 
@@ -28,8 +28,15 @@ void AlertView::show() {
     focus_.focus(kOwnButton);
 }
 
-void AlertView::addButton(std::string caption, std::function<void()> action) {
-    others_.push_back({std::move(caption), std::move(action)});
+void AlertView::addAction(std::string title, std::function<void()> pressed) {
+    actions_.push_back({std::move(title), std::move(pressed), {}, {}, false});
+}
+
+bool AlertView::actionRect(int index, ImVec2* min, ImVec2* max) const {
+    if (index < 0 || index >= static_cast<int>(actions_.size()) || !visible_ || !actions_[index].drawn) return false;
+    *min = actions_[index].min;
+    *max = actions_[index].max;
+    return true;
 }
 
 void AlertView::draw() {
@@ -49,38 +56,30 @@ void AlertView::draw() {
         ImGui::SetWindowFontScale(1.0f);
     }
     ImGui::Spacing();
-    // Side by side where every caption fits, the alert's own at the right;
-    // else one under the other, the alert's own last.
-    const float room = ImGui::GetContentRegionAvail().x, gap = ImGui::GetStyle().ItemSpacing.x;
-    const int count = static_cast<int>(others_.size()) + 1;
-    const float each = (room - gap * static_cast<float>(count - 1)) / static_cast<float>(count);
-    bool beside = true;
-    for (const Button& other : others_) beside = beside && tap::caption_width(other.caption) <= each;
-    beside = beside && tap::caption_width(button_) <= each;
-    const ImVec2 size(beside ? each : room, tap::height());
-    int pressed = -1;
-    for (int i = 0; i < count; ++i) {
-        const int key = i + 1 < count ? i + 1 : kOwnButton;
-        if (beside && i > 0) ImGui::SameLine();
+    int chosen = -1;
+    for (std::size_t i = 0; i < actions_.size(); ++i) {
+        Action& action = actions_[i];
+        const int key = static_cast<int>(i) + 1;
         tap::set_next_focused(focus_.control(key));
-        if (tap::button(key, key == kOwnButton ? button_ : others_[static_cast<std::size_t>(key - 1)].caption, size))
-            pressed = key;
+        if (tap::button(key, action.title, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()))) chosen = key;
+        action.min = ImGui::GetItemRectMin(), action.max = ImGui::GetItemRectMax();
+        action.drawn = true;
     }
+    tap::set_next_focused(focus_.control(kOwnButton));
+    if (tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()))) chosen = kOwnButton;
+    // The ring starts on the closing button, so Enter closes as before.
     const int entered = focus_.end_frame(KeyFocus::tab | KeyFocus::arrows | KeyFocus::enter);
-    if (pressed < 0) pressed = entered;
-    if (pressed < 0 && tap::key_pressed(ImGuiKey_Escape)) pressed = kOwnButton;
+    if (chosen < 0) chosen = entered;
+    if (chosen < 0 && tap::key_pressed(ImGuiKey_Escape)) chosen = kOwnButton;
     ImGui::EndPopup();
-    if (pressed < 0) return;
-    dismiss();
-    // Last: the action may replace this alert.
-    if (pressed != kOwnButton) {
-        const std::function<void()> action = others_[static_cast<std::size_t>(pressed - 1)].action;
-        if (action) action();
-    }
+    if (chosen == kOwnButton) dismiss();
+    else if (chosen > 0 && actions_[static_cast<std::size_t>(chosen - 1)].pressed)
+        actions_[static_cast<std::size_t>(chosen - 1)].pressed();  // last: it may replace this alert
 }
 
 void AlertView::dismiss() {
     visible_ = false;
+    for (Action& action : actions_) action.drawn = false;
     modal::close(popup_id_, &opened_);
 }
 

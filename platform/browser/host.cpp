@@ -1,7 +1,8 @@
 // The browser host: a WebGL 2 canvas through SDL, turns on
 // requestAnimationFrame, the page's file chooser, drops, downloads and
 // IndexedDB storage (host_files.js), pictures decoded by the browser
-// (picture_decoder.js), and the device's motion events.
+// (picture_decoder.js), clips recorded by the page (host_clip.js), and the
+// device's motion events.
 
 #include "platform/host.h"
 
@@ -12,6 +13,7 @@
 #include <imgui.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -60,6 +62,29 @@ EM_JS(int, lumo_keyboard_likely, (), { return Module.lumoKeyboardLikely ? 1 : 0;
 
 EM_JS(void, lumo_place_permission_control, (double x, double y, double w, double h, int shown),
       { Module.lumoPermissionControl = shown ? {x : x, y : y, width : w, height : h} : null; });
+
+// Clips: host_clip.js records them; page.js answers taps on the share controls.
+EM_JS(void, lumo_clip_start, (int width, int height, const char* stem),
+      { Module.lumoClip.start(width, height, UTF8ToString(stem)); });
+EM_JS(void, lumo_clip_frame_shown, (int x, int y, int width, int height),
+      { Module.lumoClip.frameShown(x, y, width, height); });
+EM_JS(void, lumo_clip_stop, (), { Module.lumoClip.stop(); });
+EM_JS(int, lumo_clip_state, (), { return Module.lumoClip.state(); });
+EM_JS(int, lumo_clip_can_share, (), { return Module.lumoClip.canShare() ? 1 : 0; });
+EM_JS(int, lumo_clip_dropped, (), { return Module.lumoClip.dropped(); });
+// A name of the last clip's files (index >= 0) or why it failed (-1), in
+// memory from malloc that the caller frees.
+EM_JS(char*, lumo_clip_text, (int index), {
+    const text = index < 0 ? Module.lumoClip.error() : Module.lumoClip.name(index);
+    const size = lengthBytesUTF8(text) + 1;
+    const memory = _malloc(size);
+    stringToUTF8(text, memory, size);
+    return memory;
+});
+EM_JS(void, lumo_place_clip_share_control, (int index, double x, double y, double w, double h, int shown), {
+    Module.lumoClipControls = Module.lumoClipControls || [];
+    Module.lumoClipControls[index] = shown ? {x : x, y : y, width : w, height : h} : null;
+});
 
 // clang-format on
 
@@ -285,11 +310,54 @@ void host_close_file_dialog() { g_dialog_asked = false; }
 // --- Showing a file where it lies: a page cannot ------------------------------------
 
 bool host_can_show_in_folder() { return false; }
-void host_show_in_folder(const std::filesystem::path&) {}
+bool host_show_in_folder(const std::filesystem::path&) { return false; }
 
 // --- The log ------------------------------------------------------------------------
 
 void host_write_diagnostic(const char* line) { emscripten_log(EM_LOG_CONSOLE | EM_LOG_DEBUG, "%s", line); }
+
+// --- Recording the view -------------------------------------------------------------
+
+namespace {
+std::string taken_text(char* text) {
+    std::string copy = text != nullptr ? text : "";
+    std::free(text);
+    return copy;
+}
+}  // namespace
+
+bool host_records_clips() { return true; }
+
+void host_clip_start(int width, int height, const std::string& stem) { lumo_clip_start(width, height, stem.c_str()); }
+
+void host_clip_frame_shown(int x, int y, int width, int height) { lumo_clip_frame_shown(x, y, width, height); }
+
+void host_clip_stop() { lumo_clip_stop(); }
+
+HostClip host_clip_state() {
+    HostClip clip;
+    switch (lumo_clip_state()) {
+        case 1: clip.state = HostClip::State::recording; break;
+        case 2: clip.state = HostClip::State::finishing; break;
+        case 3: clip.state = HostClip::State::ready; break;
+        case 4: clip.state = HostClip::State::failed; break;
+        default: return clip;
+    }
+    clip.frames_dropped = lumo_clip_dropped();
+    if (clip.state == HostClip::State::failed) clip.error = taken_text(lumo_clip_text(-1));
+    if (clip.state != HostClip::State::ready) return clip;
+    clip.can_share = lumo_clip_can_share() != 0;
+    for (int i = 0;; ++i) {
+        std::string name = taken_text(lumo_clip_text(i));
+        if (name.empty()) break;
+        clip.names.push_back(std::move(name));
+    }
+    return clip;
+}
+
+void host_place_clip_share_control(int index, float x, float y, float width, float height, bool shown) {
+    lumo_place_clip_share_control(index, x, y, width, height, shown ? 1 : 0);
+}
 
 }  // namespace lumo
 

@@ -310,9 +310,9 @@ Module.lumoHost = (function () {
   if (navigator.mediaDevices && navigator.mediaDevices.addEventListener)
     navigator.mediaDevices.addEventListener('devicechange', lookForCamera);
 
-  host.download = function (name, pointer, length) {
+  // A file to keep, as the browser's download.
+  host.downloadBlob = function (name, blob) {
     try {
-      const blob = new Blob([HEAPU8.slice(pointer, pointer + length)], { type: 'application/octet-stream' });
       const url = URL.createObjectURL(blob);
       const link = document.createElement('a');
       link.href = url;
@@ -327,6 +327,11 @@ Module.lumoHost = (function () {
       console.warn('lumo: cannot offer the download:', error);
       return false;
     }
+  };
+
+  host.download = function (name, pointer, length) {
+    return host.downloadBlob(name, new Blob([HEAPU8.slice(pointer, pointer + length)],
+                                            { type: 'application/octet-stream' }));
   };
 
   return host;

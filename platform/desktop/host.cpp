@@ -10,11 +10,10 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <system_error>
+#include <memory>
 #include <vector>
 
 #include <syslog.h>
-
-#include <memory>
 
 #include "platform/desktop/portal_file_dialog.h"
 #include "platform/desktop/show_in_folder.h"
@@ -208,11 +207,9 @@ void host_close_file_dialog() { file_dialog().cancel(); }
 
 bool host_can_show_in_folder() { return true; }
 
-void host_show_in_folder(const std::filesystem::path& path) {
-    show_in_folder(path, [](const std::string& how) {
-        // syslog may be called from any thread.
-        if (how != "FileManager1" && how != "xdg-open") host_write_diagnostic(("cannot show a file: " + how).c_str());
-    });
+bool host_show_in_folder(const std::filesystem::path& file) {
+    show_in_folder(file);  // on a thread of its own; how it went is not waited for
+    return true;
 }
 
 // --- The log ------------------------------------------------------------------------
@@ -225,5 +222,15 @@ void host_write_diagnostic(const char* line) {
     (void)opened;
     ::syslog(LOG_DEBUG, "%s", line);
 }
+
+// --- Recording the view -------------------------------------------------------------
+// The program records its own clips (clip/).
+
+bool host_records_clips() { return false; }
+void host_clip_start(int, int, const std::string&) {}
+void host_clip_frame_shown(int, int, int, int) {}
+void host_clip_stop() {}
+HostClip host_clip_state() { return {}; }
+void host_place_clip_share_control(int, float, float, float, float, bool) {}
 
 }  // namespace lumo

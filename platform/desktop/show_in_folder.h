@@ -1,18 +1,22 @@
 #pragma once
-// The user's file manager opened on a file, the desktop's way: the
-// org.freedesktop.FileManager1 service on the session bus (Nautilus, Dolphin,
-// Nemo and others show the folder with the file selected), else xdg-open on
-// the file's folder. Done on a thread of its own, so that a slow or absent
-// file manager never holds a frame; what goes wrong is only logged.
+// "Show in folder": the desktop's file manager opens the file's folder with
+// the file selected, asked over D-Bus (org.freedesktop.FileManager1.ShowItems,
+// which GNOME Files, Dolphin, Nemo, Caja and others answer); where nothing
+// answers, xdg-open opens the folder. On a thread of its own: the D-Bus call
+// may wait for a file manager to start, and a frame never waits.
 
 #include <filesystem>
-#include <functional>
-#include <string>
+#include <future>
 
 namespace lumo {
 
-// Starts it and returns at once. `done`, if given, is called on that thread
-// with how it went ("FileManager1", "xdg-open", or why neither worked).
-void show_in_folder(const std::filesystem::path& file, std::function<void(const std::string& how)> done = {});
+enum class FolderShownBy {
+    file_manager,  // ShowItems was answered
+    xdg_open,  // xdg-open ran and said it opened the folder
+    nothing,  // neither worked
+};
+
+// Starts at once; the future tells how it went (the program does not wait for it).
+std::future<FolderShownBy> show_in_folder(const std::filesystem::path& file);
 
 }  // namespace lumo

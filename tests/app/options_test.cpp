@@ -62,7 +62,9 @@ TEST(Options, RefusesWhatMakesNoSense) {
     EXPECT_FALSE(parse({"--fullscreen"}, &error));
     EXPECT_EQ(error, "unknown option --fullscreen");
     // An empty name is no name: not "not given", not the working folder.
-    for (const char* option : {"--home", "--screenshot", "--script"}) {
+    EXPECT_FALSE(parse({"--record", "clip.webm"}, &error));
+    EXPECT_EQ(error, "--record takes a file ending in .mp4 or .gif, not \"clip.webm\"");
+    for (const char* option : {"--home", "--screenshot", "--script", "--record"}) {
         EXPECT_FALSE(parse({option, ""}, &error)) << option;
         EXPECT_EQ(error, std::string(option) + " needs a file or folder name, not an empty one");
     }
@@ -100,7 +102,11 @@ TEST(Options, UsageTextListsWhatTheParserTakes) {
         const bool takes_value = !value.empty() && std::isupper(static_cast<unsigned char>(value[0]));
         std::string error;
         std::vector<const char*> args{name.c_str()};
-        if (takes_value) args.push_back(name == "--screenshot-at" ? "1:a.png" : name == "--size" ? "320x480" : "1");
+        if (takes_value)
+            args.push_back(name == "--screenshot-at" ? "1:a.png"
+                           : name == "--size"        ? "320x480"
+                           : name == "--record"      ? "a.gif"
+                                                     : "1");
         EXPECT_TRUE(parse(args, &error)) << error;
         if (takes_value) {
             EXPECT_FALSE(parse({name.c_str()}, &error));
@@ -108,7 +114,7 @@ TEST(Options, UsageTextListsWhatTheParserTakes) {
         }
     }
     EXPECT_EQ(listed, (std::set<std::string>{"--headless", "--frames", "--screenshot", "--screenshot-at", "--script",
-                                             "--home", "--size", "--pixel-ratio", "--help", "--version"}));
+                                             "--record", "--home", "--size", "--pixel-ratio", "--help", "--version"}));
 }
 
 }  // namespace

@@ -24,10 +24,14 @@ TEST(ScriptFormat, ParsesEveryCommandInTimeOrder) {
         "32 key l\n"
         "33 click 10 20\n"
         "34 focus lost\n"
+        "36 record stop\n"
+        "35 record start\n"
         "10.5 mousedown 1 2\n",
         &error);
     ASSERT_TRUE(events) << error;
-    ASSERT_EQ(events->size(), 9u);
+    ASSERT_EQ(events->size(), 11u);
+    EXPECT_EQ((*events)[9].kind, ScriptEvent::Kind::record_start);
+    EXPECT_EQ((*events)[10].kind, ScriptEvent::Kind::record_stop);
     EXPECT_EQ((*events)[0].kind, ScriptEvent::Kind::down);
     EXPECT_EQ((*events)[0].time, kTicksPerSecond / 2);  // frame 10
     EXPECT_EQ((*events)[1].kind, ScriptEvent::Kind::mouse_down);
@@ -55,8 +59,12 @@ TEST(ScriptFormat, NamesTheBadLine) {
     EXPECT_FALSE(parse_script("1 up 1 2 3 4\n", &error));
     EXPECT_FALSE(parse_script("1 press\n", &error));
     EXPECT_FALSE(parse_script("1 press Save\n", &error));
-    EXPECT_EQ(error, "line 1: unknown control \"Save\": save, initialize, load, edit, fix, lines, undo or redo");
+    EXPECT_EQ(error,
+              "line 1: unknown control \"Save\": save, initialize, load, edit, fix, lines, undo, redo or record");
     EXPECT_FALSE(parse_script("1 press save now\n", &error));
+    EXPECT_FALSE(parse_script("1 record\n", &error));
+    EXPECT_FALSE(parse_script("1 record pause\n", &error));
+    EXPECT_EQ(error, "line 1: expected start or stop");
 }
 
 // Controls named, wherever the layout puts them: edit mode on (Fix shows),

@@ -1,4 +1,4 @@
-// Clips recorded through the real path (slots, encoder thread, FFmpeg, cgif
+// Clips recorded through the real path (slots, encoder thread, FFmpeg, the GIF writer
 // and libimagequant, files put in place), read back by ffprobe, SDL2_image
 // and a GIF parser of our own.
 
@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "clip/clip_recorder.h"
-#include "media_probe.h"
+#include "support/media_probe.h"
 #include "support/clip_frames.h"
 #include "support/temp_folder.h"
 

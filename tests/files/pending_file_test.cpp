@@ -34,6 +34,13 @@ TEST(PendingFile, IsPutInPlaceWholeButNeverOverAnotherFile) {
     EXPECT_EQ(read_text(folder / "clip.gif"), "GIF89a...");
     file.reset();
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"clip.gif", "taken.gif"}));
+
+    // A name the user gave is replaced, whole.
+    auto named = PendingFile::create(folder / "taken.gif", &error);
+    ASSERT_TRUE(named && named->write(as_bytes("GIF89a!"), &error));
+    ASSERT_TRUE(named->commit_replacing(folder / "taken.gif", &error)) << error;
+    EXPECT_EQ(read_text(folder / "taken.gif"), "GIF89a!");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"clip.gif", "taken.gif"}));
 }
 
 TEST(PendingFile, IsRemovedUnlessPutInPlace) {

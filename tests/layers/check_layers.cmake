@@ -12,7 +12,7 @@ set(allowed_picture  picture platform)
 set(allowed_shape    shape picture files platform)
 set(allowed_tilt     tilt platform)
 set(allowed_widgets  widgets picture files platform)
-set(allowed_clip     clip files)
+set(allowed_clip     clip files platform)
 set(application_folders render input app ui)
 set(all_folders sim files platform picture shape tilt widgets clip ${application_folders})
 

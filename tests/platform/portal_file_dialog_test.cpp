@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "support/scoped_environment.h"
+#include "support/session_bus.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {
@@ -35,44 +36,14 @@ FileDialogAnswer answer_of(PortalFileDialog& dialog) {
     return {};
 }
 
-// Calls org.freedesktop.DBus.<method> on this process's session bus; null without one.
-GVariant* ask_bus(const char* method, GVariant* args) {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    if (bus == nullptr) {
-        if (args) g_variant_unref(g_variant_ref_sink(args));
-        return nullptr;
-    }
-    GVariant* reply =
-        g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                    method, args, nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
-    g_object_unref(bus);
-    return reply;
-}
-
-bool portal_can_start() {
-    GVariant* reply = ask_bus("ListActivatableNames", nullptr);
-    if (reply == nullptr) return false;
-    gchar* printed = g_variant_print(reply, FALSE);
-    const std::string names(printed);
-    g_free(printed);
-    g_variant_unref(reply);
-    return names.find(std::string("'") + kPortal + "'") != std::string::npos;
-}
+bool portal_can_start() { return bus_can_start(kPortal); }
 
 class PortalOnTheBus : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         folder_ = new TempFolder;
         // The bus starts the stand-in with the bus's environment plus this.
-        GVariantBuilder environment;
-        g_variant_builder_init(&environment, G_VARIANT_TYPE("a{ss}"));
-        g_variant_builder_add(&environment, "{ss}", "LUMO_FAKE_PORTAL_DIR", folder_->path().c_str());
-        if (portal_can_start()) {
-            if (GVariant* reply = ask_bus("UpdateActivationEnvironment", g_variant_new("(a{ss})", &environment)))
-                g_variant_unref(reply);
-        } else {
-            g_variant_builder_clear(&environment);
-        }
+        if (portal_can_start()) set_activation_environment("LUMO_FAKE_PORTAL_DIR", folder_->path().c_str());
     }
     static void TearDownTestSuite() { delete folder_; }
     void SetUp() override {

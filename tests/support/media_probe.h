@@ -27,6 +27,11 @@ std::vector<std::string> mp4_top_level_boxes(const std::vector<uint8_t>& bytes);
 // counted by decoding them; empty when ffprobe could not run.
 std::map<std::string, std::string> probe_video(const std::filesystem::path& file);
 
+// Every frame of a video or GIF as ffmpeg decodes and composes it, RGB
+// rows top first, width * height * 3 bytes each; empty when ffmpeg could
+// not read it.
+std::vector<std::vector<uint8_t>> decode_frames(const std::filesystem::path& file, int width, int height);
+
 // The first frame of a GIF decoded by SDL2_image, as RGBA; empty on failure.
 std::vector<uint8_t> decode_first_gif_frame(const std::filesystem::path& file, int* width, int* height);
 

@@ -1,4 +1,4 @@
-#include "media_probe.h"
+#include "support/media_probe.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -99,6 +99,20 @@ std::map<std::string, std::string> probe_video(const std::filesystem::path& file
         if (equals != std::string::npos) answers[line.substr(0, equals)] = line.substr(equals + 1);
     }
     return answers;
+}
+
+std::vector<std::vector<uint8_t>> decode_frames(const std::filesystem::path& file, int width, int height) {
+    // Every frame as it is, none dropped or repeated for a frame rate.
+    const std::string command =
+        "ffmpeg -v error -i '" + file.string() + "' -fps_mode passthrough -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
+    std::vector<std::vector<uint8_t>> frames;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return frames;
+    const std::size_t frame_bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+    std::vector<uint8_t> frame(frame_bytes);
+    while (frame_bytes > 0 && std::fread(frame.data(), 1, frame_bytes, pipe) == frame_bytes) frames.push_back(frame);
+    ::pclose(pipe);
+    return frames;
 }
 
 std::vector<uint8_t> decode_first_gif_frame(const std::filesystem::path& file, int* width, int* height) {
