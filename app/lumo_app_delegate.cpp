@@ -90,7 +90,7 @@ void lumoAppDelegate::saveShapeAndImage() {
     }
     if (!saved) {
         log_line("lumo: save failed: %s", error.c_str());
-        show_alert("save failed", "Shape and Texutre have NOT been saved", error);
+        show_alert("Not Saved", "Shape and Texutre have NOT been saved", error);
         return;
     }
     // "saved" only once the file is kept: the browser stores it later, and a
@@ -104,13 +104,13 @@ void lumoAppDelegate::saveShapeAndImage() {
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
         log_line("lumo: save failed: %s: %s", path.filename().c_str(), note.c_str());
-        show_alert("save failed", "Shape and Texutre have NOT been saved",
+        show_alert("Not Saved", "Shape and Texutre have NOT been saved",
                    "could not save " + path.filename().string() + ": " + note);
     });
 }
 
 void lumoAppDelegate::report_saved(const std::filesystem::path& path, const std::string& note) {
-    show_alert("saved", "Shape and Texutre have been saved",
+    show_alert("Saved", "Shape and Texutre have been saved",
                note.empty() ? path.string() : note + ": " + path.filename().string());
     if (host_can_show_in_folder()) alert_->addAction("Show in folder", [path] { host_show_in_folder(path); });
     show_file_name(path.filename().string());
@@ -137,12 +137,12 @@ bool lumoAppDelegate::save_shape_to(const std::filesystem::path& path, bool repl
                                : write_shape_file_without_replacing(path, positions, png, &error);
     if (!saved) {
         log_line("lumo: save failed: %s", error.c_str());
-        show_alert("save failed", "Shape and Texutre have NOT been saved", error);
+        show_alert("Not Saved", "Shape and Texutre have NOT been saved", error);
         return false;
     }
     host_persist_files([this, path](bool stored, const std::string& note) {
         if (stored) report_saved(path, note);
-        else show_alert("save failed", "Shape and Texutre have NOT been saved", path.filename().string() + ": " + note);
+        else show_alert("Not Saved", "Shape and Texutre have NOT been saved", path.filename().string() + ": " + note);
     });
     return true;
 }

@@ -43,7 +43,7 @@ public:
     // Save As: the rest shape and the picture written to `path` (".lumo"
     // already on it), reported as a save is. With replace false a file
     // already there is left alone: false, with *problem saying so, and
-    // nothing written; also false (with the "save failed" alert) when it
+    // nothing written; also false (with the "Not Saved" alert) when it
     // cannot be written.
     bool save_shape_to(const std::filesystem::path& path, bool replace, std::string* problem);
     // Opens a shape file, the one way every caller (the saved-file list, the
@@ -85,7 +85,7 @@ public:
 private:
     void show_file_name(const std::string& name);
     void show_alert(const char* title, const char* message, std::string detail);
-    // "saved", where the file went, and the way to its folder.
+    // "Saved", where the file went, and the way to its folder.
     void report_saved(const std::filesystem::path& path, const std::string& note);
 
     std::filesystem::path home_;

@@ -41,7 +41,7 @@ protected:
     std::string save() {
         app().delegate().saveShapeAndImage();
         const AlertView* alert = app().delegate().alert();
-        if (alert == nullptr || alert->title() != "saved") return {};
+        if (alert == nullptr || alert->title() != "Saved") return {};
         return std::filesystem::path(alert->detail()).stem().string();
     }
     void sculpt() {
@@ -59,7 +59,7 @@ TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     const auto saved_picture = view().picture();
     const std::string stem = save();
     ASSERT_FALSE(stem.empty());
-    EXPECT_EQ(app().delegate().alert()->title(), "saved");
+    EXPECT_EQ(app().delegate().alert()->title(), "Saved");
     EXPECT_EQ(stem.size(), std::string("2026_12_07_20_38_27").size());
 
     view().initializeShape();
@@ -122,7 +122,7 @@ TEST_F(ShapeFiles, AFailedSaveSaysSoAndLeavesNoFile) {
     app().delegate().saveShapeAndImage();
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("save failed"), std::string::npos);
     ASSERT_NE(app().delegate().alert(), nullptr);
-    EXPECT_EQ(app().delegate().alert()->title(), "save failed");
+    EXPECT_EQ(app().delegate().alert()->title(), "Not Saved");
     EXPECT_EQ(app().delegate().alert()->message(), "Shape and Texutre have NOT been saved");
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));
 }
@@ -142,7 +142,7 @@ TEST_F(ShapeFiles, ASaveCutShortByAFileSizeLimitSaysWhyOnScreenAndLeavesNothing)
     std::signal(SIGXFSZ, previous_handler);
     const AlertView* alert = app().delegate().alert();
     ASSERT_TRUE(alert != nullptr && alert->isVisible());
-    EXPECT_EQ(alert->title(), "save failed");
+    EXPECT_EQ(alert->title(), "Not Saved");
     const std::string& detail = alert->detail();
     EXPECT_EQ(detail.rfind("could not save ", 0), 0u) << detail;
     EXPECT_NE(detail.find(".lumo: the file is too large for this system's limit"), std::string::npos) << detail;
@@ -156,7 +156,7 @@ TEST_F(ShapeFiles, AReadOnlyDocumentsFolderFailsCleanly) {
     ::chmod(documents().c_str(), 0555);
     app().delegate().saveShapeAndImage();
     ::chmod(documents().c_str(), 0755);
-    EXPECT_EQ(app().delegate().alert()->title(), "save failed");
+    EXPECT_EQ(app().delegate().alert()->title(), "Not Saved");
     EXPECT_TRUE(saved_files().empty());
 }
 
@@ -348,7 +348,7 @@ TEST_F(ShapeFiles, HeightsAtTheFloatLimitGiveAFiniteShapeThatSavesAndLoads) {
 
         const std::string stem = save();
         ASSERT_FALSE(stem.empty()) << "nothing saved";
-        EXPECT_EQ(app().delegate().alert()->title(), "saved");
+        EXPECT_EQ(app().delegate().alert()->title(), "Saved");
         EXPECT_TRUE(app().delegate().loadShapeAndImage(stem)) << "what was saved does not load";
         std::filesystem::remove(shape_file_path(documents(), stem));
     }
