@@ -160,6 +160,15 @@ void Application::launch() {
     startup_mark("picture uploaded");
     delegate().applicationDidFinishLaunching();
     startup_mark("timers started");
+    // Files named on the command line before the first frame, and a picture
+    // among them waited for: the window's first picture is the file's, with
+    // no glimpse of the default one.
+    for (const std::string& file : options_.files) open_file(file);
+    if (view().preparing_picture()) {
+        view().wait_for_prepared_picture();
+        receive_picture();
+        startup_mark("the file's picture uploaded");
+    }
     // The first picture now rather than one interval later. Not on the virtual
     // clock: what it shows depends on how far the table build has got.
     if (!run_loop_.isVirtual()) view().render_frame();
@@ -168,7 +177,6 @@ void Application::launch() {
     note_window_place();
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, [this] { ui_tick(); });
     allow_dropped_files();
-    for (const std::string& file : options_.files) open_file(file);
     // --record records the whole run, unless the script says when.
     const bool script_records = std::any_of(
         script_.begin(), script_.end(), [](const ScriptEvent& e) { return e.kind == ScriptEvent::Kind::record_start; });

@@ -407,6 +407,11 @@ void ImagePickerController::draw() {
     // or on the list opens the selection; the arrows always move the selection.
     const bool on_list = focus_.focused() == kListKey;
     const int pressed = focus_.end_frame(on_list ? KeyFocus::tab : KeyFocus::tab | KeyFocus::enter);
+    // Tabbed onto a list where nothing is selected: the first row is, so
+    // that the ring shows where the keyboard is.
+    if (action.kind == Action::none && !on_list && focus_.focused() == kListKey && browser.selected < 0 &&
+        !browser.entries.empty())
+        action = {Action::select, 0};
     if (action.kind == Action::none) {
         if (pressed == kCancelKey) action = {Action::cancel};
         else if (pressed == kPickKey && can_pick) action = {Action::pick};

@@ -80,10 +80,9 @@ void NameField::draw() {
     // The field, a fingertip tall; Tab is the dialog's, not the field's.
     const float room = ImGui::GetContentRegionAvail().x;
     const bool field_focused = focus_.control(kFieldKey);
-    if (field_focused && focus_field_) {
-        ImGui::SetKeyboardFocusHere();
-        focus_field_ = false;
-    }
+    // Asked again until the field has the keyboard: a popup's first frame,
+    // drawn hidden to find its size, may drop the request.
+    if (field_focused && focus_field_) ImGui::SetKeyboardFocusHere();
     const float padding_y = std::max(ImGui::GetStyle().FramePadding.y, (tap::height() - ImGui::GetFontSize()) * 0.5f);
     ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(ImGui::GetStyle().FramePadding.x, padding_y));
     ImGui::PushAllowKeyboardFocus(false);
@@ -94,6 +93,7 @@ void NameField::draw() {
     ImGui::PopStyleVar();
     const ImVec2 field_min = ImGui::GetItemRectMin(), field_max = ImGui::GetItemRectMax();
     const bool field_active = ImGui::IsItemActive();
+    if (field_active) focus_field_ = false;
     // A click in the field puts the ring there too.
     if (ImGui::IsItemActivated()) focus_.focus(kFieldKey);
     reportProbedItem(ProbedItem::control, text(), field_min, field_max, true, field_focused);

@@ -8,6 +8,9 @@
 #include "support/app_harness.h"
 #include "picture/picture.h"
 #include "support/solid_picture.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
+#include "ui/file_list_view_controller.h"
 
 namespace lumo::testing {
 namespace {
@@ -35,6 +38,18 @@ protected:
     }
     // What the window shows now, read back from its framebuffer.
     Picture screen() { return window_picture(); }
+    // Two shape files in the documents folder, the newer red, the older green.
+    void save_shapes() {
+        const std::vector<float> shape(trans().rest_shape().begin(), trans().rest_shape().end());
+        const std::filesystem::path documents = app().delegate().documents();
+        std::filesystem::create_directories(documents);
+        std::string error;
+        for (const auto& [stem, colour] : {std::pair{"2026_12_08_09_05_00", std::array<uint8_t, 4>{200, 0, 0, 255}},
+                                           std::pair{"2026_12_07_20_38_27", std::array<uint8_t, 4>{0, 200, 0, 255}}})
+            ASSERT_TRUE(write_shape_file(shape_file_path(documents, stem), shape,
+                                         encode_png(solid_picture(32, 32, colour)), &error))
+                << error;
+    }
 };
 
 TEST_F(Desktop, EscapeClosesTheTopmostMenuOrDialogAsCancelWould) {
@@ -97,6 +112,62 @@ TEST_F(Desktop, F1OrAQuestionMarkListsTheKeysOverEverything) {
     click_control(ControlPanel::load);
     press(SDLK_F1);
     EXPECT_FALSE(help.isVisible());
+}
+
+// Every menu, the list and the alerts by the keyboard alone: the ring
+// starts on the first control, the arrows, Tab, Home and End move it, Return
+// presses what it is on, Escape backs out.
+TEST_F(Desktop, TheKeyboardAloneGoesThroughEveryMenu) {
+    const auto ringed = [this] {
+        drawn_.forget();
+        app().run_for(0.1);
+        std::string caption;
+        for (const DrawnItem& item : drawn_.items())
+            if (item.focused) caption = item.caption;
+        return caption;
+    };
+    save_shapes();
+    // Initialize: Down to "Texutre", Return: the default picture again.
+    view().load_texture(std::make_shared<const Picture>(solid_picture(64, 64, {0, 0, 255, 255})));
+    click_control(ControlPanel::initialize);
+    EXPECT_EQ(ringed(), "Shape");
+    press(SDLK_DOWN);
+    EXPECT_EQ(ringed(), "Texutre");
+    press(SDLK_RETURN);
+    EXPECT_FALSE(controller()._initSheet->isVisible());
+    EXPECT_EQ(view().picture()->width(), 512);
+    EXPECT_NE(view().picture()->pixel(256, 256)[2], 255) << "the default picture, not the blue one";
+
+    // Load: End is Cancel, Home the first; Tab goes round, Shift+Tab back.
+    click_control(ControlPanel::load);
+    press(SDLK_END);
+    EXPECT_EQ(ringed(), "Cancel");
+    press(SDLK_HOME);
+    EXPECT_EQ(ringed(), "Texutre and Shape");
+    press(SDLK_TAB, KMOD_LSHIFT);
+    EXPECT_EQ(ringed(), "Cancel");
+    press(SDLK_TAB);
+    press(SDLK_TAB);
+    EXPECT_EQ(ringed(), "Texutre");
+    press(SDLK_UP);
+    press(SDLK_RETURN);  // Texutre and Shape: the saved list
+    lumo::fileListViewController& list = *controller().fileList();
+    ASSERT_TRUE(list.tableView()->isVisible());
+
+    // The list: the ring on its rows, Down and Return open the second.
+    EXPECT_EQ(list.tableView()->focusedRow(), 0);
+    press(SDLK_DOWN);
+    EXPECT_EQ(list.tableView()->focusedRow(), 1);
+    press(SDLK_RETURN);
+    EXPECT_FALSE(list.tableView()->isVisible());
+    EXPECT_EQ(view().picture()->pixel(16, 16)[1], 200) << "the green one, the older file";
+
+    // An alert: Return presses its button.
+    click_control(ControlPanel::save);
+    ASSERT_TRUE(app().delegate().alert()->isVisible());
+    press(SDLK_RETURN);
+    EXPECT_FALSE(app().delegate().alert()->isVisible());
+    EXPECT_TRUE(view().animating());
 }
 
 // A tall window puts the panel below the view; menus and the picker use
@@ -190,6 +261,39 @@ TEST_F(DesktopPicker, ArrowsPagesHomeEndMoveTheSelectionAndReturnOpensOrPicks) {
     const uint8_t* centre = view().picture()->pixel(256, 256);
     EXPECT_EQ(centre[0], 255);
     EXPECT_EQ(centre[1], 0);
+}
+
+// However quick, each press moves a row: pressed within one frame, or 30 ms apart.
+TEST_F(DesktopPicker, QuickPressesAreNeverLost) {
+    open_picker();
+    for (const double apart : {0.0, 0.03}) {
+        press(SDLK_HOME);
+        ASSERT_EQ(picker().selection(), "inner/");
+        for (int n = 0; n < 2; ++n) {
+            app().push_key(SDLK_DOWN);
+            if (apart > 0) app().run_for(apart);
+        }
+        app().run_for(0.3);
+        EXPECT_EQ(picker().selection(), "c.png") << apart << " s apart";
+    }
+}
+
+// Tab moves a ring round the picker's controls; Return presses the one it is on.
+TEST_F(DesktopPicker, TabReachesEveryControlAndReturnPressesIt) {
+    open_picker();
+    std::vector<std::string> ringed;
+    for (int n = 0; n < 4; ++n) {
+        press(SDLK_TAB);
+        drawn_.forget();
+        app().run_for(0.1);
+        for (const DrawnItem& item : drawn_.items())
+            if (item.focused && (ringed.empty() || ringed.back() != item.caption)) ringed.push_back(item.caption);
+    }
+    EXPECT_EQ(ringed, (std::vector<std::string>{"Cancel", "Use Picture", "Up", "inner/"})) << "in drawing order";
+    press(SDLK_TAB);  // Cancel
+    press(SDLK_RETURN);
+    EXPECT_FALSE(picker().isVisible());
+    EXPECT_TRUE(view().animating());
 }
 
 TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {

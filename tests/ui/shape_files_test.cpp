@@ -53,6 +53,84 @@ protected:
     fileListViewController& list() { return *app().ui().view_controller()->fileList(); }
 };
 
+// Ctrl+Shift+S where the desktop has no dialog (headless): lumo's own name
+// field, typed into as a user types. A bare name goes into the documents
+// folder, a path anywhere; a name already taken is never replaced, and the
+// field stays open saying why. Each file saved is among the recent files.
+TEST_F(ShapeFiles, SaveAsTakesANameOrAPathAndNeverReplacesAFile) {
+    sculpt();
+    std::filesystem::create_directories(home_ / "elsewhere");
+    NameField& field = app().ui().panel()->name_field();
+    const struct {
+        std::string typed;
+        std::filesystem::path saved;  // empty: refused
+        const char* problem;
+    } rows[] = {
+        {"mine", documents() / "mine.lumo", ""},
+        {"  Mine Too.LUMO ", documents() / "Mine Too.LUMO", ""},
+        {"mine", {}, "mine.lumo is there already: type another name"},
+        {(home_ / "elsewhere" / "far").string(), home_ / "elsewhere" / "far.lumo", ""},
+        {(home_ / "missing" / "far").string(), {}, "There is no folder "},
+        {"", {}, "Type a name for the shape file"},
+        {"sub/", {}, "sub/ is a folder: type a file name after it"},
+    };
+    for (const auto& row : rows) {
+        // Each name in a fresh field: Escape closes one left open by a refusal.
+        if (field.isVisible()) {
+            app().push_key(SDLK_ESCAPE);
+            app().run_for(0.1);
+        }
+        {
+            app().push_key_event(SDL_KEYDOWN, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT);
+            app().push_key_event(SDL_KEYUP, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT);
+            app().push_key_event(SDL_KEYUP, SDLK_LCTRL, KMOD_NONE);  // Ctrl and Shift let go
+            app().run_for(0.2);
+        }
+        ASSERT_TRUE(field.isVisible()) << row.typed;
+        // The field's text is selected: typing replaces it, Backspace clears it.
+        if (row.typed.empty()) {
+            app().push_key(SDLK_BACKSPACE);
+            app().run_for(0.1);
+        }
+        for (std::size_t at = 0; at < row.typed.size(); at += 16) {
+            app().push_text(row.typed.substr(at, 16).c_str());
+            app().run_for(0.05);
+        }
+        app().run_for(0.1);
+        ASSERT_EQ(field.text(), row.typed);
+        app().push_key(SDLK_RETURN);
+        app().run_for(0.3);
+        if (row.saved.empty()) {
+            EXPECT_TRUE(field.isVisible()) << row.typed;
+            EXPECT_NE(field.problem().find(row.problem), std::string::npos) << field.problem();
+            EXPECT_TRUE(drawn_.drew_text(field.problem()));
+            continue;
+        }
+        EXPECT_FALSE(field.isVisible()) << row.typed << ": " << field.problem();
+        std::string error;
+        const std::optional<ShapeFileContents> contents = read_shape_file(row.saved, &error);
+        ASSERT_TRUE(contents && contents->positions) << row.typed << ": " << error;
+        EXPECT_EQ(*contents->positions, trans().getInitSurfacePosition());
+        ASSERT_TRUE(app().delegate().alert() != nullptr && app().delegate().alert()->isVisible());
+        EXPECT_EQ(app().delegate().alert()->title(), "Saved");
+        ImVec2 min, max;
+        EXPECT_TRUE(app().delegate().alert()->actionRect(0, &min, &max)) << "Show in folder";
+        EXPECT_EQ(app().delegate().recent_files().front(), row.saved);
+        app().delegate().alert()->dismiss();
+    }
+    // Escape leaves the field as Cancel does, saving nothing.
+    const std::size_t files = saved_files().size();
+    if (field.isVisible()) field.dismiss();
+    app().push_key_event(SDL_KEYDOWN, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT);
+    app().push_key_event(SDL_KEYUP, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT);
+    app().push_key_event(SDL_KEYUP, SDLK_LCTRL, KMOD_NONE);
+    app().run_for(0.2);
+    app().push_key(SDLK_ESCAPE);
+    app().run_for(0.2);
+    EXPECT_FALSE(field.isVisible());
+    EXPECT_EQ(saved_files().size(), files);
+}
+
 TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     sculpt();
     const auto saved_shape = trans().rest_shape();
