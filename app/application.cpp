@@ -132,6 +132,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
                                                  [owner](const ClipResult& result) { owner->clip_finished(result); });
     app->compositor_.set_frame_tap(app->clip_.get());
     panel->set_recording(app->clip_.get());
+    panel->key_help().setAbout(about_text());
     panel->lay_out();
     app->touches_->set_capture_predicate([panel](float x, float y) { return panel->captures(x, y); });
     Application* self = app.get();

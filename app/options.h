@@ -32,5 +32,8 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
 const char* usage_text();
 // "lumo X.Y.Z" and a newline.
 const char* version_text();
+// The help's About line: the version, the licence, where the sources and
+// the libraries' licences are.
+const char* about_text();
 
 }  // namespace lumo

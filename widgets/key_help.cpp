@@ -23,12 +23,22 @@ const KeyHelp::Line KeyHelp::kLines[] = {
     {"Home or 0", "level again"},
     {"L", "lines"},
     {"Drop a file", "open a picture or shape"},
+    {"Ctrl+O", "open a picture or shape file"},
+    {"Ctrl+S", "save into lumo's folder"},
+    {"Ctrl+Shift+S", "save as a file anywhere"},
+    {"R", "record a clip, or stop"},
+    {"F11", "full screen"},
+    {"Tab, arrows, Enter", "move through a menu and choose"},
     {"Escape", "close a menu or dialog"},
     {"Ctrl+Z", "undo"},
     {"Ctrl+Y", "redo"},
     {"F1 or ?", "this list"},
     {"Ctrl+Q", "quit"},
 };
+
+const char* const KeyHelp::kEditing =
+    "Edit shape holds the dome still: press and drag to sculpt it. Fix then keeps the heights you made as the "
+    "dome's new resting shape; sideways drags are not kept.";
 const int KeyHelp::kLineCount = static_cast<int>(std::size(KeyHelp::kLines));
 
 KeyHelp::KeyHelp() : id_(modal::next_widget_id()) {}
@@ -61,6 +71,12 @@ void KeyHelp::draw() {
         tap::wrapped_text(line.does, ImGuiCol_TextDisabled);
     }
     ImGui::PopStyleVar();
+    ImGui::Spacing();
+    tap::wrapped_text(kEditing);
+    if (!about_.empty()) {
+        ImGui::Spacing();
+        tap::wrapped_text(about_, ImGuiCol_TextDisabled);
+    }
     ImGui::Spacing();
     bool pressed = tap::button(0, kCloseCaption, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
     pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||

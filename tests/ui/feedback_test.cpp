@@ -54,16 +54,37 @@ TEST_F(Feedback, AFailedSaveShowsItsReason) {
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));  // nothing lost
 }
 
+// In a user's words: the file named once, what is wrong with it, and no
+// decoder's or library's own message.
 TEST_F(Feedback, ADroppedFileThatCannotBeOpenedIsShownWithItsReason) {
     launch();
-    std::ofstream(home_ / "notes.png") << "not a picture";
-    drop(home_ / "notes.png");
-    app().run_for(0.2);
-    ASSERT_NE(notice(), nullptr);
-    EXPECT_TRUE(notice()->isVisible());
-    EXPECT_EQ(notice()->title(), "Cannot Open");
-    EXPECT_NE(notice()->message().find("notes.png"), std::string::npos);
-    EXPECT_TRUE(shown(notice()->message()));
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* says;
+    } rows[] = {
+        {"notes.png", "not a picture", "not a picture lumo can open"},
+        {"broken.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01", 13),
+         "not a picture lumo can open (a damaged JPEG picture)"},
+        {"cut.png", std::string("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x10\x00\x00\x00\x10", 24),
+         "a damaged PNG picture"},
+    };
+    for (const auto& row : rows) {
+        if (notice() != nullptr) notice()->dismiss();
+        std::ofstream(home_ / row.name, std::ios::binary) << row.bytes;
+        drop(home_ / row.name);
+        app().run_for(0.2);
+        ASSERT_NE(notice(), nullptr);
+        EXPECT_TRUE(notice()->isVisible());
+        EXPECT_EQ(notice()->title(), "Cannot Open");
+        const std::string& message = notice()->message();
+        EXPECT_NE(message.find(row.name), std::string::npos) << message;
+        EXPECT_EQ(message.find(row.name), message.rfind(row.name)) << "named twice: " << message;
+        EXPECT_NE(message.find(row.says), std::string::npos) << message;
+        for (const char* library : {"SDL", "libjpeg", "libpng", "header", "IMG_"})
+            EXPECT_EQ(message.find(library), std::string::npos) << message;
+        EXPECT_TRUE(shown(message));
+    }
 }
 
 TEST_F(Feedback, ADroppedShapeFileThatIsBrokenIsShownToo) {
