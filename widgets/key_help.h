@@ -11,6 +11,8 @@
 #include <string_view>
 #include <utility>
 
+#include "widgets/key_focus.h"
+
 namespace lumo {
 
 class KeyHelp {
@@ -26,7 +28,13 @@ public:
     ~KeyHelp();
     KeyHelp(const KeyHelp&) = delete;
     KeyHelp& operator=(const KeyHelp&) = delete;
-    void show() { visible_ = true; }
+    // Opens on the keys' page, the ring on OK.
+    void show() {
+        visible_ = true;
+        more_ = false;
+        focus_.focus(0);
+    }
+    bool showsMore() const { return more_; }
     // The About line under the rest.
     void setAbout(std::string about) { about_ = std::move(about); }
     const std::string& about() const { return about_; }
@@ -36,6 +44,8 @@ public:
 
 private:
     std::string about_;
+    KeyFocus focus_;
+    bool more_ = false;  // the second page: Edit shape and Fix, About
     bool visible_ = false;
     bool opened_ = false;
     int id_;
