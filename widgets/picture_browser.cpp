@@ -1,5 +1,6 @@
 #include "widgets/picture_browser.h"
 
+#include <cctype>
 #include <system_error>
 #include <utility>
 
@@ -133,7 +134,10 @@ void ImagePickerController::Browser::wait_for_picture() {
 
 void ImagePickerController::Browser::take(std::shared_ptr<const PreparedPicture> arrived) {
     if (!arrived->ok()) {
-        message = arrived->error;
+        // The name shows just above: the reason alone, as a sentence.
+        const std::string named = arrived->path.filename().string() + ": ";
+        message = arrived->error.starts_with(named) ? arrived->error.substr(named.size()) : arrived->error;
+        if (!message.empty()) message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
         unreadable = true;
         pick_when_ready = false;
         return;

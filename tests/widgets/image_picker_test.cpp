@@ -265,7 +265,8 @@ TEST_F(ImagePickerScreenTest, APictureThatDoesNotDecodeKeepsThePickerOpenWithThe
     picker->waitForPicture();
     ui.frames(2, draw);
     EXPECT_TRUE(ui.drew_text(picker->message()));
-    EXPECT_NE(picker->message().find("broken.png"), std::string::npos) << picker->message();
+    EXPECT_EQ(picker->message().find("broken.png"), std::string::npos)
+        << "named once, by its row: " << picker->message();
     ASSERT_TRUE(ui.control("Use Picture"));
     EXPECT_FALSE(ui.control("Use Picture")->enabled);
     // Still usable afterwards.
