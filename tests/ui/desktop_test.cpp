@@ -170,6 +170,40 @@ TEST_F(Desktop, TheKeyboardAloneGoesThroughEveryMenu) {
     EXPECT_TRUE(view().animating());
 }
 
+// The hint under the panel shows until it has been used once, F1 or the tap
+// that hides the panel, and stays gone in the next run.
+TEST_F(Desktop, TheHintShowsUntilUsedOnceAcrossRuns) {
+    // A window with room for the hint's line (the 320 x 480 one has none).
+    options_.window_width = 640;
+    options_.window_height = 480;
+    for (const bool by_key : {true, false}) {
+        std::filesystem::remove_all(home_ / "state");
+        app_.reset();
+        launch();
+        ControlPanel& panel = *app().ui().panel();
+        drawn_.forget();
+        app().run_for(0.2);
+        EXPECT_TRUE(panel.hint_pending());
+        EXPECT_TRUE(drawn_.drew_text(ControlPanel::hint_text()));
+        if (by_key) {
+            press(SDLK_F1);
+            press(SDLK_ESCAPE);
+        } else {
+            const ViewRect view_rect = app().window().view_rect_points();
+            tap(view_rect.width / 2.0f, view_rect.height / 2.0f);  // the middle: the panel hides
+            ASSERT_TRUE(app().ui().controllers.isHidden());
+            tap(view_rect.width / 2.0f, view_rect.height / 2.0f);
+        }
+        EXPECT_FALSE(panel.hint_pending()) << (by_key ? "F1" : "a tap");
+        drawn_.forget();
+        app().run_for(0.2);
+        EXPECT_FALSE(drawn_.drew_text(ControlPanel::hint_text()));
+        app_.reset();
+        launch();
+        EXPECT_FALSE(app().ui().panel()->hint_pending()) << "kept in the state folder";
+    }
+}
+
 // A tall window puts the panel below the view; menus and the picker use
 // the whole window, so a menu sits at its foot and the picker's bar at its top.
 TEST_F(Desktop, MenusAndThePickerUseTheWholeWindow) {
