@@ -202,7 +202,7 @@ void Application::receive_picture() {
     std::string failure;
     std::filesystem::path taken;
     if (view().take_prepared_picture(&failure, &taken)) {
-        if (!taken.empty()) delegate().remember_file(taken);
+        if (!taken.empty()) delegate().picture_file_opened(taken);
         return;
     }
     if (failure.empty()) return;

@@ -37,6 +37,11 @@ void lumoAppDelegate::remember_file(const std::filesystem::path& path) {
     if (!recent_.add(path, &error)) log_line("lumo: the recent files are not kept: %s", error.c_str());
 }
 
+void lumoAppDelegate::picture_file_opened(const std::filesystem::path& path) {
+    show_file_name(path.filename().string());
+    remember_file(path);
+}
+
 void lumoAppDelegate::applicationDidFinishLaunching() {
     accelerometer_->setUpdateInterval(kAccelerometerInterval);
     accelerometer_->setDelegate(this);

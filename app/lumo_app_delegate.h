@@ -68,6 +68,9 @@ public:
     std::vector<std::filesystem::path> recent_files();
     // Puts a file opened or saved first among them (and keeps the list).
     void remember_file(const std::filesystem::path& path);
+    // A picture file has become the dome's picture: its name in the window's
+    // title, and first among the recent files.
+    void picture_file_opened(const std::filesystem::path& path);
 
     // Where notices go (the control panel).
     void set_panel(ControlPanel* panel) { panel_ = panel; }

@@ -126,7 +126,7 @@ void lumo_view_controller::imagePickerController_didFinishPickingImage(ImagePick
     dismissModalViewControllerAnimated();
     view_->load_texture(std::move(image));
     view_->startAnimation();
-    if (!chosen.empty()) appDelegate_->remember_file(chosen);
+    if (!chosen.empty()) appDelegate_->picture_file_opened(chosen);
 }
 
 void lumo_view_controller::imagePickerControllerDidCancel(ImagePickerController* /*picker*/) {

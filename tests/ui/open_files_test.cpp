@@ -28,6 +28,10 @@ TEST_F(AppTest, ADroppedPictureBecomesTheTexture) {
     ASSERT_NE(view().picture(), nullptr);
     EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_EQ(view().picture()->height(), 512);
+    // The open file's name in the window's title, and among the recent files.
+    EXPECT_STREQ(SDL_GetWindowTitle(app().window().sdl_window()), "tall.png \u2014 lumo");
+    ASSERT_FALSE(app().delegate().recent_files().empty());
+    EXPECT_EQ(app().delegate().recent_files().front(), home_ / "tall.png");
 }
 
 TEST_F(AppTest, ADroppedFileThatIsNoPictureChangesNothingAndSaysSo) {
