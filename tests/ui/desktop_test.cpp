@@ -312,6 +312,33 @@ TEST_F(DesktopPicker, QuickPressesAreNeverLost) {
     }
 }
 
+// The row under the pointer is marked more weakly than the selected one,
+// which is what the preview shows and Return takes; both more than a plain row.
+TEST_F(DesktopPicker, HoverIsWeakerThanTheSelection) {
+    open_picker();
+    press(SDLK_DOWN);
+    press(SDLK_DOWN);
+    ASSERT_EQ(picker().selection(), "b.png");
+    const std::optional<DrawnItem> selected = drawn_control("b.png"), hovered = drawn_control("c.png"),
+                                   plain = drawn_control("d.png");
+    ASSERT_TRUE(selected && hovered && plain);
+    const ViewRect r = app().window().view_rect_points();
+    app().push_mouse(SDL_MOUSEMOTION, hovered->centre().x - static_cast<float>(r.x),
+                     hovered->centre().y - static_cast<float>(r.y));
+    app().run_for(0.2);
+    const Picture shot = screen();
+    // Near each row's right end, clear of its text.
+    const auto brightness = [&shot](const DrawnItem& row) {
+        const int x = static_cast<int>(row.max.x) - 6, y = static_cast<int>(row.centre().y);
+        EXPECT_TRUE(x >= 0 && x < shot.width() && y >= 0 && y < shot.height());
+        const uint8_t* p = shot.pixel(x, y);
+        return p[0] + p[1] + p[2];
+    };
+    ASSERT_FALSE(shot.empty());
+    EXPECT_GT(brightness(*selected), brightness(*hovered));
+    EXPECT_GT(brightness(*hovered), brightness(*plain));
+}
+
 // Tab moves a ring round the picker's controls; Return presses the one it is on.
 TEST_F(DesktopPicker, TabReachesEveryControlAndReturnPressesIt) {
     open_picker();
