@@ -62,7 +62,8 @@ test-sanitizers: deps
 	ctest --preset tsan -j $(JOBS)
 
 # The browser build: the site in build/web/site (the page, lumo.js,
-# lumo.wasm, lumo.data), and the simulation's tests built for WebAssembly.
+# lumo.wasm, the workers' files), and the simulation's tests built for
+# WebAssembly.
 # The libraries come from Debian's sources, built once into build/web-deps.
 web: deps
 	@scripts/build-web-deps
@@ -91,11 +92,12 @@ fuzz: deps
 bench: build
 	$(BUILD)/bench/lumo_bench
 
-# The page under a 12-megapixel photo, and under four dragging fingers, in
-# headless Chromium.
+# The page in headless Chromium: loading (also over slow 4G), the table, a
+# 12-megapixel photo, Save, the site's size, unthrottled and at 4x; then
+# the page under four dragging fingers.
 bench-web: web
 	@scripts/install-web-tools
-	node bench/web/photo_pick_bench.mjs
+	node bench/web/page_bench.mjs
 	node bench/web/smoothness_bench.mjs
 
 clean:

@@ -30,8 +30,10 @@ namespace {
 
 constexpr double kInterfaceInterval = 1.0 / 30.0;  // recomposes the interface while no frames come
 constexpr SDL_TouchID kScriptTouchDevice = 77;
-// The longest a frame waits on the table when it is built between frames.
-constexpr double kTableSliceSeconds = 0.008;
+// Building the table between frames: each turn builds for what is left of
+// its display frame, less room for the browser to composite, and at least this.
+constexpr double kLeastTableSlice = 0.002;
+constexpr double kCompositingRoom = 0.004;
 // Quitting waits this long at most for a clip's files.
 constexpr std::chrono::milliseconds kQuitClipBudget{2000};
 
@@ -143,6 +145,8 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
 }
 
 Application::~Application() {
+    // A save under way is written before the delegate goes.
+    host_finish_background();
     keep_window_place();
     run_loop_.invalidate(ui_timer_);
     compositor_.set_frame_tap(nullptr);
@@ -172,7 +176,14 @@ void Application::launch() {
     }
     // The first picture now rather than one interval later. Not on the virtual
     // clock: what it shows depends on how far the table build has got.
-    if (!run_loop_.isVirtual()) view().render_frame();
+    if (!run_loop_.isVirtual()) {
+        const bool whole_dome = view().trans()->initializing_index() < 0;
+        view().render_frame();
+        if (whole_dome && frames_drawn() > 0) {
+            whole_dome_reported_ = true;
+            host_report_metric("wholeDomeFrame", static_cast<double>(frames_drawn()));
+        }
+    }
     if (!options_.headless) tilt_->start_controllers();
     startup_mark("controllers started");
     note_window_place();
@@ -186,10 +197,11 @@ void Application::launch() {
 
 // A scripted or headless run advances without waiting for the table build to
 // race the frames: each tick sees the build finished, so runs repeat exactly.
-// The same for a picture being prepared: it arrives before the frame it is
-// waited for.
+// The same for a picture being prepared and for work beside the frames (a
+// shape file read or encoded): each arrives before the frame it is waited for.
 void Application::settle_build() {
     view().trans()->wait_for_table_build();
+    if (waits_for_background_) host_finish_background();
     if (waits_for_pictures_) {
         view().wait_for_prepared_picture();
         receive_picture();
@@ -230,6 +242,7 @@ void Application::pump(double wait_seconds) {
         have = SDL_PollEvent(&event) != 0;
     }
     touches_->flush();
+    host_deliver_background();
     clip_->poll();
     // An answer from the host shows (an alert, a chosen picture) even while
     // the dome rests and frames are skipped.
@@ -389,12 +402,20 @@ int Application::run(std::unique_ptr<Application> app) {
 
 bool Application::turn() {
     const auto started = std::chrono::steady_clock::now();
+    note_refresh(started);
+    const bool whole_dome = view().trans()->initializing_index() < 0;
+    const long frames_before = frames_drawn();
     run_turn(host_turn_wait());
+    // The first frame that shows every row (the page's benchmark times it).
+    if (whole_dome && !whole_dome_reported_ && frames_drawn() > frames_before) {
+        whole_dome_reported_ = true;
+        host_report_metric("wholeDomeFrame", static_cast<double>(frames_drawn()));
+    }
     take_due_screenshots();
     const auto turned = std::chrono::steady_clock::now();
     // Without threads the table is built here, between frames.
     TableBuilder& builder = view().trans()->table_builder();
-    if (builder.builds_in_slices()) build_table_slice(builder, turned);
+    if (builder.builds_in_slices()) build_table_slice(builder, started, turned);
     const double interval = run_loop_.interval(view().animation_timer());
     if (interval != interval_reported_) {
         interval_reported_ = interval;
@@ -429,24 +450,48 @@ void Application::display(double now) {
     view().display_frame(now);
 }
 
-void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now) {
-    if (!builder.running()) return;
-    if (!table_build_timed_) {
-        table_build_started_ = now;
-        table_build_timed_ = true;
-        table_slice_longest_ms_ = 0.0;
+// The display's refresh interval, from the time between turns (one a
+// refresh in the browser); gaps of a hidden page or a stall do not count.
+void Application::note_refresh(std::chrono::steady_clock::time_point started) {
+    if (last_turn_started_ != std::chrono::steady_clock::time_point()) {
+        const double interval = std::chrono::duration<double>(started - last_turn_started_).count();
+        if (interval > 0.004 && interval < 0.05) refresh_seconds_ += (interval - refresh_seconds_) * 0.1;
     }
-    const bool more = builder.build_slice(kTableSliceSeconds);
-    const double slice_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - now).count();
-    table_slice_longest_ms_ = std::max(table_slice_longest_ms_, slice_ms);
-    if (!more) {
-        host_report_metric("tableSliceLongestMs", table_slice_longest_ms_);
-        // From the first slice to the last, frames in between included.
-        table_build_timed_ = false;
-        host_report_metric(
-            "tableBuildMs",
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - table_build_started_).count());
+    last_turn_started_ = started;
+}
+
+// Builds in the display frame's spare time, and reports each build's
+// figures when it ends (a build whose rows a farm had ready may end before
+// any turn: then it cost no turn anything).
+void Application::build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point turn_started,
+                                    std::chrono::steady_clock::time_point now) {
+    if (builder.running()) {
+        if (!table_build_timed_) {
+            table_build_started_ = now;
+            table_build_timed_ = true;
+        }
+        const double spent = std::chrono::duration<double>(now - turn_started).count();
+        table_farmed_ = builder.farming();
+        builder.build_slice(std::max(kLeastTableSlice, refresh_seconds_ - spent - kCompositingRoom));
+        const double slice_ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - now).count();
+        table_slice_longest_ms_ = std::max(table_slice_longest_ms_, slice_ms);
+        table_main_thread_ms_ += slice_ms;
     }
+    if (builder.running() || builder.builds_finished() == table_builds_reported_) return;
+    table_builds_reported_ = builder.builds_finished();
+    host_report_metric("tableSliceLongestMs", table_slice_longest_ms_);
+    host_report_metric("tableMainThreadMs", table_main_thread_ms_);
+    host_report_metric("tableFarmed", table_farmed_ || !table_build_timed_ ? 1.0 : 0.0);
+    // From the first turn that saw it running to the last, frames in between included.
+    host_report_metric(
+        "tableBuildMs",
+        table_build_timed_
+            ? std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - table_build_started_).count()
+            : 0.0);
+    table_build_timed_ = false;
+    table_slice_longest_ms_ = 0.0;
+    table_main_thread_ms_ = 0.0;
 }
 
 int Application::run_headless() {

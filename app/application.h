@@ -60,6 +60,8 @@ public:
     // Headless runs wait for a picture being prepared before each frame, so
     // they repeat exactly; tests of the waiting itself turn that off.
     void set_waits_for_pictures(bool waits) { waits_for_pictures_ = waits; }
+    // The same for work beside the frames (host_run_in_background).
+    void set_waits_for_background(bool waits) { waits_for_background_ = waits; }
 
     RunLoop& run_loop() { return run_loop_; }
     GLWindow& window() { return *window_; }
@@ -93,7 +95,9 @@ private:
     bool turn();
     void run_turn(double max_wait);
     void display(double now);
-    void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point now);
+    void note_refresh(std::chrono::steady_clock::time_point started);
+    void build_table_slice(TableBuilder& builder, std::chrono::steady_clock::time_point turn_started,
+                           std::chrono::steady_clock::time_point now);
     void pump(double wait_seconds);
     void ui_tick();
     void settle_build();
@@ -134,6 +138,7 @@ private:
     std::vector<std::pair<int, std::string>> pending_screenshots_;
     bool screenshot_failed_ = false;
     bool waits_for_pictures_ = true;
+    bool waits_for_background_ = true;
     bool script_mouse_held_ = false;  // SDL's own mouse state does not see pushed events
     static Application* running_;
     long frames_timed_ = 0;  // the last frame whose turn was measured
@@ -141,6 +146,12 @@ private:
     bool table_build_timed_ = false;
     double next_display_ = 0;  // run-loop seconds: the next refresh the desktop draws at
     double table_slice_longest_ms_ = 0.0;
+    double table_main_thread_ms_ = 0.0;
+    bool table_farmed_ = false;
+    int table_builds_reported_ = 0;
+    bool whole_dome_reported_ = false;
+    double refresh_seconds_ = 1.0 / 60.0;
+    std::chrono::steady_clock::time_point last_turn_started_;
     std::chrono::steady_clock::time_point table_build_started_;
     EventPacer pacer_{[this](const SDL_Event& event) { handle_event(event); }};
 };

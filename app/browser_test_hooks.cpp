@@ -4,6 +4,7 @@
 
 #include <imgui.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -106,6 +107,16 @@ EMSCRIPTEN_KEEPALIVE const char* lumo_table_hash() {
     if (app == nullptr || app->view().trans()->initializing_index() >= 0) return "building";
     std::snprintf(text, sizeof text, "%s", hex(hash_bits(app->view().trans()->influence_table())).c_str());
     return text;
+}
+
+// The benchmark's measure of the simulation itself: milliseconds for `steps`
+// steps of the running surface, as the frame timer takes them.
+EMSCRIPTEN_KEEPALIVE double lumo_time_steps(int steps) {
+    lumo::Application* app = lumo::Application::running();
+    if (app == nullptr || app->view().trans()->initializing_index() >= 0) return -1.0;
+    const auto started = std::chrono::steady_clock::now();
+    for (int k = 0; k < steps; ++k) app->view().trans()->transform();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
 }
 
 // The rest shape's hash in hex, as the native tests hash it.

@@ -10,14 +10,12 @@
 
 #include "app/application.h"
 #include "app/file_kind.h"
-#include "files/file_io.h"
 #include "picture/picture.h"
 #include "picture/picture_prepare.h"
 #include "platform/host.h"
 #include "platform/log.h"
 #include "ui/control_panel.h"
 #include "shape/shape_file.h"
-#include "shape/shape_names.h"
 
 namespace lumo {
 
@@ -43,26 +41,18 @@ void Application::receive_dropped_files() {
                 break;
             }
             case ArrivingFile::Kind::file: {
-                // A shape file takes the path a desktop drop takes, from a copy
-                // in memory; anything else is tried as a picture.
-                const std::filesystem::path folder = std::filesystem::temp_directory_path() / "lumo-dropped";
-                const std::filesystem::path path = folder / (name.empty() ? "dropped" : name);
-                std::error_code ignored;
-                std::filesystem::create_directories(folder, ignored);
-                std::string error;
-                if (!write_file_atomically(path, file.bytes, &error)) {
-                    interface_->panel()->report_cannot_open(shown + ": " + error);
+                // A shape file takes the path a desktop drop takes, from the
+                // host's copy (read beside the frames); anything else is tried
+                // as a picture.
+                if (is_shape_file(file.path)) {
+                    open_file(file.path);
                     break;
                 }
-                // Read whole (or refused) before open_file returns: the copy goes at once.
-                const bool shape = is_shape_file(path);
-                if (shape) open_file(path);
-                std::filesystem::remove(path, ignored);
-                if (shape) break;
+                std::string error;
                 std::optional<Picture> picture =
-                    decode_picture_reduced(file.bytes, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
+                    load_picture_file_reduced(file.path, DecodeTarget{DecodeTarget::Kind::fit, kTextureSide}, &error);
                 if (!picture) {
-                    interface_->panel()->report_cannot_open(shown + ": " + error);
+                    interface_->panel()->report_cannot_open(error);  // it names the file
                     break;
                 }
                 view().load_texture(std::make_shared<const Picture>(std::move(*picture)));

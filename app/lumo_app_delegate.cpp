@@ -1,12 +1,17 @@
 #include "app/lumo_app_delegate.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "files/app_paths.h"
+#include "files/file_io.h"
 #include "picture/picture_prepare.h"
 #include "platform/log.h"
 #include "platform/gl_window.h"
 #include "platform/host.h"
 #include "render/eagl_view.h"
 #include "shape/shape_names.h"
+#include "shape/shape_tasks.h"
 #include "ui/control_panel.h"
 #include "ui/lumo_view_controller.h"
 
@@ -40,6 +45,11 @@ void lumoAppDelegate::remember_file(const std::filesystem::path& path) {
 void lumoAppDelegate::picture_file_opened(const std::filesystem::path& path) {
     show_file_name(path.filename().string());
     remember_file(path);
+}
+
+// Work still under way answers no one.
+lumoAppDelegate::~lumoAppDelegate() {
+    for (uint64_t task : background_) host_forget_background(task);
 }
 
 void lumoAppDelegate::applicationDidFinishLaunching() {
@@ -83,19 +93,39 @@ void lumoAppDelegate::show_alert(const char* title, const char* message, std::st
 }
 
 // The rest shape, not the current surface: a shape pressed by fingers or
-// sculpted and not yet fixed is not what gets saved.
+// sculpted and not yet fixed is not what gets saved. The picture is encoded
+// beside the frames; the file is written when its bytes come back.
 void lumoAppDelegate::saveShapeAndImage() {
     const std::string stem = current_shape_file_stem();
     std::string error;
-    std::optional<std::filesystem::path> saved;
+    const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
     if (ensure_documents_folder(home_, &error)) {
-        const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
-        const std::vector<uint8_t> png = glView->picture() ? encode_png(*glView->picture()) : std::vector<uint8_t>();
-        saved = write_new_shape_file(documents(), stem, positions, png, &error);
+        // The loader refuses a shape with a NaN or an infinity: such a file
+        // could never be loaded again, so it is not written at all.
+        if (!std::all_of(positions.begin(), positions.end(), [](float v) { return std::isfinite(v); })) {
+            error = "the shape holds a value that is not a finite number";
+        } else {
+            std::vector<uint8_t> input = shape_to_encode(positions, glView->picture().get());
+            run_in_background(&encode_shape_task, {}, std::move(input),
+                              [this, stem](std::vector<uint8_t> bytes) { write_saved_file(stem, bytes); });
+            return;
+        }
     }
+    save_failed(error);
+}
+
+void lumoAppDelegate::save_failed(const std::string& why) {
+    log_line("lumo: save failed: %s", why.c_str());
+    show_alert("Not Saved", "Shape and Texutre have NOT been saved", why);
+}
+
+// Under a name of its own (two saves in one second keep both).
+void lumoAppDelegate::write_saved_file(const std::string& stem, const std::vector<uint8_t>& bytes) {
+    std::string error = "cannot encode the shape file";
+    std::optional<std::filesystem::path> saved;
+    if (!bytes.empty()) saved = store_new_shape_file(documents(), stem, bytes, &error);
     if (!saved) {
-        log_line("lumo: save failed: %s", error.c_str());
-        show_alert("Not Saved", "Shape and Texutre have NOT been saved", error);
+        save_failed(error);
         return;
     }
     // "saved" only once the file is kept: the browser stores it later, and a
@@ -122,6 +152,7 @@ void lumoAppDelegate::report_saved(const std::filesystem::path& path, const std:
     remember_file(path);
 }
 
+// Checked now, encoded beside the frames, written when the bytes come back.
 bool lumoAppDelegate::save_shape_to(const std::filesystem::path& path, bool replace, std::string* problem) {
     std::error_code code;
     const std::string name = path.filename().string();
@@ -134,22 +165,36 @@ bool lumoAppDelegate::save_shape_to(const std::filesystem::path& path, bool repl
         return false;
     }
     const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
-    const std::vector<uint8_t> png = glView->picture() ? encode_png(*glView->picture()) : std::vector<uint8_t>();
-    std::string error;
-    // Replacing: what the desktop's dialog asked the user about. Not
-    // replacing: the name is taken whole, or nothing is written.
-    const bool saved = replace ? write_shape_file(path, positions, png, &error)
-                               : write_shape_file_without_replacing(path, positions, png, &error);
-    if (!saved) {
-        log_line("lumo: save failed: %s", error.c_str());
-        show_alert("Not Saved", "Shape and Texutre have NOT been saved", error);
+    if (!std::all_of(positions.begin(), positions.end(), [](float v) { return std::isfinite(v); })) {
+        save_failed("the shape holds a value that is not a finite number");
         return false;
+    }
+    std::vector<uint8_t> input = shape_to_encode(positions, glView->picture().get());
+    run_in_background(&encode_shape_task, {}, std::move(input),
+                      [this, path, replace](std::vector<uint8_t> bytes) { write_shape_to(path, replace, bytes); });
+    return true;
+}
+
+// Replacing: what the desktop's dialog asked the user about. Not replacing:
+// the name is taken whole, or nothing is written (a file that came in the
+// meantime stays).
+void lumoAppDelegate::write_shape_to(const std::filesystem::path& path, bool replace,
+                                     const std::vector<uint8_t>& bytes) {
+    std::string error = "cannot encode the shape file";
+    const std::string name = path.filename().string();
+    const bool saved =
+        !bytes.empty() && (replace ? write_file_atomically(path, bytes, &error)
+                                   : write_new_file(
+                                         path.parent_path(), [&name](int) { return name; }, 1, bytes, &error)
+                                         .has_value());
+    if (!saved) {
+        save_failed(error);
+        return;
     }
     host_persist_files([this, path](bool stored, const std::string& note) {
         if (stored) report_saved(path, note);
-        else show_alert("Not Saved", "Shape and Texutre have NOT been saved", path.filename().string() + ": " + note);
+        else save_failed(path.filename().string() + ": " + note);
     });
-    return true;
 }
 
 bool lumoAppDelegate::undo() {
@@ -172,19 +217,48 @@ bool lumoAppDelegate::loadShapeAndImage(const std::string& stem) {
     return open_shape_file(shape_file_path(documents(), stem));
 }
 
+// Read, checked and its picture decoded beside the frames; shown between
+// two frames once done. Only the newest file asked for is shown.
 bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
     const std::string name = path.filename().string();
-    std::string problem;
-    std::optional<LoadedShape> shape = load_shape_file(path, &problem);
-    if (!shape) {
-        log_line("lumo: cannot open %s: %s", path.c_str(), problem.c_str());
-        if (panel_ != nullptr) panel_->report_cannot_open(name + ": " + problem);
+    if (std::string problem = shape_file_problem(path); !problem.empty()) {
+        cannot_open(path, problem);
         return false;
     }
-    take_loaded_shape(std::move(*shape), name);
-    show_file_name(name);
-    remember_file(path);
+    if (opening_ != 0) {
+        host_forget_background(opening_);
+        std::erase(background_, opening_);
+    }
+    opening_ = run_in_background(&load_shape_task, path, {}, [this, path, name](std::vector<uint8_t> output) {
+        opening_ = 0;
+        std::string problem;
+        std::optional<LoadedShape> shape = loaded_shape_from(output, &problem);
+        if (!shape) {
+            cannot_open(path, problem);
+            return;
+        }
+        take_loaded_shape(std::move(*shape), name);
+        show_file_name(name);
+        remember_file(path);
+    });
     return true;
+}
+
+void lumoAppDelegate::cannot_open(const std::filesystem::path& path, const std::string& problem) {
+    log_line("lumo: cannot open %s: %s", path.c_str(), problem.c_str());
+    if (panel_ != nullptr) panel_->report_cannot_open(path.filename().string() + ": " + problem);
+}
+
+uint64_t lumoAppDelegate::run_in_background(BackgroundTask task, std::filesystem::path file, std::vector<uint8_t> input,
+                                            BackgroundDone done) {
+    const auto id = std::make_shared<uint64_t>(0);
+    *id = host_run_in_background(task, std::move(file), std::move(input),
+                                 [this, id, done = std::move(done)](std::vector<uint8_t> output) {
+                                     std::erase(background_, *id);
+                                     done(std::move(output));
+                                 });
+    background_.push_back(*id);
+    return *id;
 }
 
 // The picture and the rest shape in one change (the table build starts and

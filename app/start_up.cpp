@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "app/host_row_farm.h"
 #include "platform/imgui_layer.h"
 #include "shape/shape_names.h"
 
@@ -30,6 +31,7 @@ int workers_beside_main_thread() {
 }  // namespace
 
 StartUp::StartUp(std::filesystem::path documents) : surface_(EAGLView::default_surface()) {
+    surface_->table_builder().set_row_farm(host_row_farm());
     surface_->start_table_build(workers_beside_main_thread());
     reading_ = std::async(kReading, [documents = std::move(documents)] {
         remove_stale_shape_temporaries(documents);  // a folder listing: off the frame's thread

@@ -19,9 +19,7 @@
 #include "clip/gif_encoder.h"
 #include "clip/mp4_encoder.h"
 #include "clip/view_readback.h"
-#include "platform/compositor.h"
-#include "platform/gl_window.h"
-#include "render/eagl_view.h"
+#include "headless_scene.h"
 #include "support/clip_frames.h"
 
 namespace {
@@ -125,19 +123,12 @@ BENCHMARK(BM_ClipGifFrame)
 void BM_ClipMainThread640x960(benchmark::State& state) {
     const auto mode = state.range(0) == 0 ? ViewReadback::Mode::pixel_buffer : ViewReadback::Mode::direct;
     const bool drawn = state.range(1) == 1;
-    std::string error;
-    auto window = GLWindow::create(WindowOptions{.headless = true, .pixel_ratio = 2}, &error);
-    RunLoop run_loop(RunLoop::ClockKind::virtual_time);
-    std::unique_ptr<EAGLView> view = window ? EAGLView::initWithCoder(window.get(), &run_loop) : nullptr;
-    if (!view) {
+    HeadlessScene scene;
+    if (!scene.open(2)) {
         state.SkipWithError("no offscreen GL context");
         return;
     }
-    Compositor compositor(window.get());
-    view->eagl_context()->setPresenter(&compositor);
-    view->layoutSubviews();
-    view->set_vertices();
-    view->trans()->wait_for_table_build();
+    EAGLView* view = scene.view.get();
     const ViewFrame frame = view->frame();
     if (frame.width != 640 || frame.height != 960) {
         state.SkipWithError("the view is not 640 x 960");
@@ -201,19 +192,12 @@ private:
 };
 
 void BM_ClipWholeFrame640x960(benchmark::State& state) {
-    std::string error;
-    auto window = GLWindow::create(WindowOptions{.headless = true, .pixel_ratio = 2}, &error);
-    RunLoop run_loop(RunLoop::ClockKind::virtual_time);
-    std::unique_ptr<EAGLView> view = window ? EAGLView::initWithCoder(window.get(), &run_loop) : nullptr;
-    if (!view) {
+    HeadlessScene scene;
+    if (!scene.open(2)) {
         state.SkipWithError("no offscreen GL context");
         return;
     }
-    Compositor compositor(window.get());
-    view->eagl_context()->setPresenter(&compositor);
-    view->layoutSubviews();
-    view->set_vertices();
-    view->trans()->wait_for_table_build();
+    EAGLView* view = scene.view.get();
     const ViewFrame frame = view->frame();
     FrameQueue queue(frame.width, frame.height, 8, WhenFull::drop);
     std::thread consumer([&] {
@@ -221,13 +205,13 @@ void BM_ClipWholeFrame640x960(benchmark::State& state) {
     });
     ViewReadback readback(frame.width, frame.height, ViewReadback::best_mode());
     BenchTap tap(&readback, &queue);
-    if (state.range(0) == 1) compositor.set_frame_tap(&tap);
+    if (state.range(0) == 1) scene.compositor->set_frame_tap(&tap);
     int i = 0;
     for (auto _ : state) {
         view->trans()->push_surface_at({0.01f * static_cast<float>(i++ % 5), 0.02f}, 1);
         view->render_frame();
     }
-    compositor.set_frame_tap(nullptr);
+    scene.compositor->set_frame_tap(nullptr);
     queue.close();
     consumer.join();
 }
@@ -265,7 +249,8 @@ RealTimeFigures record_in_real_time(int width, int height, int per_second, doubl
         }
     });
     {
-        ClipRequest request{width, height, folder, "clip", WhenFull::drop};
+        ClipRequest request;
+        request.width = width, request.height = height, request.folder = folder, request.stem = "clip";
         ClipRecorder recorder(request);
         const auto start = Clock::now();
         const int count = static_cast<int>(seconds * per_second);

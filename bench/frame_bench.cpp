@@ -5,37 +5,14 @@
 
 #include <memory>
 
-#include "platform/compositor.h"
-#include "platform/gl_window.h"
-#include "render/eagl_view.h"
+#include "headless_scene.h"
 
 namespace {
 
 using namespace lumo;
 
-struct Scene {
-    std::unique_ptr<GLWindow> window;
-    RunLoop run_loop{RunLoop::ClockKind::virtual_time};
-    std::unique_ptr<Compositor> compositor;
-    std::unique_ptr<EAGLView> view;
-
-    bool open() {
-        std::string error;
-        window = GLWindow::create(WindowOptions{.headless = true}, &error);
-        if (!window) return false;
-        compositor = std::make_unique<Compositor>(window.get());
-        view = EAGLView::initWithCoder(window.get(), &run_loop);
-        if (!view) return false;
-        view->eagl_context()->setPresenter(compositor.get());
-        view->layoutSubviews();
-        view->set_vertices();
-        view->trans()->wait_for_table_build();
-        return true;
-    }
-};
-
 void BM_WholeFrame(benchmark::State& state) {
-    Scene scene;
+    HeadlessScene scene;
     if (!scene.open()) {
         state.SkipWithError("no offscreen GL context");
         return;
@@ -49,7 +26,7 @@ void BM_WholeFrame(benchmark::State& state) {
 BENCHMARK(BM_WholeFrame)->Unit(benchmark::kMillisecond);
 
 void BM_FitAndUpload4000x3000(benchmark::State& state) {
-    Scene scene;
+    HeadlessScene scene;
     if (!scene.open()) {
         state.SkipWithError("no offscreen GL context");
         return;

@@ -52,51 +52,77 @@ bool is_integer(std::string_view text) {
     return !text.empty() && ec == std::errc() && end == text.data() + text.size();
 }
 
-// Renames the element whose opening tag `<name` starts at `open`; returns
-// where the search goes on.
-std::size_t check_element(std::string* xml, std::size_t open, std::string_view name, bool (*valid)(std::string_view)) {
-    const std::size_t after_name = open + 1 + name.size();
-    const std::size_t tag_end = xml->find('>', after_name);
-    if (tag_end == std::string::npos) return std::string::npos;
-    const bool self_closing = (*xml)[tag_end - 1] == '/';
-    std::size_t close = std::string::npos;
-    std::string_view text;
-    if (!self_closing) {
-        const std::string closing = "</" + std::string(name);
-        close = xml->find(closing, tag_end + 1);
-        if (close == std::string::npos) return std::string::npos;
-        text = std::string_view(*xml).substr(tag_end + 1, close - tag_end - 1);
+struct NumberKind {
+    std::string_view name;
+    bool (*valid)(std::string_view);
+};
+constexpr NumberKind kNumberKinds[] = {{"real", &is_real}, {"integer", &is_integer}};
+
+bool ends_name(char c) { return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The number element whose opening tag starts at `open`, if one does
+// ("<realm>" is another element).
+const NumberKind* number_at(std::string_view xml, std::size_t open) {
+    for (const NumberKind& kind : kNumberKinds) {
+        const std::size_t next = open + 1 + kind.name.size();
+        if (next < xml.size() && xml.compare(open + 1, kind.name.size(), kind.name) == 0 && ends_name(xml[next]))
+            return &kind;
     }
-    if (valid(text)) return close == std::string::npos ? tag_end + 1 : close;
-    // The closing tag first, so that `open` still points at the opening one.
-    if (close != std::string::npos) xml->replace(close + 2, name.size(), "string");
-    xml->replace(open + 1, name.size(), "string");
-    return open + 1;
+    return nullptr;
 }
 
 }  // namespace
 
+// One pass, copying into a new string: every scan stops at the next '<', so
+// the work grows with the size of the text however many numbers are bad. A
+// number's text holds no markup, so it ends at the next '<', which must open
+// its closing tag; anything else is left for the XML reader to refuse.
 void mark_malformed_numbers(std::string* xml) {
-    struct Kind {
-        std::string_view name;
-        bool (*valid)(std::string_view);
-    };
-    static constexpr Kind kKinds[] = {{"real", &is_real}, {"integer", &is_integer}};
-    for (const Kind& kind : kKinds) {
-        const std::string opening = "<" + std::string(kind.name);
-        std::size_t at = 0;
-        while ((at = xml->find(opening, at)) != std::string::npos) {
-            const std::size_t next = at + opening.size();
-            // "<realm>" is another element: only '>', '/' or white space may follow the name.
-            const char follower = next < xml->size() ? (*xml)[next] : '\0';
-            if (follower != '>' && follower != '/' && follower != ' ' && follower != '\t' && follower != '\r' &&
-                follower != '\n') {
-                at = next;
-                continue;
-            }
-            at = check_element(xml, at, kind.name, kind.valid);
+    const std::string_view in(*xml);
+    std::string out;
+    out.reserve(in.size() + in.size() / 8);
+    std::size_t pending_close = std::string_view::npos;  // a closing tag to rename, and its name's length
+    std::size_t pending_length = 0;
+    std::size_t at = 0;
+    while (at < in.size()) {
+        const std::size_t open = in.find('<', at);
+        out.append(in.substr(at, open - at));
+        if (open == std::string_view::npos) break;
+        if (open == pending_close) {
+            out += "</string";
+            at = open + 2 + pending_length;
+            pending_close = std::string_view::npos;
+            continue;
+        }
+        const NumberKind* kind = number_at(in, open);
+        const std::size_t tag_end = kind ? in.find_first_of("<>", open + 1 + kind->name.size()) : 0;
+        if (kind == nullptr || tag_end == std::string_view::npos || in[tag_end] == '<') {
+            out += '<';
+            at = open + 1;
+            continue;
+        }
+        std::string_view text;
+        std::size_t close = std::string_view::npos;
+        if (in[tag_end - 1] != '/') {
+            close = in.find('<', tag_end + 1);
+            const bool closes = close != std::string_view::npos && in.compare(close, 2, "</") == 0 &&
+                                in.compare(close + 2, kind->name.size(), kind->name) == 0;
+            if (!closes) close = std::string_view::npos;
+            text = in.substr(tag_end + 1, (close == std::string_view::npos ? tag_end + 1 : close) - tag_end - 1);
+        }
+        if (kind->valid(text) && (close != std::string_view::npos || in[tag_end - 1] == '/')) {
+            out.append(in.substr(open, tag_end + 1 - open));
+            at = tag_end + 1;
+            continue;
+        }
+        out += "<string";
+        at = open + 1 + kind->name.size();
+        if (close != std::string_view::npos) {
+            pending_close = close;
+            pending_length = kind->name.size();
         }
     }
+    *xml = std::move(out);
 }
 
 }  // namespace lumo

@@ -20,6 +20,9 @@ FitRect fit_rect(int width, int height, int side) {
 
 Picture fit_picture(const Picture& picture, int side) {
     if (picture.empty() || side <= 0) return {};
+    // Already the square: Catmull-Rom at scale 1 and no offset gives it back
+    // unchanged, so it is not run (the browser hands pictures over fitted).
+    if (picture.width() == side && picture.height() == side) return picture;
     const FitRect rect = fit_rect(picture.width(), picture.height(), side);
     Picture fitted(side, side);
     // stb maps source x to x * scale - shift in output pixels, so the shift is

@@ -124,7 +124,7 @@ struct ArrivingFile {
         none,  // nothing has arrived
         cancelled,  // the chooser was dismissed without a file
         picture,  // decoded by the host: straight-alpha RGBA rows, top first, upright
-        file,  // the file's bytes as they are
+        file,  // any other file: its bytes as they are, at `path`
         too_large,  // a picture wider or taller than allowed (width, height), or a file over the cap (bytes)
         undecodable,  // not a picture the host can decode
     };
@@ -132,19 +132,27 @@ struct ArrivingFile {
     std::string name;  // the file's own name, no folder
     int width = 0, height = 0;  // picture and too_large: the picture's size, upright
     uint64_t size = 0;  // file and too_large: the file's size in bytes
-    std::vector<uint8_t> bytes;  // picture: its pixels; file: its contents
+    std::vector<uint8_t> bytes;  // picture: its pixels
+    // file: a copy the host made in a scratch folder of the program's file
+    // system, the bytes never passing through the program's memory (a large
+    // file can be checked beside the frames, and stored, without the
+    // program's memory growing for it). The program may move or remove it;
+    // the host removes what is left when the next file arrives.
+    std::filesystem::path path;
 };
 
 bool host_has_file_chooser();
 bool host_has_camera();
 
-// Pictures are decoded by the host, upright, reduced by a power of two while
-// the shorter side keeps at least min_side pixels; one larger than max_side
-// on a side is reported too_large without being decoded. A file other than a
-// picture over max_bytes is reported too_large unread.
+// Pictures are decoded by the host, upright, and fitted into fit_side x
+// fit_side as fit_picture() fits them (scaled so that the shorter side fills
+// the square, centred, the overflow cut), away from the frame's thread; one
+// larger than max_side on a side is reported too_large without being
+// decoded. A file other than a picture over max_bytes is reported too_large
+// unread: it never enters the program's memory.
 struct ChooserLimits {
     int max_side = 0;
-    int min_side = 0;
+    int fit_side = 0;
     uint64_t max_bytes = 0;
 };
 // A second request while one is open replaces it.
@@ -165,6 +173,43 @@ ArrivingFile host_take_chosen_file();
 // Limits as for the chooser; set before the first drop.
 void host_set_drop_limits(const ChooserLimits& limits);
 ArrivingFile host_take_dropped_file();
+
+// --- The influence table's rows, where the host computes them ----------------------
+// The browser has no threads but has Web Workers: they compute whole rows of
+// the table (both halves) from the rest shape and the host writes them into
+// `table` (2500 x 2500 floats), in any order, between frames. The desktop
+// builds on threads of its own and has none of this (start is false).
+// Start: false when there is no one to compute them; a new start drops the
+// job before. Done: rows complete from row 0 on. Failed: no more rows come.
+bool host_table_rows_start(const float* rest_shape, float* table);
+int host_table_rows_done();
+bool host_table_rows_failed();
+void host_table_rows_cancel();
+
+// --- Work beside the frames ---------------------------------------------------------
+// Slow work (reading and checking a shape file, encoding one) runs away from
+// the frame's thread: on the desktop on a worker thread of its own, in the
+// browser in a Web Worker that holds a second copy of the program. A task is
+// therefore a plain function, bytes in and bytes out, which the browser's
+// copy finds by its address; `file`, a path in the program's file system or
+// empty, is there for the task to read in either (the browser copies it over
+// first, without it passing through the program's memory). It must stay
+// where it is until the task is done.
+using BackgroundTask = std::vector<uint8_t> (*)(const std::filesystem::path& file, std::span<const uint8_t> input);
+using BackgroundDone = std::function<void(std::vector<uint8_t> output)>;
+// Tasks run one at a time, in the order given. Where no worker can run them
+// (a browser without workers) they run inside the call. Returns an id for
+// host_forget_background().
+uint64_t host_run_in_background(BackgroundTask task, std::filesystem::path file, std::vector<uint8_t> input,
+                                BackgroundDone done);
+// Its done will not be called (the task may still run to its end).
+void host_forget_background(uint64_t id);
+// Calls done, on the calling thread, for each task that has finished, in order.
+void host_deliver_background();
+// Waits for every task given so far, then delivers (headless runs, which
+// must repeat exactly, and quitting); the browser cannot wait and only delivers.
+void host_finish_background();
+bool host_background_busy();
 
 // --- Keeping files, and handing one to the user ----------------------------------
 // On the desktop a file is durable once written (whole, flushed and renamed

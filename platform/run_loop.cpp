@@ -95,9 +95,13 @@ void RunLoop::fire_due_timers() {
         Slot& slot = slots_[s];
         const Ticks now = nowTicks();
         if (!slot.active || slot.next_fire > now) continue;
+        if (clock_ == ClockKind::virtual_time && before_tick_) {
+            // What it settles (a shape file shown) may stop or restart this timer.
+            before_tick_();
+            if (!slot.active || slot.next_fire > now) continue;
+        }
         slot.next_fire += slot.interval;
         if (slot.next_fire <= now) slot.next_fire = now + slot.interval;
-        if (clock_ == ClockKind::virtual_time && before_tick_) before_tick_();
         // The callback may invalidate this or any timer, or schedule new
         // ones; a slot is not reused while its callback runs.
         slot.firing = true;

@@ -150,25 +150,20 @@ bool write_shape_file(const std::filesystem::path& path, std::span<const float> 
     return bytes && write_file_atomically(path, *bytes, error);
 }
 
-bool write_shape_file_without_replacing(const std::filesystem::path& path, std::span<const float> positions,
-                                        std::span<const uint8_t> png, std::string* error) {
-    const std::optional<std::vector<uint8_t>> bytes = shape_file_bytes(positions, png, error);
-    if (!bytes) return false;
-    const std::string name = path.filename().string();
-    return write_new_file(
-               path.parent_path(), [&name](int) { return name; }, 1, *bytes, error)
-        .has_value();
-}
-
 std::optional<std::filesystem::path> write_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
                                                           std::span<const float> positions,
                                                           std::span<const uint8_t> png, std::string* error) {
-    constexpr int kMaxSavesInASecond = 999;
     const std::optional<std::vector<uint8_t>> bytes = shape_file_bytes(positions, png, error);
     if (!bytes) return std::nullopt;
+    return store_new_shape_file(documents, stem, *bytes, error);
+}
+
+std::optional<std::filesystem::path> store_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
+                                                          std::span<const uint8_t> bytes, std::string* error) {
+    constexpr int kMaxSavesInASecond = 999;
     const std::string base(stem);
     const auto name_for = [&base](int n) { return shape_file_path({}, numbered_stem(base, n)).string(); };
-    return write_new_file(documents, name_for, kMaxSavesInASecond, *bytes, error);
+    return write_new_file(documents, name_for, kMaxSavesInASecond, bytes, error);
 }
 
 }  // namespace lumo

@@ -53,12 +53,6 @@ std::vector<uint8_t> serialize_shape_file(std::span<const float> positions, std:
 bool write_shape_file(const std::filesystem::path& path, std::span<const float> positions, std::span<const uint8_t> png,
                       std::string* error);
 
-// A new shape file at exactly path, never replacing one: false, with *error
-// in plain words (a file of that name in the way, among others), leaves
-// nothing behind.
-bool write_shape_file_without_replacing(const std::filesystem::path& path, std::span<const float> positions,
-                                        std::span<const uint8_t> png, std::string* error);
-
 // A new shape file in documents under the first free name of STEM, STEM-2,
 // STEM-3, ... (numbered_stem()), never replacing a file: two saves in one
 // second both keep theirs. The path it got; nullopt, with *error in plain
@@ -66,5 +60,10 @@ bool write_shape_file_without_replacing(const std::filesystem::path& path, std::
 std::optional<std::filesystem::path> write_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
                                                           std::span<const float> positions,
                                                           std::span<const uint8_t> png, std::string* error);
+
+// The same for a file already serialised (serialize_shape_file(), perhaps
+// beside the frames).
+std::optional<std::filesystem::path> store_new_shape_file(const std::filesystem::path& documents, std::string_view stem,
+                                                          std::span<const uint8_t> bytes, std::string* error);
 
 }  // namespace lumo

@@ -28,6 +28,14 @@ struct ImportedShape {
 ImportedShape import_shape_file(const std::filesystem::path& documents, std::string_view name,
                                 std::span<const uint8_t> bytes);
 
+// The same for a file already checked (check_shape_task(), beside the
+// frames), on the same file system: `file` is renamed into the documents
+// folder under the stem chosen as above, so that it never needs to be in
+// memory whole. A file already there under such a stem is compared piece
+// by piece. `file` is gone afterwards either way.
+ImportedShape import_checked_shape_file(const std::filesystem::path& documents, std::string_view name,
+                                        const std::filesystem::path& file);
+
 // documents/<stem>.lumo as stored; nullopt with *error when it cannot be read.
 std::optional<std::vector<uint8_t>> stored_shape_file(const std::filesystem::path& documents, std::string_view stem,
                                                       std::string* error);

@@ -10,6 +10,8 @@
 #include <sys/mman.h>
 #endif
 
+#include "rest_shape.h"
+
 namespace lumo {
 
 namespace {
@@ -52,15 +54,7 @@ LUMOTransform::LUMOTransform(int build_workers) : builder_(build_workers) {
 
 LUMOTransform::~LUMOTransform() { builder_.cancel(); }
 
-// z = 0.01 + 0.11 exp(-5 u^2), u = (x^2 + y^2) / 0.2^2: 0.12 at the centre,
-// about 0.010741 at the middle of an edge, practically 0.01 at the corners.
-float LUMOTransform::surfaceHeightAtX(float x, float y) {
-    constexpr float kRadiusSquared = 0.2f * 0.2f;
-    const float c = (x * x + y * y) / kRadiusSquared;
-    const float e = (c * -5.0f) * c;
-    const double z = static_cast<double>(0.11f) * std::exp(static_cast<double>(e)) + static_cast<double>(0.01f);
-    return static_cast<float>(z);
-}
+float LUMOTransform::surfaceHeightAtX(float x, float y) { return default_dome_height(x, y); }
 
 void LUMOTransform::set_init_position_and_mass_at_startup(bool from_default_dome) {
     // The build reads the rest shape and writes the table: never under a build.
@@ -160,40 +154,7 @@ void LUMOTransform::reset_force_records(float cx, float cy, float cz) {
     body.cur_pos[2] = cz;
 }
 
-// Heights are rescaled to span 0.01..0.11 and the rim is pinned at 0.01.
-// A shape with no relief at all (every height equal) has nothing to rescale
-// and lies flat at 0.01 instead of dividing by zero.
-void LUMOTransform::normalizeToZDirection() {
-    float least = 1.1f;
-    float greatest = -1.1f;
-    for (int v = 0; v < kVertexCount; ++v) {
-        const float z = _init_surface_pos[3 * v + 2];
-        if (z < least) least = z;
-        if (z > greatest) greatest = z;
-    }
-    const float span = greatest - least;
-    if (std::isfinite(span)) {
-        for (int v = 0; v < kVertexCount; ++v) {
-            float& z = _init_surface_pos[3 * v + 2];
-            z = span > 0.0f ? ((z - least) * 0.1f) / span + kRestHeightMin : kRestHeightMin;
-        }
-    } else {
-        // Finite heights whose range overflows a float (1.7e38 and -1.7e38):
-        // the same rescaling in double, whose range holds any float span, so
-        // the rest shape stays finite. Ordinary shapes keep the float path
-        // above and rescale exactly as they always have.
-        const double wide_span = static_cast<double>(greatest) - static_cast<double>(least);
-        for (int v = 0; v < kVertexCount; ++v) {
-            float& z = _init_surface_pos[3 * v + 2];
-            z = static_cast<float>((static_cast<double>(z) - least) * 0.1 / wide_span) + kRestHeightMin;
-        }
-    }
-    for (int row = 0; row < kGridSize; ++row) {
-        for (int column = 0; column < kGridSize; ++column) {
-            if (is_rim(row, column)) _init_surface_pos[3 * vertex_index(row, column) + 2] = kRestHeightMin;
-        }
-    }
-}
+void LUMOTransform::normalizeToZDirection() { normalize_rest_heights(_init_surface_pos); }
 
 void LUMOTransform::copy_init_surface_pos_to_cur() { _cur_surface_pos = _init_surface_pos; }
 

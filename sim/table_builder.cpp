@@ -56,12 +56,30 @@ bool TableBuilder::running() const {
 }
 
 void TableBuilder::wait() {
+    if (builds_in_slices() && running()) {
+        // Nothing here can wait for a farm: what it has not written is built here.
+        if (farming_) take_farmed_rows();
+        if (farming_) {
+            farm_->cancel();
+            farming_ = false;
+        }
+        if (whole_rows_ > 0 && running()) build_whole_rows(std::chrono::steady_clock::time_point::max());
+    }
     if (builds_in_slices()) participate();
     std::unique_lock lock(state_mutex_);
     work_idle_.wait(lock, [this] { return !job_open_ && active_ == 0; });
 }
 
+void TableBuilder::set_row_farm(RowFarm* farm) {
+    cancel();
+    farm_ = farm;
+}
+
 void TableBuilder::cancel() {
+    if (farming_) {
+        farm_->cancel();
+        farming_ = false;
+    }
     std::unique_lock lock(state_mutex_);
     if (!job_open_ && active_ == 0) return;
     cancel_.store(true, std::memory_order_relaxed);
@@ -88,6 +106,8 @@ void TableBuilder::open_job(const Job& job, int workers) {
         last_published_ = 0;
     }
     publish(0);
+    whole_rows_ = 0;
+    farming_ = builds_in_slices() && farm_ != nullptr && farm_->start(job.rest_shape, job.table);
     std::lock_guard lock(state_mutex_);
     job_open_ = true;
     job_workers_ = workers;
@@ -96,6 +116,8 @@ void TableBuilder::open_job(const Job& job, int workers) {
 
 void TableBuilder::start(const Job& job, int workers) {
     open_job(job, workers);
+    // A farm may have the rows already (the browser's, for the default dome).
+    if (farming_) take_farmed_rows();
     work_ready_.notify_all();
 }
 
@@ -160,6 +182,15 @@ bool TableBuilder::build_slice(double budget_seconds) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     const auto budget = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(budget_seconds));
+    if (farming_) {
+        if (take_farmed_rows()) return running();
+        farming_ = false;  // it failed: built here from now on
+    }
+    if (whole_rows_ > 0) {
+        // The rows the farm left are built here, whole.
+        build_whole_rows(start + budget);
+        return running();
+    }
     for (;;) {
         const Clock::time_point before = Clock::now();
         if (!build_next_chunk()) break;
@@ -206,6 +237,36 @@ void TableBuilder::chunk_finished(int chunk) {
     if (complete) finish_job();
 }
 
+// Publishes the rows the farm has written; false once it has failed (the
+// rows it wrote stay published).
+bool TableBuilder::take_farmed_rows() {
+    if (!farming_) return false;
+    whole_rows_ = std::clamp(farm_->rows_done(), whole_rows_, kVertexCount);
+    while (last_published_ < std::min(whole_rows_, kBuiltRows - 1)) publish(++last_published_);
+    if (whole_rows_ == kVertexCount) {
+        farming_ = false;
+        finish_job();
+        return true;
+    }
+    return !farm_->failed();
+}
+
+// Whole rows, both halves, from the first one missing, until the deadline
+// (at least one row). Chunks and their mirrored columns cannot take over
+// here: the rows below hold none of their columns yet.
+bool TableBuilder::build_whole_rows(std::chrono::steady_clock::time_point deadline) {
+    while (whole_rows_ < kVertexCount) {
+        float* row = job_.table + static_cast<size_t>(whole_rows_) * kVertexCount;
+        influence_row(xs_.data(), ys_.data(), zs_.data(), whole_rows_, 0, kVertexCount, row);
+        ++whole_rows_;
+        while (last_published_ < std::min(whole_rows_, kBuiltRows - 1)) publish(++last_published_);
+        if (std::chrono::steady_clock::now() >= deadline) break;
+    }
+    if (whole_rows_ < kVertexCount) return true;
+    finish_job();
+    return false;
+}
+
 void TableBuilder::finish_job() {
     job_.table[static_cast<size_t>(kVertexCount - 1) * kVertexCount + (kVertexCount - 1)] = 1.0f;
     if (job_.gravity != nullptr) {
@@ -215,6 +276,7 @@ void TableBuilder::finish_job() {
     }
     // -1 only once the gravity weights are written too: the step may start at once.
     publish(-1);
+    builds_finished_.fetch_add(1, std::memory_order_release);
     {
         std::lock_guard lock(state_mutex_);
         job_open_ = false;

@@ -7,6 +7,9 @@
 // in slices instead: start() opens the job and returns, build_slice() builds
 // chunks until its time is up, and wait() builds whatever is left. Rows are
 // published in the same order and the table comes out the same to the bit.
+// A row farm (the browser's Web Workers) may compute the rows instead:
+// build_slice() then only publishes the rows it has written, and goes on
+// building from the first row missing should the farm fail.
 
 #include <array>
 #include <atomic>
@@ -20,6 +23,23 @@
 #include "surface_grid.h"
 
 namespace lumo {
+
+// Whole rows of the table (both halves) computed elsewhere and written
+// into the table by the farm itself, in any order. Called on the owner's
+// thread only.
+class RowFarm {
+public:
+    virtual ~RowFarm() = default;
+    // Starts on every row for this rest shape (7500 floats, copied before
+    // it returns), dropping any earlier job; false when it cannot.
+    virtual bool start(const float* rest_shape, float* table) = 0;
+    // How many rows from row 0 on are complete in the table.
+    virtual int rows_done() = 0;
+    // Whether it has stopped for good: no more rows come.
+    virtual bool failed() = 0;
+    // Writes nothing more into the table.
+    virtual void cancel() = 0;
+};
 
 class TableBuilder {
 public:
@@ -76,6 +96,13 @@ public:
 
     // For tests and benchmarks: observe every published progress value.
     void set_progress_hook(ProgressHook hook);
+    // Building in slices: rows from this farm where it can start (null: none).
+    // Stops a running build.
+    void set_row_farm(RowFarm* farm);
+    // Whether the running build's rows come from the farm.
+    bool farming() const { return farming_; }
+    // How many builds have published -1 so far (any thread may ask).
+    int builds_finished() const { return builds_finished_.load(std::memory_order_acquire); }
 
 private:
     void open_job(const Job& job, int workers);
@@ -86,6 +113,8 @@ private:
     void chunk_finished(int chunk);
     void finish_job();
     void publish(int32_t value);
+    bool take_farmed_rows();
+    bool build_whole_rows(std::chrono::steady_clock::time_point deadline);
 
     // Set by the starting (main) thread while no worker is active; read-only during a build.
     Job job_;
@@ -97,6 +126,7 @@ private:
     // Shared by the workers during a build.
     std::atomic<int> next_chunk_{0};
     std::atomic<bool> cancel_{false};
+    std::atomic<int> builds_finished_{0};
 
     // Guarded by publish_mutex_: chunk completion and the rows published so far.
     std::mutex publish_mutex_;
@@ -120,6 +150,10 @@ private:
     std::array<std::thread, kMaxWorkers> workers_;
     // Building in slices: how long the last chunk took, to stop before the budget runs out.
     std::chrono::steady_clock::duration last_chunk_time_{};
+    // Building in slices with a farm: the owner's thread only.
+    RowFarm* farm_ = nullptr;
+    bool farming_ = false;
+    int whole_rows_ = 0;  // rows complete in the table, farmed or, after a failure, built here
 };
 
 }  // namespace lumo

@@ -9,6 +9,7 @@
 #include "ui/lumo_view_controller.h"
 #include "shape/shape_names.h"
 #include "shape/shape_file.h"
+#include "shape/shape_tasks.h"
 #include "shape/shape_transfer.h"
 #include "widgets/preview_texture.h"
 
@@ -36,7 +37,10 @@ fileListViewController::fileListViewController(std::filesystem::path documents)
     }
 }
 
-fileListViewController::~fileListViewController() { forget_thumbnails(); }
+fileListViewController::~fileListViewController() {
+    if (checking_ != 0) host_forget_background(checking_);
+    forget_thumbnails();
+}
 
 void fileListViewController::forget_thumbnails() {
     for (const auto& [stem, texture] : thumbnails_)
@@ -264,7 +268,8 @@ void fileListViewController::update() {
 }
 
 // A file that would not load is refused whole: nothing is written and the
-// stored files stay as they were.
+// stored files stay as they were. It is checked beside the frames (a large
+// or hostile file holds nothing up), then moved into the folder.
 void fileListViewController::take_import(ArrivingFile file) {
     const std::string name = file.name.empty() ? "the file" : file.name;
     switch (file.kind) {
@@ -275,10 +280,30 @@ void fileListViewController::take_import(ArrivingFile file) {
         case ArrivingFile::Kind::file: break;
         default: table_.setStatusText("Not imported: " + name + ": not a shape file"); return;
     }
-    const ImportedShape imported = import_shape_file(documents_, file.name, file.bytes);
+    table_.setStatusText("Checking " + name + "...");
+    if (checking_ != 0) host_forget_background(checking_);
+    checking_ =
+        host_run_in_background(&check_shape_task, file.path, {},
+                               [this, name, own_name = file.name, path = file.path](std::vector<uint8_t> output) {
+                                   checking_ = 0;
+                                   if (std::string problem = shape_problem_from(output); !problem.empty()) {
+                                       std::error_code ignored;
+                                       std::filesystem::remove(path, ignored);
+                                       refuse_import(name, problem);
+                                       return;
+                                   }
+                                   store_import(name, import_checked_shape_file(documents_, own_name, path));
+                               });
+}
+
+void fileListViewController::refuse_import(const std::string& name, const std::string& problem) {
+    log_line("lumo: not imported: %s: %s", name.c_str(), problem.c_str());
+    table_.setStatusText("Not imported: " + name + ": " + problem);
+}
+
+void fileListViewController::store_import(const std::string& name, const ImportedShape& imported) {
     if (!imported.problem.empty()) {
-        log_line("lumo: not imported: %s: %s", name.c_str(), imported.problem.c_str());
-        table_.setStatusText("Not imported: " + name + ": " + imported.problem);
+        refuse_import(name, imported.problem);
         return;
     }
     if (imported.already_there) {

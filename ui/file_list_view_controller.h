@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "shape/shape_transfer.h"
 #include "widgets/table_view.h"
 
 namespace lumo {
@@ -71,6 +72,8 @@ private:
     void forget_thumbnails();
     void reload();
     void take_import(ArrivingFile file);
+    void refuse_import(const std::string& name, const std::string& problem);
+    void store_import(const std::string& name, const ImportedShape& imported);
     void offer_undo_delete();
     // The desktop's way: into the trash, or (asked once more) for good.
     void move_row_to_trash(int row, const std::string& stem);
@@ -93,6 +96,7 @@ private:
     std::map<std::string, ImTextureID> thumbnails_;
     long thumbnails_decoded_ = 0;
     bool importing_ = false;
+    uint64_t checking_ = 0;  // the imported file being checked beside the frames, if any
     bool undoes_deletions_;
     std::optional<DeletedFile> deleted_;
     std::string for_good_;  // the stem whose file has no trash and was asked about again

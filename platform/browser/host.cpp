@@ -12,6 +12,7 @@
 #include <emscripten/html5.h>
 #include <imgui.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -26,13 +27,21 @@
 // The page's side, in JavaScript: clang-format reads it as C++ and would break it.
 // clang-format off
 EM_JS(void, lumo_report_frame, (double count), {
-    if (!Module.lumoFirstFrameAt) Module.lumoFirstFrameAt = performance.now();
+    const now = performance.now();
+    if (Module.lumoFrameTimes && Module.lumoFrameTimes.length < 1000) Module.lumoFrameTimes.push(now);
     Module.lumoFramesPresented = count;
+    if (!Module.lumoFirstFrameAt) {
+        Module.lumoFirstFrameAt = now;
+        if (Module.lumoOnFirstFrame) Module.lumoOnFirstFrame();
+    }
 });
 
+// Each figure, and when it was last reported (the page's clock).
 EM_JS(void, lumo_set_metric, (const char* name, double value), {
     Module.lumoMetrics = Module.lumoMetrics || {};
+    Module.lumoMetricsAt = Module.lumoMetricsAt || {};
     Module.lumoMetrics[UTF8ToString(name)] = value;
+    Module.lumoMetricsAt[UTF8ToString(name)] = performance.now();
 });
 
 // The page records the identifiers of cancelled touches (page.js) before
@@ -131,6 +140,13 @@ std::deque<ArrivingFile> dropped;
 std::map<int, PersistDone> waiting_persists;
 int next_persist_request = 1;
 bool answer_arrived = false;
+
+// --- Work beside the frames ---
+std::map<uint64_t, BackgroundDone> background_waiting;
+std::deque<std::pair<uint64_t, std::vector<uint8_t>>> background_arrived;
+uint64_t next_background = 1;
+std::vector<uint8_t> background_output;  // the last task's, until the page has copied it
+uint32_t background_result[2] = {};
 
 }  // namespace
 
@@ -240,8 +256,8 @@ bool host_has_camera() {
 
 void host_open_file_chooser(ChooserRequest request, const ChooserLimits& limits) {
     chosen = {};
-    EM_ASM({ Module.lumoHost.openChooser($0, {maxSide : $1, minSide : $2, maxBytes : $3}); }, static_cast<int>(request),
-           limits.max_side, limits.min_side, static_cast<double>(limits.max_bytes));
+    EM_ASM({ Module.lumoHost.openChooser($0, {maxSide : $1, fitSide : $2, maxBytes : $3}); }, static_cast<int>(request),
+           limits.max_side, limits.fit_side, static_cast<double>(limits.max_bytes));
 }
 
 ChooserState host_chooser_state() {
@@ -261,8 +277,8 @@ void host_close_file_chooser() {
 ArrivingFile host_take_chosen_file() { return std::exchange(chosen, {}); }
 
 void host_set_drop_limits(const ChooserLimits& limits) {
-    EM_ASM({ Module.lumoHost.setDropLimits({maxSide : $0, minSide : $1, maxBytes : $2}); }, limits.max_side,
-           limits.min_side, static_cast<double>(limits.max_bytes));
+    EM_ASM({ Module.lumoHost.setDropLimits({maxSide : $0, fitSide : $1, maxBytes : $2}); }, limits.max_side,
+           limits.fit_side, static_cast<double>(limits.max_bytes));
 }
 
 ArrivingFile host_take_dropped_file() {
@@ -271,6 +287,65 @@ ArrivingFile host_take_dropped_file() {
     dropped.pop_front();
     return file;
 }
+
+// --- The influence table's rows -----------------------------------------------------
+// table_rows.js, a script of the page's own, runs the workers and copies
+// their rows into the table.
+
+bool host_table_rows_start(const float* rest_shape, float* table) {
+    return EM_ASM_INT({ return window.lumoTableRows && window.lumoTableRows.start($0, $1) ? 1 : 0; }, rest_shape,
+                      table) != 0;
+}
+
+int host_table_rows_done() {
+    return EM_ASM_INT({ return window.lumoTableRows ? window.lumoTableRows.rowsDone() : 0; });
+}
+
+bool host_table_rows_failed() {
+    return EM_ASM_INT({ return !window.lumoTableRows || window.lumoTableRows.failed() ? 1 : 0; }) != 0;
+}
+
+void host_table_rows_cancel() {
+    EM_ASM({
+        if (Module.lumoTableRows) Module.lumoTableRows.cancel();
+    });
+}
+
+// --- Work beside the frames ----------------------------------------------------
+// background.js sends each task to the worker's copy of the program, which
+// runs it through lumo_background_run; the answers come back through
+// lumo_background_arrived, in order. Without a worker the task runs here.
+
+uint64_t host_run_in_background(BackgroundTask task, std::filesystem::path file, std::vector<uint8_t> input,
+                                BackgroundDone done) {
+    const uint64_t id = next_background++;
+    background_waiting.emplace(id, std::move(done));
+    const std::string path = file.string();
+    const int sent =
+        EM_ASM_INT({ return Module.lumoBackground && Module.lumoBackground.run($0, $1, $2, $3, $4) ? 1 : 0; },
+                   static_cast<double>(id), reinterpret_cast<uintptr_t>(task), path.empty() ? nullptr : path.c_str(),
+                   input.data(), static_cast<int>(input.size()));
+    if (!sent) background_arrived.emplace_back(id, task(file, input));
+    return id;
+}
+
+void host_forget_background(uint64_t id) { background_waiting.erase(id); }
+
+void host_deliver_background() {
+    while (!background_arrived.empty()) {
+        auto [id, output] = std::move(background_arrived.front());
+        background_arrived.pop_front();
+        const auto found = background_waiting.find(id);
+        if (found == background_waiting.end()) continue;
+        BackgroundDone done = std::move(found->second);
+        background_waiting.erase(found);
+        if (done) done(std::move(output));
+    }
+}
+
+void host_finish_background() { host_deliver_background(); }
+
+bool host_background_busy() { return !background_waiting.empty(); }
 
 // The application's folder lives in the browser's IndexedDB (host_files.js
 // mounts it): each request copies the folder there, and the page answers
@@ -363,10 +438,11 @@ void host_place_clip_share_control(int index, float x, float y, float width, flo
 
 extern "C" {
 
-// From the page: queue 0 is the chooser's answer, 1 a dropped file. The
-// bytes are copied; the page frees its buffers.
-EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char* name, int width, int height,
-                                                 double size, const uint8_t* bytes, int byte_count) {
+// From the page: queue 0 is the chooser's answer, 1 a dropped file. A
+// picture's pixels are copied, the page frees its buffers; any other file is
+// already in the file system, at `path`.
+EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char* name, const char* path, int width,
+                                                 int height, double size, const uint8_t* bytes, int byte_count) {
     using lumo::ArrivingFile;
     ArrivingFile file;
     switch (kind) {
@@ -377,6 +453,7 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
         default: file.kind = ArrivingFile::Kind::undecodable; break;
     }
     if (name != nullptr) file.name = name;
+    if (path != nullptr && path[0] != '\0') file.path = path;
     file.width = width;
     file.height = height;
     file.size = size > 0 ? static_cast<uint64_t>(size) : 0;
@@ -388,6 +465,28 @@ EMSCRIPTEN_KEEPALIVE void lumo_host_file_arrived(int queue, int kind, const char
         lumo::dropped.push_back(std::move(file));
     }
 }
+
+// From the page: a task's answer, copied; the page frees its buffer.
+EMSCRIPTEN_KEEPALIVE void lumo_background_arrived(double id, const uint8_t* bytes, int byte_count) {
+    std::vector<uint8_t> output;
+    if (bytes != nullptr && byte_count > 0) output.assign(bytes, bytes + byte_count);
+    lumo::background_arrived.emplace_back(static_cast<uint64_t>(id), std::move(output));
+}
+
+// In whichever copy of the program runs the task: the task's address is the
+// same in both (the same build), its answer stays until released. Returns
+// where the answer is and its size.
+EMSCRIPTEN_KEEPALIVE const uint32_t* lumo_background_run(uintptr_t task, const char* path, const uint8_t* input,
+                                                         int input_size) {
+    const auto run = reinterpret_cast<lumo::BackgroundTask>(task);
+    lumo::background_output = run(path != nullptr ? std::filesystem::path(path) : std::filesystem::path(),
+                                  std::span<const uint8_t>(input, static_cast<std::size_t>(std::max(0, input_size))));
+    lumo::background_result[0] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(lumo::background_output.data()));
+    lumo::background_result[1] = static_cast<uint32_t>(lumo::background_output.size());
+    return lumo::background_result;
+}
+
+EMSCRIPTEN_KEEPALIVE void lumo_background_release() { std::vector<uint8_t>().swap(lumo::background_output); }
 
 EMSCRIPTEN_KEEPALIVE void lumo_host_persisted(int request, int stored, const char* why) {
     lumo::answer_arrived = true;

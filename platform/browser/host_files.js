@@ -4,7 +4,7 @@
 // downloads. The program reaches it as Module.lumoHost (see
 // platform/browser/file_chooser.cpp and persistent_files.cpp).
 
-Module.lumoHost = (function () {
+if (typeof window === 'object') Module.lumoHost = (function () {
   // Where the program keeps its files; $LUMO_HOME points it there.
   const LUMO_HOME = '/lumo';
   const host = {};
@@ -17,6 +17,23 @@ Module.lumoHost = (function () {
   // aborted at commit (a full quota) is never heard of, so a failed copy
   // either never answers or answers success. These report every failure.
   function mendIndexedDbErrors() {
+    const localSet = IDBFS.getLocalSet;
+    IDBFS.getLocalSet = function (mount, callback) {
+      localSet(mount, function (error, set) {
+        if (set) {
+          Object.keys(set.entries).forEach(function (path) {
+            if (path === ARRIVING || path.startsWith(ARRIVING + '/')) delete set.entries[path];
+          });
+        }
+        callback(error, set);
+      });
+    };
+    // Without IndexedDB (some private windows) Emscripten's asserts, which
+    // stops the whole program; an error is what the callers handle.
+    IDBFS.indexedDB = function () {
+      if (typeof indexedDB !== 'undefined' && indexedDB) return indexedDB;
+      throw new Error('this browser offers no IndexedDB here');
+    };
     const failure = (request, callback) => function (event) {
       event.preventDefault();
       callback(request.error || new Error('IndexedDB request failed'));
@@ -92,6 +109,7 @@ Module.lumoHost = (function () {
       FS.mount(IDBFS, {}, LUMO_HOME);
     } catch (error) {
       storageProblem = 'the browser has no storage for lumo (' + error + ')';
+      tellStorageProblem();
       return;
     }
     addRunDependency('lumo-storage');
@@ -99,10 +117,19 @@ Module.lumoHost = (function () {
       if (error) {
         storageProblem = 'the browser\'s storage cannot be read (' + describe(error) + ')';
         console.warn('lumo: ' + storageProblem);
+        tellStorageProblem();
       }
       removeRunDependency('lumo-storage');
     });
   });
+
+  // Said on the page at once: everything but keeping shapes still works.
+  function tellStorageProblem() {
+    if (Module.lumoNotice) {
+      Module.lumoNotice('Shapes cannot be kept here: this browser gives lumo no storage (a private window does ' +
+                        'that). Everything else works; to keep shapes, open lumo in a normal window.');
+    }
+  }
 
   function describe(error) {
     if (!error) return 'unknown error';
@@ -158,14 +185,47 @@ Module.lumoHost = (function () {
 
   const Kind = { cancelled: 1, picture: 2, file: 3, tooLarge: 4, undecodable: 5 };
 
+  // Files other than pictures go into a scratch folder of the program's
+  // file system, which lives outside the WebAssembly memory: the program
+  // checks them beside the frames and moves what it keeps (inside the
+  // application's folder, a rename), and its own memory never grows for a
+  // file it refuses. What is left of the last file goes when the next one
+  // comes; the folder is never copied into IndexedDB.
+  const ARRIVING = LUMO_HOME + '/.arriving';
+  let arrivals = 0;
+  function putInScratch(name, bytes) {
+    try { FS.readdir(ARRIVING).forEach(function (entry) { if (entry !== '.' && entry !== '..') removeTree(ARRIVING + '/' + entry); }); }
+    catch (ignored) { /* not made yet */ }
+    const folder = ARRIVING + '/' + (++arrivals);
+    FS.mkdirTree(folder);
+    const path = folder + '/' + ((name || 'file').replace(/[\/\0]/g, '_') || 'file');
+    FS.writeFile(path, bytes, { canOwn: true });
+    return path;
+  }
+  function removeTree(path) {
+    if (FS.isDir(FS.stat(path).mode)) {
+      FS.readdir(path).forEach(function (entry) { if (entry !== '.' && entry !== '..') removeTree(path + '/' + entry); });
+      FS.rmdir(path);
+    } else {
+      FS.unlink(path);
+    }
+  }
+
   function arrive(queue, kind, name, details) {
     details = details || {};
-    const bytes = details.bytes;
+    let path = '';
+    let bytes = details.bytes;
+    if (kind === Kind.file && bytes) {
+      path = putInScratch(name, bytes);
+      bytes = null;
+    }
     const pointer = bytes && bytes.length ? Module._malloc(bytes.length) : 0;
     if (pointer) HEAPU8.set(bytes, pointer);
     withString(name, function (namePointer) {
-      Module._lumo_host_file_arrived(queue, kind, namePointer, details.width || 0, details.height || 0,
-                                     details.size || 0, pointer, pointer ? bytes.length : 0);
+      withString(path, function (pathPointer) {
+        Module._lumo_host_file_arrived(queue, kind, namePointer, pathPointer, details.width || 0, details.height || 0,
+                                       details.size || 0, pointer, pointer ? bytes.length : 0);
+      });
     });
     if (pointer) Module._free(pointer);
   }
@@ -183,7 +243,9 @@ Module.lumoHost = (function () {
   }
 
   // Decoded away from the page's thread (picture_decoder.js), turned upright
-  // from its Exif orientation, and halved while the shorter side keeps min_side.
+  // from its Exif orientation and fitted into the texture square as the
+  // program fits pictures (picture/picture_fit.cpp): scaled so that the
+  // shorter side fills it, centred, the overflow cut.
   async function readPicture(file, limits) {
     let size;
     try {
@@ -194,12 +256,12 @@ Module.lumoHost = (function () {
     if (size.width < 1 || size.height < 1) return { kind: Kind.undecodable };
     if (size.width > limits.maxSide || size.height > limits.maxSide)
       return { kind: Kind.tooLarge, width: size.width, height: size.height };
-    let divisor = 1;
-    while (divisor < 8 && Math.min(size.width, size.height) / (divisor * 2) >= limits.minSide) divisor *= 2;
-    const width = Math.max(1, Math.round(size.width / divisor));
-    const height = Math.max(1, Math.round(size.height / divisor));
+    const side = limits.fitSide;
+    const scale = side / Math.min(size.width, size.height);
+    const width = Math.max(side, Math.round(size.width * scale));
+    const height = Math.max(side, Math.round(size.height * scale));
     try {
-      const decoded = await Module.lumoPictureDecoder.decode(file, width, height);
+      const decoded = await Module.lumoPictureDecoder.decode(file, width, height, side);
       return { kind: Kind.picture, width: decoded.width, height: decoded.height, bytes: decoded.bytes };
     } catch (error) {
       console.warn('lumo: the picture does not decode:', error);
@@ -278,7 +340,7 @@ Module.lumoHost = (function () {
   window.addEventListener('touchend', openOnTap, true);
 
   // Drops: pictures decoded as chosen ones are, anything else read as it is.
-  let dropLimits = { maxSide: 8192, minSide: 512, maxBytes: 64 * 1024 * 1024 };
+  let dropLimits = { maxSide: 8192, fitSide: 512, maxBytes: 64 * 1024 * 1024 };
   host.setDropLimits = function (limits) { dropLimits = limits; };
   window.addEventListener('dragover', function (event) {
     event.preventDefault();

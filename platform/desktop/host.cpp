@@ -165,6 +165,11 @@ bool host_keyboard_likely() { return true; }
 
 // --- Files ----------------------------------------------------------------------
 
+bool host_table_rows_start(const float*, float*) { return false; }
+int host_table_rows_done() { return 0; }
+bool host_table_rows_failed() { return true; }
+void host_table_rows_cancel() {}
+
 bool host_has_file_chooser() { return false; }
 bool host_has_camera() { return false; }
 void host_open_file_chooser(ChooserRequest, const ChooserLimits&) {}

@@ -10,24 +10,12 @@
 #include <cstdio>
 #include <fstream>
 
+#include "support/run_lumo.h"
 #include "support/app_harness.h"
 #include "picture/picture.h"
 
 namespace lumo::testing {
 namespace {
-
-// The real program, headless; its exit status and everything it printed.
-int run_lumo(const std::string& arguments, std::string* output, const std::string& before = "") {
-    const std::string command =
-        before + "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " + arguments + " 2>&1";
-    output->clear();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) *output += buffer;
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 int lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
@@ -46,7 +34,7 @@ TEST_F(AppTest, AScriptThatIsNoRegularFileIsRefusedInOneLineWithTwo) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::ofstream(home_ / "big.txt") << std::string(kMaxScriptBytes + 1, '#');
     // A device that never ends, one that never answers, a folder, an oversized file.
-    for (const std::string script :
+    for (const std::string& script :
          {std::string("/dev/zero"), fifo.string(), home_.string(), (home_ / "big.txt").string()}) {
         std::string output;
         EXPECT_EQ(run_lumo("--headless --frames 3 --home " + home_.string() + " --script " + script, &output), 2)

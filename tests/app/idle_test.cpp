@@ -113,7 +113,9 @@ TEST_F(AppTest, SkippingChangesNoFrameOfAScriptedRun) {
         launch();
         view().frame_changes().set_enabled(skipping == 1);
         EXPECT_EQ(app().run_headless(), 0);
-        if (skipping == 1) EXPECT_GT(view().frame_changes().skipped(), 10);
+        if (skipping == 1) {
+            EXPECT_GT(view().frame_changes().skipped(), 10);
+        }
         surfaces[skipping].assign(trans().current_surface().begin(), trans().current_surface().end());
         app_.reset();
     }

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "picture/picture.h"
+#include "support/run_lumo.h"
 #include "support/app_harness.h"
 #include "support/media_probe.h"
 #include "support/scoped_environment.h"
@@ -23,19 +24,6 @@ namespace lumo::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The real program, headless; its exit status and everything it printed.
-int run_recording(const std::string& arguments, std::string* output) {
-    const std::string command =
-        "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " + arguments + " 2>&1";
-    output->clear();
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) *output += buffer;
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // A tap hides the panel; four fingers press the dome at frame 10 and let go at 30.
 constexpr const char* kFourFingers =
@@ -112,7 +100,7 @@ TEST_F(AppTest, ARecordedRunMatchesItsScreenshotsAndPlayersReadIt) {
         const std::string arguments = "--headless --frames 60 --home " + home_.string() + " --script " +
                                       (home_ / "press.txt").string() + " --screenshot-at 12:" + shot.string() +
                                       " --record " + clip.string();
-        ASSERT_EQ(run_recording(arguments, &output), 0) << output;
+        ASSERT_EQ(run_lumo(arguments, &output), 0) << output;
         EXPECT_NE(output.find("lumo: clip saved to " + clip.string()), std::string::npos) << output;
         EXPECT_FALSE(std::filesystem::exists(home_ / (std::string(row.file) == "out.mp4" ? "out.gif" : "out.mp4")))
             << "--record writes the one file it names";
@@ -134,7 +122,7 @@ TEST_F(AppTest, ARecordedRunMatchesItsScreenshotsAndPlayersReadIt) {
         if (std::string(row.file) == "out.gif") {
             // The same script again: the same bytes, over the file named.
             const std::vector<uint8_t> first = file_bytes(clip);
-            ASSERT_EQ(run_recording(arguments, &output), 0) << output;
+            ASSERT_EQ(run_lumo(arguments, &output), 0) << output;
             EXPECT_TRUE(file_bytes(clip) == first) << "the same script gives the same GIF";
         }
     }

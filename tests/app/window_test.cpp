@@ -11,6 +11,7 @@
 
 #include <imgui.h>
 
+#include "support/run_lumo.h"
 #include "support/app_harness.h"
 #include "files/window_state.h"
 #include "picture/picture.h"
@@ -162,18 +163,6 @@ TEST_F(AppTest, AHighDensityScreenKeepsTheLayoutAndDoublesThePixels) {
     finger(SDL_FINGERDOWN, 1, 160, 240);
     EXPECT_EQ(trans().input_force(2).init_index, 1275);
     finger(SDL_FINGERUP, 1, 160, 240);
-}
-
-// Runs the built program; returns its exit status and what it printed.
-int run_lumo(const std::string& arguments, std::string* output) {
-    const std::string command =
-        "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) *output += buffer;
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST_F(AppTest, WithoutADisplayTheProgramNamesHeadlessAndExitsWithTwo) {

@@ -44,6 +44,27 @@ TEST(ShapeFileNumbers, TextThatIsNotANumberMakesThePositionsMissing) {
     }
 }
 
+// A file of nothing but bad numbers (once a freeze that grew with the square
+// of their count), and bad numbers of both kinds between good ones, an
+// element whose name only starts like a number's, and markup inside one.
+TEST(ShapeFileNumbers, EveryBadNumberIsMarkedHoweverManyThereAre) {
+    std::string many;
+    for (int k = 0; k < 240000; ++k) many += k % 2 ? "<real>abc</real>" : "<integer>x</integer>";
+    const auto contents = parse(document_with(many));
+    ASSERT_TRUE(contents);
+    EXPECT_FALSE(contents->positions);
+    EXPECT_TRUE(contents->image);
+
+    std::string error;
+    const auto inner = parse_shape_file(as_bytes(document_with("<real>1<string>2</string></real>")), &error);
+    EXPECT_TRUE(!inner || !inner->positions) << "markup inside a number is not read as a number";
+    const auto prefix = parse_shape_file(as_bytes(document_with("<realm>2</realm>")), &error);
+    EXPECT_TRUE(!prefix || !prefix->positions) << "<realm> is no number";
+    const auto good = parse(document_with("<real>\n-2.5e1\n</real>"));
+    ASSERT_TRUE(good && good->positions);
+    EXPECT_EQ(good->positions->back(), -25.0f);
+}
+
 TEST(ShapeFileNumbers, EveryWayOfWritingANumberStillReads) {
     for (const auto& [odd, value] : std::vector<std::pair<const char*, float>>{{"<real> 2.5 </real>", 2.5f},
                                                                                {"<real>+1e-3</real>", 1e-3f},

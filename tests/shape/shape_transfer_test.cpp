@@ -68,6 +68,39 @@ TEST_F(ShapeImport, ATakenNameGetsANumberAndTheSameBytesAreNotStoredTwice) {
     EXPECT_EQ(stored_shape_file(documents(), "mine", &error), first) << "the first is never replaced";
 }
 
+// A file already checked, moved in from where the browser put it: the same
+// names and the same sameness, decided piece by piece (these files span
+// several pieces; the second differs from the first in its last byte only),
+// stored byte for byte, and gone from where it was either way.
+TEST_F(ShapeImport, ACheckedFileIsMovedInUnderTheSameNames) {
+    Picture noise(300, 300);
+    uint32_t seed = 7;
+    for (std::size_t i = 0; i < noise.byte_count(); ++i)
+        noise.pixels()[i] = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+    const std::vector<uint8_t> first = shape_bytes(noise);
+    ASSERT_GT(first.size(), 200000u);
+    std::vector<uint8_t> last_byte_differs = first;
+    last_byte_differs.back() ^= 1;
+    const struct {
+        const std::vector<uint8_t>& bytes;
+        const char* stem;
+        bool already_there;
+    } rows[] = {{first, "mine", false}, {first, "mine", true}, {last_byte_differs, "mine_2", false}};
+    const std::filesystem::path arriving = home.path() / "arriving" / "mine.lumo";
+    std::filesystem::create_directories(arriving.parent_path());
+    for (const auto& row : rows) {
+        std::string error;
+        ASSERT_TRUE(write_file_atomically(arriving, row.bytes, &error)) << error;
+        const ImportedShape imported = import_checked_shape_file(documents(), "mine.lumo", arriving);
+        EXPECT_EQ(imported.problem, "");
+        EXPECT_EQ(imported.stem, row.stem);
+        EXPECT_EQ(imported.already_there, row.already_there) << row.stem;
+        EXPECT_FALSE(std::filesystem::exists(arriving)) << row.stem;
+        EXPECT_EQ(stored_shape_file(documents(), row.stem, &error), row.bytes) << error;
+    }
+    EXPECT_EQ(contents_of(documents()).size(), 2u) << "no temporary left behind";
+}
+
 // Names come from another device: only the last part counts, and nothing
 // hidden or unloadable is made of them.
 TEST_F(ShapeImport, NamesAreTakenApartSafely) {

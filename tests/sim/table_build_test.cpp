@@ -301,5 +301,92 @@ TEST(TableBuild, SynchronousBuildAfterABackgroundOneIsComplete) {
     EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data()));
 }
 
+// A stand-in for the browser's Web Workers: whole rows written in bands of
+// 100 whose second half lands one call before the first, up to a row where
+// it fails, or refusing to start at all.
+class BandFarm : public RowFarm {
+public:
+    BandFarm(int fail_at, bool starts) : fail_at_(fail_at), starts_(starts) {}
+    bool start(const float* rest_shape, float* table) override {
+        if (!starts_) return false;
+        for (int v = 0; v < kVertexCount; ++v) {
+            xs_[v] = rest_shape[3 * v];
+            ys_[v] = rest_shape[3 * v + 1];
+            zs_[v] = rest_shape[3 * v + 2];
+        }
+        table_ = table;
+        contiguous_ = 0;
+        half_landed_ = false;
+        return true;
+    }
+    int rows_done() override {
+        const int end = std::min({contiguous_ + 100, fail_at_, kVertexCount});
+        if (table_ == nullptr || contiguous_ >= end) return contiguous_;
+        const int middle = (contiguous_ + end) / 2;
+        if (!half_landed_) {
+            write_rows(middle, end);
+        } else {
+            write_rows(contiguous_, middle);
+            contiguous_ = end;
+        }
+        half_landed_ = !half_landed_;
+        return contiguous_;
+    }
+    bool failed() override { return contiguous_ >= fail_at_; }
+    void cancel() override { table_ = nullptr; }
+    int contiguous_ = 0;
+
+private:
+    void write_rows(int first, int end) {
+        for (int i = first; i < end; ++i)
+            influence_row(xs_.data(), ys_.data(), zs_.data(), i, 0, kVertexCount, table_ + size_t(i) * kVertexCount);
+    }
+    int fail_at_;
+    bool starts_;
+    float* table_ = nullptr;
+    bool half_landed_ = false;
+    alignas(16) std::array<float, kVertexCount + 16> xs_{}, ys_{}, zs_{};
+};
+
+// However the farm fares, the rows are published in order, never ahead of
+// what it has written, and the table and gravity weights come out the same
+// to the bit: farmed, finished here after a failure, or built here alone.
+TEST(TableBuild, RowsFromAFarmArePublishedInOrderAndTheRestIsBuiltHere) {
+    const struct {
+        int fail_at;
+        bool starts;
+        bool wait;
+    } rows[] = {{kVertexCount + 1, true, false},
+                {1050, true, false},
+                {0, true, false},
+                {kVertexCount + 1, false, false},
+                {700, true, true}};
+    for (const auto& row : rows) {
+        auto trans = std::make_unique<LUMOTransform>(TableBuilder::kBuildInSlices);
+        BandFarm farm(row.fail_at, row.starts);
+        trans->table_builder().set_row_farm(&farm);
+        trans->set_init_position_and_mass_at_startup(true);
+        std::vector<int32_t> published;
+        trans->table_builder().set_progress_hook([&published](int32_t value) { published.push_back(value); });
+        trans->start_table_build();
+        EXPECT_EQ(trans->table_builder().farming(), row.starts) << row.fail_at;
+        if (row.wait) {
+            trans->table_builder().build_slice(0.0001);
+            trans->wait_for_table_build();
+        }
+        while (trans->table_builder().build_slice(0.0001)) {
+            if (trans->table_builder().farming()) ASSERT_LE(trans->initializing_index(), farm.contiguous_);
+        }
+        ASSERT_EQ(published.size(), static_cast<size_t>(kVertexCount)) << row.fail_at;
+        for (int k = 0; k < kVertexCount - 1; ++k) ASSERT_EQ(published[k], k) << row.fail_at;
+        EXPECT_EQ(published.back(), -1);
+        EXPECT_TRUE(tables_equal(trans->influence_table().data(), reference_for_dome().data())) << row.fail_at;
+        auto expected = make_dome();
+        expected->set_distance_of(expected->force_record(0));
+        EXPECT_EQ(trans->gravity_weights(), expected->gravity_weights()) << row.fail_at;
+        trans->table_builder().set_row_farm(nullptr);
+    }
+}
+
 }  // namespace
 }  // namespace lumo::testing

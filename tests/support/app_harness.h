@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "platform/host.h"
 #include "support/drawn_items.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"
@@ -41,6 +42,9 @@ protected:
     EAGLView& view() { return app_->view(); }
     LUMOTransform& trans() { return *app_->view().trans(); }
     void turn() { app_->run_once(); }
+    // Until the work beside the frames (a shape file read or encoded) is done
+    // and answered, as a headless run waits before each tick.
+    void settle() { host_finish_background(); }
     // What the window shows now, read back from its framebuffer, top row first.
     Picture window_picture() {
         Compositor& compositor = app_->compositor();

@@ -131,6 +131,7 @@ TEST_F(EditRestart, InitializeShapeStillLeavesEditMode) {
 
 TEST_F(EditRestart, ARowOfTheSavedListStillLeavesEditMode) {
     app().delegate().saveShapeAndImage();
+    settle();
     app().delegate().alert()->dismiss();
     click_control(ControlPanel::edit);
     click_control(ControlPanel::load);

@@ -100,6 +100,7 @@ TEST_F(AppTest, EveryWayOfOpeningAShapeFileTakesTheSameShapeAndPicture) {
     finger(SDL_FINGERUP, 1, 120, 200);
     view().load_texture(std::make_shared<const Picture>(solid_picture(64, 32, {200, 40, 90, 255})));
     app().delegate().saveShapeAndImage();
+    settle();
     const std::vector<std::string> saved = list_shape_stems(app().delegate().documents());
     ASSERT_EQ(saved.size(), 1u);
     const std::filesystem::path file = home_ / "sculpted.lumo";

@@ -107,7 +107,7 @@ test('with the network off and the host gone, the page starts from its copy, dra
   const address = origin(server);
   await waitForTable(page);
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'saved', { kind: 'text' }));
+  assert.ok(await findItem(page, 'Saved', { kind: 'text' }));
   await clickCaption(page, 'OK');
   const cdp = await page.createCDPSession();
   await cdp.send('Network.enable');
@@ -124,7 +124,7 @@ test('with the network off and the host gone, the page starts from its copy, dra
     await page.waitForFunction(() => window.Module && Module.lumoFramesPresented > 0, { timeout: 120000 });
     // The dome is revealed from the top as its table is built.
     await waitForTable(page);
-    for (const file of ['lumo.js', 'lumo.wasm', 'lumo.data'])
+    for (const file of ['page.js', 'lumo.js', 'lumo.wasm', 'table_rows.wasm'])
       assert.equal(fromWorker.get(`/${file}`), true, `${file} comes from the service worker`);
     assert.ok(await domeDrawn(page), 'the middle of the view is drawn');
   };
@@ -146,7 +146,7 @@ test('a new build replaces the copy: a new cache with the new files, the old one
   const [oldCache] = await page.evaluate(() => caches.keys());
 
   // What the build does when a file of the site changes.
-  fs.appendFileSync(path.join(folder, 'lumo.css'), '/* the next build */\n');
+  fs.appendFileSync(path.join(folder, 'page.js'), '// the next build\n');
   execFileSync('cmake', [`-DSITE=${folder}`, `-DFILES=${filesOf(folder).join(',')}`,
                          `-DTEMPLATE=${path.join(sourceFolder, 'sw.js.in')}`, `-DOUTPUT=${path.join(folder, 'sw.js')}`,
                          '-P', path.join(sourceFolder, 'service_worker.cmake')]);
@@ -162,6 +162,6 @@ test('a new build replaces the copy: a new cache with the new files, the old one
   await stopServing(server);
   const response = await page.reload();
   assert.ok(response?.fromServiceWorker());
-  const style = await page.evaluate(async () => (await fetch('lumo.css')).text());
-  assert.match(style, /the next build/);
+  const script = await page.evaluate(async () => (await fetch('page.js')).text());
+  assert.match(script, /the next build/);
 });

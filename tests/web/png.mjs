@@ -1,11 +1,13 @@
-// Just enough PNG for the tests: 8-bit greyscale, RGB or RGBA, not
-// interlaced (what Chromium's screenshots and lumo's own PNGs are).
+// Just enough PNG for the tests: 8-bit greyscale, RGB, RGBA or palette, not
+// interlaced (what Chromium's screenshots, lumo's own PNGs and the page's
+// icons are).
 import zlib from 'node:zlib';
 
 export function decodePng(bytes) {
   const signature = [137, 80, 78, 71, 13, 10, 26, 10];
   signature.forEach((b, i) => { if (bytes[i] !== b) throw new Error('not a PNG'); });
   let offset = 8, width = 0, height = 0, colourType = 0;
+  let palette = null, alphas = null;
   const data = [];
   while (offset < bytes.length) {
     const length = bytes.readUInt32BE(offset);
@@ -16,6 +18,10 @@ export function decodePng(bytes) {
       height = body.readUInt32BE(4);
       if (body[8] !== 8 || body[12] !== 0) throw new Error('only 8-bit, non-interlaced PNGs');
       colourType = body[9];
+    } else if (type === 'PLTE') {
+      palette = body;
+    } else if (type === 'tRNS') {
+      alphas = body;
     } else if (type === 'IDAT') {
       data.push(body);
     } else if (type === 'IEND') {
@@ -23,7 +29,7 @@ export function decodePng(bytes) {
     }
     offset += 12 + length;
   }
-  const channels = { 0: 1, 2: 3, 4: 2, 6: 4 }[colourType];
+  const channels = { 0: 1, 2: 3, 3: 1, 4: 2, 6: 4 }[colourType];
   if (!channels) throw new Error('unsupported PNG colour type ' + colourType);
   const raw = zlib.inflateSync(Buffer.concat(data));
   const stride = width * channels;
@@ -46,6 +52,12 @@ export function decodePng(bytes) {
     }
     for (let x = 0; x < width; ++x) {
       const i = (y * width + x) * 4, s = x * channels;
+      if (colourType === 3) {
+        const entry = line[s];
+        palette.copy(out, i, 3 * entry, 3 * entry + 3);
+        out[i + 3] = alphas && entry < alphas.length ? alphas[entry] : 255;
+        continue;
+      }
       const grey = channels < 3;
       out[i] = line[s];
       out[i + 1] = grey ? line[s] : line[s + 1];

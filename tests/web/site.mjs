@@ -16,9 +16,12 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/ja
   '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.png': 'image/png', '.json': 'application/json',
   '.webmanifest': 'application/manifest+json' };
 
-export function serveSite(folder = siteFolder) {
+// `fault(name, response)`, when given, may answer a request itself (a 503, a
+// body cut off half-way) and returns true when it did.
+export function serveSite(folder = siteFolder, { fault = null } = {}) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    if (fault && fault(name.slice(1) || 'index.html', response)) return;
     const file = path.join(folder, name === '/' ? 'index.html' : name);
     if (!file.startsWith(folder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404);
@@ -64,7 +67,7 @@ export async function openLumo(browser, server, viewport, { beforeLoad = null } 
 }
 
 export async function waitForTable(page) {
-  await page.waitForFunction(() => Module.lumoMetrics && Module.lumoMetrics.tableBuildMs > 0, { timeout: 60000 });
+  await page.waitForFunction(() => Module.lumoMetrics && Module.lumoMetrics.tableBuildMs !== undefined, { timeout: 60000 });
 }
 
 export const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
