@@ -75,8 +75,9 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     window_options.pixel_ratio = options.pixel_ratio;
     // Room beside the view for the panel, in a window chosen for the screen.
     window_options.side_room_per_scale = static_cast<int>(PanelMetrics::kMinWidth + 2 * PanelMetrics::kMargin);
+    const std::filesystem::path state_folder = application_state_folder(options.home);
     if (!options.headless) {
-        app->window_store_ = application_state_folder(options.home) / "window";
+        app->window_store_ = state_folder / "window";
         if (const std::optional<WindowState> kept = read_window_state(app->window_store_)) {
             window_options.place = DesktopRect{kept->x, kept->y, kept->width, kept->height};
             window_options.full_screen = kept->full_screen;
@@ -105,7 +106,7 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->accelerometer_ = std::make_unique<UIAccelerometer>(&app->run_loop_, app->tilt_.get());
     app->interface_ =
         MainInterface::load(app->window_.get(), &app->run_loop_, app->imgui_.get(), app->accelerometer_.get(),
-                            app->tilt_.get(), app->home_, start_up.take_view_contents());
+                            app->tilt_.get(), app->home_, state_folder, start_up.take_view_contents());
     if (!app->interface_) {
         *error = "cannot make the drawing view's OpenGL context current";
         return nullptr;
@@ -119,14 +120,21 @@ std::unique_ptr<Application> Application::create(const AppOptions& options, std:
     app->compositor_.set_overlay(app->interface_->panel());
     app->touches_ = std::make_unique<TouchRouter>(app->window_.get(), &view);
     ControlPanel* panel = app->interface_->panel();
+    Application* owner = app.get();
+    const auto open = [owner](const std::filesystem::path& path) { return owner->open_file(path); };
+    app->interface_->view_controller()->set_file_opener(open);
+    // Headless runs (the tests) ask no desktop, unless a test asks for it.
+    app->files_ = std::make_unique<FileCommands>(&app->delegate(), app->interface_->view_controller(), panel,
+                                                 documents_folder(app->home_), open,
+                                                 !options.headless || options.desktop_dialogs);
     ClipRecording::Options clip_options;
     clip_options.file = options.record;
     clip_options.never_drop = app->run_loop_.isVirtual();
-    Application* owner = app.get();
     app->clip_ = std::make_unique<ClipRecording>(&app->run_loop_, &view, clip_options,
                                                  [owner](const ClipResult& result) { owner->clip_finished(result); });
     app->compositor_.set_frame_tap(app->clip_.get());
     panel->set_recording(app->clip_.get());
+    panel->key_help().setAbout(about_text());
     panel->lay_out();
     app->touches_->set_capture_predicate([panel](float x, float y) { return panel->captures(x, y); });
     Application* self = app.get();
@@ -144,6 +152,7 @@ Application::~Application() {
     compositor_.set_frame_tap(nullptr);
     clip_.reset();
     touches_.reset();
+    files_.reset();
     interface_.reset();  // the view, its context and its table build
     accelerometer_.reset();
     tilt_.reset();
@@ -156,6 +165,15 @@ void Application::launch() {
     startup_mark("picture uploaded");
     delegate().applicationDidFinishLaunching();
     startup_mark("timers started");
+    // Files named on the command line before the first frame, and a picture
+    // among them waited for: the window's first picture is the file's, with
+    // no glimpse of the default one.
+    for (const std::string& file : options_.files) open_file(file);
+    if (view().preparing_picture()) {
+        view().wait_for_prepared_picture();
+        receive_picture();
+        startup_mark("the file's picture uploaded");
+    }
     // The first picture now rather than one interval later. Not on the virtual
     // clock: what it shows depends on how far the table build has got.
     if (!run_loop_.isVirtual()) {
@@ -171,7 +189,6 @@ void Application::launch() {
     note_window_place();
     ui_timer_ = run_loop_.scheduleRepeating(kInterfaceInterval, [this] { ui_tick(); });
     allow_dropped_files();
-    for (const std::string& file : options_.files) open_file(file);
     // --record records the whole run, unless the script says when.
     const bool script_records = std::any_of(
         script_.begin(), script_.end(), [](const ScriptEvent& e) { return e.kind == ScriptEvent::Kind::record_start; });
@@ -195,7 +212,12 @@ void Application::settle_build() {
 // Between frames: a prepared picture onto the dome, or why it could not be.
 void Application::receive_picture() {
     std::string failure;
-    if (view().take_prepared_picture(&failure) || failure.empty()) return;
+    std::filesystem::path taken;
+    if (view().take_prepared_picture(&failure, &taken)) {
+        if (!taken.empty()) delegate().picture_file_opened(taken);
+        return;
+    }
+    if (failure.empty()) return;
     log_line("lumo: %s", failure.c_str());
     interface_->panel()->report_cannot_open(failure);
 }
@@ -225,6 +247,9 @@ void Application::pump(double wait_seconds) {
     // An answer from the host shows (an alert, a chosen picture) even while
     // the dome rests and frames are skipped.
     if (host_take_answer_arrived()) view().setNeedsDisplay();
+    // Key presses quicker than frames each wait for a frame of their own.
+    if (imgui_->presses_waiting()) view().setNeedsDisplay();
+    files_->poll();
     receive_picture();
     receive_dropped_files();
 }
@@ -299,6 +324,16 @@ void Application::handle_key(const SDL_KeyboardEvent& key) {
     if (panel->modal_open()) return;
     // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo. One step a press: each may rebuild the table.
     const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0, shift = (key.keysym.mod & KMOD_SHIFT) != 0;
+    // Ctrl+O opens, Ctrl+S saves into lumo's folder, Ctrl+Shift+S saves anywhere.
+    if (ctrl && key.repeat == 0 && key.keysym.sym == SDLK_o) {
+        files_->open();
+        return;
+    }
+    if (ctrl && key.repeat == 0 && key.keysym.sym == SDLK_s) {
+        if (shift) files_->save_as();
+        else delegate().saveShapeAndImage();
+        return;
+    }
     if (ctrl && (key.keysym.sym == SDLK_z || key.keysym.sym == SDLK_y)) {
         if (key.repeat != 0) return;
         if (key.keysym.sym == SDLK_z && !shift) delegate().undo();

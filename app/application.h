@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_commands.h"
 #include "app/clip_recording.h"
 #include "app/options.h"
 #include "app/script.h"
@@ -72,6 +73,7 @@ public:
     TiltSelector& tilt() { return *tilt_; }
     UIAccelerometer& accelerometer() { return *accelerometer_; }
     TouchRouter& touches() { return *touches_; }
+    FileCommands& files() { return *files_; }
     ClipRecording& clip() { return *clip_; }
     long frames_drawn() const { return compositor_.frames_presented(); }
     bool active() const { return active_; }
@@ -125,6 +127,7 @@ private:
     std::unique_ptr<UIAccelerometer> accelerometer_;
     std::unique_ptr<MainInterface> interface_;
     std::unique_ptr<TouchRouter> touches_;
+    std::unique_ptr<FileCommands> files_;  // Open and Save As
     std::unique_ptr<ClipRecording> clip_;  // before the interface goes: its read-back is GL's
     bool clip_failed_ = false;  // a headless run's clip was not saved
     Timer ui_timer_;

@@ -24,8 +24,28 @@ constexpr double kNewSampleWeight = 0.1;  // first-order low-pass filter
 constexpr double kHistoryWeight = 0.9;
 }  // namespace
 
-lumoAppDelegate::lumoAppDelegate(std::filesystem::path home, UIAccelerometer* shared_accelerometer)
-    : home_(std::move(home)), accelerometer_(shared_accelerometer) {}
+namespace {
+constexpr const char* kRecentFilesStore = "recent-files";
+}  // namespace
+
+lumoAppDelegate::lumoAppDelegate(std::filesystem::path home, std::filesystem::path state_folder,
+                                 UIAccelerometer* shared_accelerometer)
+    : home_(std::move(home)),
+      recent_(state_folder.empty() ? std::filesystem::path() : state_folder / kRecentFilesStore),
+      accelerometer_(shared_accelerometer) {}
+
+std::vector<std::filesystem::path> lumoAppDelegate::recent_files() { return recent_.existing(); }
+
+// A list that cannot be kept is no reason to bother the user: a line on stderr.
+void lumoAppDelegate::remember_file(const std::filesystem::path& path) {
+    std::string error;
+    if (!recent_.add(path, &error)) log_line("lumo: the recent files are not kept: %s", error.c_str());
+}
+
+void lumoAppDelegate::picture_file_opened(const std::filesystem::path& path) {
+    show_file_name(path.filename().string());
+    remember_file(path);
+}
 
 // Work still under way answers no one.
 lumoAppDelegate::~lumoAppDelegate() {
@@ -96,7 +116,7 @@ void lumoAppDelegate::saveShapeAndImage() {
 
 void lumoAppDelegate::save_failed(const std::string& why) {
     log_line("lumo: save failed: %s", why.c_str());
-    show_alert("save failed", "Shape and Texutre have NOT been saved", why);
+    show_alert("Not Saved", "Shape and Texutre have NOT been saved", why);
 }
 
 // Under a name of its own (two saves in one second keep both).
@@ -113,16 +133,67 @@ void lumoAppDelegate::write_saved_file(const std::string& stem, const std::vecto
     // The name was new, so taking it back touches no earlier save.
     host_persist_files([this, path = *saved](bool stored, const std::string& note) {
         if (stored) {
-            show_alert("saved", "Shape and Texutre have been saved",
-                       note.empty() ? path.string() : note + ": " + path.filename().string());
-            show_file_name(path.filename().string());
+            report_saved(path, note);
             return;
         }
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
         log_line("lumo: save failed: %s: %s", path.filename().c_str(), note.c_str());
-        show_alert("save failed", "Shape and Texutre have NOT been saved",
+        show_alert("Not Saved", "Shape and Texutre have NOT been saved",
                    "could not save " + path.filename().string() + ": " + note);
+    });
+}
+
+void lumoAppDelegate::report_saved(const std::filesystem::path& path, const std::string& note) {
+    show_alert("Saved", "Shape and Texutre have been saved",
+               note.empty() ? path.string() : note + ": " + path.filename().string());
+    if (host_can_show_in_folder()) alert_->addAction("Show in folder", [path] { host_show_in_folder(path); });
+    show_file_name(path.filename().string());
+    remember_file(path);
+}
+
+// Checked now, encoded beside the frames, written when the bytes come back.
+bool lumoAppDelegate::save_shape_to(const std::filesystem::path& path, bool replace, std::string* problem) {
+    std::error_code code;
+    const std::string name = path.filename().string();
+    if (!replace && std::filesystem::exists(std::filesystem::symlink_status(path, code))) {
+        *problem = name + " is there already: type another name";
+        return false;
+    }
+    if (!std::filesystem::is_directory(path.parent_path(), code)) {
+        *problem = "There is no folder " + path.parent_path().string();
+        return false;
+    }
+    const std::vector<float> positions = glView->trans()->getInitSurfacePosition();
+    if (!std::all_of(positions.begin(), positions.end(), [](float v) { return std::isfinite(v); })) {
+        save_failed("the shape holds a value that is not a finite number");
+        return false;
+    }
+    std::vector<uint8_t> input = shape_to_encode(positions, glView->picture().get());
+    run_in_background(&encode_shape_task, {}, std::move(input),
+                      [this, path, replace](std::vector<uint8_t> bytes) { write_shape_to(path, replace, bytes); });
+    return true;
+}
+
+// Replacing: what the desktop's dialog asked the user about. Not replacing:
+// the name is taken whole, or nothing is written (a file that came in the
+// meantime stays).
+void lumoAppDelegate::write_shape_to(const std::filesystem::path& path, bool replace,
+                                     const std::vector<uint8_t>& bytes) {
+    std::string error = "cannot encode the shape file";
+    const std::string name = path.filename().string();
+    const bool saved =
+        !bytes.empty() && (replace ? write_file_atomically(path, bytes, &error)
+                                   : write_new_file(
+                                         path.parent_path(), [&name](int) { return name; }, 1, bytes, &error)
+                                         .has_value());
+    if (!saved) {
+        save_failed(error);
+        return;
+    }
+    host_persist_files([this, path](bool stored, const std::string& note) {
+        if (stored) report_saved(path, note);
+        else save_failed(path.filename().string() + ": " + note);
     });
 }
 
@@ -168,6 +239,7 @@ bool lumoAppDelegate::open_shape_file(const std::filesystem::path& path) {
         }
         take_loaded_shape(std::move(*shape), name);
         show_file_name(name);
+        remember_file(path);
     });
     return true;
 }

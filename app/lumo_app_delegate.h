@@ -1,7 +1,8 @@
 #pragma once
 // The application delegate: launches the interface in a fixed order, smooths
 // the accelerometer into the view's tilt values, slows the frame timer while
-// the application is inactive, and saves and loads shape files.
+// the application is inactive, saves and loads shape files, and remembers
+// the files opened and saved lately.
 
 #include <filesystem>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/change_history.h"
+#include "files/recent_files.h"
 #include "shape/loaded_shape.h"
 #include "platform/host.h"
 #include "shape/shape_file.h"
@@ -25,8 +27,11 @@ class lumo_view_controller;
 
 class lumoAppDelegate : public UIAccelerometerDelegate {
 public:
-    // The documents folder lives in `home`; the shared accelerometer is the platform's.
-    lumoAppDelegate(std::filesystem::path home, UIAccelerometer* shared_accelerometer);
+    // The documents folder lives in `home`, the recent files in
+    // `state_folder` (none kept where it is empty); the shared accelerometer
+    // is the platform's.
+    lumoAppDelegate(std::filesystem::path home, std::filesystem::path state_folder,
+                    UIAccelerometer* shared_accelerometer);
     ~lumoAppDelegate() override;
     lumoAppDelegate(const lumoAppDelegate&) = delete;
     lumoAppDelegate& operator=(const lumoAppDelegate&) = delete;
@@ -41,6 +46,12 @@ public:
     // or why it was not saved. The file is encoded beside the frames and
     // written once its bytes are back.
     void saveShapeAndImage();
+    // Save As: the rest shape and the picture written to `path` (".lumo"
+    // already on it), encoded beside the frames and reported as a save is.
+    // With replace false a file already there is left alone: false, with
+    // *problem saying so, and nothing written. A file that cannot be written
+    // is reported later in the "Not Saved" alert.
+    bool save_shape_to(const std::filesystem::path& path, bool replace, std::string* problem);
     // Opens a shape file, the one way every caller (the saved-file list, the
     // command line, drops) opens one: read, checked and its picture decoded
     // beside the frames (load_shape_file() on host_run_in_background), then,
@@ -61,6 +72,14 @@ public:
     bool redo();
     const ChangeHistory& history() const { return history_; }
 
+    // The files opened or saved lately that are still there, newest first.
+    std::vector<std::filesystem::path> recent_files();
+    // Puts a file opened or saved first among them (and keeps the list).
+    void remember_file(const std::filesystem::path& path);
+    // A picture file has become the dome's picture: its name in the window's
+    // title, and first among the recent files.
+    void picture_file_opened(const std::filesystem::path& path);
+
     // Where notices go (the control panel).
     void set_panel(ControlPanel* panel) { panel_ = panel; }
 
@@ -77,7 +96,10 @@ public:
 private:
     void show_file_name(const std::string& name);
     void show_alert(const char* title, const char* message, std::string detail);
+    // "Saved", where the file went, and the way to its folder.
+    void report_saved(const std::filesystem::path& path, const std::string& note);
     void save_failed(const std::string& why);
+    void write_shape_to(const std::filesystem::path& path, bool replace, const std::vector<uint8_t>& bytes);
     void write_saved_file(const std::string& stem, const std::vector<uint8_t>& bytes);
     void cannot_open(const std::filesystem::path& path, const std::string& problem);
     // host_run_in_background(), forgotten if the delegate goes first.
@@ -85,6 +107,7 @@ private:
                                BackgroundDone done);
 
     std::filesystem::path home_;
+    RecentFiles recent_;
     UIAccelerometer* accelerometer_;
     std::unique_ptr<AlertView> alert_;
     ControlPanel* panel_ = nullptr;

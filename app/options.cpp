@@ -25,16 +25,44 @@ const char* usage_text() {
            "  --frames N                headless: run N frame intervals of 0.05 s (default 60)\n"
            "  --screenshot FILE.png     headless: write the last frame as a PNG\n"
            "  --screenshot-at N:FILE    write the frame N as a PNG (repeatable)\n"
-           "  --script FILE             replay timed touches, tilts and keys (see README)\n"
-           "  --record FILE.mp4         record the view into FILE.mp4 or FILE.gif (see README)\n"
+           "  --script FILE             replay timed touches, tilts and keys (below)\n"
+           "  --record FILE.mp4         record the view into FILE.mp4 or FILE.gif: the whole run, or as the\n"
+           "                            script's record start and record stop say\n"
            "  --home DIR                the application's home folder (shape files go to DIR/Documents)\n"
            "  --size WxH                the window's size in points (default: to suit the screen; 320x480 headless)\n"
            "  --pixel-ratio N           headless: N pixels per point, as on a high-DPI screen (1 to 4)\n"
            "  --help                    this text\n"
-           "  --version                 the version number\n";
+           "  --version                 the version number\n"
+           "\n"
+           "A script has one command a line, after the frame it comes before (frame n is n x 0.05 s\n"
+           "after the start); positions are view points (320 x 480), # starts a comment:\n"
+           "  down|move|up FINGER X Y   a finger on a touchscreen (up may leave out X Y)\n"
+           "  click|mousedown|mousemove|mouseup X Y   the left mouse button\n"
+           "  tilt X Y Z | tilt off     an accelerometer reading in g (face up: 0 0 -1), or the real one again\n"
+           "  key NAME                  a key by SDL's name (l, Left, Home, Escape, Ctrl+q ...)\n"
+           "  focus lost|gained         the window loses or regains the focus\n"
+           "  drop FILE                 a file dropped on the window\n"
+           "  press CONTROL             a control of the panel: save, initialize, load, edit, fix, lines,\n"
+           "                            undo, redo or record\n"
+           "  record start|stop         a clip of the view\n"
+           "\n"
+           "Keys in the window: F1 lists them all; Ctrl+O opens, Ctrl+S saves, Ctrl+Shift+S saves as,\n"
+           "Ctrl+Z undoes, F11 fills the screen, Ctrl+Q quits.\n"
+           "Files: shape files in $XDG_DATA_HOME/lumo/Documents (~/.local/share/lumo/Documents), what is\n"
+           "remembered (window, recent files) in $XDG_STATE_HOME/lumo; $LUMO_HOME or --home puts both\n"
+           "in one folder. Exit status: 0, 1 when a screenshot or a clip was not written, 2 for a\n"
+           "command line or script lumo cannot use, or no display.\n"
+           "Manual: man lumo.\n";
 }
 
 const char* version_text() { return "lumo " LUMO_VERSION "\n"; }
+
+const char* about_text() {
+    return "lumo " LUMO_VERSION
+           ", free software under the GNU GPL, version 3 or later (GPL-3.0-or-later), with "
+           "no warranty. The licence, where the sources are, and the licences of the libraries it uses: "
+           "share/doc/lumo/copyright.";
+}
 
 std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::string* error) {
     AppOptions options;

@@ -22,6 +22,9 @@ struct AppOptions {
     int pixel_ratio = 1;  // --pixel-ratio: headless, pixels per point (2: a high-DPI screen)
     bool help = false;
     bool version = false;
+    // Open and Save As ask the desktop's portal even headless (tests with a
+    // stand-in portal); a headless run otherwise uses lumo's own screens.
+    bool desktop_dialogs = false;
 };
 
 // nullopt with *error set when the command line makes no sense.
@@ -29,5 +32,8 @@ std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::
 const char* usage_text();
 // "lumo X.Y.Z" and a newline.
 const char* version_text();
+// The help's About line: the version, the licence, where the sources and
+// the libraries' licences are.
+const char* about_text();
 
 }  // namespace lumo

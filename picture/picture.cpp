@@ -37,9 +37,11 @@ struct Report {
     }
 };
 
-const std::string kUndecodable = "not a picture lumo can read: ";
-
 }  // namespace
+
+std::string damaged_picture_words(const std::string& format) {
+    return "not a picture lumo can open (a damaged " + format + " picture)";
+}
 
 std::string picture_too_large_message(uint64_t width, uint64_t height) {
     return "picture too large: " + std::to_string(width) + " x " + std::to_string(height) + " pixels (at most " +
@@ -112,11 +114,11 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
     if (kind) *kind = PictureError::none;
     const PictureHeader header = read_picture_header(bytes);
     if (header.format == PictureFormat::unknown) {
-        return report.refuse(PictureError::undecodable, kUndecodable + "unrecognised format");
+        return report.refuse(PictureError::undecodable, kNotAPicture);
     }
     const std::string format = picture_format_name(header.format);
     if (header.width == 0 || header.height == 0) {
-        return report.refuse(PictureError::undecodable, kUndecodable + format + " header without a size");
+        return report.refuse(PictureError::undecodable, damaged_picture_words(format));
     }
     if (!fits_size_limit(header.width, header.height)) {
         return report.refuse(PictureError::too_large, picture_too_large_message(header.width, header.height));
@@ -139,10 +141,12 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
     }
     ensure_image_library();
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (!source) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
+    if (!source) return report.refuse(PictureError::undecodable, "there is not enough memory to read the picture");
     SurfacePtr decoded(decode_with(header.format, source));
     SDL_RWclose(source);
-    if (!decoded) return report.refuse(PictureError::undecodable, kUndecodable + format + ": " + IMG_GetError());
+    // The decoder's own words name its library and its internals, not what
+    // a user can do anything about.
+    if (!decoded) return report.refuse(PictureError::undecodable, damaged_picture_words(format));
     // Decoders may still disagree with the header (a GIF frame, a TIFF page).
     if (!fits_size_limit(decoded->w, decoded->h)) {
         return report.refuse(PictureError::too_large, picture_too_large_message(decoded->w, decoded->h));
@@ -151,7 +155,8 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
     // Copies at full size are what a large picture costs: at most two at a time.
     if (decoded->format->format != SDL_PIXELFORMAT_RGBA32 || SDL_HasColorKey(decoded.get())) {
         decoded.reset(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
-        if (!decoded) return report.refuse(PictureError::undecodable, kUndecodable + SDL_GetError());
+        if (!decoded)
+            return report.refuse(PictureError::undecodable, "there is not enough memory to convert the picture");
     }
     Picture picture = premultiplied_copy(decoded->w, decoded->h, static_cast<const uint8_t*>(decoded->pixels),
                                          static_cast<std::size_t>(decoded->pitch));
@@ -163,7 +168,7 @@ std::optional<Picture> decode_picture(std::span<const uint8_t> bytes, std::strin
 std::optional<Picture> load_picture_file(const std::filesystem::path& path, std::string* error, PictureError* kind) {
     const Report report{error, kind};
     if (kind) *kind = PictureError::none;
-    const std::string cannot_read = "cannot read " + path.string();
+    const std::string cannot_read = path.filename().string() + ": it could not be read to the end";
     std::string why;
     std::uintmax_t size = 0;
     const PictureFilePtr file = open_picture_file(path, &size, &why);

@@ -75,6 +75,12 @@ Picture picture_from_straight_rgba(int width, int height, std::span<const uint8_
 // "picture too large: W x H pixels (at most ...)", as decoding says it.
 std::string picture_too_large_message(uint64_t width, uint64_t height);
 
+// What a file no decoder recognises is, in a user's words; and one whose
+// header names a format (JPEG, PNG, ...) that turns out not to decode. The
+// decoders' own messages stay out: they name their library and its insides.
+inline constexpr const char* kNotAPicture = "not a picture lumo can open";
+std::string damaged_picture_words(const std::string& format);
+
 // Where a width x height picture lands when fitted into side x side, all in
 // single precision: scale = side / height when width > height, else side / width
 // (the shorter side fills the square); drawn size (width * scale, height * scale);

@@ -97,7 +97,7 @@ std::optional<Picture> decode_jpeg_scaled(EncodedInput input, const DecodeTarget
                                     (s.cinfo.progressive_mode ? "progressive " : "") +
                                     "JPEG needs more memory to decode than a picture may take");
         }
-        return outcome.fail(PictureError::undecodable, std::string("not a JPEG that can be read: ") + s.errors.message);
+        return outcome.fail(PictureError::undecodable, damaged_picture_words("JPEG"));
     }
     jpeg_create_decompress(&s.cinfo);
     s.created = true;

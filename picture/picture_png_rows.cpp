@@ -64,7 +64,7 @@ std::optional<Picture> decode_png_rows(EncodedInput input, const DecodeTarget& t
     s.info = png_create_info_struct(s.png);
     if (s.info == nullptr) return outcome.fail(PictureError::undecodable, "cannot start the PNG decoder");
     if (setjmp(png_jmpbuf(s.png)) != 0) {
-        return outcome.fail(PictureError::undecodable, "not a PNG that can be read: " + s.message);
+        return outcome.fail(PictureError::undecodable, damaged_picture_words("PNG"));
     }
     png_set_user_limits(s.png, kMaxPictureSide, kMaxPictureSide);
     png_set_chunk_malloc_max(s.png, 8u << 20);  // text and profile chunks; pixel rows are not chunks

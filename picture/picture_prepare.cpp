@@ -31,11 +31,10 @@ std::optional<Picture> decode_routed(const PictureHeader& header, EncodedInput i
     const DecodeOutcome outcome{error, kind, nullptr};
     const std::string format = picture_format_name(header.format);
     if (header.format == PictureFormat::unknown) {
-        return outcome.fail(PictureError::undecodable, "not a picture SDL2_image can read: unrecognised format");
+        return outcome.fail(PictureError::undecodable, kNotAPicture);
     }
     if (header.width == 0 || header.height == 0) {
-        return outcome.fail(PictureError::undecodable,
-                            "not a picture SDL2_image can read: " + format + " header without a size");
+        return outcome.fail(PictureError::undecodable, damaged_picture_words(format));
     }
     if (header.width > static_cast<uint32_t>(kMaxPictureSide) ||
         header.height > static_cast<uint32_t>(kMaxPictureSide)) {
@@ -103,7 +102,7 @@ std::optional<Picture> load_picture_file_reduced(const std::filesystem::path& pa
     if (error == nullptr) error = &ignored_error;
     if (kind == nullptr) kind = &ignored_kind;
     *kind = PictureError::none;
-    const std::string cannot_read = "cannot read " + path.string();
+    const std::string cannot_read = path.filename().string() + ": it could not be read to the end";
     auto fail = [&](PictureError why, std::string message) -> std::optional<Picture> {
         *error = std::move(message);
         *kind = why;
@@ -157,7 +156,7 @@ PreparedPicture prepare_picture(const PictureRequest& request, const std::atomic
     if (!picture) return prepared;
     Picture fitted = fit_picture(*picture, kTextureSide);
     if (fitted.empty()) {
-        prepared.error = "not enough memory to fit the picture";
+        prepared.error = request.path.filename().string() + ": there is not enough memory to fit the picture";
         prepared.kind = PictureError::too_large;
         return prepared;
     }

@@ -229,10 +229,48 @@ bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes
 // manager answers org.freedesktop.FileManager1; else its folder opened with
 // xdg-open), without waiting for it. false where there is no file manager.
 bool host_show_in_folder(const std::filesystem::path& file);
+// Whether there is a file manager to show files in at all (a page has none).
+bool host_can_show_in_folder();
 // Whether the host has a trash where the user gets deleted files back
 // outside the program (the desktop's, files/trash.h). The browser's storage
 // has none: there the saved-file list offers to undo a deletion itself.
 bool host_has_trash();
+
+// --- The desktop's own file dialogs ---------------------------------------------
+// Open and Save As in the dialogs the user's desktop gives every program
+// (GNOME's, KDE's, a sandbox's), through the XDG desktop portal
+// (platform/desktop/portal_file_dialog.h). Each is another process's window:
+// its answer arrives later and is taken between frames, never waited for.
+// Where no portal answers (a bare X server, the browser) the answer is
+// `unavailable`, within a turn or two, and the program shows its own screens.
+struct FileDialogAnswer {
+    enum class Kind {
+        none,  // nothing asked, or the answer has not arrived yet
+        chosen,  // path: the file picked (Open) or the place to save to (Save As)
+        cancelled,  // the user closed the dialog without a file
+        unavailable,  // no portal answered, or it could not show the dialog: reason says why
+    };
+    Kind kind = Kind::none;
+    std::filesystem::path path;
+    std::string reason;
+};
+enum class FileDialog {
+    open_picture_or_shape,  // a picture, or a shape file
+    save_shape_as,  // a shape file anywhere; the name comes back as typed (it may lack ".lumo")
+};
+// A request replaces one still open. suggested_name: Save As's first name.
+void host_show_file_dialog(FileDialog dialog, const std::string& suggested_name = {});
+// The answer, once; Kind::none until it has arrived.
+FileDialogAnswer host_take_file_dialog_answer();
+// Whether a dialog was asked for and its answer not yet taken.
+bool host_file_dialog_waiting();
+// Closes the dialog still open; its answer is dropped.
+void host_close_file_dialog();
+
+// --- The log ------------------------------------------------------------------------
+// A diagnostic line for whoever looks into the program, not for its user:
+// the desktop's system log (the journal) at debug level, the browser's console.
+void host_write_diagnostic(const char* line);
 
 // --- Recording the view, where the host records clips itself ---------------------
 // The browser's page records clips of the view: the video through the

@@ -111,11 +111,15 @@ void ImGuiLayer::process_event(const SDL_Event& event) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const int code = event.key.keysym.scancode;
-            if (code >= 0 && code < IM_ARRAYSIZE(io.KeysDown) && code < static_cast<int>(keys_held_.size())) {
+            if (code >= 0 && code < IM_ARRAYSIZE(io.KeysDown) && code < kKeySlots) {
                 keys_held_[code] = event.type == SDL_KEYDOWN;
-                if (event.type == SDL_KEYDOWN) keys_pressed_[code] = true;
+                // The system's repeats are left out: ImGui repeats a held key itself.
+                if (event.type == SDL_KEYDOWN && event.key.repeat == 0 && presses_[code] < kMostWaitingPresses)
+                    ++presses_[code];
             }
-            const SDL_Keymod mod = SDL_GetModState();
+            // From the event: a pushed one (scripts, tests) carries its own,
+            // which SDL's keyboard state never sees.
+            const Uint16 mod = event.key.keysym.mod;
             io.KeyShift = (mod & KMOD_SHIFT) != 0;
             io.KeyCtrl = (mod & KMOD_CTRL) != 0;
             io.KeyAlt = (mod & KMOD_ALT) != 0;
@@ -189,9 +193,7 @@ void ImGuiLayer::begin_frame(double now_seconds) {
         io.MouseDown[b] = pressed_[b] || held_[b];
         pressed_[b] = false;
     }
-    for (size_t code = 0; code < keys_held_.size() && code < IM_ARRAYSIZE(io.KeysDown); ++code)
-        io.KeysDown[code] = keys_held_[code] || keys_pressed_[code];
-    keys_pressed_.reset();
+    show_key_presses();
     ++frames_;
     host_imgui_renderer_new_frame();  // builds the font atlas and its texture when there is none
     startup_mark("font atlas built");
@@ -201,6 +203,25 @@ void ImGuiLayer::begin_frame(double now_seconds) {
     ImGuiViewport* viewport = ImGui::GetMainViewport();
     viewport->WorkPos = ImVec2(0.0f, 0.0f);
     viewport->WorkSize = ImVec2(static_cast<float>(w), static_cast<float>(h));
+}
+
+// One press of each key a frame. A key that was down last frame and is
+// pressed again is shown as freshly pressed: ImGui counts a press only when
+// a key's time held starts at zero, which it would otherwise never do for a
+// key that was not seen up in between.
+void ImGuiLayer::show_key_presses() {
+    ImGuiIO& io = ImGui::GetIO();
+    waiting_presses_ = 0;
+    for (int code = 0; code < kKeySlots && code < IM_ARRAYSIZE(io.KeysDown); ++code) {
+        if (presses_[code] == 0) {
+            io.KeysDown[code] = keys_held_[code];
+            continue;
+        }
+        if (io.KeysDown[code]) io.KeysDownDuration[code] = -1.0f;
+        io.KeysDown[code] = true;
+        --presses_[code];
+        waiting_presses_ += presses_[code];
+    }
 }
 
 void ImGuiLayer::end_frame() {

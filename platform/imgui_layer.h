@@ -11,9 +11,10 @@
 #include <SDL.h>
 #include <imgui.h>
 
-#include <vector>
-
+#include <array>
 #include <bitset>
+#include <cstdint>
+#include <vector>
 
 namespace lumo {
 
@@ -35,6 +36,9 @@ public:
     void begin_frame(double now_seconds);
     void end_frame();  // renders into the bound (window) framebuffer
     long frames() const { return frames_; }  // frames begun so far
+    // Key presses that arrived faster than frames and wait for frames of
+    // their own: the caller keeps frames coming while there are any.
+    bool presses_waiting() const { return waiting_presses_ > 0; }
 
     // The interface's scale for a view of this height (points).
     static float scale_for_view(int view_height_points);
@@ -46,6 +50,7 @@ public:
 private:
     void fit_to_window();  // the style and font for the window's present size
     void rebuild_font();
+    void show_key_presses();
 
     GLWindow* window_;
     ImGuiStyle base_style_;  // at scale 1
@@ -56,10 +61,15 @@ private:
     double last_frame_ = -1.0;
     bool pressed_[3] = {};  // a press seen since the last frame: never miss a short click
     bool held_[3] = {};
-    // Keys as the mouse buttons: a press and release between two frames
-    // still shows as down for one frame, so a quick Enter is not lost.
-    std::bitset<512> keys_pressed_;
-    std::bitset<512> keys_held_;
+    // Keys: ImGui sees one press of a key per frame at most, so each press
+    // waits for a frame of its own. A press and release between two frames
+    // still shows as down for one frame (a quick Enter is not lost), and two
+    // presses of Down between two frames move two rows, one a frame.
+    static constexpr int kKeySlots = 512;
+    static constexpr uint8_t kMostWaitingPresses = 16;  // a key held down by a stuck keyboard stays bounded
+    std::array<uint8_t, kKeySlots> presses_{};  // per scancode, not yet shown
+    std::bitset<kKeySlots> keys_held_;
+    int waiting_presses_ = 0;  // presses_ beyond the one each key shows next frame
     long frames_ = 0;
 };
 

@@ -85,9 +85,10 @@ public:
     // picture still being prepared, and becomes the texture when it arrives.
     void prepare_picture(const std::filesystem::path& path);
     // Main thread, between frames: uploads a prepared picture that has
-    // arrived. false when none has; a picture that could not be prepared
-    // leaves the texture as it was and says why in *failure.
-    bool take_prepared_picture(std::string* failure);
+    // arrived (its file in *taken, where asked). false when none has; a
+    // picture that could not be prepared leaves the texture as it was and
+    // says why in *failure, naming the file once.
+    bool take_prepared_picture(std::string* failure, std::filesystem::path* taken = nullptr);
     void wait_for_prepared_picture() { picture_jobs_->wait(); }
     bool preparing_picture() const { return picture_jobs_->busy(); }
 

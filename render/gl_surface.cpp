@@ -83,7 +83,7 @@ bool EAGLView::createFramebuffer() {
 
     setNeedsDisplay();  // a new framebuffer holds no frame yet
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
-    log_line("failed to make complete framebuffer object %x", glCheckFramebufferStatus(GL_FRAMEBUFFER));
+    log_diagnostic("failed to make complete framebuffer object %x", glCheckFramebufferStatus(GL_FRAMEBUFFER));
     return false;
 }
 

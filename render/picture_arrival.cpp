@@ -10,13 +10,15 @@ void EAGLView::prepare_picture(const std::filesystem::path& path) {
     picture_jobs_->submit(std::move(request));
 }
 
-bool EAGLView::take_prepared_picture(std::string* failure) {
+bool EAGLView::take_prepared_picture(std::string* failure, std::filesystem::path* taken) {
     std::optional<PreparedPicture> prepared = picture_jobs_->take();
     if (!prepared) return false;
     if (!prepared->ok()) {
-        if (failure) *failure = "cannot open " + prepared->path.string() + ": " + prepared->error;
+        // The error names the file already.
+        if (failure) *failure = prepared->error;
         return false;
     }
+    if (taken) *taken = prepared->path;
     will_change(ViewChange::picture);
     texture = std::move(prepared->texture);
     load_texture();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "files/file_io.h"
 #include "picture/picture_header.h"
 #include "picture/picture_prepare.h"
 #include "shape/shape_file.h"
@@ -43,7 +44,7 @@ std::optional<LoadedShape> decode(ShapeFileContents contents, std::string* probl
         return std::nullopt;
     }
     if (picture && !picture->empty()) shape.picture = std::make_shared<const Picture>(std::move(*picture));
-    else shape.picture_problem = "its picture cannot be read (" + error + ")";
+    else shape.picture_problem = "its picture cannot be read";
     return shape;
 }
 
@@ -56,9 +57,17 @@ std::string shape_positions_problem(std::span<const float> positions) {
 }
 
 std::optional<LoadedShape> load_shape_file(const std::filesystem::path& path, std::string* problem) {
-    std::optional<ShapeFileContents> contents = read_shape_file(path, problem);
-    if (!contents) return std::nullopt;
-    return decode(std::move(*contents), problem);
+    if (std::string why = shape_file_problem(path); !why.empty()) {
+        *problem = std::move(why);
+        return std::nullopt;
+    }
+    std::string error;
+    const std::optional<std::vector<uint8_t>> bytes = read_whole_file(path, kMaxShapeFileBytes, &error);
+    if (!bytes) {
+        *problem = "it could not be read";
+        return std::nullopt;
+    }
+    return load_shape_bytes(*bytes, problem);
 }
 
 std::optional<LoadedShape> load_shape_bytes(std::span<const uint8_t> bytes, std::string* problem) {
@@ -66,8 +75,12 @@ std::optional<LoadedShape> load_shape_bytes(std::span<const uint8_t> bytes, std:
         *problem = "the file is larger than a shape file can be";
         return std::nullopt;
     }
-    std::optional<ShapeFileContents> contents = parse_shape_file(bytes, problem);
-    if (!contents) return std::nullopt;
+    std::string error;
+    std::optional<ShapeFileContents> contents = parse_shape_file(bytes, &error);
+    if (!contents) {
+        *problem = kNotAShapeFile;
+        return std::nullopt;
+    }
     return decode(std::move(*contents), problem);
 }
 
@@ -75,7 +88,7 @@ std::string shape_bytes_problem(std::span<const uint8_t> bytes) {
     if (bytes.size() > kMaxShapeFileBytes) return "the file is larger than a shape file can be";
     std::string error;
     const std::optional<ShapeFileContents> contents = parse_shape_file(bytes, &error);
-    if (!contents) return error;
+    if (!contents) return kNotAShapeFile;
     if (std::string why = contents_problem(*contents); !why.empty()) return why;
     return contents->image ? picture_size_problem(*contents->image) : std::string();
 }

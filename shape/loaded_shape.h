@@ -21,6 +21,10 @@ inline constexpr std::size_t kShapePositionCount = 7500;
 // decoded, keeping its aspect (it is shown stretched over the dome as stored).
 inline constexpr int kShapePictureSide = 2048;
 
+// What a file that does not parse as a shape file is, in a user's words: the
+// parser's own (property lists, markup, offsets) are no help to them.
+inline constexpr const char* kNotAShapeFile = "not a shape file lumo can open";
+
 // Why positions cannot be a shape, in words (without the file's name);
 // empty when they are exactly kShapePositionCount finite numbers.
 std::string shape_positions_problem(std::span<const float> positions);

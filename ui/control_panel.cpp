@@ -9,6 +9,9 @@
 
 #include "app/clip_recording.h"
 #include "app/lumo_app_delegate.h"
+#include "files/state_marks.h"
+#include "platform/host.h"
+#include "platform/log.h"
 #include "platform/gl_window.h"
 #include "platform/host.h"
 #include "platform/imgui_layer.h"
@@ -33,16 +36,51 @@ ControlPanel::ControlPanel(ImGuiLayer* imgui, GLWindow* window, RunLoop* run_loo
       fix_button_(fix_button),
       tilt_(tilt) {}
 
+namespace {
+constexpr const char* kCannotOpenTitle = "Cannot Open";
+constexpr const char* kHintMark = "hint-used";
+}  // namespace
+
 bool ControlPanel::modal_open() const {
     return controller_->has_modal_screen() || (delegate_->alert() != nullptr && delegate_->alert()->isVisible()) ||
-           (notice_ != nullptr && notice_->isVisible()) || key_help_.isVisible();
+           (notice_ != nullptr && notice_->isVisible()) || key_help_.isVisible() || name_field_.isVisible();
 }
 
 void ControlPanel::make_way_for_drop() {
     controller_->cancel_modal_screens();
     if (AlertView* alert = delegate_->alert(); alert != nullptr && alert->isVisible()) alert->dismiss();
     if (key_help_.isVisible()) key_help_.dismiss();
-    if (notice_ != nullptr && notice_->isVisible() && notice_->title() != "Cannot open") notice_->dismiss();
+    if (name_field_.isVisible()) name_field_.cancel();
+    if (notice_ != nullptr && notice_->isVisible() && notice_->title() != kCannotOpenTitle) notice_->dismiss();
+}
+
+void ControlPanel::show_key_help() {
+    key_help_.show();
+    hint_used();
+}
+
+void ControlPanel::set_state_folder(std::filesystem::path state_folder) {
+    state_folder_ = std::move(state_folder);
+    hint_pending_ = !has_state_mark(state_folder_, kHintMark);
+}
+
+// Once: from now on, in this run and the next.
+void ControlPanel::hint_used() {
+    if (!hint_pending_) return;
+    hint_pending_ = false;
+    if (state_folder_.empty()) return;
+    std::string error;
+    if (!set_state_mark(state_folder_, kHintMark, &error)) {
+        log_line("lumo: that the hint was used is not kept: %s", error.c_str());
+        return;
+    }
+    host_persist_files(nullptr);  // the browser keeps the mark in its storage
+}
+
+// Where there is a keyboard, F1 is the way to the rest.
+const char* ControlPanel::hint_text() {
+    return host_keyboard_likely() ? "F1: keys \u00b7 tap the middle to hide the panel"
+                                  : "Tap the middle to hide the panel";
 }
 
 void ControlPanel::show_notice(const std::string& title, const std::string& message) {
@@ -51,7 +89,7 @@ void ControlPanel::show_notice(const std::string& title, const std::string& mess
 }
 
 void ControlPanel::report_cannot_open(const std::string& why) {
-    constexpr const char* kTitle = "Cannot open";
+    constexpr const char* kTitle = kCannotOpenTitle;
     if (notice_ != nullptr && notice_->isVisible() && notice_->title() == kTitle) {
         show_notice(kTitle, notice_->message() + "\n" + why);
     } else {
@@ -70,12 +108,14 @@ void ControlPanel::lay_out() {
     const float scale = ImGuiLayer::scale_for_view(window_->view_rect_points().height);
     const bool tilt_control = tilt_ != nullptr && (tilt_->sensor_access() == SensorAccess::needs_permission ||
                                                    tilt_->sensor_access() == SensorAccess::refused);
-    layout_ = lay_out_interface(static_cast<float>(w), static_cast<float>(h), scale, tilt_control);
+    layout_ = lay_out_interface(static_cast<float>(w), static_cast<float>(h), scale, tilt_control, hint_pending_);
     window_->place_view(static_cast<int>(layout_.view.x), static_cast<int>(layout_.view.y));
 }
 
 void ControlPanel::draw_overlay() {
     notice_tilt_refusal();
+    // A tap that hid the panel was the hint's other use.
+    if (panel_->isHidden()) hint_used();
     imgui_->begin_frame(run_loop_->now());
     rects_.fill(PanelRect{});
     panel_rect_ = PanelRect{};
@@ -88,6 +128,7 @@ void ControlPanel::draw_overlay() {
     controller_->draw_modal_screens();
     if (AlertView* alert = delegate_->alert(); alert != nullptr && alert->isVisible()) alert->draw();
     if (notice_ != nullptr && notice_->isVisible()) notice_->draw();
+    name_field_.draw();
     key_help_.draw();
     place_share_controls();
     draw_recording_dot();
@@ -160,6 +201,9 @@ void ControlPanel::draw_panel() {
             tilt_->set_permission_control(0, 0, 0, 0, false);
             permission_control_shown_ = false;
         }
+        if (layout_.hint)
+            draw_hint(ImVec2(box.x + padding, box.y + padding + layout_.rows * (row + gap) - gap), inner,
+                      PanelMetrics::kHintHeight * scale);
         panel_rect_ = {box.x, box.y, box.width, box.height};
     }
     ImGui::End();
@@ -318,6 +362,14 @@ void ControlPanel::draw_tilt_row(ImVec2 at, float width, float height) {
         if (tap::toggle(8, "Arrow keys", &keys, size)) tilt_->prefer_keyboard(keys);
         remember(Control::keys);
     }
+}
+
+// The hint's words centred in the line below the rows, dimmed: a help, not a control.
+void ControlPanel::draw_hint(ImVec2 at, float width, float height) {
+    const char* text = hint_text();
+    const float lines = tap::wrapped_height(text, width);
+    ImGui::SetCursorScreenPos(ImVec2(at.x, at.y + std::max(0.0f, (height - lines) * 0.5f)));
+    tap::centred_text(text, ImGuiCol_TextDisabled);
 }
 
 // Once, when the user refuses the sensor: how to allow it later.

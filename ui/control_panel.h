@@ -6,6 +6,7 @@
 // window is composed.
 
 #include <array>
+#include <filesystem>
 #include <functional>
 
 #include <imgui.h>
@@ -17,6 +18,7 @@
 #include "ui/panel_layout.h"
 #include "widgets/alert_view.h"
 #include "widgets/key_help.h"
+#include "widgets/name_field.h"
 #include "widgets/ui_controls.h"
 
 namespace lumo {
@@ -66,8 +68,20 @@ public:
     // the page's "Share" for each, or why it was not saved.
     void show_clip_notice(const ClipResult& result);
     // The list of keys and gestures (F1 or ?), over everything like a notice.
-    void show_key_help() { key_help_.show(); }
+    // Showing it is a use of the hint.
+    void show_key_help();
     KeyHelp& key_help() { return key_help_; }
+    // The Save As dialog's name field, where the desktop has no dialog of its own.
+    NameField& name_field() { return name_field_; }
+
+    // The hint under the rows ("F1: keys · tap the middle to hide the
+    // panel"), shown until it has been used once: F1 pressed, or the panel
+    // hidden by a tap. Whether it was is kept in the state folder (none:
+    // shown every run).
+    void set_state_folder(std::filesystem::path state_folder);
+    bool hint_pending() const { return hint_pending_; }
+    void hint_used();
+    static const char* hint_text();
 
     // Where the named control was drawn last time (empty when it was not drawn).
     enum Control { save, initialize, load, edit, fix, lines, undo, redo, record, keys, kControlCount };
@@ -78,6 +92,7 @@ private:
     void draw_panel();
     void draw_tools_row(ImVec2 cell, const std::function<void(int column)>& place);
     void draw_tilt_row(ImVec2 at, float width, float height);
+    void draw_hint(ImVec2 at, float width, float height);
     void draw_record_control(ImVec2 size);
     void draw_recording_dot();
     void place_share_controls();
@@ -97,6 +112,9 @@ private:
     std::unique_ptr<AlertView> notice_;
     int share_controls_ = 0;  // the notice's clip files the page is told about
     KeyHelp key_help_;
+    NameField name_field_{"Save As", "A shape file in lumo's documents folder, or a path", "Save"};
+    std::filesystem::path state_folder_;
+    bool hint_pending_ = false;
     PanelRect panel_rect_;
     InterfaceLayout layout_;
     bool permission_control_shown_ = false;  // the tilt sensor knows where "Enable tilt" is

@@ -2,6 +2,7 @@
 
 #include "app/lumo_app_delegate.h"
 #include "files/file_io.h"
+#include "files/trash.h"
 #include "picture/picture.h"
 #include "platform/host.h"
 #include "platform/log.h"
@@ -11,6 +12,8 @@
 #include "shape/shape_tasks.h"
 #include "shape/shape_transfer.h"
 #include "widgets/preview_texture.h"
+
+#include <utility>
 
 namespace lumo {
 
@@ -45,7 +48,7 @@ void fileListViewController::forget_thumbnails() {
     thumbnails_.clear();
 }
 
-void fileListViewController::viewDidLoad() { log_line("view loaded."); }
+void fileListViewController::viewDidLoad() { log_diagnostic("view loaded."); }
 
 // A presentation reads the folder afresh; a file saved again under the same
 // stem gets its new thumbnail.
@@ -100,10 +103,45 @@ ImTextureID fileListViewController::tableView_imageForRowAtIndexPath(TableView* 
     return texture;
 }
 
-// Where there is no trash, the file's bytes are read first, for Undo.
 void fileListViewController::tableView_commitDeleteRowAtIndexPath(TableView* /*table*/, int /*section*/, int row) {
     if (row < 0 || row >= static_cast<int>(fileList.size())) return;
     const std::string stem = fileList[row];
+    if (undoes_deletions_ || std::exchange(for_good_, {}) == stem) remove_for_good(row, stem);
+    else move_row_to_trash(row, stem);
+}
+
+// Only a shape file goes: a folder that happens to carry the name is left alone.
+void fileListViewController::move_row_to_trash(int row, const std::string& stem) {
+    const std::filesystem::path path = shape_file_path(documents_, stem);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    std::string why;
+    if (!std::filesystem::exists(status)) why = "it is no longer there";
+    else if (!std::filesystem::is_regular_file(status)) why = "it is not a shape file but a folder or a link";
+    if (why.empty()) {
+        const TrashResult trashed = move_to_trash(path);
+        if (trashed.kind == TrashResult::Kind::trashed) {
+            table_.setStatusText("Moved " + label(row) + " to the Trash");
+            table_.setStatusAction("");
+            reload();
+            return;
+        }
+        if (trashed.kind == TrashResult::Kind::no_trash) {
+            // Once more, in words that say it cannot be got back.
+            for_good_ = stem;
+            table_.confirmDeletion(row, "There is no Trash for " + label(row) + " here. Delete it for good?",
+                                   "Delete for Good");
+            return;
+        }
+        log_line("lumo: cannot delete %s: %s", path.c_str(), trashed.message.c_str());
+        why = "it could not be moved to the Trash";
+    }
+    table_.setStatusText("Cannot delete " + label(row) + ": " + why);
+    reload();
+}
+
+// Where there is no trash, the file's bytes are read first, for Undo.
+void fileListViewController::remove_for_good(int row, const std::string& stem) {
     const std::filesystem::path path = shape_file_path(documents_, stem);
     std::string unread;
     std::optional<std::vector<uint8_t>> bytes =
@@ -114,7 +152,7 @@ void fileListViewController::tableView_commitDeleteRowAtIndexPath(TableView* /*t
         log_line("lumo: cannot delete %s: %s", path.c_str(), why.c_str());
         table_.setStatusText("Cannot delete " + label(row) + ": " + why);
     } else {
-        table_.setStatusText("");
+        table_.setStatusText(undoes_deletions_ ? "" : "Deleted " + label(row) + " for good");
         table_.setStatusAction("");
         deleted_.reset();
         if (bytes) {

@@ -2,9 +2,12 @@
 // The saved-file list: the shape files of the documents folder, newest date
 // stamp first, each row its date and a thumbnail of its picture; selecting
 // one loads it, takes its picture and fixes its shape. Rows can be deleted
-// (Edit, Delete, then a confirmation); where the host has no trash to get
-// them back from, the list offers Undo for a few seconds after a deletion,
-// which stores the same bytes again. Where the host has a file chooser
+// (Edit, Delete, then a confirmation). Where the host has a trash (the
+// desktop's, files/trash.h) a deleted file goes there, to be restored from
+// the file manager; where its file system has none, the list asks once more
+// and then deletes it for good. Where the host has no trash at all (the
+// browser) the list offers Undo for a few seconds after a deletion, which
+// stores the same bytes again. Where the host has a file chooser
 // (the browser) the list also imports a shape file from the device and, while
 // editing, exports a row's file as a download.
 
@@ -72,6 +75,9 @@ private:
     void refuse_import(const std::string& name, const std::string& problem);
     void store_import(const std::string& name, const ImportedShape& imported);
     void offer_undo_delete();
+    // The desktop's way: into the trash, or (asked once more) for good.
+    void move_row_to_trash(int row, const std::string& stem);
+    void remove_for_good(int row, const std::string& stem);
     void undo_delete();
 
     // A deleted file's bytes, kept while its Undo is offered.
@@ -93,6 +99,7 @@ private:
     uint64_t checking_ = 0;  // the imported file being checked beside the frames, if any
     bool undoes_deletions_;
     std::optional<DeletedFile> deleted_;
+    std::string for_good_;  // the stem whose file has no trash and was asked about again
 };
 
 }  // namespace lumo

@@ -1,6 +1,7 @@
 #include "ui/lumo_view_controller.h"
 
 #include "app/lumo_app_delegate.h"
+#include "files/app_paths.h"
 #include "ui/file_list_view_controller.h"
 
 namespace lumo {
@@ -25,21 +26,48 @@ std::unique_ptr<ActionSheet> lumo_view_controller::make_sheet(const char* title,
 
 void lumo_view_controller::initButtonPressed() {
     view_->stopAnimation();
-    _initSheet = make_sheet("initialize", {"Shape", "Texutre", "Cancel"});
+    _initSheet = make_sheet("Initialize", {"Shape", "Texutre", "Cancel"});
     _initSheet->showInView();
 }
 
+namespace {
+
+// A recent file as the Load menu shows it: its name, and under it its
+// folder, the home folder written "~".
+std::string recent_caption(const std::filesystem::path& path) {
+    std::string folder = path.parent_path().string();
+    const std::string home = user_home_folder().string();
+    if (!home.empty() && home != "/" && (folder == home || folder.starts_with(home + "/")))
+        folder = "~" + folder.substr(home.size());
+    return path.filename().string() + "\n" + folder;
+}
+
+}  // namespace
+
 void lumo_view_controller::loadButtoonPressed() {
     view_->stopAnimation();
-    _loadSheet = make_sheet("Load", {"Texutre and Shape", "Texutre", "Cancel"});
+    std::vector<std::string> buttons = {"Texutre and Shape", "Texutre"};
+    load_sheet_recents_ = appDelegate_->recent_files();
+    for (const std::filesystem::path& path : load_sheet_recents_) buttons.push_back(recent_caption(path));
+    buttons.emplace_back("Cancel");
+    _loadSheet = make_sheet("Load", std::move(buttons));
+    _loadSheet->setSection(2, static_cast<int>(load_sheet_recents_.size()), "Recent Files");
     _loadSheet->showInView();
 }
 
 void lumo_view_controller::actionSheet_clickedButtonAtIndex(ActionSheet* sheet, int index) {
     if (sheet == _loadSheet.get()) {
-        if (index == 0) loadAll();
-        else if (index == 1) loadTexture();
-        else view_->startAnimation();
+        const std::size_t recent = static_cast<std::size_t>(index) - 2;
+        if (index == 0) {
+            loadAll();
+        } else if (index == 1) {
+            loadTexture();
+        } else if (index >= 2 && recent < load_sheet_recents_.size()) {
+            view_->startAnimation();
+            open(load_sheet_recents_[recent]);
+        } else {
+            view_->startAnimation();
+        }
     } else if (sheet == _initSheet.get()) {
         if (index == 0) view_->initializeShape();
         else if (index == 1) view_->initializeTexture();
@@ -50,6 +78,7 @@ void lumo_view_controller::actionSheet_clickedButtonAtIndex(ActionSheet* sheet, 
         if (library || camera) {
             _image_picker_controller->setSourceType(library ? ImagePickerController::PhotoLibrary
                                                             : ImagePickerController::Camera);
+            _image_picker_controller->setOpensFiles(false);
             presentModalViewController(Modal::picker);
         }
         view_->startAnimation();
@@ -64,7 +93,25 @@ void lumo_view_controller::loadTexture() {
     }
     // No camera: straight to the library; the timer stays stopped until the picker closes.
     _image_picker_controller->setSourceType(ImagePickerController::PhotoLibrary);
+    _image_picker_controller->setOpensFiles(false);
     presentModalViewController(Modal::picker);
+}
+
+void lumo_view_controller::show_open_screen() {
+    cancel_modal_screens();
+    view_->stopAnimation();
+    _image_picker_controller->setSourceType(ImagePickerController::PhotoLibrary);
+    _image_picker_controller->setOpensFiles(true);
+    presentModalViewController(Modal::picker);
+}
+
+bool lumo_view_controller::open(const std::filesystem::path& path) { return open_file_ && open_file_(path); }
+
+void lumo_view_controller::imagePickerController_didPickFile(ImagePickerController* /*picker*/,
+                                                             const std::filesystem::path& path) {
+    dismissModalViewControllerAnimated();
+    view_->startAnimation();
+    open(path);
 }
 
 void lumo_view_controller::loadAll() {
@@ -75,9 +122,11 @@ void lumo_view_controller::loadAll() {
 
 void lumo_view_controller::imagePickerController_didFinishPickingImage(ImagePickerController* /*picker*/,
                                                                        std::shared_ptr<const Picture> image) {
+    const std::filesystem::path chosen = _image_picker_controller->selectedPath();
     dismissModalViewControllerAnimated();
     view_->load_texture(std::move(image));
     view_->startAnimation();
+    if (!chosen.empty()) appDelegate_->picture_file_opened(chosen);
 }
 
 void lumo_view_controller::imagePickerControllerDidCancel(ImagePickerController* /*picker*/) {

@@ -1,11 +1,16 @@
 #pragma once
 // The main view controller: owns the drawing view and runs what the user
-// reaches through menus: "initialize" (shape or picture back to the
-// default), "Load" (a saved shape, or a new picture) and "Change Texture",
-// the picture picker and the saved-file list. Opening a menu stops the frame
-// timer; every way out of a menu, the picker or the list starts it again.
+// reaches through menus: "Initialize" (shape or picture back to the
+// default), "Load" (a saved shape, a new picture, or one of the files
+// opened or saved lately) and "Change Texture", the picture picker (also as
+// the Open dialog where the desktop has none) and the saved-file list.
+// Opening a menu stops the frame timer; every way out of a menu, the picker
+// or the list starts it again.
 
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "widgets/action_sheet.h"
 #include "widgets/image_picker.h"
@@ -33,7 +38,14 @@ public:
     void loadAll();
     void imagePickerController_didFinishPickingImage(ImagePickerController* picker,
                                                      std::shared_ptr<const Picture> image) override;
+    void imagePickerController_didPickFile(ImagePickerController* picker, const std::filesystem::path& path) override;
     void imagePickerControllerDidCancel(ImagePickerController* picker) override;
+    // The picker as the Open dialog: pictures and shape files, the one
+    // chosen opened as a dropped file is.
+    void show_open_screen();
+    // How a file is opened (the application's open_file): the Open dialog's
+    // choice and the Load menu's recent files go through it.
+    void set_file_opener(std::function<bool(const std::filesystem::path&)> opener) { open_file_ = std::move(opener); }
     void cancelButtonPressed();
 
     lumoAppDelegate* appDelegate() const { return appDelegate_; }
@@ -60,11 +72,14 @@ public:
 
 private:
     std::unique_ptr<ActionSheet> make_sheet(const char* title, std::vector<std::string> buttons);
+    bool open(const std::filesystem::path& path);
 
     std::unique_ptr<EAGLView> view_;
     lumoAppDelegate* appDelegate_;
     std::filesystem::path documents_;
     Modal presented_ = Modal::none;
+    std::function<bool(const std::filesystem::path&)> open_file_;
+    std::vector<std::filesystem::path> load_sheet_recents_;  // the recent files the Load menu shows, in order
 };
 
 }  // namespace lumo

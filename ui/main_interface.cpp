@@ -6,12 +6,13 @@ namespace lumo {
 
 std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* run_loop, ImGuiLayer* imgui,
                                                    UIAccelerometer* accelerometer, TiltSelector* tilt,
-                                                   const std::filesystem::path& home, ViewContents contents) {
+                                                   const std::filesystem::path& home,
+                                                   const std::filesystem::path& state_folder, ViewContents contents) {
     std::unique_ptr<MainInterface> ui(new MainInterface);
     std::unique_ptr<EAGLView> view = EAGLView::initWithCoder(window, run_loop, std::move(contents));
     if (!view) return nullptr;
 
-    ui->delegate_ = std::make_unique<lumoAppDelegate>(home, accelerometer);
+    ui->delegate_ = std::make_unique<lumoAppDelegate>(home, state_folder, accelerometer);
     ui->image_picker_ = std::make_unique<ImagePickerController>();
     ui->delegate_->window = window;
     ui->view_controller_ = std::make_unique<lumo_view_controller>(std::move(view), ui->delegate_.get(),
@@ -32,6 +33,7 @@ std::unique_ptr<MainInterface> MainInterface::load(GLWindow* window, RunLoop* ru
         std::make_unique<ControlPanel>(imgui, window, run_loop, ui->delegate_.get(), ui->view_controller_.get(),
                                        &ui->controllers, &ui->edit_switch, &ui->edit_fix_button, tilt);
     ui->delegate_->set_panel(ui->panel_.get());
+    ui->panel_->set_state_folder(state_folder);
     ui->view_controller_->viewDidLoad();
     return ui;
 }

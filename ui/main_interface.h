@@ -23,9 +23,12 @@ class TiltSelector;
 class MainInterface {
 public:
     // Null when the drawing view cannot be created (no usable GL context).
+    // state_folder keeps what is remembered between runs (recent files, the
+    // hint's use); none where it is empty.
     static std::unique_ptr<MainInterface> load(GLWindow* window, RunLoop* run_loop, ImGuiLayer* imgui,
                                                UIAccelerometer* accelerometer, TiltSelector* tilt,
-                                               const std::filesystem::path& home, ViewContents contents);
+                                               const std::filesystem::path& home,
+                                               const std::filesystem::path& state_folder, ViewContents contents);
     ~MainInterface();
 
     lumoAppDelegate* delegate() { return delegate_.get(); }

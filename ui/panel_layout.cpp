@@ -29,7 +29,7 @@ int rows_fitting(float room, float scale) {
 
 }  // namespace
 
-InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control) {
+InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control, bool hint) {
     using M = PanelMetrics;
     InterfaceLayout layout;
     float vw = 0, vh = 0;
@@ -38,6 +38,7 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
     const float margin = M::kMargin * scale;
     const float full = M::height(M::kRows, scale);
     const float min_width = M::kMinWidth * scale, max_width = M::kMaxWidth * scale;
+    const float hint_height = hint ? M::kHintHeight * scale : 0.0f;
 
     // A wide window: beside the view, the two centred together.
     const float side = window_width - vw;
@@ -46,7 +47,8 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
         const float group = vw + margin + width;
         layout.view.x = std::floor((window_width - group) / 2);
         layout.rows = rows_fitting(window_height - 2 * margin, scale);
-        const float height = M::height(layout.rows, scale);
+        layout.hint = hint && M::height(layout.rows, scale) + hint_height <= window_height - 2 * margin;
+        const float height = M::height(layout.rows, scale) + (layout.hint ? hint_height : 0.0f);
         layout.panel = {layout.view.right() + margin, std::floor((window_height - height) / 2), width, height};
         layout.place = PanelPlace::beside;
         return layout;
@@ -56,8 +58,10 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
     const float panel_x = std::floor((window_width - width) / 2);
     // A tall window with room below the view: the two centred together.
     if (window_height - vh >= full + 2 * margin) {
-        layout.view.y = std::floor((window_height - (vh + margin + full)) / 2);
-        layout.panel = {panel_x, layout.view.bottom() + margin, width, full};
+        layout.hint = hint && window_height - vh >= full + hint_height + 2 * margin;
+        const float height = full + (layout.hint ? hint_height : 0.0f);
+        layout.view.y = std::floor((window_height - (vh + margin + height)) / 2);
+        layout.panel = {panel_x, layout.view.bottom() + margin, width, height};
         layout.place = PanelPlace::below;
         return layout;
     }
@@ -68,7 +72,8 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
     const float room = window_height - margin - band_bottom - margin;
     // The tilt's row stays where it holds the only way to allow the sensor.
     layout.rows = tilt_control ? M::kRows : rows_fitting(room, scale);
-    const float height = M::height(layout.rows, scale);
+    layout.hint = hint && M::height(layout.rows, scale) + hint_height <= room;
+    const float height = M::height(layout.rows, scale) + (layout.hint ? hint_height : 0.0f);
     layout.panel = {panel_x, window_height - margin - height, width, height};
     layout.place = layout.panel.y >= vh ? PanelPlace::below : PanelPlace::over;
     return layout;

@@ -29,6 +29,9 @@ struct PanelMetrics {
     static constexpr int kRows = 4;
     static constexpr int kToolRows = 3;  // without the tilt's row
     static constexpr int kCompactRows = 2;  // without the tools' row either
+    // The hint's line under the rows, until it has been used: room for its
+    // words on two lines, however narrow the panel.
+    static constexpr float kHintHeight = 36.0f;
     static float height(int rows, float scale) {
         return (rows * kRowHeight + (rows - 1) * kGap + 2 * kPadding) * scale;
     }
@@ -45,12 +48,16 @@ struct InterfaceLayout {
     LayoutRect panel;  // the control panel
     PanelPlace place = PanelPlace::over;
     int rows = PanelMetrics::kRows;  // fewer where there is no room for them all
+    bool hint = false;  // the hint's line under the rows (asked for, and room for it)
 };
 
 // The whole layout for a window_width x window_height window (points) at
 // this interface scale (see interface_scale()). With tilt_control (the
 // browser gives motion only once asked from a tap) the tilt's row stays even
 // where it reaches into the tap band: its control is the only way to tilt.
-InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control = false);
+// With hint the panel grows by the hint's line where that costs no row and
+// keeps to the rules above; elsewhere the hint is left out.
+InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control = false,
+                                  bool hint = false);
 
 }  // namespace lumo

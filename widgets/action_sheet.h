@@ -1,5 +1,9 @@
 #pragma once
-// An action sheet: a title and a column of buttons. Escape presses the last button.
+// An action sheet: a title and a column of buttons. The keyboard moves a
+// ring among them (the arrows, Tab, Home and End) and Enter presses the one
+// it is on; Escape presses the last button. A run of buttons may form a
+// section of its own under a heading (the Load menu's recent files), which
+// scrolls where the sheet would not fit the screen.
 // Modal screens over the surface are drawn with Dear ImGui by draw(), called
 // once per interface frame between ImGui::NewFrame() and ImGui::Render();
 // answers reach a delegate on the same thread, from inside draw(). While one
@@ -9,6 +13,8 @@
 
 #include <string>
 #include <vector>
+
+#include "widgets/key_focus.h"
 
 namespace lumo {
 
@@ -33,11 +39,20 @@ public:
     void draw();  // modal popup titled by the sheet, one full-width button each
     // Presses a button as a click would (for keyboard shortcuts and tests).
     void pressButton(int index);
+    // Buttons [first, first + count) are drawn as rows of a section under
+    // `heading`, scrolled where the sheet would not fit the screen. Rows
+    // show a caption on two lines where one is too narrow; "\n" starts the
+    // second (a file's folder under its name).
+    void setSection(int first, int count, std::string heading);
 
 private:
     std::string title_;
     ActionSheetDelegate* delegate_;
     std::vector<std::string> buttons_;
+    int section_first_ = 0, section_count_ = 0;
+    std::string section_heading_;
+    KeyFocus focus_;
+    bool scroll_to_focus_ = false;  // the keyboard moved the ring: keep it in sight
     bool visible_ = false;
     bool opened_ = false;  // the ImGui popup has been opened
     int id_;  // unique per sheet, keeps ImGui ids apart

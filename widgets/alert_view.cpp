@@ -11,6 +11,7 @@ namespace {
 constexpr float kMaxWidth = 280.0f;  // points; phones keep alerts narrow
 constexpr float kScreenMargin = 24.0f;  // least room left on each side
 constexpr float kDetailScale = 0.85f;  // the detail line is secondary to the message
+constexpr int kOwnButton = 0;  // the focus key of the closing button; actions count from 1
 
 }  // namespace
 
@@ -22,7 +23,10 @@ AlertView::AlertView(std::string title, std::string message, std::string cancel_
 
 AlertView::~AlertView() { modal::close(popup_id_, &opened_); }
 
-void AlertView::show() { visible_ = true; }
+void AlertView::show() {
+    visible_ = true;
+    focus_.focus(kOwnButton);
+}
 
 void AlertView::addAction(std::string title, std::function<void()> pressed) {
     actions_.push_back({std::move(title), std::move(pressed), {}, {}, false});
@@ -52,19 +56,25 @@ void AlertView::draw() {
         ImGui::SetWindowFontScale(1.0f);
     }
     ImGui::Spacing();
+    int chosen = -1;
     for (std::size_t i = 0; i < actions_.size(); ++i) {
         Action& action = actions_[i];
-        const bool chosen =
-            tap::button(static_cast<int>(i) + 1, action.title, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
+        const int key = static_cast<int>(i) + 1;
+        tap::set_next_focused(focus_.control(key));
+        if (tap::button(key, action.title, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()))) chosen = key;
         action.min = ImGui::GetItemRectMin(), action.max = ImGui::GetItemRectMax();
         action.drawn = true;
-        if (chosen && action.pressed) action.pressed();
     }
-    bool pressed = tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
-    pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||
-              tap::key_pressed(ImGuiKey_Escape);
+    tap::set_next_focused(focus_.control(kOwnButton));
+    if (tap::button(0, button_, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()))) chosen = kOwnButton;
+    // The ring starts on the closing button, so Enter closes as before.
+    const int entered = focus_.end_frame(KeyFocus::tab | KeyFocus::arrows | KeyFocus::enter);
+    if (chosen < 0) chosen = entered;
+    if (chosen < 0 && tap::key_pressed(ImGuiKey_Escape)) chosen = kOwnButton;
     ImGui::EndPopup();
-    if (pressed) dismiss();
+    if (chosen == kOwnButton) dismiss();
+    else if (chosen > 0 && actions_[static_cast<std::size_t>(chosen - 1)].pressed)
+        actions_[static_cast<std::size_t>(chosen - 1)].pressed();  // last: it may replace this alert
 }
 
 void AlertView::dismiss() {

@@ -2,7 +2,8 @@
 // An alert: title, message, an optional smaller line under them (where a
 // file went, or why it did not), optional actions (each a button of its own
 // above the last, which does not close the alert), and one button that
-// closes it, pressed by Enter or Escape.
+// closes it. The keyboard's ring starts on that one: the arrows and Tab
+// move it, Enter presses the button it is on, Escape the closing one.
 // Modal screens over the surface are drawn with Dear ImGui by draw(), called
 // once per interface frame between ImGui::NewFrame() and ImGui::Render();
 // answers reach a delegate on the same thread, from inside draw(). While one
@@ -13,6 +14,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "widgets/key_focus.h"
 
 namespace lumo {
 
@@ -45,6 +48,7 @@ private:
     };
     std::string title_, message_, button_, detail_;
     std::vector<Action> actions_;
+    KeyFocus focus_;
     bool visible_ = false;
     bool opened_ = false;
     int id_;

@@ -7,6 +7,7 @@
 #include "widgets/host_picture_chooser.h"
 #include "widgets/modal_popup.h"
 #include "widgets/image_picker.h"
+#include "widgets/layout_faults.h"
 #include "widgets/picture_browser.h"
 #include "widgets/picture_folder.h"
 #include "widgets/tap_controls.h"
@@ -15,8 +16,11 @@ namespace lumo {
 namespace {
 
 constexpr const char* kTitle = "Choose a Picture";
+constexpr const char* kOpenTitle = "Open a Picture or Shape";
 constexpr const char* kCancelCaption = "Cancel";
 constexpr const char* kPickCaption = "Use Picture";
+constexpr const char* kOpenCaption = "Open";
+constexpr const char* kShapeFileText = "A shape file: its shape and picture replace the dome's";
 constexpr const char* kUpCaption = "Up";
 constexpr const char* kEmptyFolderText = "No folders or pictures here";
 constexpr const char* kVisiblePartText = "The dome shows the framed part";
@@ -38,13 +42,17 @@ struct Action {
     bool from_keyboard = false;
 };
 
+// The keyboard's names for the picker's controls (widgets/key_focus.h).
+constexpr int kListKey = 0, kCancelKey = 1, kPickKey = 2, kUpKey = 3;
+
 // The keys, as the mouse would: arrows and pages move the selection (the
 // first press with nothing selected lands on the first or last row), Return
-// opens, Backspace goes up, Escape cancels. Called inside the picker's popup.
-Action keyboard_action(int at, int count, bool can_go_up, float rows_in_sight) {
+// opens (while the ring is on the list), Backspace goes up, Escape cancels.
+// Called inside the picker's popup.
+Action keyboard_action(int at, int count, bool can_go_up, float rows_in_sight, bool return_opens) {
     if (tap::key_pressed(ImGuiKey_Escape)) return {Action::cancel};
     if (tap::key_pressed(ImGuiKey_Backspace) && can_go_up) return {Action::up};
-    if ((tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter)) && at >= 0)
+    if (return_opens && (tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter)) && at >= 0)
         return {Action::open, at};
     if (count == 0) return {};
     const int page = std::max(1, static_cast<int>(rows_in_sight) - 1);
@@ -125,9 +133,11 @@ void ImagePickerController::present() {
         return;
     }
     Browser& browser = *browser_;
+    browser.shape_files = opens_files_;
     browser.ensure_folder();
     browser.climb_to_existing_folder();
     browser.change_folder(browser.folder);
+    focus_.focus(kListKey);
 }
 
 void ImagePickerController::dismiss() {
@@ -154,6 +164,11 @@ std::string ImagePickerController::selection() const {
     const Browser& browser = *browser_;
     if (browser.selected < 0) return {};
     return browser.entries[static_cast<std::size_t>(browser.selected)].label;
+}
+
+std::filesystem::path ImagePickerController::selectedPath() const {
+    const Browser& browser = *browser_;
+    return browser.selected < 0 ? std::filesystem::path() : browser.path_of(browser.selected);
 }
 
 bool ImagePickerController::enter(const std::string& entry) {
@@ -191,6 +206,11 @@ bool ImagePickerController::pick() {
         browser.message = "No picture selected";
         return false;
     }
+    if (browser.has_shape_selected()) {
+        // Read and checked as it is opened, by whoever opens it.
+        if (delegate_ != nullptr) delegate_->imagePickerController_didPickFile(this, selectedPath());
+        return true;
+    }
     if (browser.preparing) {
         // Handed over when it arrives (draw() looks each frame); the
         // interface stays live meanwhile.
@@ -203,6 +223,10 @@ bool ImagePickerController::pick() {
     }
     browser.message.clear();
     browser.pick_when_ready = false;
+    if (opens_files_) {
+        if (delegate_ != nullptr) delegate_->imagePickerController_didPickFile(this, selectedPath());
+        return true;
+    }
     // Already fitted into the texture square: the view takes it as it is.
     std::shared_ptr<const Picture> image = browser.prepared->texture;
     if (delegate_ != nullptr) delegate_->imagePickerController_didFinishPickingImage(this, std::move(image));
@@ -246,44 +270,73 @@ void ImagePickerController::draw() {
     const ImGuiStyle& style = ImGui::GetStyle();
     const float width = ImGui::GetContentRegionAvail().x;
     const float tap = tap::height();
+    const char* const title = opens_files_ ? kOpenTitle : kTitle;
+    const char* const pick_caption = opens_files_ ? kOpenCaption : kPickCaption;
     Action action;
 
     // The bar: cancel at the left, pick at the right, the title between, or
     // on a line of its own above them where it would be cut between them.
-    const float widest_caption = std::max(tap::caption_width(kCancelCaption), tap::caption_width(kPickCaption));
+    const float widest_caption = std::max(tap::caption_width(kCancelCaption), tap::caption_width(pick_caption));
     const float bar_button_width = std::min(width * 0.35f, std::max(tap::points(kMinButtonWidth), widest_caption));
     const float title_room = width - 2.0f * (bar_button_width + style.ItemSpacing.x);
-    const bool title_between = ImGui::CalcTextSize(kTitle).x <= title_room;
+    const bool title_between = ImGui::CalcTextSize(title).x <= title_room;
     if (!title_between) {
         const ImVec2 at = ImGui::GetCursorScreenPos();
         const float line = ImGui::GetFrameHeight();
-        tap::bar_title(kTitle, at, ImVec2(at.x + width, at.y + line));
+        tap::bar_title(title, at, ImVec2(at.x + width, at.y + line));
         ImGui::Dummy(ImVec2(width, line));
     }
     const ImVec2 bar_min = ImGui::GetCursorScreenPos();
+    tap::set_next_focused(focus_.control(kCancelKey));
     if (tap::button(0, kCancelCaption, ImVec2(bar_button_width, tap))) action = {Action::cancel};
     ImGui::SameLine();
     ImGui::SetCursorScreenPos(ImVec2(bar_min.x + width - bar_button_width, bar_min.y));
-    if (tap::button(1, kPickCaption, ImVec2(bar_button_width, tap), browser.has_picture_selected()))
-        action = {Action::pick};
+    // Not for a picture that cannot be opened: the reason shows beside the preview.
+    const bool can_pick = browser.has_picture_selected() && !browser.unreadable;
+    tap::set_next_focused(focus_.control(kPickKey));
+    if (tap::button(1, pick_caption, ImVec2(bar_button_width, tap), can_pick)) action = {Action::pick};
     if (title_between)
-        tap::bar_title(kTitle, ImVec2(bar_min.x + bar_button_width + style.ItemSpacing.x, bar_min.y),
+        tap::bar_title(title, ImVec2(bar_min.x + bar_button_width + style.ItemSpacing.x, bar_min.y),
                        ImVec2(bar_min.x + width - bar_button_width - style.ItemSpacing.x, bar_min.y + tap));
 
     // Up, and where we are.
     const ImVec2 path_row_min = ImGui::GetCursorScreenPos();
     const float up_width = std::max(tap::points(kMinButtonWidth), tap::caption_width(kUpCaption));
+    tap::set_next_focused(focus_.control(kUpKey));
     if (tap::button(2, kUpCaption, ImVec2(up_width, tap), browser.can_go_up())) action = {Action::up};
     tap::text_keeping_end(browser.folder_text, ImVec2(path_row_min.x + up_width + style.ItemSpacing.x, path_row_min.y),
                           ImVec2(path_row_min.x + width, path_row_min.y + tap));
 
-    // The folder's entries.
-    const float preview_side = std::clamp(width * 0.4f, tap::points(64.0f), tap::points(200.0f));
-    const float list_height = std::max(tap, ImGui::GetContentRegionAvail().y - preview_side - style.ItemSpacing.y);
+    // The folder's entries, and the preview: beside the list in a wide
+    // window, under it in a tall one.
+    const ImGuiViewport* viewport = ImGui::GetMainViewport();
+    const bool preview_beside = viewport->WorkSize.x > viewport->WorkSize.y;
+    const float room = ImGui::GetContentRegionAvail().y;
+    const float preview_side =
+        preview_beside ? std::clamp(width * 0.3f, tap::points(64.0f), std::min(tap::points(260.0f), room * 0.6f))
+                       : std::clamp(width * 0.4f, tap::points(64.0f), tap::points(200.0f));
+    const float list_width = preview_beside ? width - preview_side - style.ItemSpacing.x : 0.0f;
+    const float list_height = preview_beside ? room : std::max(tap, room - preview_side - style.ItemSpacing.y);
+    const bool list_focused = focus_.control(kListKey);
     ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));
-    ImGui::BeginChild("##entries", ImVec2(0.0f, list_height), true);
+    ImGui::BeginChild("##entries", ImVec2(list_width, list_height), true);
     ImGui::PopStyleVar();
-    const float row_step = tap + style.ItemSpacing.y;
+    // Rows a fingertip tall, taller only where a name needs two lines: as
+    // many as fit, at any size of the interface.
+    const float rows_width = ImGui::GetContentRegionAvail().x;
+    if (browser.rows_measured_for != rows_width) {
+        browser.rows_measured_for = rows_width;
+        browser.row_height = tap::row_height_for_lines(1);
+        for (const Browser::Entry& entry : browser.entries) {
+            if (!tap::row_fits(entry.label, rows_width, browser.row_height, false)) {
+                browser.row_height = tap::row_height_for_lines(2);
+                break;
+            }
+        }
+    }
+    const float row_height = browser.row_height;
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(style.ItemSpacing.x, tap::points(kTargetGap)));
+    const float row_step = row_height + tap::points(kTargetGap);
     if (browser.scroll_to_top) {
         ImGui::SetScrollY(0.0f);
         browser.scroll_to_top = false;
@@ -294,7 +347,7 @@ void ImagePickerController::draw() {
         browser.scroll_to_row = -1;
     }
     if (browser.keep_row_in_sight >= 0) {
-        keep_in_sight(browser.keep_row_in_sight, row_step, tap);
+        keep_in_sight(browser.keep_row_in_sight, row_step, row_height);
         browser.keep_row_in_sight = -1;
     }
     if (browser.entries.empty()) {
@@ -302,19 +355,25 @@ void ImagePickerController::draw() {
         tap::centred_text(kEmptyFolderText, ImGuiCol_TextDisabled);
     } else {
         ImGuiListClipper clipper;
-        clipper.Begin(static_cast<int>(browser.entries.size()));
+        clipper.Begin(static_cast<int>(browser.entries.size()), row_step);
         while (clipper.Step()) {
             for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
                 bool double_click = false;
-                if (tap::row(i, browser.entries[static_cast<std::size_t>(i)].label, i == browser.selected, tap,
+                tap::set_next_focused(list_focused && i == browser.selected);
+                if (tap::row(i, browser.entries[static_cast<std::size_t>(i)].label, i == browser.selected, row_height,
                              &double_click))
                     action = {double_click ? Action::open : Action::select, i};
             }
         }
     }
+    ImGui::PopStyleVar();
     ImGui::EndChild();
 
-    // The preview box, and beside it what is selected and what went wrong.
+    // The preview box, and by it what is selected and what went wrong.
+    if (preview_beside) {
+        ImGui::SameLine();
+        ImGui::BeginGroup();
+    }
     const ImVec2 box_min = ImGui::GetCursorScreenPos();
     const ImVec2 box_max(box_min.x + preview_side, box_min.y + preview_side);
     ImGui::Dummy(ImVec2(preview_side, preview_side));
@@ -333,18 +392,35 @@ void ImagePickerController::draw() {
     } else if (browser.preparing) {
         tap::bar_title(kPreparingText, box_min, box_max);
     }
-    ImGui::SameLine();
+    if (!preview_beside) ImGui::SameLine();
     ImGui::BeginGroup();
     if (browser.selected >= 0) tap::wrapped_text(browser.entries[static_cast<std::size_t>(browser.selected)].label);
+    if (browser.has_shape_selected()) tap::wrapped_text(kShapeFileText, ImGuiCol_TextDisabled);
     if (browser.texture.id != nullptr && size_text[0] != '\0') tap::wrapped_text(size_text, ImGuiCol_TextDisabled);
     if (browser.texture.id != nullptr && marks_a_part(visible_min_, visible_max_))
         tap::wrapped_text(kVisiblePartText, ImGuiCol_TextDisabled);
     if (!browser.message.empty()) tap::wrapped_text(browser.message, kMessageColour);
     ImGui::EndGroup();
+    if (preview_beside) ImGui::EndGroup();
 
+    // The keyboard: Tab moves the ring; Return presses the control it is on,
+    // or on the list opens the selection; the arrows always move the selection.
+    const bool on_list = focus_.focused() == kListKey;
+    const int pressed = focus_.end_frame(on_list ? KeyFocus::tab : KeyFocus::tab | KeyFocus::enter);
+    // Tabbed onto a list where nothing is selected: the first row is, so
+    // that the ring shows where the keyboard is.
+    if (action.kind == Action::none && !on_list && focus_.focused() == kListKey && browser.selected < 0 &&
+        !browser.entries.empty())
+        action = {Action::select, 0};
+    if (action.kind == Action::none) {
+        if (pressed == kCancelKey) action = {Action::cancel};
+        else if (pressed == kPickKey && can_pick) action = {Action::pick};
+        else if (pressed == kUpKey && browser.can_go_up()) action = {Action::up};
+    }
     if (action.kind == Action::none)
         action = keyboard_action(browser.selected, static_cast<int>(browser.entries.size()), browser.can_go_up(),
-                                 list_height / row_step);
+                                 list_height / row_step, on_list);
+    if (action.from_keyboard) focus_.focus(kListKey);
     ImGui::EndPopup();
 
     // Last: the delegate may dismiss the picker.

@@ -13,20 +13,25 @@
 #include <vector>
 
 #include "picture/picture.h"
+#include "widgets/key_focus.h"
 
 namespace lumo {
 
 // The picture picker. The photo library (source type 0) is a browser over
 // the user's folders that starts in the pictures folder, lists folders and
 // picture files, goes up and down, previews the selected picture and has a
-// cancel control. Where the host has a chooser of its own (the browser, on
-// a phone the photo library and the camera) that chooser is used instead,
-// and the camera is available where the host reports one. The keyboard moves the selection (arrows, Page Up/Down,
-// Home, End), Return opens a folder or takes a picture, Backspace goes up
-// and Escape cancels. Without a host chooser the camera (source type 1) is not
-// available. Lists are read when the picker is
-// presented and when it changes folder, never per frame. The picker does not
-// close itself: the delegate dismisses it after a pick or a cancel.
+// cancel control. As the Open dialog (setOpensFiles) it lists shape files
+// too, and hands over the path of the file chosen. Where the host has a
+// chooser of its own (the browser, on a phone the photo library and the
+// camera) that chooser is used instead, and the camera is available where
+// the host reports one. The keyboard: the arrows, Page Up/Down, Home and End
+// move the selection, Return opens a folder or takes a picture, Backspace
+// goes up, Tab moves a ring round Cancel, Up, Use Picture and the list
+// (Return presses the one it is on), and Escape cancels. Without a host
+// chooser the camera (source type 1) is not available. Lists are read when
+// the picker is presented and when it changes folder, never per frame. The
+// picker does not close itself: the delegate dismisses it after a pick or a
+// cancel.
 class ImagePickerController;
 class HostPictureChooser;
 class ImagePickerDelegate {
@@ -35,6 +40,9 @@ public:
     virtual void imagePickerController_didFinishPickingImage(ImagePickerController* picker,
                                                              std::shared_ptr<const Picture> image) = 0;
     virtual void imagePickerControllerDidCancel(ImagePickerController* picker) = 0;
+    // As the Open dialog: the picture or shape file chosen, by its path.
+    virtual void imagePickerController_didPickFile(ImagePickerController* /*picker*/,
+                                                   const std::filesystem::path& /*path*/) {}
 };
 
 class ImagePickerController {
@@ -53,6 +61,10 @@ public:
     ~ImagePickerController();
     void setDelegate(ImagePickerDelegate* delegate) { delegate_ = delegate; }
     void setSourceType(int source_type) { source_type_ = source_type; }
+    // As the Open dialog: shape files listed among the pictures, and the
+    // choice handed over by its path. Takes effect when next presented.
+    void setOpensFiles(bool opens_files) { opens_files_ = opens_files; }
+    bool opensFiles() const { return opens_files_; }
     int sourceType() const { return source_type_; }
     // Where the browser starts: `xdg-user-dir PICTURES`, else $HOME, unless
     // set here. Setting it also moves the browser there now.
@@ -69,6 +81,7 @@ public:
     const std::filesystem::path& folder() const;
     std::vector<std::string> entries() const;  // folders (ending in '/') first, then pictures, by name
     std::string selection() const;  // the highlighted entry; empty for none
+    std::filesystem::path selectedPath() const;  // its path; empty for none
     // Opens a folder, or selects and previews a picture (waiting until it
     // is prepared, unlike a click, which carries on); false when entry is
     // not one of entries(). A folder that cannot be read is entered with an
@@ -91,8 +104,10 @@ private:
     struct Browser;
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<HostPictureChooser> host_chooser_;  // while the host's chooser stands in for the browser
+    KeyFocus focus_;
     ImagePickerDelegate* delegate_ = nullptr;
     int source_type_ = PhotoLibrary;
+    bool opens_files_ = false;
     bool visible_ = false;
     ImVec2 visible_min_{0.0f, 0.0f}, visible_max_{1.0f, 1.0f};
 };

@@ -13,6 +13,11 @@ constexpr float kScreenMargin = 16.0f;  // least room left on each side
 constexpr float kLineGap = 2.0f;  // points between the lines of the list
 constexpr const char* kTitle = "Keys";
 constexpr const char* kCloseCaption = "OK";
+constexpr const char* kMoreTitle = "Editing, and About lumo";
+constexpr const char* kMoreCaption = "More";
+constexpr const char* kKeysCaption = "Keys";
+// The keyboard's names for the two buttons (widgets/key_focus.h).
+constexpr int kCloseKey = 0, kPageKey = 1;
 
 }  // namespace
 
@@ -23,12 +28,21 @@ const KeyHelp::Line KeyHelp::kLines[] = {
     {"Home or 0", "level again"},
     {"L", "lines"},
     {"Drop a file", "open a picture or shape"},
+    {"Ctrl+O", "open a picture or shape file"},
+    {"Ctrl+S", "save into lumo's folder"},
+    {"Ctrl+Shift+S", "save as a file anywhere"},
+    {"R", "record a clip, or stop"},
+    {"F11", "full screen"},
+    {"Tab, arrows, Enter", "move through a menu and choose"},
     {"Escape", "close a menu or dialog"},
-    {"Ctrl+Z", "undo"},
-    {"Ctrl+Y", "redo"},
+    {"Ctrl+Z, Ctrl+Y", "undo, redo"},
     {"F1 or ?", "this list"},
     {"Ctrl+Q", "quit"},
 };
+
+const char* const KeyHelp::kEditing =
+    "Edit shape holds the dome still: press and drag to sculpt it. Fix then keeps the heights you made as the "
+    "dome's new resting shape; sideways drags are not kept.";
 const int KeyHelp::kLineCount = static_cast<int>(std::size(KeyHelp::kLines));
 
 KeyHelp::KeyHelp() : id_(modal::next_widget_id()) {}
@@ -46,26 +60,44 @@ void KeyHelp::draw() {
     ImGui::SetNextWindowSize(ImVec2(width, 0.0f), ImGuiCond_Always);
     if (!modal::begin(modal::PopupName("keys", id_), modal::kPopupFlags, &popup_id_, &opened_)) return;
 
-    tap::centred_text(kTitle);
+    // Two pages, so that each fits the smallest window: the keys, and
+    // what Edit shape and Fix do with the About line.
+    tap::centred_text(more_ ? kMoreTitle : kTitle);
     ImGui::Spacing();
-    float keys_width = 0.0f;
-    for (const Line& line : kLines)
-        keys_width = std::max(keys_width, ImGui::CalcTextSize(line.keys.data(), line.keys.data() + line.keys.size()).x);
     const ImGuiStyle& style = ImGui::GetStyle();
-    const float column = style.WindowPadding.x + keys_width + style.ItemSpacing.x;
-    // The lines of a list, closer together than the blocks around them.
-    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(style.ItemSpacing.x, tap::points(kLineGap)));
-    for (const Line& line : kLines) {
-        tap::wrapped_text(line.keys);
-        ImGui::SameLine(column);
-        tap::wrapped_text(line.does, ImGuiCol_TextDisabled);
+    if (!more_) {
+        float keys_width = 0.0f;
+        for (const Line& line : kLines)
+            keys_width =
+                std::max(keys_width, ImGui::CalcTextSize(line.keys.data(), line.keys.data() + line.keys.size()).x);
+        const float column = style.WindowPadding.x + keys_width + style.ItemSpacing.x;
+        // The lines of a list, closer together than the blocks around them.
+        ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(style.ItemSpacing.x, tap::points(kLineGap)));
+        for (const Line& line : kLines) {
+            tap::wrapped_text(line.keys);
+            ImGui::SameLine(column);
+            tap::wrapped_text(line.does, ImGuiCol_TextDisabled);
+        }
+        ImGui::PopStyleVar();
+    } else {
+        tap::wrapped_text(kEditing);
+        if (!about_.empty()) {
+            ImGui::Spacing();
+            tap::wrapped_text(about_, ImGuiCol_TextDisabled);
+        }
     }
-    ImGui::PopStyleVar();
     ImGui::Spacing();
-    bool pressed = tap::button(0, kCloseCaption, ImVec2(ImGui::GetContentRegionAvail().x, tap::height()));
-    pressed = pressed || tap::key_pressed(ImGuiKey_Enter) || tap::key_pressed(ImGuiKey_KeyPadEnter) ||
-              tap::key_pressed(ImGuiKey_Escape);
+    const float half = (ImGui::GetContentRegionAvail().x - style.ItemSpacing.x) * 0.5f;
+    tap::set_next_focused(focus_.control(kPageKey));
+    bool turn = tap::button(1, more_ ? kKeysCaption : kMoreCaption, ImVec2(half, tap::height()));
+    ImGui::SameLine();
+    tap::set_next_focused(focus_.control(kCloseKey));
+    bool pressed = tap::button(0, kCloseCaption, ImVec2(half, tap::height()));
+    const int entered = focus_.end_frame(KeyFocus::tab | KeyFocus::arrows | KeyFocus::enter);
+    turn = turn || entered == kPageKey;
+    pressed = pressed || entered == kCloseKey || tap::key_pressed(ImGuiKey_Escape);
     ImGui::EndPopup();
+    if (turn) more_ = !more_;
     if (pressed) dismiss();
 }
 

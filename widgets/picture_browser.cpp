@@ -1,5 +1,6 @@
 #include "widgets/picture_browser.h"
 
+#include <cctype>
 #include <system_error>
 #include <utility>
 
@@ -51,12 +52,13 @@ void ImagePickerController::Browser::change_folder(std::filesystem::path to) {
 void ImagePickerController::Browser::scan() {
     scanned = true;
     entries.clear();
+    rows_measured_for = -1.0f;
     std::vector<FolderEntry> found;
-    if (!list_picture_folder(folder, &found, &message)) return;
+    if (!list_picture_folder(folder, &found, &message, shape_files)) return;
     entries.reserve(found.size());
     for (FolderEntry& entry : found) {
         if (entry.is_folder) entry.name += '/';
-        entries.push_back({std::move(entry.name), entry.is_folder});
+        entries.push_back({std::move(entry.name), entry.is_folder, entry.is_shape});
     }
 }
 
@@ -78,6 +80,10 @@ bool ImagePickerController::Browser::has_picture_selected() const {
     return selected >= 0 && !entries[static_cast<std::size_t>(selected)].is_folder;
 }
 
+bool ImagePickerController::Browser::has_shape_selected() const {
+    return selected >= 0 && entries[static_cast<std::size_t>(selected)].is_shape;
+}
+
 std::filesystem::path ImagePickerController::Browser::path_of(int index) const {
     const Entry& entry = entries[static_cast<std::size_t>(index)];
     std::string_view name = entry.label;
@@ -94,7 +100,8 @@ void ImagePickerController::Browser::select(int index) {
     clear_selection();
     selected = index;
     message.clear();
-    if (entries[static_cast<std::size_t>(index)].is_folder) return;
+    const Entry& entry = entries[static_cast<std::size_t>(index)];
+    if (entry.is_folder || entry.is_shape) return;  // a shape file is opened as a whole, not previewed
     const std::filesystem::path path = path_of(index);
     if (auto cached = cache.find(path)) {
         take(std::move(cached));
@@ -127,7 +134,11 @@ void ImagePickerController::Browser::wait_for_picture() {
 
 void ImagePickerController::Browser::take(std::shared_ptr<const PreparedPicture> arrived) {
     if (!arrived->ok()) {
-        message = arrived->error;
+        // The name shows just above: the reason alone, as a sentence.
+        const std::string named = arrived->path.filename().string() + ": ";
+        message = arrived->error.starts_with(named) ? arrived->error.substr(named.size()) : arrived->error;
+        if (!message.empty()) message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
+        unreadable = true;
         pick_when_ready = false;
         return;
     }
@@ -141,6 +152,7 @@ void ImagePickerController::Browser::release_preview() {
     if (preparing) jobs->cancel();
     preparing = false;
     pick_when_ready = false;
+    unreadable = false;
     prepared.reset();
     picture_width = 0;
     picture_height = 0;

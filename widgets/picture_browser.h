@@ -18,6 +18,7 @@ struct ImagePickerController::Browser {
     struct Entry {
         std::string label;  // the name, with '/' after a folder's
         bool is_folder = false;
+        bool is_shape = false;
     };
     struct Texture {
         ImTextureID id = nullptr;
@@ -29,8 +30,10 @@ struct ImagePickerController::Browser {
     std::string folder_text;
     std::vector<Entry> entries;
     bool scanned = false;
+    bool shape_files = false;  // shape files are listed too (the Open dialog)
     int selected = -1;
     std::string message;
+    bool unreadable = false;  // the selected picture cannot be opened: message says why
 
     // The selected picture: its size, and its preview until it becomes a
     // texture. It is prepared on the picture worker (decoded once, reduced,
@@ -52,6 +55,8 @@ struct ImagePickerController::Browser {
     bool scroll_to_top = false;
     int scroll_to_row = -1;
     int keep_row_in_sight = -1;  // scrolled to just far enough (the keyboard moved there)
+    float rows_measured_for = -1.0f;  // the list's width when row_height was chosen
+    float row_height = 0.0f;  // one line's or two, whatever the longest name needs
 
     Browser();
     ~Browser();
@@ -68,7 +73,8 @@ struct ImagePickerController::Browser {
     void climb_to_existing_folder();
 
     int index_of(std::string_view label) const;  // -1 when not listed
-    bool has_picture_selected() const;
+    bool has_picture_selected() const;  // or a shape file, where those are listed
+    bool has_shape_selected() const;
     bool can_go_up() const { return folder.has_relative_path(); }
     std::filesystem::path path_of(int index) const;
 

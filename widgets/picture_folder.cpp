@@ -38,7 +38,13 @@ bool has_picture_extension(std::string_view name) {
                        [extension](std::string_view known) { return equal_ignoring_case(extension, known); });
 }
 
-bool list_picture_folder(const std::filesystem::path& folder, std::vector<FolderEntry>* entries, std::string* error) {
+bool has_shape_extension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot != std::string_view::npos && dot != 0 && equal_ignoring_case(name.substr(dot + 1), "lumo");
+}
+
+bool list_picture_folder(const std::filesystem::path& folder, std::vector<FolderEntry>* entries, std::string* error,
+                         bool shape_files) {
     entries->clear();
     std::error_code code;
     std::filesystem::directory_iterator it(folder, code);
@@ -50,15 +56,16 @@ bool list_picture_folder(const std::filesystem::path& folder, std::vector<Folder
         // Follows links; a dangling one fails both tests and is left out.
         if (it->is_directory(status_code)) {
             entries->push_back({std::move(name), true});
-        } else if (it->is_regular_file(status_code) && has_picture_extension(name)) {
-            entries->push_back({std::move(name), false});
+        } else if (it->is_regular_file(status_code)) {
+            const bool shape = shape_files && has_shape_extension(name);
+            if (shape || has_picture_extension(name)) entries->push_back({std::move(name), false, shape});
         }
     }
     if (code) {
         entries->clear();
         if (error) {
             const std::string shown = folder.has_filename() ? folder.filename().string() : folder.string();
-            *error = "Cannot read " + shown + ": " + code.message();
+            *error = "Cannot read the folder " + shown + ": " + code.message();
         }
         return false;
     }

@@ -16,6 +16,16 @@ constexpr const char* kDoneCaption = "Done";
 constexpr const char* kDeleteCaption = "Delete";
 constexpr const char* kConfirmCaption = "Yes, delete";
 constexpr const char* kKeepCaption = "Keep";
+// The keyboard's names for the controls (widgets/key_focus.h); a row's
+// actions are 2000 + 8 x row + action, as their ImGui ids.
+constexpr int kRowsKey = 0;
+constexpr int kCancelKey = 1;
+constexpr int kEditKey = 2;
+constexpr int kKeepKey = 3;
+constexpr int kConfirmKey = 4;
+constexpr int kStatusActionKey = 5;
+constexpr int kListActionKeys = 10;
+constexpr int kDeleteKeys = 1'000'000;
 
 }  // namespace
 
@@ -41,6 +51,8 @@ void TableView::present() {
     if (source_ != nullptr) reloadData();
     visible_ = true;
     scroll_to_top_ = true;
+    focus_row_ = 0;
+    focus_.focus(kRowsKey);
 }
 
 void TableView::dismiss() {
@@ -72,12 +84,17 @@ void TableView::draw() {
         tap::bar_title(title_, at, ImVec2(at.x + width, at.y + ImGui::GetFrameHeight()));
         ImGui::Dummy(ImVec2(width, ImGui::GetFrameHeight()));
     }
+    const bool confirming = confirm_row_ >= 0 && confirm_row_ < rowCount();
+    // While a deletion waits for its answer, only the answers take the ring.
+    const auto focusable = [&](int key) { return !confirming && focus_.control(key); };
     const ImVec2 bar_min = ImGui::GetCursorScreenPos();
+    tap::set_next_focused(focusable(kCancelKey));
     bool cancel = tap::button(0, cancel_caption_, ImVec2(bar_button_width, tap));
+    bool edit = false;
     if (can_edit) {
         ImGui::SameLine(bar_min.x - ImGui::GetWindowPos().x + width - bar_button_width);
-        if (tap::button(1, editing_ ? kDoneCaption : kEditCaption, ImVec2(bar_button_width, tap)))
-            setEditing(!editing_);
+        tap::set_next_focused(focusable(kEditKey));
+        edit = tap::button(1, editing_ ? kDoneCaption : kEditCaption, ImVec2(bar_button_width, tap));
     }
     if (ImGui::CalcTextSize(title_.c_str()).x <= title_room)
         tap::bar_title(title_, ImVec2(bar_min.x + bar_button_width + gap, bar_min.y),
@@ -88,8 +105,10 @@ void TableView::draw() {
     bool confirmed = false, kept = false;
     // Under the rows: the confirmation, the list's controls and the status,
     // each as tall as its text wraps to (a separator takes only spacing).
-    const bool confirming = confirm_row_ >= 0 && confirm_row_ < rowCount();
-    const std::string question = confirming ? "Delete " + rows_[static_cast<std::size_t>(confirm_row_)] + "?" : "";
+    const std::string question = !confirming         ? ""
+                                 : question_.empty() ? "Delete " + rows_[static_cast<std::size_t>(confirm_row_)] + "?"
+                                                     : question_;
+    const std::string confirm_caption = confirm_caption_.empty() ? std::string(kConfirmCaption) : confirm_caption_;
     float footer = 0.0f;
     if (confirming) footer += spacing + tap::wrapped_height(question, width) + spacing + tap + spacing;
     if (!list_actions_.empty()) footer += spacing + tap + spacing;
@@ -102,6 +121,8 @@ void TableView::draw() {
         ImGui::SetScrollY(0.0f);
         scroll_to_top_ = false;
     }
+    const bool rows_focused = !rows_.empty() && focusable(kRowsKey);
+    if (!rows_.empty()) focus_row_ = std::clamp(focus_row_, 0, rowCount() - 1);
     if (rows_.empty()) {
         ImGui::SetCursorPosY(ImGui::GetCursorPosY() + ImGui::GetContentRegionAvail().y * 0.3f);
         tap::centred_text(empty_text_, ImGuiCol_TextDisabled);
@@ -121,26 +142,37 @@ void TableView::draw() {
         const float row_width = beside ? list_width - actions_width - gap : 0.0f;
         ImGuiListClipper clipper;
         clipper.Begin(static_cast<int>(rows_.size()));
+        if (scroll_to_focus_row_) clipper.ForceDisplayRangeByIndices(focus_row_, focus_row_ + 1);
         while (clipper.Step()) {
             for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
                 const ImTextureID image =
                     source_ != nullptr ? source_->tableView_imageForRowAtIndexPath(this, 0, row) : nullptr;
+                tap::set_next_focused(rows_focused && row == focus_row_);
                 if (tap::row(row, rows_[static_cast<std::size_t>(row)], row == confirm_row_, tap, nullptr, image,
                              row_width) &&
                     !editing_)
                     selected = row;
+                if (scroll_to_focus_row_ && row == focus_row_) {
+                    const float top = ImGui::GetItemRectMin().y, bottom = ImGui::GetItemRectMax().y;
+                    const float sight_top = ImGui::GetWindowPos().y,
+                                sight_bottom = sight_top + ImGui::GetWindowHeight();
+                    if (top < sight_top) ImGui::SetScrollHereY(0.0f);
+                    else if (bottom > sight_bottom) ImGui::SetScrollHereY(1.0f);
+                }
                 if (!editing_) continue;
                 if (beside) ImGui::SameLine();
                 else ImGui::SetCursorPosX(ImGui::GetCursorPosX() + std::max(0.0f, list_width - actions_width));
                 for (std::size_t a = 0; a < row_actions_.size(); ++a) {
                     const std::string& caption = row_actions_[a];
-                    if (tap::button(2000 + row * 8 + static_cast<int>(a), caption,
-                                    ImVec2(button_width(caption), tap))) {
+                    const int key = 2000 + row * 8 + static_cast<int>(a);
+                    tap::set_next_focused(focusable(key));
+                    if (tap::button(key, caption, ImVec2(button_width(caption), tap))) {
                         action = static_cast<int>(a);
                         action_row = row;
                     }
                     ImGui::SameLine();
                 }
+                tap::set_next_focused(focusable(kDeleteKeys + row));
                 if (tap::button(1000 + row, kDeleteCaption, ImVec2(button_width(kDeleteCaption), tap)))
                     delete_asked = row;
                 // Tells which row the controls above belong to.
@@ -148,14 +180,17 @@ void TableView::draw() {
             }
         }
     }
+    scroll_to_focus_row_ = false;
     ImGui::EndChild();
     if (confirming) {
         ImGui::Separator();
         tap::centred_text(question);
         const float half = (ImGui::GetContentRegionAvail().x - gap) * 0.5f;
+        tap::set_next_focused(focus_.control(kKeepKey));
         kept = tap::button(2, kKeepCaption, ImVec2(half, tap));
         ImGui::SameLine();
-        confirmed = tap::button(3, kConfirmCaption, ImVec2(half, tap));
+        tap::set_next_focused(focus_.control(kConfirmKey));
+        confirmed = tap::button(3, confirm_caption, ImVec2(half, tap));
     }
     if (!list_actions_.empty()) {
         ImGui::Separator();
@@ -163,6 +198,7 @@ void TableView::draw() {
         const float each = (ImGui::GetContentRegionAvail().x - gap * (count - 1.0f)) / count;
         for (std::size_t a = 0; a < list_actions_.size(); ++a) {
             if (a > 0) ImGui::SameLine();
+            tap::set_next_focused(focusable(kListActionKeys + static_cast<int>(a)));
             if (tap::button(4 + static_cast<int>(a), list_actions_[a], ImVec2(each, tap))) {
                 action = static_cast<int>(a);
                 action_row = -1;
@@ -174,18 +210,63 @@ void TableView::draw() {
     if (!status_action_.empty()) {
         const float action_width = std::max(tap::points(kMinButtonWidth), tap::caption_width(status_action_));
         ImGui::SetCursorPosX(ImGui::GetCursorPosX() + std::max(0.0f, (width - action_width) * 0.5f));
+        tap::set_next_focused(focusable(kStatusActionKey));
         status_action = tap::button(3000, status_action_, ImVec2(action_width, tap::height()));
+    }
+
+    // The keyboard: along the rows while the ring is on them, else along the controls.
+    const bool on_rows = rows_focused && focus_.focused() == kRowsKey;
+    const int row_before = focus_row_;
+    if (on_rows) {
+        const int page = std::max(1, static_cast<int>(ImGui::GetContentRegionAvail().y / tap) - 1);
+        if (tap::key_pressed(ImGuiKey_DownArrow, true)) focus_row_ += 1;
+        else if (tap::key_pressed(ImGuiKey_UpArrow, true)) focus_row_ -= 1;
+        else if (tap::key_pressed(ImGuiKey_PageDown, true)) focus_row_ += page;
+        else if (tap::key_pressed(ImGuiKey_PageUp, true)) focus_row_ -= page;
+        else if (tap::key_pressed(ImGuiKey_Home)) focus_row_ = 0;
+        else if (tap::key_pressed(ImGuiKey_End)) focus_row_ = rowCount() - 1;
+        else if (tap::key_pressed(ImGuiKey_Delete) && can_edit) delete_asked = focus_row_;
+        focus_row_ = std::clamp(focus_row_, 0, rowCount() - 1);
+        scroll_to_focus_row_ = focus_row_ != row_before;
+    }
+    const unsigned moves = on_rows ? KeyFocus::tab | KeyFocus::enter : KeyFocus::all;
+    const int entered = focus_.end_frame(moves);
+    if (entered == kRowsKey && !editing_) selected = focus_row_;
+    else if (entered == kCancelKey) cancel = true;
+    else if (entered == kEditKey) edit = true;
+    else if (entered == kKeepKey) kept = true;
+    else if (entered == kConfirmKey) confirmed = true;
+    else if (entered == kStatusActionKey) status_action = true;
+    else if (entered >= kDeleteKeys && entered < kDeleteKeys + rowCount()) delete_asked = entered - kDeleteKeys;
+    else if (entered >= kListActionKeys && entered < kListActionKeys + static_cast<int>(list_actions_.size())) {
+        action = entered - kListActionKeys;
+        action_row = -1;
+    } else if (entered >= 2000 && entered < 2000 + 8 * rowCount()) {
+        action = (entered - 2000) % 8;
+        action_row = (entered - 2000) / 8;
     }
     const bool escape = tap::key_pressed(ImGuiKey_Escape);
     // Escape backs out of a confirmation first, then out of the list.
     if (escape && confirm_row_ >= 0) kept = true;
     else cancel = cancel || escape;
     ImGui::EndPopup();
-    if (delete_asked >= 0) confirm_row_ = delete_asked;
-    if (kept) confirm_row_ = -1;
+    if (edit) setEditing(!editing_);
+    if (delete_asked >= 0) {
+        confirm_row_ = delete_asked;
+        question_.clear();
+        confirm_caption_.clear();
+        focus_.focus(kKeepKey);  // the safe answer first
+    }
+    if (kept) {
+        // Back to where the question came from.
+        if (confirm_row_ >= 0) focus_row_ = confirm_row_;
+        confirm_row_ = -1;
+        focus_.focus(kRowsKey);
+    }
     if (confirmed) {
         const int row = confirm_row_;
         confirm_row_ = -1;
+        focus_.focus(kRowsKey);
         if (delegate_ != nullptr && row >= 0 && row < rowCount())
             delegate_->tableView_commitDeleteRowAtIndexPath(this, 0, row);
         return;
@@ -202,6 +283,16 @@ void TableView::draw() {
     }
 }
 
+void TableView::confirmDeletion(int row, std::string question, std::string confirm_caption) {
+    if (row < 0 || row >= rowCount()) return;
+    confirm_row_ = row;
+    question_ = std::move(question);
+    confirm_caption_ = std::move(confirm_caption);
+    focus_.focus(kKeepKey);
+}
+
+int TableView::focusedRow() const { return focus_.focused() == kRowsKey && !rows_.empty() ? focus_row_ : -1; }
+
 void TableView::selectRow(int row) {
     if (!visible_ || row < 0 || row >= rowCount()) return;
     if (delegate_ != nullptr) delegate_->tableView_didSelectRowAtIndexPath(this, 0, row);
@@ -210,6 +301,8 @@ void TableView::selectRow(int row) {
 void TableView::setEditing(bool editing) {
     editing_ = editing;
     confirm_row_ = -1;
+    question_.clear();
+    confirm_caption_.clear();
 }
 
 void TableView::pressAction(int action, int row) {

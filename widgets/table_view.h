@@ -3,6 +3,11 @@
 // Rows may show a small picture, and a list whose rows can be deleted gets an
 // Edit control: only then does each row show Delete, and a deletion still
 // waits for a confirmation, so that none happens by a stray click.
+// The keyboard: the arrows, Page Up/Down, Home and End move a ring along the
+// rows, Enter opens the row it is on, Delete asks to delete it; Tab goes
+// round the list and every control (the arrows step along the controls once
+// the ring is on one), Enter presses the control the ring is on. Escape
+// backs out of a confirmation, else presses the cancel control.
 // Modal screens over the surface are drawn with Dear ImGui by draw(), called
 // once per interface frame between ImGui::NewFrame() and ImGui::Render();
 // answers reach a delegate on the same thread, from inside draw(). While one
@@ -12,6 +17,8 @@
 
 #include <string>
 #include <vector>
+
+#include "widgets/key_focus.h"
 
 namespace lumo {
 
@@ -70,6 +77,11 @@ public:
     void setEditing(bool editing);
     // The row waiting for its deletion to be confirmed, -1 for none.
     int rowAwaitingDeletion() const { return confirm_row_; }
+    // Asks to confirm the deletion of a row in other words than the usual
+    // ("Delete for good?"); the answer reaches the delegate as any other.
+    void confirmDeletion(int row, std::string question, std::string confirm_caption);
+    // The row the keyboard's ring is on; -1 while it is on a control.
+    int focusedRow() const;
     // Controls each row shows while editing, before Delete; controls under
     // the rows, shown always. Both empty by default.
     void setRowActions(std::vector<std::string> captions) { row_actions_ = std::move(captions); }
@@ -95,6 +107,10 @@ private:
     bool scroll_to_top_ = false;
     bool editing_ = false;
     int confirm_row_ = -1;
+    std::string question_, confirm_caption_;  // empty: "Delete ROW?", "Yes, Delete"
+    KeyFocus focus_;
+    int focus_row_ = 0;  // the row of the ring while the focus is on the rows
+    bool scroll_to_focus_row_ = false;
     std::string status_, status_action_;
     std::vector<std::string> row_actions_, list_actions_;
 };

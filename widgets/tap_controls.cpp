@@ -3,6 +3,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/window_metrics.h"
 #include "widgets/widget_probe.h"
@@ -25,8 +26,27 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 constexpr float kLineSpacing = 1.25f;
 // Points above and below a row's text.
 constexpr float kRowInset = 4.0f;
+// How strongly a row is marked: selected, under the pointer, being pressed.
+constexpr float kSelectedAlpha = 0.62f;
+constexpr float kHoveredAlpha = 0.2f;
+constexpr float kPressedAlpha = 0.8f;
 
 float line_height() { return ImGui::GetFontSize() * kLineSpacing; }
+
+bool g_next_focused = false;  // main thread only, like all drawing
+
+bool take_next_focused() { return std::exchange(g_next_focused, false); }
+
+// The keyboard's ring around the item just drawn, just outside it, in the
+// colour ImGui's own keyboard navigation uses.
+void draw_focus_ring() {
+    const float thickness = std::max(2.0f, points(2.0f));
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    ImGui::GetWindowDrawList()->AddRect(ImVec2(min.x - thickness * 0.5f, min.y - thickness * 0.5f),
+                                        ImVec2(max.x + thickness * 0.5f, max.y + thickness * 0.5f),
+                                        ImGui::GetColorU32(ImGuiCol_NavHighlight), ImGui::GetStyle().FrameRounding, 0,
+                                        thickness);
+}
 
 float advance_of(unsigned int code) {
     return ImGui::GetFont()->GetCharAdvance(static_cast<ImWchar>(code)) * ImGui::GetFontSize() /
@@ -136,7 +156,7 @@ namespace {
 
 // The caption centred in the button just drawn, from `left` on; reports an
 // overflow when it is cut.
-void button_caption(std::string_view caption, float left, bool enabled) {
+void button_caption(std::string_view caption, float left, bool enabled, bool focused) {
     const ImVec2 min = ImGui::GetItemRectMin();
     const ImVec2 max = ImGui::GetItemRectMax();
     const ImVec2 padding = ImGui::GetStyle().FramePadding;
@@ -144,25 +164,30 @@ void button_caption(std::string_view caption, float left, bool enabled) {
     const ImVec2 box_max(max.x - padding.x, max.y - padding.y);
     ImGui::RenderTextClippedEx(ImGui::GetWindowDrawList(), box_min, box_max, caption.data(), end_of(caption), nullptr,
                                ImVec2(0.5f, 0.5f), nullptr);
-    reportProbedItem(ProbedItem::control, caption, min, max, enabled);
+    if (focused) draw_focus_ring();
+    reportProbedItem(ProbedItem::control, caption, min, max, enabled, focused);
     if (ImGui::CalcTextSize(caption.data(), end_of(caption), false).x > box_max.x - box_min.x)
         reportProbedItem(ProbedItem::overflow, caption, min, max, enabled);
 }
 
 }  // namespace
 
+void set_next_focused(bool focused) { g_next_focused = focused; }
+
 bool button(int id, std::string_view caption, ImVec2 size, bool enabled) {
+    const bool focused = take_next_focused();
     ImGui::PushID(id);
     ImGui::BeginDisabled(!enabled);
     const bool pressed = ImGui::Button("##tap", size);
     // Drawn before EndDisabled so that a disabled caption is dimmed too.
-    button_caption(caption, ImGui::GetItemRectMin().x, enabled);
+    button_caption(caption, ImGui::GetItemRectMin().x, enabled, focused);
     ImGui::EndDisabled();
     ImGui::PopID();
     return pressed;
 }
 
 bool toggle(int id, std::string_view caption, bool* on, ImVec2 size, bool enabled) {
+    const bool focused = take_next_focused();
     ImGui::PushID(id);
     ImGui::BeginDisabled(!enabled);
     if (*on) ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetStyleColorVec4(ImGuiCol_ButtonActive));
@@ -184,7 +209,7 @@ bool toggle(int id, std::string_view caption, bool* on, ImVec2 size, bool enable
                                                 std::max(1.5f, tick * 0.15f));
         left = x + tick;
     }
-    button_caption(caption, left, enabled);
+    button_caption(caption, left, enabled, focused);
     ImGui::EndDisabled();
     ImGui::PopID();
     return pressed;
@@ -206,12 +231,21 @@ void label(std::string_view text, ImVec2 rect_min, ImVec2 rect_max, ImGuiCol col
 
 bool row(int id, std::string_view text, bool selected, float height, bool* double_click, ImTextureID image,
          float width) {
+    const bool focused = take_next_focused();
     ImGui::PushID(id);
     // The widgets decide themselves when their popup closes. Rows keep the
     // list's spacing between them as a gap no tap lands in.
     const ImGuiSelectableFlags flags = ImGuiSelectableFlags_DontClosePopups | ImGuiSelectableFlags_AllowDoubleClick |
                                        ImGuiSelectableFlags_NoPadWithHalfSpacing;
+    // The row under the pointer is marked more weakly than the selected one
+    // (ImGui's own style has it the other way round): the selection is what
+    // the preview shows and Enter takes.
+    const ImVec4 accent = ImGui::GetStyleColorVec4(ImGuiCol_Header);
+    ImGui::PushStyleColor(ImGuiCol_Header, ImVec4(accent.x, accent.y, accent.z, kSelectedAlpha));
+    ImGui::PushStyleColor(ImGuiCol_HeaderHovered, ImVec4(accent.x, accent.y, accent.z, kHoveredAlpha));
+    ImGui::PushStyleColor(ImGuiCol_HeaderActive, ImVec4(accent.x, accent.y, accent.z, kPressedAlpha));
     const bool pressed = ImGui::Selectable("##row", selected, flags, ImVec2(width, height));
+    ImGui::PopStyleColor(3);
     ImGui::PopID();
     if (double_click != nullptr) *double_click = pressed && ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left);
     if (!ImGui::IsItemVisible()) return pressed;
@@ -257,9 +291,15 @@ bool row(int id, std::string_view text, bool selected, float height, bool* doubl
         first = false;
         y += line;
     });
-    reportProbedItem(ProbedItem::control, text, min, max);
+    if (focused) draw_focus_ring();
+    reportProbedItem(ProbedItem::control, text, min, max, true, focused);
     if (begin != text.data()) reportProbedItem(ProbedItem::overflow, text, min, max);
     return pressed;
+}
+
+float row_height_for_lines(int lines) {
+    // Half a point over, so that rounding never takes a line away.
+    return std::max(kTapHeight, line_height() * static_cast<float>(lines) + 2.0f * points(kRowInset) + 0.5f);
 }
 
 bool row_fits(std::string_view text, float width, float height, bool image) {

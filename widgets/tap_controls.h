@@ -24,6 +24,10 @@ inline float height() { return points(kTapHeight); }
 // The width a button needs to show the caption on one line.
 float caption_width(std::string_view caption);
 
+// The next control drawn (button, toggle or row) is the one the keyboard is
+// on (widgets/key_focus.h): it gets a ring around it.
+void set_next_focused(bool focused);
+
 // A push button; id keeps buttons with equal captions apart.
 bool button(int id, std::string_view caption, ImVec2 size, bool enabled = true);
 
@@ -42,6 +46,10 @@ void label(std::string_view text, ImVec2 rect_min, ImVec2 rect_max, ImGuiCol col
 // when pressed; *double_click tells whether that press was a double click.
 bool row(int id, std::string_view text, bool selected, float height, bool* double_click = nullptr,
          ImTextureID image = nullptr, float width = 0.0f);
+
+// The height of a row that shows `lines` lines of text: at least a
+// fingertip (kTapHeight points, not grown with the interface's scale).
+float row_height_for_lines(int lines);
 
 // Whether row() shows this text whole in a row of that size.
 bool row_fits(std::string_view text, float width, float height, bool image);

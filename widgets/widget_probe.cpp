@@ -17,7 +17,8 @@ bool DrawnItem::cut() const {
 
 void setWidgetProbe(WidgetProbe* probe) { g_probe = probe; }
 
-void reportProbedItem(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled) {
+void reportProbedItem(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled,
+                      bool focused) {
     if (g_probe == nullptr) return;
     DrawnItem item{kind, std::string(caption), rect_min, rect_max, enabled, rect_min, rect_max};
     // What a list scrolled inside a screen lets show. The screens themselves
@@ -30,6 +31,7 @@ void reportProbedItem(ProbedItem kind, std::string_view caption, ImVec2 rect_min
         if (item.shown_min.x >= item.shown_max.x || item.shown_min.y >= item.shown_max.y) return;
     }
     item.layer = ImGui::GetCurrentContext()->BeginPopupStack.Size;
+    item.focused = focused;
     g_probe->item(item);
 }
 

@@ -29,6 +29,8 @@ struct DrawnItem {
     // 0 for what lies on the screen itself (the panel); 1 and up for a modal
     // screen's popup, which takes every tap while it is open.
     int layer = 0;
+    // A control the keyboard is on (its ring is drawn): Enter presses it.
+    bool focused = false;
 
     ImVec2 centre() const { return ImVec2((min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f); }
     float width() const { return max.x - min.x; }
@@ -48,6 +50,7 @@ void setWidgetProbe(WidgetProbe* probe);
 
 // Called by the widgets after drawing an item, inside its ImGui window.
 // Nothing is reported of an item wholly out of sight.
-void reportProbedItem(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled = true);
+void reportProbedItem(ProbedItem kind, std::string_view caption, ImVec2 rect_min, ImVec2 rect_max, bool enabled = true,
+                      bool focused = false);
 
 }  // namespace lumo

@@ -363,7 +363,33 @@ bool host_offer_download(const std::string& name, std::span<const uint8_t> bytes
 
 bool host_has_trash() { return false; }
 
+// --- The desktop's own file dialogs: none in a page ---------------------------------
+// The page's chooser (above) stands in: the program shows its own screens,
+// which open it.
+
+namespace {
+bool g_dialog_asked = false;
+}  // namespace
+
+void host_show_file_dialog(FileDialog, const std::string&) { g_dialog_asked = true; }
+
+FileDialogAnswer host_take_file_dialog_answer() {
+    if (!g_dialog_asked) return {};
+    g_dialog_asked = false;
+    return {FileDialogAnswer::Kind::unavailable, {}, "a page has no desktop dialogs"};
+}
+
+bool host_file_dialog_waiting() { return g_dialog_asked; }
+void host_close_file_dialog() { g_dialog_asked = false; }
+
+// --- Showing a file where it lies: a page cannot ------------------------------------
+
+bool host_can_show_in_folder() { return false; }
 bool host_show_in_folder(const std::filesystem::path&) { return false; }
+
+// --- The log ------------------------------------------------------------------------
+
+void host_write_diagnostic(const char* line) { emscripten_log(EM_LOG_CONSOLE | EM_LOG_DEBUG, "%s", line); }
 
 // --- Recording the view -------------------------------------------------------------
 

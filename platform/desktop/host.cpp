@@ -10,8 +10,12 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <system_error>
+#include <memory>
 #include <vector>
 
+#include <syslog.h>
+
+#include "platform/desktop/portal_file_dialog.h"
 #include "platform/desktop/show_in_folder.h"
 #include "platform/eagl_context.h"
 #include "platform/gl.h"
@@ -184,9 +188,44 @@ bool host_offer_download(const std::string&, std::span<const uint8_t>) { return 
 
 bool host_has_trash() { return true; }
 
+// --- The desktop's own file dialogs ---------------------------------------------
+
+namespace {
+// Made on first use and kept for the process: a dialog still open when
+// lumo quits is closed as this goes.
+PortalFileDialog& file_dialog() {
+    static const std::unique_ptr<PortalFileDialog> dialog = std::make_unique<PortalFileDialog>();
+    return *dialog;
+}
+}  // namespace
+
+void host_show_file_dialog(FileDialog dialog, const std::string& suggested_name) {
+    if (dialog == FileDialog::save_shape_as) file_dialog().save_shape_as(suggested_name);
+    else file_dialog().open_picture_or_shape();
+}
+
+FileDialogAnswer host_take_file_dialog_answer() { return file_dialog().poll(); }
+bool host_file_dialog_waiting() { return file_dialog().waiting(); }
+void host_close_file_dialog() { file_dialog().cancel(); }
+
+// --- Showing a file where it lies -------------------------------------------------
+
+bool host_can_show_in_folder() { return true; }
+
 bool host_show_in_folder(const std::filesystem::path& file) {
     show_in_folder(file);  // on a thread of its own; how it went is not waited for
     return true;
+}
+
+// --- The log ------------------------------------------------------------------------
+
+void host_write_diagnostic(const char* line) {
+    static const bool opened = [] {
+        ::openlog("lumo", LOG_PID, LOG_USER);
+        return true;
+    }();
+    (void)opened;
+    ::syslog(LOG_DEBUG, "%s", line);
 }
 
 // --- Recording the view -------------------------------------------------------------

@@ -16,19 +16,9 @@
 #include <memory>
 #include <string>
 
-namespace lumo {
+#include "platform/host.h"  // FileDialogAnswer
 
-struct FileDialogAnswer {
-    enum class Kind {
-        none,  // nothing asked, or the answer has not arrived yet
-        chosen,  // path: the file picked (Open) or the place to save to (Save As)
-        cancelled,  // the user closed the dialog without a file
-        unavailable,  // no portal answered, or it could not show the dialog: reason says why
-    };
-    Kind kind = Kind::none;
-    std::filesystem::path path;
-    std::string reason;
-};
+namespace lumo {
 
 class PortalFileDialog {
 public:

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/options.h"
+#include "app/script.h"
 
 namespace lumo::testing {
 namespace {
@@ -91,12 +92,13 @@ TEST(Options, UsageTextListsWhatTheParserTakes) {
     std::getline(usage, line);
     EXPECT_EQ(line.rfind("usage: lumo ", 0), 0u) << line;
     std::set<std::string> listed;
-    while (std::getline(usage, line)) {
+    // The options, up to the blank line before the script's commands.
+    while (std::getline(usage, line) && !line.empty()) {
         SCOPED_TRACE(line);
         std::istringstream words(line);
         std::string name, value;
         words >> name >> value;
-        if (name == "FILE") continue;
+        if (name == "FILE" || line.starts_with("     ")) continue;  // a line carried on
         ASSERT_EQ(name.rfind("--", 0), 0u);
         listed.insert(name);
         const bool takes_value = !value.empty() && std::isupper(static_cast<unsigned char>(value[0]));
@@ -115,6 +117,11 @@ TEST(Options, UsageTextListsWhatTheParserTakes) {
     }
     EXPECT_EQ(listed, (std::set<std::string>{"--headless", "--frames", "--screenshot", "--screenshot-at", "--script",
                                              "--record", "--home", "--size", "--pixel-ratio", "--help", "--version"}));
+    // Complete on its own for an installed program: no README to turn to,
+    // and every control a script may press is named.
+    const std::string text = usage_text();
+    EXPECT_EQ(text.find("README"), std::string::npos);
+    for (const char* control : kScriptControlNames) EXPECT_NE(text.find(control), std::string::npos) << control;
 }
 
 }  // namespace

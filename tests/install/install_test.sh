@@ -173,8 +173,10 @@ case_program() {
     check "--version prints the version" equals "$(cat "$work/version.out")" "lumo $version"
     "$lumo" --help >"$work/help.out" 2>&1 && status=0 || status=$?
     check "--help exits 0" equals "$status" 0
-    check "--help: a usage line, then one line per option" \
-        bash -c "tail -n +2 $work/help.out | grep -v -c -E '^  (FILE|--[a-z-]+) ' | grep -qx 0"
+    check "--help: a usage line, then one line per option (some carried on), up to a blank line" \
+        bash -c "sed -n '2,/^\$/p' $work/help.out | grep -v -c -E '^  (FILE|--[a-z-]+) |^ {20,}[^ ]|^\$' | grep -qx 0"
+    check "--help: complete on its own, with no README to turn to" \
+        bash -c "! grep -q README $work/help.out && grep -q '^  press CONTROL' $work/help.out"
     check "--help lists --version" contains "$work/help.out" '^  --version '
 
     run_lumo "$root" default --frames 5 --screenshot "$work/default.png"

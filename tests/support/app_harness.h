@@ -16,6 +16,7 @@
 #include "app/application.h"
 #include "platform/host.h"
 #include "support/drawn_items.h"
+#include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 
 namespace lumo::testing {
@@ -120,6 +121,8 @@ protected:
     }
 
     TempFolder scratch_;
+    // Deletions go to a trash of the test's own, never the user's.
+    ScopedEnvironment data_home_{"XDG_DATA_HOME", (scratch_.path() / "data").c_str()};
     DrawnItems drawn_;  // what the modal widgets draw
     std::filesystem::path home_;
     AppOptions options_;

@@ -8,6 +8,9 @@
 #include "support/app_harness.h"
 #include "picture/picture.h"
 #include "support/solid_picture.h"
+#include "shape/shape_file.h"
+#include "shape/shape_names.h"
+#include "ui/file_list_view_controller.h"
 
 namespace lumo::testing {
 namespace {
@@ -35,6 +38,18 @@ protected:
     }
     // What the window shows now, read back from its framebuffer.
     Picture screen() { return window_picture(); }
+    // Two shape files in the documents folder, the newer red, the older green.
+    void save_shapes() {
+        const std::vector<float> shape(trans().rest_shape().begin(), trans().rest_shape().end());
+        const std::filesystem::path documents = app().delegate().documents();
+        std::filesystem::create_directories(documents);
+        std::string error;
+        for (const auto& [stem, colour] : {std::pair{"2026_12_08_09_05_00", std::array<uint8_t, 4>{200, 0, 0, 255}},
+                                           std::pair{"2026_12_07_20_38_27", std::array<uint8_t, 4>{0, 200, 0, 255}}})
+            ASSERT_TRUE(write_shape_file(shape_file_path(documents, stem), shape,
+                                         encode_png(solid_picture(32, 32, colour)), &error))
+                << error;
+    }
 };
 
 TEST_F(Desktop, EscapeClosesTheTopmostMenuOrDialogAsCancelWould) {
@@ -97,6 +112,96 @@ TEST_F(Desktop, F1OrAQuestionMarkListsTheKeysOverEverything) {
     click_control(ControlPanel::load);
     press(SDLK_F1);
     EXPECT_FALSE(help.isVisible());
+}
+
+// Every menu, the list and the alerts by the keyboard alone: the ring
+// starts on the first control, the arrows, Tab, Home and End move it, Return
+// presses what it is on, Escape backs out.
+TEST_F(Desktop, TheKeyboardAloneGoesThroughEveryMenu) {
+    const auto ringed = [this] {
+        drawn_.forget();
+        app().run_for(0.1);
+        std::string caption;
+        for (const DrawnItem& item : drawn_.items())
+            if (item.focused) caption = item.caption;
+        return caption;
+    };
+    save_shapes();
+    // Initialize: Down to "Texutre", Return: the default picture again.
+    view().load_texture(std::make_shared<const Picture>(solid_picture(64, 64, {0, 0, 255, 255})));
+    click_control(ControlPanel::initialize);
+    EXPECT_EQ(ringed(), "Shape");
+    press(SDLK_DOWN);
+    EXPECT_EQ(ringed(), "Texutre");
+    press(SDLK_RETURN);
+    EXPECT_FALSE(controller()._initSheet->isVisible());
+    EXPECT_EQ(view().picture()->width(), 512);
+    EXPECT_NE(view().picture()->pixel(256, 256)[2], 255) << "the default picture, not the blue one";
+
+    // Load: End is Cancel, Home the first; Tab goes round, Shift+Tab back.
+    click_control(ControlPanel::load);
+    press(SDLK_END);
+    EXPECT_EQ(ringed(), "Cancel");
+    press(SDLK_HOME);
+    EXPECT_EQ(ringed(), "Texutre and Shape");
+    press(SDLK_TAB, KMOD_LSHIFT);
+    EXPECT_EQ(ringed(), "Cancel");
+    press(SDLK_TAB);
+    press(SDLK_TAB);
+    EXPECT_EQ(ringed(), "Texutre");
+    press(SDLK_UP);
+    press(SDLK_RETURN);  // Texutre and Shape: the saved list
+    lumo::fileListViewController& list = *controller().fileList();
+    ASSERT_TRUE(list.tableView()->isVisible());
+
+    // The list: the ring on its rows, Down and Return open the second.
+    EXPECT_EQ(list.tableView()->focusedRow(), 0);
+    press(SDLK_DOWN);
+    EXPECT_EQ(list.tableView()->focusedRow(), 1);
+    press(SDLK_RETURN);
+    EXPECT_FALSE(list.tableView()->isVisible());
+    EXPECT_EQ(view().picture()->pixel(16, 16)[1], 200) << "the green one, the older file";
+
+    // An alert: Return presses its button.
+    click_control(ControlPanel::save);
+    ASSERT_TRUE(app().delegate().alert()->isVisible());
+    press(SDLK_RETURN);
+    EXPECT_FALSE(app().delegate().alert()->isVisible());
+    EXPECT_TRUE(view().animating());
+}
+
+// The hint under the panel shows until it has been used once, F1 or the tap
+// that hides the panel, and stays gone in the next run.
+TEST_F(Desktop, TheHintShowsUntilUsedOnceAcrossRuns) {
+    // A window with room for the hint's line (the 320 x 480 one has none).
+    options_.window_width = 640;
+    options_.window_height = 480;
+    for (const bool by_key : {true, false}) {
+        std::filesystem::remove_all(home_ / "state");
+        app_.reset();
+        launch();
+        ControlPanel& panel = *app().ui().panel();
+        drawn_.forget();
+        app().run_for(0.2);
+        EXPECT_TRUE(panel.hint_pending());
+        EXPECT_TRUE(drawn_.drew_text(ControlPanel::hint_text()));
+        if (by_key) {
+            press(SDLK_F1);
+            press(SDLK_ESCAPE);
+        } else {
+            const ViewRect view_rect = app().window().view_rect_points();
+            tap(view_rect.width / 2.0f, view_rect.height / 2.0f);  // the middle: the panel hides
+            ASSERT_TRUE(app().ui().controllers.isHidden());
+            tap(view_rect.width / 2.0f, view_rect.height / 2.0f);
+        }
+        EXPECT_FALSE(panel.hint_pending()) << (by_key ? "F1" : "a tap");
+        drawn_.forget();
+        app().run_for(0.2);
+        EXPECT_FALSE(drawn_.drew_text(ControlPanel::hint_text()));
+        app_.reset();
+        launch();
+        EXPECT_FALSE(app().ui().panel()->hint_pending()) << "kept in the state folder";
+    }
 }
 
 // A tall window puts the panel below the view; menus and the picker use
@@ -190,6 +295,66 @@ TEST_F(DesktopPicker, ArrowsPagesHomeEndMoveTheSelectionAndReturnOpensOrPicks) {
     const uint8_t* centre = view().picture()->pixel(256, 256);
     EXPECT_EQ(centre[0], 255);
     EXPECT_EQ(centre[1], 0);
+}
+
+// However quick, each press moves a row: pressed within one frame, or 30 ms apart.
+TEST_F(DesktopPicker, QuickPressesAreNeverLost) {
+    open_picker();
+    for (const double apart : {0.0, 0.03}) {
+        press(SDLK_HOME);
+        ASSERT_EQ(picker().selection(), "inner/");
+        for (int n = 0; n < 2; ++n) {
+            app().push_key(SDLK_DOWN);
+            if (apart > 0) app().run_for(apart);
+        }
+        app().run_for(0.3);
+        EXPECT_EQ(picker().selection(), "c.png") << apart << " s apart";
+    }
+}
+
+// The row under the pointer is marked more weakly than the selected one,
+// which is what the preview shows and Return takes; both more than a plain row.
+TEST_F(DesktopPicker, HoverIsWeakerThanTheSelection) {
+    open_picker();
+    press(SDLK_DOWN);
+    press(SDLK_DOWN);
+    ASSERT_EQ(picker().selection(), "b.png");
+    const std::optional<DrawnItem> selected = drawn_control("b.png"), hovered = drawn_control("c.png"),
+                                   plain = drawn_control("d.png");
+    ASSERT_TRUE(selected && hovered && plain);
+    const ViewRect r = app().window().view_rect_points();
+    app().push_mouse(SDL_MOUSEMOTION, hovered->centre().x - static_cast<float>(r.x),
+                     hovered->centre().y - static_cast<float>(r.y));
+    app().run_for(0.2);
+    const Picture shot = screen();
+    // Near each row's right end, clear of its text.
+    const auto brightness = [&shot](const DrawnItem& row) {
+        const int x = static_cast<int>(row.max.x) - 6, y = static_cast<int>(row.centre().y);
+        EXPECT_TRUE(x >= 0 && x < shot.width() && y >= 0 && y < shot.height());
+        const uint8_t* p = shot.pixel(x, y);
+        return p[0] + p[1] + p[2];
+    };
+    ASSERT_FALSE(shot.empty());
+    EXPECT_GT(brightness(*selected), brightness(*hovered));
+    EXPECT_GT(brightness(*hovered), brightness(*plain));
+}
+
+// Tab moves a ring round the picker's controls; Return presses the one it is on.
+TEST_F(DesktopPicker, TabReachesEveryControlAndReturnPressesIt) {
+    open_picker();
+    std::vector<std::string> ringed;
+    for (int n = 0; n < 4; ++n) {
+        press(SDLK_TAB);
+        drawn_.forget();
+        app().run_for(0.1);
+        for (const DrawnItem& item : drawn_.items())
+            if (item.focused && (ringed.empty() || ringed.back() != item.caption)) ringed.push_back(item.caption);
+    }
+    EXPECT_EQ(ringed, (std::vector<std::string>{"Cancel", "Use Picture", "Up", "inner/"})) << "in drawing order";
+    press(SDLK_TAB);  // Cancel
+    press(SDLK_RETURN);
+    EXPECT_FALSE(picker().isVisible());
+    EXPECT_TRUE(view().animating());
 }
 
 TEST_F(DesktopPicker, TheScreenIsOpaqueAndThePreviewMarksWhatTheDomeWillShow) {

@@ -22,7 +22,7 @@ TEST_F(Feedback, ASavedShapeSaysWhereItWentInASmallerLine) {
     click_control(ControlPanel::save);
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->title(), "saved");
+    EXPECT_EQ(alert->title(), "Saved");
     EXPECT_EQ(alert->message(), "Shape and Texutre have been saved");
     const std::filesystem::path where = alert->detail();
     EXPECT_EQ(where.parent_path(), app().delegate().documents());
@@ -45,7 +45,7 @@ TEST_F(Feedback, AFailedSaveShowsItsReason) {
     click_control(ControlPanel::save);
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->title(), "save failed");
+    EXPECT_EQ(alert->title(), "Not Saved");
     EXPECT_EQ(alert->message(), "Shape and Texutre have NOT been saved");
     EXPECT_NE(alert->detail().find("Documents"), std::string::npos) << alert->detail();
     drawn_.forget();
@@ -54,16 +54,37 @@ TEST_F(Feedback, AFailedSaveShowsItsReason) {
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));  // nothing lost
 }
 
+// In a user's words: the file named once, what is wrong with it, and no
+// decoder's or library's own message.
 TEST_F(Feedback, ADroppedFileThatCannotBeOpenedIsShownWithItsReason) {
     launch();
-    std::ofstream(home_ / "notes.png") << "not a picture";
-    drop(home_ / "notes.png");
-    app().run_for(0.2);
-    ASSERT_NE(notice(), nullptr);
-    EXPECT_TRUE(notice()->isVisible());
-    EXPECT_EQ(notice()->title(), "Cannot open");
-    EXPECT_NE(notice()->message().find("notes.png"), std::string::npos);
-    EXPECT_TRUE(shown(notice()->message()));
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* says;
+    } rows[] = {
+        {"notes.png", "not a picture", "not a picture lumo can open"},
+        {"broken.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01", 13),
+         "not a picture lumo can open (a damaged JPEG picture)"},
+        {"cut.png", std::string("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x10\x00\x00\x00\x10", 24),
+         "a damaged PNG picture"},
+    };
+    for (const auto& row : rows) {
+        if (notice() != nullptr) notice()->dismiss();
+        std::ofstream(home_ / row.name, std::ios::binary) << row.bytes;
+        drop(home_ / row.name);
+        app().run_for(0.2);
+        ASSERT_NE(notice(), nullptr);
+        EXPECT_TRUE(notice()->isVisible());
+        EXPECT_EQ(notice()->title(), "Cannot Open");
+        const std::string& message = notice()->message();
+        EXPECT_NE(message.find(row.name), std::string::npos) << message;
+        EXPECT_EQ(message.find(row.name), message.rfind(row.name)) << "named twice: " << message;
+        EXPECT_NE(message.find(row.says), std::string::npos) << message;
+        for (const char* library : {"SDL", "libjpeg", "libpng", "header", "IMG_"})
+            EXPECT_EQ(message.find(library), std::string::npos) << message;
+        EXPECT_TRUE(shown(message));
+    }
 }
 
 TEST_F(Feedback, ADroppedShapeFileThatIsBrokenIsShownToo) {
@@ -72,7 +93,7 @@ TEST_F(Feedback, ADroppedShapeFileThatIsBrokenIsShownToo) {
     const auto surface = trans().rest_shape();
     drop(home_ / "broken.lumo");
     ASSERT_NE(notice(), nullptr);
-    EXPECT_EQ(notice()->title(), "Cannot open");
+    EXPECT_EQ(notice()->title(), "Cannot Open");
     EXPECT_FALSE(notice()->message().empty());
     EXPECT_EQ(trans().rest_shape(), surface);
 }
@@ -83,7 +104,7 @@ TEST_F(Feedback, MissingFilesOnTheCommandLineAreShownTogether) {
     app().run_for(0.2);
     ASSERT_NE(notice(), nullptr);
     EXPECT_TRUE(notice()->isVisible());
-    EXPECT_EQ(notice()->title(), "Cannot open");
+    EXPECT_EQ(notice()->title(), "Cannot Open");
     EXPECT_NE(notice()->message().find("missing.lumo"), std::string::npos);
     EXPECT_NE(notice()->message().find("gone.jpg"), std::string::npos);
     EXPECT_TRUE(shown(notice()->message()));

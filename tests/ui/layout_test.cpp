@@ -115,19 +115,33 @@ TEST_P(Layout, EveryScreenKeepsToTheRules) {
     click_caption("Cancel");
 
     click_control(ControlPanel::save);
-    ASSERT_TRUE(drawn_.drew_text("saved"));
+    ASSERT_TRUE(drawn_.drew_text("Saved"));
     expect_keeps_to_the_rules("saved-alert");
     click_caption("OK");
 
     drop(home_ / "holiday-pictures-from-the-seaside-in-the-summer-of-2026-number-0042.txt");
     ASSERT_NE(app().ui().panel()->notice(), nullptr);
-    ASSERT_EQ(app().ui().panel()->notice()->title(), "Cannot open");
+    ASSERT_EQ(app().ui().panel()->notice()->title(), "Cannot Open");
     expect_keeps_to_the_rules("Cannot-open-alert");
     click_caption("OK");
 
     press(SDLK_F1);
     expect_keeps_to_the_rules("key-help");
+    click_caption("More");
+    ASSERT_TRUE(drawn_.drew_text(KeyHelp::kEditing));
+    expect_keeps_to_the_rules("key-help-editing-and-about");
     click_caption("OK");
+
+    // Save As in lumo's own field, with what is wrong with a name under it.
+    app().push_key_event(SDL_KEYDOWN, SDLK_s, KMOD_LCTRL | KMOD_LSHIFT);
+    app().push_key_event(SDL_KEYUP, SDLK_s, KMOD_NONE);
+    app().run_for(0.2);
+    ASSERT_TRUE(app().ui().panel()->name_field().isVisible());
+    app().ui().panel()->name_field().setProblem(
+        "holiday-pictures-from-the-seaside-in-the-summer-of-2026.lumo is "
+        "there already: type another name");
+    expect_keeps_to_the_rules("save-as");
+    click_caption("Cancel");
 
     save_as({"2026_12_07_20_38_27", "2026_12_08_09_05_00", "a shape sculpted for the seaside holiday of 2026"});
     click_control(ControlPanel::load);

@@ -12,6 +12,7 @@
 #include "shape/shape_transfer.h"
 #include "support/app_harness.h"
 #include "support/sample_shapes.h"
+#include "support/scoped_environment.h"
 #include "support/solid_picture.h"
 #include "support/text_bytes.h"
 #include "ui/lumo_view_controller.h"
@@ -27,6 +28,10 @@ TEST_F(AppTest, ADroppedPictureBecomesTheTexture) {
     ASSERT_NE(view().picture(), nullptr);
     EXPECT_EQ(view().picture()->width(), 512);
     EXPECT_EQ(view().picture()->height(), 512);
+    // The open file's name in the window's title, and among the recent files.
+    EXPECT_STREQ(SDL_GetWindowTitle(app().window().sdl_window()), "tall.png \u2014 lumo");
+    ASSERT_FALSE(app().delegate().recent_files().empty());
+    EXPECT_EQ(app().delegate().recent_files().front(), home_ / "tall.png");
 }
 
 TEST_F(AppTest, ADroppedFileThatIsNoPictureChangesNothingAndSaysSo) {
@@ -139,6 +144,44 @@ TEST_F(AppTest, EveryWayOfOpeningAShapeFileTakesTheSameShapeAndPicture) {
              const ImportedShape imported = import_shape_file(documents, "sculpted.lumo", as_bytes(bytes));
              ASSERT_EQ(imported.stem, "sculpted") << imported.problem;
              open_list_row("sculpted");
+         }},
+        {"Ctrl+O asking the desktop, which has no portal on its bus: lumo's own Open screen",
+         [&] {
+             const ScopedEnvironment no_bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/lumo-test-bus");
+             options_.desktop_dialogs = true;
+             launch();
+             options_.desktop_dialogs = false;
+             app().ui().image_picker()->setStartFolder(home_);
+             app().push_key_event(SDL_KEYDOWN, SDLK_o, KMOD_CTRL);
+             app().push_key_event(SDL_KEYUP, SDLK_o, KMOD_NONE);
+             for (int turn = 0; turn < 100 && !app().ui().image_picker()->isVisible(); ++turn) app().run_for(0.05);
+             ASSERT_TRUE(app().ui().image_picker()->isVisible());
+             ASSERT_TRUE(app().ui().image_picker()->enter("sculpted.lumo"));
+             app().push_key(SDLK_RETURN);
+             app().run_for(0.2);
+         }},
+        {"Ctrl+O and lumo's own Open screen (no desktop dialog headless), Return on the file",
+         [&] {
+             launch();
+             app().ui().image_picker()->setStartFolder(home_);
+             app().push_key_event(SDL_KEYDOWN, SDLK_o, KMOD_CTRL);
+             app().push_key_event(SDL_KEYUP, SDLK_o, KMOD_CTRL);
+             app().run_for(0.2);
+             ASSERT_TRUE(app().ui().image_picker()->isVisible());
+             ASSERT_TRUE(app().ui().image_picker()->enter("sculpted.lumo"));  // shape files listed too
+             app().push_key(SDLK_RETURN);
+             app().run_for(0.2);
+             EXPECT_FALSE(app().ui().image_picker()->isVisible());
+         }},
+        // Opened by a drop first, then a new run: the Load menu lists it.
+        {"a recent file in the Load menu, after a restart",
+         [&] {
+             launch();
+             drop(file);
+             app_.reset();
+             launch();
+             click_control(ControlPanel::load);
+             click_caption("sculpted.lumo\n" + home_.string());
          }},
     };
     std::optional<Opened> first;

@@ -154,11 +154,19 @@ TEST_F(SavedList, DeletingTakesEditDeleteAndAConfirmation) {
     click_in_window(second);
     click_caption("Yes, delete");
     EXPECT_FALSE(std::filesystem::exists(older));
+    // Into the desktop's trash ($XDG_DATA_HOME/Trash), with the record the
+    // file manager restores it by.
+    const std::filesystem::path trash = scratch_.path() / "data" / "Trash";
+    EXPECT_TRUE(std::filesystem::is_regular_file(trash / "files" / older.filename()));
+    std::string error;
+    const auto record = read_whole_file(trash / "info" / (older.filename().string() + ".trashinfo"), 4096, &error);
+    ASSERT_TRUE(record) << error;
+    EXPECT_NE(std::string(record->begin(), record->end()).find("Path=" + older.string() + "\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(shape_file_path(documents(), "2026_12_08_09_05_00")));
     EXPECT_EQ(list().tableView()->rowCount(), 1);
     EXPECT_EQ(list().fileList, std::vector<std::string>{"2026_12_08_09_05_00"});
     EXPECT_TRUE(list().tableView()->isVisible());
-    EXPECT_TRUE(list().tableView()->statusText().empty());
+    EXPECT_EQ(list().tableView()->statusText(), "Moved 7 Dec 2026, 20:38:27 to the Trash");
     // Cancel still leads back to the running surface.
     click_caption("Cancel");
     EXPECT_FALSE(list().tableView()->isVisible());

@@ -147,12 +147,12 @@ const screens = [
       await clickCaption(page, 'Save');
       await expectItem(page, /^kept in this browser: .*\.lumo$/, { kind: 'text', timeout: 20000 });
     },
-    close: async (page) => { await clickCaption(page, 'OK'); await waitGone(page, 'saved'); },
+    close: async (page) => { await clickCaption(page, 'OK'); await waitGone(page, 'Saved'); },
   },
   {
     name: 'Cannot open alert',
-    open: async (page) => { await drop(page, unreadable); await expectItem(page, 'Cannot open', { kind: 'text' }); },
-    close: async (page) => { await clickCaption(page, 'OK'); await waitGone(page, 'Cannot open'); },
+    open: async (page) => { await drop(page, unreadable); await expectItem(page, 'Cannot Open', { kind: 'text' }); },
+    close: async (page) => { await clickCaption(page, 'OK'); await waitGone(page, 'Cannot Open'); },
   },
   {
     name: 'key help',

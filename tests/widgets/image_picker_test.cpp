@@ -260,6 +260,15 @@ TEST_F(ImagePickerScreenTest, APictureThatDoesNotDecodeKeepsThePickerOpenWithThe
     ui.frame(draw);
     ASSERT_FALSE(picker->message().empty());
     EXPECT_TRUE(ui.drew_text(picker->message()));
+    // Selected by one click, the reason shows and Use Picture cannot be pressed.
+    ASSERT_TRUE(ui.click_control("broken.png", draw));
+    picker->waitForPicture();
+    ui.frames(2, draw);
+    EXPECT_TRUE(ui.drew_text(picker->message()));
+    EXPECT_EQ(picker->message().find("broken.png"), std::string::npos)
+        << "named once, by its row: " << picker->message();
+    ASSERT_TRUE(ui.control("Use Picture"));
+    EXPECT_FALSE(ui.control("Use Picture")->enabled);
     // Still usable afterwards.
     ASSERT_TRUE(ui.double_click_control("apple.png", draw));
     picker->waitForPicture();

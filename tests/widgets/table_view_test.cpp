@@ -26,9 +26,11 @@ public:
     void cancelButtonPressed(TableView*) override { ++cancels; }
     bool tableView_canEditRows(TableView*) override { return editable; }
     void tableView_didPressAction(TableView*, int action, int row) override { actions.push_back({action, row}); }
+    void tableView_commitDeleteRowAtIndexPath(TableView*, int, int row) override { deletions.push_back(row); }
 
     bool editable = false;
     std::vector<std::pair<int, int>> actions;  // (action, row)
+    std::vector<int> deletions;
     std::vector<std::string> stems;
     std::vector<int> selections;
     std::vector<int> sections;
@@ -125,6 +127,22 @@ TEST_F(TableViewTest, ListAndRowActionsReportTheirRow) {
     table.pressAction(1, 0);  // no second row action
     table.pressAction(0, 3);  // no such row
     EXPECT_EQ(list.actions.size(), 2u);
+}
+
+// A deletion asked about again in other words (no trash for the file):
+// the question and its button as given, Keep the safe answer under the ring.
+TEST_F(TableViewTest, ADeletionAskedAgainInOtherWordsWaitsForItsOwnButton) {
+    list.editable = true;
+    list.stems = {"a", "b"};
+    show();
+    table.confirmDeletion(1, "There is no Trash for b here. Delete it for good?", "Delete for Good");
+    ui.frames(2, draw);
+    EXPECT_TRUE(ui.drew_text("There is no Trash for b here. Delete it for good?"));
+    ASSERT_TRUE(ui.control("Keep"));
+    EXPECT_TRUE(ui.control("Keep")->focused) << "Enter keeps the file";
+    ASSERT_TRUE(ui.click_control("Delete for Good", draw));
+    EXPECT_EQ(list.deletions, std::vector<int>{1});
+    EXPECT_EQ(table.rowAwaitingDeletion(), -1);
 }
 
 TEST_F(TableViewTest, EmptyListShowsTheHintAndOnlyCancel) {
