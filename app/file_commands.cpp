@@ -46,7 +46,7 @@ void FileCommands::poll() {
                 // The desktop's dialog asked before replacing a file.
                 std::string problem;
                 if (!delegate_->save_shape_to(with_shape_extension(answer.path), true, &problem))
-                    panel_->show_notice("Not Saved", problem);
+                    panel_->show_notice("save failed", problem);
             }
             break;
         case FileDialogAnswer::Kind::unavailable:

@@ -116,7 +116,7 @@ void lumoAppDelegate::saveShapeAndImage() {
 
 void lumoAppDelegate::save_failed(const std::string& why) {
     log_line("lumo: save failed: %s", why.c_str());
-    show_alert("Not Saved", "Shape and Texutre have NOT been saved", why);
+    show_alert("save failed", "Shape and Texutre have NOT been saved", why);
 }
 
 // Under a name of its own (two saves in one second keep both).
@@ -139,13 +139,13 @@ void lumoAppDelegate::write_saved_file(const std::string& stem, const std::vecto
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
         log_line("lumo: save failed: %s: %s", path.filename().c_str(), note.c_str());
-        show_alert("Not Saved", "Shape and Texutre have NOT been saved",
+        show_alert("save failed", "Shape and Texutre have NOT been saved",
                    "could not save " + path.filename().string() + ": " + note);
     });
 }
 
 void lumoAppDelegate::report_saved(const std::filesystem::path& path, const std::string& note) {
-    show_alert("Saved", "Shape and Texutre have been saved",
+    show_alert("saved", "Shape and Texutre have been saved",
                note.empty() ? path.string() : note + ": " + path.filename().string());
     if (host_can_show_in_folder()) alert_->addAction("Show in folder", [path] { host_show_in_folder(path); });
     show_file_name(path.filename().string());

@@ -50,7 +50,7 @@ public:
     // already on it), encoded beside the frames and reported as a save is.
     // With replace false a file already there is left alone: false, with
     // *problem saying so, and nothing written. A file that cannot be written
-    // is reported later in the "Not Saved" alert.
+    // is reported later in the "save failed" alert.
     bool save_shape_to(const std::filesystem::path& path, bool replace, std::string* problem);
     // Opens a shape file, the one way every caller (the saved-file list, the
     // command line, drops) opens one: read, checked and its picture decoded
@@ -96,7 +96,7 @@ public:
 private:
     void show_file_name(const std::string& name);
     void show_alert(const char* title, const char* message, std::string detail);
-    // "Saved", where the file went, and the way to its folder.
+    // "saved", where the file went, and the way to its folder.
     void report_saved(const std::filesystem::path& path, const std::string& note);
     void save_failed(const std::string& why);
     void write_shape_to(const std::filesystem::path& path, bool replace, const std::vector<uint8_t>& bytes);

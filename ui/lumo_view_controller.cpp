@@ -26,7 +26,7 @@ std::unique_ptr<ActionSheet> lumo_view_controller::make_sheet(const char* title,
 
 void lumo_view_controller::initButtonPressed() {
     view_->stopAnimation();
-    _initSheet = make_sheet("Initialize", {"Shape", "Texutre", "Cancel"});
+    _initSheet = make_sheet("initialize", {"Shape", "Texutre", "Cancel"});
     _initSheet->showInView();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The main view controller: owns the drawing view and runs what the user
-// reaches through menus: "Initialize" (shape or picture back to the
+// reaches through menus: "initialize" (shape or picture back to the
 // default), "Load" (a saved shape, a new picture, or one of the files
 // opened or saved lately) and "Change Texture", the picture picker (also as
 // the Open dialog where the desktop has none) and the saved-file list.

@@ -171,7 +171,7 @@ TEST_F(AppTest, AClickFollowedOneFrameLaterByATapIsNotLost) {
     app().run_for(0.5);
     EXPECT_EQ(saved_files(home_).size(), 1u);
     ASSERT_NE(app().delegate().alert(), nullptr);
-    EXPECT_EQ(app().delegate().alert()->title(), "Saved");
+    EXPECT_EQ(app().delegate().alert()->title(), "saved");
 }
 
 TEST_F(AppTest, TheSameClicksFromAScriptSave) {

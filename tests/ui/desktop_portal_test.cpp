@@ -68,7 +68,7 @@ TEST_F(DesktopPortal, OpenAndSaveAsTakeThePlaceChosenAndCancelDoesNothing) {
     ASSERT_TRUE(saved && saved->positions) << error;
     EXPECT_EQ(*saved->positions, opened);
     ASSERT_NE(app().delegate().alert(), nullptr);
-    EXPECT_EQ(app().delegate().alert()->title(), "Saved");
+    EXPECT_EQ(app().delegate().alert()->title(), "saved");
     app().delegate().alert()->dismiss();
 
     // Cancelled: nothing opens, and lumo's own screens do not stand in.

@@ -22,7 +22,7 @@ TEST_F(Feedback, ASavedShapeSaysWhereItWentInASmallerLine) {
     click_control(ControlPanel::save);
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->title(), "Saved");
+    EXPECT_EQ(alert->title(), "saved");
     EXPECT_EQ(alert->message(), "Shape and Texutre have been saved");
     const std::filesystem::path where = alert->detail();
     EXPECT_EQ(where.parent_path(), app().delegate().documents());
@@ -45,7 +45,7 @@ TEST_F(Feedback, AFailedSaveShowsItsReason) {
     click_control(ControlPanel::save);
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->title(), "Not Saved");
+    EXPECT_EQ(alert->title(), "save failed");
     EXPECT_EQ(alert->message(), "Shape and Texutre have NOT been saved");
     EXPECT_NE(alert->detail().find("Documents"), std::string::npos) << alert->detail();
     drawn_.forget();

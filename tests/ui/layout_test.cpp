@@ -115,7 +115,7 @@ TEST_P(Layout, EveryScreenKeepsToTheRules) {
     click_caption("Cancel");
 
     click_control(ControlPanel::save);
-    ASSERT_TRUE(drawn_.drew_text("Saved"));
+    ASSERT_TRUE(drawn_.drew_text("saved"));
     expect_keeps_to_the_rules("saved-alert");
     click_caption("OK");
 

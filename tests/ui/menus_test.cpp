@@ -131,7 +131,7 @@ TEST_F(Menus, SavingShowsTheAlertAndItsButtonClosesIt) {
     AlertView* alert = app().delegate().alert();
     ASSERT_NE(alert, nullptr);
     EXPECT_TRUE(alert->isVisible());
-    EXPECT_EQ(alert->title(), "Saved");
+    EXPECT_EQ(alert->title(), "saved");
     EXPECT_EQ(alert->message(), "Shape and Texutre have been saved");
     EXPECT_TRUE(view().animating());  // saving does not stop the frame timer
     click_caption("OK");

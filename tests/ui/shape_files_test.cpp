@@ -42,7 +42,7 @@ protected:
         app().delegate().saveShapeAndImage();
         settle();
         const AlertView* alert = app().delegate().alert();
-        if (alert == nullptr || alert->title() != "Saved") return {};
+        if (alert == nullptr || alert->title() != "saved") return {};
         return std::filesystem::path(alert->detail()).stem().string();
     }
     void sculpt() {
@@ -113,7 +113,7 @@ TEST_F(ShapeFiles, SaveAsTakesANameOrAPathAndNeverReplacesAFile) {
         ASSERT_TRUE(contents && contents->positions) << row.typed << ": " << error;
         EXPECT_EQ(*contents->positions, trans().getInitSurfacePosition());
         ASSERT_TRUE(app().delegate().alert() != nullptr && app().delegate().alert()->isVisible());
-        EXPECT_EQ(app().delegate().alert()->title(), "Saved");
+        EXPECT_EQ(app().delegate().alert()->title(), "saved");
         ImVec2 min, max;
         EXPECT_TRUE(app().delegate().alert()->actionRect(0, &min, &max)) << "Show in folder";
         EXPECT_EQ(app().delegate().recent_files().front(), row.saved);
@@ -138,7 +138,7 @@ TEST_F(ShapeFiles, SaveThenLoadPutsTheSavedRestShapeIntoTheSurfaceExactly) {
     const auto saved_picture = view().picture();
     const std::string stem = save();
     ASSERT_FALSE(stem.empty());
-    EXPECT_EQ(app().delegate().alert()->title(), "Saved");
+    EXPECT_EQ(app().delegate().alert()->title(), "saved");
     EXPECT_EQ(stem.size(), std::string("2026_12_07_20_38_27").size());
 
     view().initializeShape();
@@ -202,7 +202,7 @@ TEST_F(ShapeFiles, AFailedSaveSaysSoAndLeavesNoFile) {
     app().delegate().saveShapeAndImage();
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("save failed"), std::string::npos);
     ASSERT_NE(app().delegate().alert(), nullptr);
-    EXPECT_EQ(app().delegate().alert()->title(), "Not Saved");
+    EXPECT_EQ(app().delegate().alert()->title(), "save failed");
     EXPECT_EQ(app().delegate().alert()->message(), "Shape and Texutre have NOT been saved");
     EXPECT_TRUE(std::filesystem::is_regular_file(home_ / "Documents"));
 }
@@ -223,7 +223,7 @@ TEST_F(ShapeFiles, ASaveCutShortByAFileSizeLimitSaysWhyOnScreenAndLeavesNothing)
     std::signal(SIGXFSZ, previous_handler);
     const AlertView* alert = app().delegate().alert();
     ASSERT_TRUE(alert != nullptr && alert->isVisible());
-    EXPECT_EQ(alert->title(), "Not Saved");
+    EXPECT_EQ(alert->title(), "save failed");
     const std::string& detail = alert->detail();
     EXPECT_EQ(detail.rfind("could not save ", 0), 0u) << detail;
     EXPECT_NE(detail.find(".lumo: the file is too large for this system's limit"), std::string::npos) << detail;
@@ -238,7 +238,7 @@ TEST_F(ShapeFiles, AReadOnlyDocumentsFolderFailsCleanly) {
     app().delegate().saveShapeAndImage();
     settle();
     ::chmod(documents().c_str(), 0755);
-    EXPECT_EQ(app().delegate().alert()->title(), "Not Saved");
+    EXPECT_EQ(app().delegate().alert()->title(), "save failed");
     EXPECT_TRUE(saved_files().empty());
 }
 
@@ -438,7 +438,7 @@ TEST_F(ShapeFiles, HeightsAtTheFloatLimitGiveAFiniteShapeThatSavesAndLoads) {
 
         const std::string stem = save();
         ASSERT_FALSE(stem.empty()) << "nothing saved";
-        EXPECT_EQ(app().delegate().alert()->title(), "Saved");
+        EXPECT_EQ(app().delegate().alert()->title(), "saved");
         EXPECT_TRUE(app().delegate().loadShapeAndImage(stem)) << "what was saved does not load";
         settle();
         EXPECT_EQ(app().ui().panel()->notice(), nullptr) << "what was saved does not load";

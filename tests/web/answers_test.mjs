@@ -47,7 +47,7 @@ test('the storage\'s late answer to a save is on screen within two frames', asyn
       Module.lumoHost.persist = (request) => setTimeout(() => persist(request), 800);
       // From the answer on, each animation frame looks for the alert.
       const drawn = () => JSON.parse(Module.ccall('lumo_controls', 'string', [], []))
-        .some((item) => item.caption === 'Saved');
+        .some((item) => item.caption === 'saved');
       const look = () => {
         if (drawn()) window.framesAtAlert = Module.lumoFramesPresented;
         else requestAnimationFrame(look);

@@ -122,7 +122,7 @@ test('without storage (a private window) a notice says shapes cannot be kept and
   await page.click('#notice-close');
   assert.ok(await page.$eval('#notice', (e) => e.hidden));
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'Not Saved', { kind: 'text', timeout: 20000 }), 'Save says it failed');
+  assert.ok(await findItem(page, 'save failed', { kind: 'text', timeout: 20000 }), 'Save says it failed');
 
   await page.evaluate(() => { try { abort('a test of stopping'); } catch (expected) { /* abort throws */ } });
   await page.waitForFunction(() => /stopped/.test(document.getElementById('status-title').textContent),

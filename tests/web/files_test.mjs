@@ -130,7 +130,7 @@ test('a saved shape survives a reload and loads as the desktop loads it', async 
   assert.notEqual(await restShapeHash(page), dome, 'the rest shape changed');
 
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'Saved', { kind: 'text' }), 'the "saved" alert');
+  assert.ok(await findItem(page, 'saved', { kind: 'text' }), 'the "saved" alert');
   assert.ok(await findItem(page, /^kept in this browser: .*\.lumo$/, { kind: 'text' }), 'where it went');
   await clickCaption(page, 'OK');
 
@@ -175,7 +175,7 @@ test('the page and the desktop load and save a shape file to the same bytes, bot
   await tableBuilt(page);
   // Saved again in the page: the same shape and picture give the same bytes.
   await clickCaption(page, 'Save');
-  await findItem(page, 'Saved', { kind: 'text' });
+  await findItem(page, 'saved', { kind: 'text' });
   await clickCaption(page, 'OK');
 
   const exported = await exportNewest(page, context);
@@ -338,7 +338,7 @@ test('a deleted shape comes back with Undo, stored byte for byte', async () => {
   const { page, problems, context } = await freshPage();
   await waitForTable(page);
   await clickCaption(page, 'Save');
-  await findItem(page, 'Saved', { kind: 'text' });
+  await findItem(page, 'saved', { kind: 'text' });
   await clickCaption(page, 'OK');
   const saved = fs.readFileSync(await exportNewest(page, context));
   const [row] = await rowCaptions(page);
@@ -358,13 +358,13 @@ test('a deleted shape comes back with Undo, stored byte for byte', async () => {
   await context.close();
 });
 
-test('a save the browser cannot store says "Not Saved" and lists nothing', async () => {
+test('a save the browser cannot store says "save failed" and lists nothing', async () => {
   const { page, context } = await freshPage();
   await waitForTable(page);
   const session = await page.createCDPSession();
   await session.send('Storage.overrideQuotaForOrigin', { origin: `http://127.0.0.1:${server.address().port}`, quotaSize: 1024 });
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'Not Saved', { kind: 'text', timeout: 20000 }));
+  assert.ok(await findItem(page, 'save failed', { kind: 'text', timeout: 20000 }));
   assert.ok(await findItem(page, 'Shape and Texutre have NOT been saved', { kind: 'text' }));
   await clickCaption(page, 'OK');
   await openSavedList(page);
@@ -389,17 +389,17 @@ test('a save that cannot be stored leaves the earlier one of the same second sto
   const { usage } = await page.evaluate(() => navigator.storage.estimate());
   await session.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: usage + 450000 });
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'Saved', { kind: 'text', timeout: 20000 }));
+  assert.ok(await findItem(page, 'saved', { kind: 'text', timeout: 20000 }));
   await clickCaption(page, 'OK');
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'Not Saved', { kind: 'text', timeout: 20000 }));
+  assert.ok(await findItem(page, 'save failed', { kind: 'text', timeout: 20000 }));
   await clickCaption(page, 'OK');
   // Room again, two seconds later: a store that would drop whatever the
   // failed save took back.
   await session.send('Storage.overrideQuotaForOrigin', { origin });
   await page.evaluate(() => { window.heldNow += 2000; });
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'Saved', { kind: 'text', timeout: 20000 }));
+  assert.ok(await findItem(page, 'saved', { kind: 'text', timeout: 20000 }));
   await clickCaption(page, 'OK');
 
   await page.reload();

@@ -107,7 +107,7 @@ test('with the network off and the host gone, the page starts from its copy, dra
   const address = origin(server);
   await waitForTable(page);
   await clickCaption(page, 'Save');
-  assert.ok(await findItem(page, 'Saved', { kind: 'text' }));
+  assert.ok(await findItem(page, 'saved', { kind: 'text' }));
   await clickCaption(page, 'OK');
   const cdp = await page.createCDPSession();
   await cdp.send('Network.enable');

@@ -147,7 +147,7 @@ const screens = [
       await clickCaption(page, 'Save');
       await expectItem(page, /^kept in this browser: .*\.lumo$/, { kind: 'text', timeout: 20000 });
     },
-    close: async (page) => { await clickCaption(page, 'OK'); await waitGone(page, 'Saved'); },
+    close: async (page) => { await clickCaption(page, 'OK'); await waitGone(page, 'saved'); },
   },
   {
     name: 'Cannot open alert',
