@@ -61,7 +61,11 @@ const char* about_text() {
     return "lumo " LUMO_VERSION
            ", free software under the GNU GPL, version 3 or later (GPL-3.0-or-later), with "
            "no warranty. The licence, where the sources are, and the licences of the libraries it uses: "
+#ifdef __EMSCRIPTEN__
+           "copyright.txt on this site.";
+#else
            "share/doc/lumo/copyright.";
+#endif
 }
 
 std::optional<AppOptions> parse_options(int argc, const char* const* argv, std::string* error) {

@@ -245,6 +245,20 @@ const std::string& ImagePickerController::message() const {
     return host_chooser_ ? host_chooser_->message() : browser_->message;
 }
 
+float ImagePickerController::preview_lines_height(const Browser& browser, float width) const {
+    const float gap = ImGui::GetStyle().ItemSpacing.y;
+    float height = 0.0f;
+    auto add = [&](std::string_view text) {
+        height += ImGui::CalcTextSize(text.data(), text.data() + text.size(), false, width).y + gap;
+    };
+    if (browser.selected >= 0) add(browser.entries[static_cast<std::size_t>(browser.selected)].label);
+    if (browser.has_shape_selected()) add(kShapeFileText);
+    if (browser.texture.id != nullptr && browser.picture_width > 0) add("0000 x 0000");
+    if (browser.texture.id != nullptr && marks_a_part(visible_min_, visible_max_)) add(kVisiblePartText);
+    if (!browser.message.empty()) add(browser.message);
+    return height + gap;
+}
+
 void ImagePickerController::draw() {
     Browser& browser = *browser_;
     // Textures replaced in an earlier frame are no longer drawn by now.
@@ -312,10 +326,14 @@ void ImagePickerController::draw() {
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     const bool preview_beside = viewport->WorkSize.x > viewport->WorkSize.y;
     const float room = ImGui::GetContentRegionAvail().y;
+    // Beside the list, the lines under the box keep their room in a short
+    // window: they are set at the column's width, and the box is as tall as
+    // what they leave (narrower than its column then).
+    const float wanted = preview_beside ? std::clamp(width * 0.3f, tap::points(64.0f), tap::points(260.0f))
+                                        : std::clamp(width * 0.4f, tap::points(64.0f), tap::points(200.0f));
     const float preview_side =
-        preview_beside ? std::clamp(width * 0.3f, tap::points(64.0f), std::min(tap::points(260.0f), room * 0.6f))
-                       : std::clamp(width * 0.4f, tap::points(64.0f), tap::points(200.0f));
-    const float list_width = preview_beside ? width - preview_side - style.ItemSpacing.x : 0.0f;
+        preview_beside ? std::clamp(room - preview_lines_height(browser, wanted), tap::points(64.0f), wanted) : wanted;
+    const float list_width = preview_beside ? width - wanted - style.ItemSpacing.x : 0.0f;
     const float list_height = preview_beside ? room : std::max(tap, room - preview_side - style.ItemSpacing.y);
     const bool list_focused = focus_.control(kListKey);
     ImGui::PushStyleVar(ImGuiStyleVar_ScrollbarSize, tap::points(kScrollbarWidth));

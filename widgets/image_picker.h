@@ -102,6 +102,8 @@ public:
 
 private:
     struct Browser;
+    // How tall the lines under the preview are, set `width` wide.
+    float preview_lines_height(const Browser& browser, float width) const;
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<HostPictureChooser> host_chooser_;  // while the host's chooser stands in for the browser
     KeyFocus focus_;

@@ -11,6 +11,7 @@ namespace {
 constexpr float kMaxWidth = 300.0f;  // points
 constexpr float kScreenMargin = 16.0f;  // least room left on each side
 constexpr float kLineGap = 2.0f;  // points between the lines of the list
+constexpr int kWrappedLines = 2;  // lines of the list that take two lines in one column
 constexpr const char* kTitle = "Keys";
 constexpr const char* kCloseCaption = "OK";
 constexpr const char* kMoreTitle = "Editing, and About lumo";
@@ -52,8 +53,18 @@ KeyHelp::~KeyHelp() { modal::close(popup_id_, &opened_); }
 void KeyHelp::draw() {
     if (!visible_) return;
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
-    const float width =
-        std::max(1.0f, std::min(tap::points(kMaxWidth), viewport->WorkSize.x - 2.0f * tap::points(kScreenMargin)));
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float room_width = viewport->WorkSize.x - 2.0f * tap::points(kScreenMargin);
+    // The keys in two columns side by side where one column would run past
+    // the window's foot (a phone on its side) and there is width for two.
+    const float line = ImGui::GetTextLineHeight() + tap::points(kLineGap);
+    const float one_column = (kLineCount + kWrappedLines) * line + 2.0f * ImGui::GetFrameHeightWithSpacing() +
+                             tap::height() + 2.0f * style.WindowPadding.y;
+    const int columns = one_column > viewport->WorkSize.y - 2.0f * tap::points(kScreenMargin) &&
+                                room_width >= tap::points(kMaxWidth) * 1.5f
+                            ? 2
+                            : 1;
+    const float width = std::max(1.0f, std::min(tap::points(kMaxWidth) * static_cast<float>(columns), room_width));
     ImGui::SetNextWindowPos(
         ImVec2(viewport->WorkPos.x + viewport->WorkSize.x * 0.5f, viewport->WorkPos.y + viewport->WorkSize.y * 0.5f),
         ImGuiCond_Always, ImVec2(0.5f, 0.5f));
@@ -64,21 +75,8 @@ void KeyHelp::draw() {
     // what Edit shape and Fix do with the About line.
     tap::centred_text(more_ ? kMoreTitle : kTitle);
     ImGui::Spacing();
-    const ImGuiStyle& style = ImGui::GetStyle();
     if (!more_) {
-        float keys_width = 0.0f;
-        for (const Line& line : kLines)
-            keys_width =
-                std::max(keys_width, ImGui::CalcTextSize(line.keys.data(), line.keys.data() + line.keys.size()).x);
-        const float column = style.WindowPadding.x + keys_width + style.ItemSpacing.x;
-        // The lines of a list, closer together than the blocks around them.
-        ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(style.ItemSpacing.x, tap::points(kLineGap)));
-        for (const Line& line : kLines) {
-            tap::wrapped_text(line.keys);
-            ImGui::SameLine(column);
-            tap::wrapped_text(line.does, ImGuiCol_TextDisabled);
-        }
-        ImGui::PopStyleVar();
+        draw_keys(columns);
     } else {
         tap::wrapped_text(kEditing);
         if (!about_.empty()) {
@@ -99,6 +97,37 @@ void KeyHelp::draw() {
     ImGui::EndPopup();
     if (turn) more_ = !more_;
     if (pressed) dismiss();
+}
+
+// The keys, each with what it does, in `columns` pairs of columns: the
+// first half of the list on the left, the rest on the right.
+void KeyHelp::draw_keys(int columns) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float keys_width = 0.0f;
+    for (const Line& line : kLines)
+        keys_width = std::max(keys_width, ImGui::CalcTextSize(line.keys.data(), line.keys.data() + line.keys.size()).x);
+    // The lines of a list, closer together than the blocks around them.
+    ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(style.ItemSpacing.x, tap::points(kLineGap)));
+    if (ImGui::BeginTable("keys", 2 * columns)) {
+        for (int c = 0; c < columns; ++c) {
+            ImGui::TableSetupColumn("keys", ImGuiTableColumnFlags_WidthFixed, keys_width);
+            ImGui::TableSetupColumn("does", ImGuiTableColumnFlags_WidthStretch);
+        }
+        const int rows = (kLineCount + columns - 1) / columns;
+        for (int row = 0; row < rows; ++row) {
+            ImGui::TableNextRow();
+            for (int c = 0; c < columns; ++c) {
+                const int index = c * rows + row;
+                if (index >= kLineCount) break;
+                ImGui::TableNextColumn();
+                tap::wrapped_text(kLines[index].keys);
+                ImGui::TableNextColumn();
+                tap::wrapped_text(kLines[index].does, ImGuiCol_TextDisabled);
+            }
+        }
+        ImGui::EndTable();
+    }
+    ImGui::PopStyleVar();
 }
 
 void KeyHelp::dismiss() {

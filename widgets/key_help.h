@@ -43,6 +43,7 @@ public:
     void dismiss();
 
 private:
+    void draw_keys(int columns);
     std::string about_;
     KeyFocus focus_;
     bool more_ = false;  // the second page: Edit shape and Fix, About

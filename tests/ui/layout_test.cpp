@@ -30,6 +30,7 @@ const WindowSize kSizes[] = {
     {"design size", 320, 480},
     {"wide", 1024, 640},
     {"tall", 600, 1000},
+    {"short and wide", 844, 390},
 };
 
 class Layout : public AppTest, public ::testing::WithParamInterface<WindowSize> {

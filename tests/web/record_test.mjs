@@ -81,12 +81,27 @@ function probe(file) {
   return Object.fromEntries(text.trim().split('\n').map((line) => line.split('=')));
 }
 
-// Each GIF frame's delay, from its graphic control extensions.
+// Each GIF frame's delay, from its graphic control extensions, walking the
+// file's blocks (a scan for the extension's bytes also finds them inside
+// the compressed pictures).
 function gifDelays(file) {
   const bytes = fs.readFileSync(file);
   const delays = [];
-  for (let i = 0; i + 5 < bytes.length; ++i) {
-    if (bytes[i] === 0x21 && bytes[i + 1] === 0xf9 && bytes[i + 2] === 4) delays.push(bytes[i + 4] | (bytes[i + 5] << 8));
+  const tableSize = (flags) => ((flags & 0x80) ? 3 * (2 << (flags & 7)) : 0);
+  const skipSubBlocks = (at) => {
+    while (bytes[at] !== 0) at += bytes[at] + 1;
+    return at + 1;
+  };
+  let at = 13 + tableSize(bytes[10]);  // the header, the screen and its colour table
+  while (at < bytes.length && bytes[at] !== 0x3b) {
+    if (bytes[at] === 0x21) {  // an extension: its label, then sub-blocks
+      if (bytes[at + 1] === 0xf9) delays.push(bytes[at + 4] | (bytes[at + 5] << 8));
+      at = skipSubBlocks(at + 2);
+    } else if (bytes[at] === 0x2c) {  // a picture: its descriptor, colour table, code size, data
+      at = skipSubBlocks(at + 10 + tableSize(bytes[at + 9]) + 1);
+    } else {
+      throw new Error(`not a GIF block at byte ${at}`);
+    }
   }
   return delays;
 }
