@@ -141,7 +141,7 @@ void ImGuiLayer::fit_to_window() {
     int w = 0, h = 0, dw = 0, dh = 0;
     window_->window_size_points(&w, &h);
     window_->drawable_size_pixels(&dw, &dh);
-    const float scale = scale_for_view(window_->view_rect_points().height);
+    const float scale = std::max(1.0f, std::min(scale_for_view(window_->view_rect_points().height), scale_limit_));
     const float ratio = pixels_per_point(h, dh);
     const int pixels = font_pixel_size(scale, ratio);
     if (scale != scale_) {

@@ -42,6 +42,9 @@ public:
 
     // The interface's scale for a view of this height (points).
     static float scale_for_view(int view_height_points);
+    // At most this scale from the next frame on, where the panel needs a
+    // smaller one to keep its rows (ui/panel_layout.h, panel_scale()).
+    void set_scale_limit(float limit) { scale_limit_ = limit; }
     // As the last begin_frame() set them.
     float scale() const { return scale_; }
     int font_pixels() const { return font_pixels_; }
@@ -56,6 +59,7 @@ private:
     ImGuiStyle base_style_;  // at scale 1
     std::vector<char> font_data_;  // the TrueType file, read once; empty without one
     float scale_ = 0.0f;  // 0 until the first frame
+    float scale_limit_ = 1e9f;
     float pixel_ratio_ = 0.0f;
     int font_pixels_ = 0;
     double last_frame_ = -1.0;

@@ -105,9 +105,12 @@ bool ControlPanel::captures(float window_x, float window_y) const {
 void ControlPanel::lay_out() {
     int w = 0, h = 0;
     window_->window_size_points(&w, &h);
-    const float scale = ImGuiLayer::scale_for_view(window_->view_rect_points().height);
     const bool tilt_control = tilt_ != nullptr && (tilt_->sensor_access() == SensorAccess::needs_permission ||
                                                    tilt_->sensor_access() == SensorAccess::refused);
+    const float scale =
+        panel_scale(static_cast<float>(w), static_cast<float>(h),
+                    ImGuiLayer::scale_for_view(window_->view_rect_points().height), tilt_control, hint_pending_);
+    imgui_->set_scale_limit(scale);
     layout_ = lay_out_interface(static_cast<float>(w), static_cast<float>(h), scale, tilt_control, hint_pending_);
     window_->place_view(static_cast<int>(layout_.view.x), static_cast<int>(layout_.view.y));
 }

@@ -79,4 +79,15 @@ InterfaceLayout lay_out_interface(float window_width, float window_height, float
     return layout;
 }
 
+float panel_scale(float window_width, float window_height, float scale, bool tilt_control, bool hint) {
+    constexpr float kStep = 1.0f / 32.0f;
+    for (float tried = scale; tried >= 1.0f; tried -= kStep) {
+        if (lay_out_interface(window_width, window_height, tried, tilt_control, hint).rows >= PanelMetrics::kToolRows)
+            return tried;
+    }
+    if (lay_out_interface(window_width, window_height, 1.0f, tilt_control, hint).rows >= PanelMetrics::kToolRows)
+        return 1.0f;
+    return scale;
+}
+
 }  // namespace lumo

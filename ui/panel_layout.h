@@ -60,4 +60,11 @@ struct InterfaceLayout {
 InterfaceLayout lay_out_interface(float window_width, float window_height, float scale, bool tilt_control = false,
                                   bool hint = false);
 
+// The interface's scale for this window: `scale` (the view's, see
+// interface_scale()), made smaller, never below 1, where that keeps the
+// tools' row (Undo, Redo, Record) that the panel would drop at `scale`: on
+// a tablet or a short desktop window a fingertip grown to twice its size
+// would otherwise cost the only Undo a touch screen has.
+float panel_scale(float window_width, float window_height, float scale, bool tilt_control = false, bool hint = false);
+
 }  // namespace lumo

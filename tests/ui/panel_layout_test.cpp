@@ -35,5 +35,28 @@ TEST(PanelLayout, RowsGoTiltFirstThenToolsAndThePanelKeepsClearOfTheTapBand) {
     }
 }
 
+// A view that would grow the interface past the room for the tools' row
+// gets a smaller scale (never below 1) that keeps it.
+TEST(PanelLayout, TheScaleShrinksToKeepTheToolsRow) {
+    struct Row {
+        float width, height;
+        float scale;  // the view's, interface_scale()
+        bool shrinks;
+    };
+    for (const Row& row : {Row{768, 1024, 1024 / 480.0f, true}, Row{640, 960, 2.0f, true}, Row{900, 700, 1.45f, true},
+                           Row{390, 844, 1.22f, false}, Row{844, 390, 1.0f, false}, Row{320, 480, 1.0f, false}}) {
+        SCOPED_TRACE(::testing::Message() << row.width << " x " << row.height);
+        const float scale = panel_scale(row.width, row.height, row.scale);
+        EXPECT_GE(scale, 1.0f);
+        EXPECT_LE(scale, row.scale);
+        EXPECT_EQ(scale < row.scale, row.shrinks);
+        if (row.shrinks) {
+            EXPECT_GE(lay_out_interface(row.width, row.height, scale).rows, PanelMetrics::kToolRows);
+            EXPECT_LT(lay_out_interface(row.width, row.height, scale + 1.0f / 16.0f).rows, PanelMetrics::kToolRows)
+                << "the largest scale that keeps the row";
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lumo
