@@ -132,13 +132,8 @@ TEST_F(AppTest, ARecordedRunMatchesItsScreenshotsAndPlayersReadIt) {
 // `namespaced` (a mount without root, where the kernel allows it); what it
 // printed. The namespace, and what was mounted in it, ends with the script.
 std::string run_shell(const std::filesystem::path& script, bool namespaced) {
-    const std::string command = std::string(namespaced ? "unshare -rm " : "") + "sh " + script.string() + " 2>&1";
     std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-    ::pclose(pipe);
+    run_command(std::string(namespaced ? "unshare -rm " : "") + "sh " + script.string(), &output);
     return output;
 }
 
@@ -260,17 +255,12 @@ TEST_F(AppTest, QuittingWhileRecordingFinishesTheClipAndSaysWhere) {
     const auto videos = home_ / "Videos";
     std::filesystem::create_directories(videos);
     std::ofstream(home_ / "quit.txt") << "5 key r\n40 key Ctrl+q\n";
-    const std::string command =
-        "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER HOME=" + home_.string() +
-        " XDG_CONFIG_HOME=" + (home_ / "config").string() + " " LUMO_BINARY " --home " + home_.string() + " --script " +
-        (home_ / "quit.txt").string() + " --screenshot-at 30:" + (home_ / "recording.png").string() + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
     std::string output;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-    const int status = ::pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    const int status =
+        run_lumo_on_x("--home " + home_.string() + " --script " + (home_ / "quit.txt").string() +
+                          " --screenshot-at 30:" + (home_ / "recording.png").string(),
+                      &output, "HOME=" + home_.string() + " XDG_CONFIG_HOME=" + (home_ / "config").string());
+    ASSERT_EQ(status, 0) << output;
     std::vector<std::filesystem::path> clips;
     for (const auto& entry : std::filesystem::directory_iterator(videos)) clips.push_back(entry.path());
     std::sort(clips.begin(), clips.end());

@@ -220,18 +220,11 @@ TEST_F(AppTest, OnARealScreenTheWindowSuitsTheScreenKeepsItsPlaceAndCtrlQQuits) 
             std::ofstream(store) << row.kept;
         }
         const auto shot = home_ / "window.png";
-        const std::string command =
-            "xvfb-run -a -s '-screen 0 1600x1000x24' env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " LUMO_BINARY
-            " --home " +
-            home_.string() + " --script " + script.string() + " --screenshot-at 10:" + shot.string() + " 2>&1";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
         std::string output;
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-        const int status = ::pclose(pipe);
-        ASSERT_TRUE(WIFEXITED(status)) << output;
-        EXPECT_EQ(WEXITSTATUS(status), 0) << row.what << ": " << output;
+        const int status = run_lumo_on_x(
+            "--home " + home_.string() + " --script " + script.string() + " --screenshot-at 10:" + shot.string(),
+            &output);
+        EXPECT_EQ(status, 0) << row.what << ": " << output;
         const auto picture = load_picture_file(shot);
         ASSERT_TRUE(picture) << row.what << ": " << output;
         EXPECT_EQ(picture->width(), row.width) << row.what;
