@@ -23,7 +23,7 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { serveSite, openBrowser, waitForTable, pause, stopServing, siteFolder } from '../../tests/web/site.mjs';
+import { serveSite, openBrowser, waitForTable, pause, stopServing, siteFolder, photoBytes } from '../../tests/web/site.mjs';
 import { clickCaption, waitGone, findItem } from '../../tests/web/controls.mjs';
 
 const runs = Number(process.argv[2] || 3);
@@ -97,18 +97,8 @@ async function visit(browser, server, rate) {
   return { page, context, ...m, gap, startTask };
 }
 
-// A 4000 x 3000 JPEG with enough in it to cost what a photo costs.
 async function makePhoto(page) {
-  const bytes = await page.evaluate(async () => {
-    const canvas = new OffscreenCanvas(4000, 3000);
-    const c = canvas.getContext('2d');
-    for (let i = 0; i < 3000; ++i) {
-      c.fillStyle = `hsl(${(i * 37) % 360} 70% ${30 + (i * 13) % 40}%)`;
-      c.fillRect((i * 97) % 4000, (i * 53) % 3000, 300, 200);
-    }
-    return [...new Uint8Array(await (await canvas.convertToBlob({ type: 'image/jpeg', quality: 0.92 })).arrayBuffer())];
-  });
-  fs.writeFileSync(photo, Buffer.from(bytes));
+  fs.writeFileSync(photo, await photoBytes(page));
 }
 
 async function pickPhoto(page) {

@@ -10,7 +10,7 @@ import os from 'node:os';
 import path from 'node:path';
 
 import { decodePng, compareRegion } from './png.mjs';
-import { serveSite, openBrowser, openLumo, waitForTable, pause, nativeLumo } from './site.mjs';
+import { serveSite, openBrowser, openLumo, waitForTable, pause, nativeLumo, photoBytes } from './site.mjs';
 import { controls, findItem, clickCaption, waitGone, restShapeHash, restShape, animating } from './controls.mjs';
 
 // One point per pixel, the size the desktop program runs at headless.
@@ -551,15 +551,7 @@ test('ten 12-megapixel photos in a row: the page\'s memory levels off', async ()
   const { page, context } = await freshPage();
   await waitForTable(page);
   const photo = path.join(scratch, 'photo.jpg');
-  fs.writeFileSync(photo, Buffer.from(await page.evaluate(async () => {
-    const canvas = new OffscreenCanvas(4000, 3000);
-    const c = canvas.getContext('2d');
-    for (let i = 0; i < 3000; ++i) {
-      c.fillStyle = `hsl(${(i * 37) % 360} 70% ${30 + (i * 13) % 40}%)`;
-      c.fillRect((i * 97) % 4000, (i * 53) % 3000, 300, 200);
-    }
-    return [...new Uint8Array(await (await canvas.convertToBlob({ type: 'image/jpeg', quality: 0.92 })).arrayBuffer())];
-  })));
+  fs.writeFileSync(photo, await photoBytes(page));
   const after = [];
   for (let n = 1; n <= 10; ++n) {
     await clickCaption(page, 'Load');

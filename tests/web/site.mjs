@@ -71,3 +71,17 @@ export async function waitForTable(page) {
 }
 
 export const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// A 4000 x 3000 JPEG made in the page, with enough in it to cost what a
+// photo costs to decode; its bytes.
+export async function photoBytes(page) {
+  return Buffer.from(await page.evaluate(async () => {
+    const canvas = new OffscreenCanvas(4000, 3000);
+    const c = canvas.getContext('2d');
+    for (let i = 0; i < 3000; ++i) {
+      c.fillStyle = `hsl(${(i * 37) % 360} 70% ${30 + (i * 13) % 40}%)`;
+      c.fillRect((i * 97) % 4000, (i * 53) % 3000, 300, 200);
+    }
+    return [...new Uint8Array(await (await canvas.convertToBlob({ type: 'image/jpeg', quality: 0.92 })).arrayBuffer())];
+  }));
+}
